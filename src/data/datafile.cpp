@@ -1,0 +1,954 @@
+#include "data/datafile.h"
+
+#include "data/dbase.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+#include <map>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kApplicationId = 0x41535048; // marks our data files
+constexpr int kSchemaVersion = 1;
+constexpr int kBusyMs = 2000;              // a transaction waits at most 2 s to start
+constexpr qint64 kFullCheckBytes = 4 << 20; // files up to this size are fully checked on open
+
+QString g_dataDir;
+
+QString quoted(const QString &id) { return QLatin1Char('"') + id + QLatin1Char('"'); }
+
+QString sortColumn(int key, int part) { return QStringLiteral("k%1_%2").arg(key + 1).arg(part + 1); }
+QString uniqueColumn(int key) { return QStringLiteral("u%1").arg(key + 1); }
+QString keyIndex(int key) { return QStringLiteral("key%1").arg(key + 1); }
+QString uniqueIndex(int key) { return QStringLiteral("ukey%1").arg(key + 1); }
+
+QString sqlType(ColumnType t)
+{
+    switch (t) {
+    case ColumnType::Byte:
+    case ColumnType::Long:
+    case ColumnType::Ulong: return QStringLiteral("INTEGER NOT NULL DEFAULT 0");
+    case ColumnType::Real:
+    case ColumnType::Decimal: return QStringLiteral("REAL NOT NULL DEFAULT 0");
+    case ColumnType::Text: return QStringLiteral("TEXT NOT NULL DEFAULT ''");
+    }
+    return {};
+}
+
+FileError mapSqlite(int rc)
+{
+    switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_DONE:
+    case SQLITE_ROW: return FileError::None;
+    case SQLITE_NOTADB: return FileError::InvalidFile;
+    case SQLITE_CORRUPT: return FileError::InvalidFile;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return FileError::Busy;
+    case SQLITE_CONSTRAINT: return rc == SQLITE_CONSTRAINT_UNIQUE ? FileError::DuplicateKey : FileError::FileSystem;
+    case SQLITE_CANTOPEN: return FileError::NotFound;
+    default: return FileError::FileSystem;
+    }
+}
+
+// The ordering form of a key part: texts by their Windows-1251 weights, numbers as they are;
+// descending parts are turned so that every index runs ascending.
+Value sortValue(const Value &field, bool descending)
+{
+    if (auto *b = std::get_if<QByteArray>(&field)) {
+        QByteArray key = cp1251::sortKey(*b);
+        if (!descending)
+            return key;
+        key.append('\0');
+        for (auto &c : key)
+            c = char(~quint8(c));
+        return key;
+    }
+    double d = 0;
+    if (auto *i = std::get_if<qint64>(&field)) d = double(*i);
+    if (auto *r = std::get_if<double>(&field)) d = *r;
+    return descending ? -d : d;
+}
+
+bool isZeroOrBlank(const Value &field)
+{
+    if (auto *b = std::get_if<QByteArray>(&field)) return cp1251::sortKey(*b).isEmpty();
+    if (auto *i = std::get_if<qint64>(&field)) return *i == 0;
+    if (auto *r = std::get_if<double>(&field)) return *r == 0;
+    return true;
+}
+
+void bindValue(sqlite3_stmt *st, int index, const Value &v, bool textAsBlob)
+{
+    if (auto *i = std::get_if<qint64>(&v)) {
+        sqlite3_bind_int64(st, index, *i);
+    } else if (auto *d = std::get_if<double>(&v)) {
+        sqlite3_bind_double(st, index, *d);
+    } else if (auto *b = std::get_if<QByteArray>(&v)) {
+        if (textAsBlob) {
+            sqlite3_bind_blob(st, index, b->constData(), int(b->size()), SQLITE_TRANSIENT);
+        } else {
+            QByteArray utf8 = cp1251::decode(*b).toUtf8();
+            sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        }
+    } else {
+        sqlite3_bind_null(st, index);
+    }
+}
+
+} // namespace
+
+void setDataDirectory(const QString &dir) { g_dataDir = dir; }
+QString dataDirectory() { return g_dataDir.isEmpty() ? QDir::currentPath() : g_dataDir; }
+
+// ---- Connection: one SQLite connection per group of files ---------------------------------
+class Connection {
+public:
+    sqlite3 *db = nullptr;
+    QString key;
+    QString mainFile;          // the file that is the connection's main database
+    std::map<QString, bool> attached; // file name -> attached (or main) on this connection
+    bool inTransaction = false;
+    std::map<QString, sqlite3_stmt *> statements;
+
+    ~Connection()
+    {
+        for (auto &[sql, st] : statements)
+            sqlite3_finalize(st);
+        if (db)
+            sqlite3_close(db);
+    }
+
+    static std::map<QString, std::weak_ptr<Connection>> &registry()
+    {
+        static std::map<QString, std::weak_ptr<Connection>> r;
+        return r;
+    }
+
+    sqlite3_stmt *statement(const QString &sql)
+    {
+        auto it = statements.find(sql);
+        if (it != statements.end()) {
+            sqlite3_reset(it->second);
+            sqlite3_clear_bindings(it->second);
+            return it->second;
+        }
+        sqlite3_stmt *st = nullptr;
+        QByteArray utf8 = sql.toUtf8();
+        if (sqlite3_prepare_v3(db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
+            return nullptr;
+        statements[sql] = st;
+        return st;
+    }
+
+    void forgetStatements(const QString &schema)
+    {
+        QString marker = quoted(schema) + QLatin1Char('.');
+        for (auto it = statements.begin(); it != statements.end();) {
+            if (it->first.contains(marker)) {
+                sqlite3_finalize(it->second);
+                it = statements.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    static void configure(sqlite3 *db)
+    {
+        sqlite3_busy_timeout(db, kBusyMs);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+        sqlite3_extended_result_codes(db, 1);
+    }
+
+    int exec(const QString &sql) { return sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr); }
+};
+
+struct DataFile::Cursor {
+    bool atStart = true;   // next() reads the first record
+    bool atEnd = false;    // previous() reads the last record
+    Row sort;              // sort values of the reference point
+    qint64 idForNext = 0;  // next() reads records after (sort, idForNext)
+    qint64 idForPrev = 0;  // previous() reads records before (sort, idForPrev)
+};
+
+DataFile::DataFile(FileDesc desc, std::unique_ptr<RecordBuffer> buffer)
+    : m_desc(std::move(desc)), m_buffer(std::move(buffer)), m_cursor(std::make_unique<Cursor>())
+{
+}
+
+DataFile::~DataFile()
+{
+    if (isOpen())
+        close();
+}
+
+QString DataFile::diskName() const
+{
+    return QDir(dataDirectory()).filePath(m_desc.name + (m_desc.driver == Driver::DBase ? QStringLiteral(".dbf") : QStringLiteral(".sqlite")));
+}
+
+QString DataFile::table() const { return quoted(m_schema) + QStringLiteral(".data"); }
+
+bool DataFile::isOpen() const { return m_conn != nullptr || (m_dbase && m_dbase->isOpen()); }
+
+FileError DataFile::fail(FileError e, int sqliteCode, const QString &message)
+{
+    QString text = message;
+    if (text.isEmpty() && sqliteCode)
+        text = QString::fromUtf8(sqlite3_errstr(sqliteCode));
+    setCurrentError(e, sqliteCode, text);
+    return e;
+}
+
+FileError DataFile::succeed()
+{
+    clearCurrentError();
+    return FileError::None;
+}
+
+bool DataFile::sendOption(const QString &option)
+{
+    QString o = option.trimmed();
+    if (o.startsWith(QLatin1String("Recover="), Qt::CaseInsensitive)) {
+        bool ok = false;
+        int seconds = o.mid(8).toInt(&ok);
+        if (!ok || seconds < 0)
+            return false;
+        m_recoverSeconds = seconds;
+        return true;
+    }
+    if (o.compare(QLatin1String("QUICKSCAN=on"), Qt::CaseInsensitive) == 0) { m_quickScan = true; return true; }
+    if (o.compare(QLatin1String("QUICKSCAN=off"), Qt::CaseInsensitive) == 0) { m_quickScan = false; return true; }
+    return false;
+}
+
+// ---- create, open, close ------------------------------------------------------------------
+FileError DataFile::create()
+{
+    const QString path = diskName();
+    if (m_desc.driver == Driver::DBase) {
+        std::vector<DbaseTable::Field> fields;
+        for (auto &c : m_desc.columns)
+            fields.push_back({c.name, 20, 6});
+        FileError e = DbaseTable::create(path, fields);
+        return e == FileError::None ? succeed() : fail(e, 0, QStringLiteral("cannot create ") + path);
+    }
+    if (QFileInfo::exists(path))
+        return fail(FileError::FileSystem, 0, QStringLiteral("file exists: ") + path);
+    QString tmp = path + QStringLiteral(".new");
+    QFile::remove(tmp);
+    int rc = createSchema(tmp);
+    // Built under another name and renamed, so a crash never leaves a half-made file.
+    // Another process may have created it meanwhile: then that file is the one to use.
+    if (rc != SQLITE_OK || (!QFile::rename(tmp, path) && !QFileInfo::exists(path))) {
+        QFile::remove(tmp);
+        return fail(FileError::FileSystem, rc, QStringLiteral("cannot create ") + path);
+    }
+    return succeed();
+}
+
+int DataFile::createSchema(const QString &path) const
+{
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        return rc;
+    }
+    Connection::configure(db);
+    QStringList cols{QStringLiteral("id INTEGER NOT NULL"), QStringLiteral("ver INTEGER NOT NULL DEFAULT 1")};
+    for (auto &c : m_desc.columns)
+        cols << quoted(c.name) + QLatin1Char(' ') + sqlType(c.type);
+    QStringList indexes{QStringLiteral("CREATE UNIQUE INDEX byid ON data(id);")};
+    for (int k = 0; k < int(m_desc.keys.size()); ++k) {
+        QStringList parts;
+        for (int p = 0; p < int(m_desc.keys[k].parts.size()); ++p) {
+            cols << sortColumn(k, p);
+            parts << sortColumn(k, p);
+        }
+        indexes << QStringLiteral("CREATE INDEX %1 ON data(%2, id);").arg(keyIndex(k), parts.join(QLatin1Char(',')));
+        if (m_desc.keys[k].unique) {
+            cols << uniqueColumn(k);
+            indexes << QStringLiteral("CREATE UNIQUE INDEX %1 ON data(%2);").arg(uniqueIndex(k), uniqueColumn(k));
+        }
+    }
+    QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; BEGIN; CREATE TABLE data(%3); %4 COMMIT;")
+                      .arg(kApplicationId).arg(kSchemaVersion).arg(cols.join(QLatin1Char(',')), indexes.join(QLatin1Char(' ')));
+    rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc;
+}
+
+FileError DataFile::openDbase()
+{
+    if (!m_dbase)
+        m_dbase = std::make_unique<DbaseTable>();
+    FileError e = m_dbase->open(diskName());
+    if (e != FileError::None)
+        return fail(e, 0, diskName());
+    m_current = {};
+    setToStart();
+    return succeed();
+}
+
+FileError DataFile::open()
+{
+    if (isOpen())
+        return fail(FileError::AlreadyOpen);
+    if (m_desc.driver == Driver::DBase)
+        return openDbase();
+    const QString path = diskName();
+    if (!QFileInfo::exists(path))
+        return fail(FileError::NotFound, 0, path);
+
+    const QString connKey = dataDirectory() + QLatin1Char('|') + m_desc.group;
+    std::shared_ptr<Connection> conn = Connection::registry()[connKey].lock();
+    if (!conn) {
+        sqlite3 *db = nullptr;
+        int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        if (rc != SQLITE_OK) {
+            sqlite3_close(db);
+            return fail(QFileInfo::exists(path) ? FileError::FileSystem : FileError::NotFound, rc, path);
+        }
+        conn = std::make_shared<Connection>();
+        conn->db = db;
+        conn->key = connKey;
+        conn->mainFile = m_desc.name;
+        conn->attached[m_desc.name] = true;
+        Connection::configure(db);
+        Connection::registry()[connKey] = conn;
+    }
+    if (conn->mainFile == m_desc.name) {
+        m_schema = QStringLiteral("main");
+    } else {
+        m_schema = m_desc.name;
+        if (!conn->attached[m_desc.name]) {
+            sqlite3_stmt *st = nullptr;
+            sqlite3_prepare_v2(conn->db, "ATTACH ?1 AS ?2", -1, &st, nullptr);
+            QByteArray p = path.toUtf8(), n = m_desc.name.toUtf8();
+            sqlite3_bind_text(st, 1, p.constData(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 2, n.constData(), -1, SQLITE_TRANSIENT);
+            int rc = sqlite3_step(st);
+            sqlite3_finalize(st);
+            if (rc != SQLITE_DONE)
+                return fail(mapSqlite(rc), rc, QString::fromUtf8(sqlite3_errmsg(conn->db)));
+            conn->attached[m_desc.name] = true;
+        }
+    }
+    m_conn = conn;
+    FileError e = verifyOnOpen();
+    if (e != FileError::None) {
+        ErrorState why = currentError();
+        close();
+        setCurrentError(e, why.driverCode, why.driverMessage);
+        return e;
+    }
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("PRAGMA %1.data_version").arg(quoted(m_schema)));
+    m_dataVersion = (st && sqlite3_step(st) == SQLITE_ROW) ? sqlite3_column_int64(st, 0) : -1;
+    if (st) sqlite3_reset(st);
+    m_current = {};
+    m_order = PhysicalOrder;
+    setToStart();
+    return succeed();
+}
+
+// Checks that the file is one of ours with the expected layout and sound keys. A file
+// that is not a database, or not ours, is invalid; missing or damaged indexes make an
+// invalid key file (rebuilding the keys repairs it).
+FileError DataFile::verifyOnOpen()
+{
+    sqlite3 *db = m_conn->db;
+    auto pragmaInt = [&](const char *name, qint64 &out) -> int {
+        sqlite3_stmt *st = nullptr;
+        QByteArray sql = QStringLiteral("PRAGMA %1.%2").arg(quoted(m_schema), QLatin1String(name)).toUtf8();
+        int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(st);
+            if (rc == SQLITE_ROW) { out = sqlite3_column_int64(st, 0); rc = SQLITE_OK; }
+        }
+        sqlite3_finalize(st);
+        return rc;
+    };
+    qint64 appId = 0, version = 0;
+    int waitedMs = 0;
+    int rc;
+    // A file another process holds exclusively answers BUSY; "Recover=N" waits for it.
+    while ((rc = pragmaInt("application_id", appId)) == SQLITE_BUSY && waitedMs < m_recoverSeconds * 1000) {
+        QThread::msleep(100);
+        waitedMs += 100;
+    }
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
+        return fail(FileError::Locked, rc);
+    if (rc != SQLITE_OK)
+        return fail(mapSqlite(rc) == FileError::NotFound ? FileError::FileSystem : mapSqlite(rc), rc);
+    pragmaInt("user_version", version);
+    if (appId != kApplicationId || version != kSchemaVersion)
+        return fail(FileError::InvalidFile, 0, QStringLiteral("not a data file of this program"));
+
+    // Columns in order: id, ver, the fields, then the key columns.
+    QStringList expected{QStringLiteral("id"), QStringLiteral("ver")};
+    for (auto &c : m_desc.columns) expected << c.name;
+    for (int k = 0; k < int(m_desc.keys.size()); ++k) {
+        for (int p = 0; p < int(m_desc.keys[k].parts.size()); ++p) expected << sortColumn(k, p);
+        if (m_desc.keys[k].unique) expected << uniqueColumn(k);
+    }
+    QStringList found, indexes;
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, QStringLiteral("PRAGMA %1.table_info(data)").arg(quoted(m_schema)).toUtf8().constData(), -1, &st, nullptr);
+    while (st && sqlite3_step(st) == SQLITE_ROW)
+        found << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
+    sqlite3_finalize(st);
+    if (found != expected)
+        return fail(FileError::InvalidFile, 0, QStringLiteral("unexpected record layout"));
+    sqlite3_prepare_v2(db, QStringLiteral("PRAGMA %1.index_list(data)").arg(quoted(m_schema)).toUtf8().constData(), -1, &st, nullptr);
+    while (st && sqlite3_step(st) == SQLITE_ROW)
+        indexes << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
+    sqlite3_finalize(st);
+    QStringList wanted{QStringLiteral("byid")};
+    for (int k = 0; k < int(m_desc.keys.size()); ++k) {
+        wanted << keyIndex(k);
+        if (m_desc.keys[k].unique) wanted << uniqueIndex(k);
+    }
+    for (auto &w : wanted)
+        if (!indexes.contains(w))
+            return fail(FileError::InvalidKeyFile, 0, QStringLiteral("missing key ") + w);
+
+    if (m_quickScan && QFileInfo(diskName()).size() > kFullCheckBytes)
+        return FileError::None;
+    QString verdict;
+    sqlite3_prepare_v2(db, QStringLiteral("PRAGMA %1.quick_check(1)").arg(quoted(m_schema)).toUtf8().constData(), -1, &st, nullptr);
+    rc = st ? sqlite3_step(st) : SQLITE_ERROR;
+    if (rc == SQLITE_ROW)
+        verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    else
+        verdict = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(st);
+    if (verdict == QLatin1String("ok"))
+        return FileError::None;
+    // Something is damaged: when every record still reads without its keys, only the keys are.
+    sqlite3_prepare_v2(db, QStringLiteral("SELECT * FROM %1 NOT INDEXED").arg(table()).toUtf8().constData(), -1, &st, nullptr);
+    while (st && (rc = sqlite3_step(st)) == SQLITE_ROW) {}
+    sqlite3_finalize(st);
+    return fail(rc == SQLITE_DONE ? FileError::InvalidKeyFile : FileError::InvalidFile, 0, verdict);
+}
+
+FileError DataFile::close()
+{
+    if (m_dbase && m_dbase->isOpen()) {
+        m_dbase->close();
+        return succeed();
+    }
+    if (!m_conn)
+        return fail(FileError::NotOpen);
+    m_conn->forgetStatements(m_schema);
+    if (m_schema != QLatin1String("main") && !m_conn->inTransaction) {
+        m_conn->exec(QStringLiteral("DETACH %1").arg(quoted(m_schema)));
+        m_conn->attached[m_desc.name] = false;
+    }
+    m_conn.reset();
+    m_current = {};
+    return succeed();
+}
+
+// Rebuilds the keys of a closed file: the records are copied, without using the old keys,
+// into a new file whose keys are built afresh; the old file is kept beside it as .bak.
+FileError DataFile::rebuildKeys()
+{
+    if (isOpen())
+        return fail(FileError::AlreadyOpen);
+    if (m_desc.driver == Driver::DBase)
+        return succeed();
+    const QString path = diskName();
+    if (!QFileInfo::exists(path))
+        return fail(FileError::NotFound, 0, path);
+    const QString fresh = path + QStringLiteral(".rebuild");
+    QFile::remove(fresh);
+    int rc = createSchema(fresh);
+    if (rc != SQLITE_OK)
+        return fail(FileError::FileSystem, rc, fresh);
+    sqlite3 *db = nullptr;
+    rc = sqlite3_open_v2(fresh.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    Connection::configure(db);
+    // The WHERE clause keeps SQLite from copying the old (damaged) index pages as they are.
+    QString sql = QStringLiteral("ATTACH %1 AS old; BEGIN; INSERT INTO main.data SELECT * FROM old.data NOT INDEXED WHERE ver + 0 = ver; COMMIT;")
+                      .arg(QLatin1Char('\'') + QString(path).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''));
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    QString why = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_close(db);
+    const QString backup = path + QStringLiteral(".bak");
+    if (rc != SQLITE_OK) {
+        QFile::remove(fresh);
+        return fail(mapSqlite(rc) == FileError::DuplicateKey ? FileError::DuplicateKey : FileError::InvalidFile, rc, why);
+    }
+    QFile::remove(backup);
+    if (!QFile::rename(path, backup) || !QFile::rename(fresh, path))
+        return fail(FileError::FileSystem, 0, QStringLiteral("cannot replace ") + path);
+    return succeed();
+}
+
+// ---- reading ------------------------------------------------------------------------------
+namespace {
+
+Value columnValue(sqlite3_stmt *st, int i, ColumnType type, int &repaired)
+{
+    switch (type) {
+    case ColumnType::Byte:
+    case ColumnType::Long:
+    case ColumnType::Ulong: return qint64(sqlite3_column_int64(st, i));
+    case ColumnType::Real:
+    case ColumnType::Decimal: return sqlite3_column_double(st, i);
+    case ColumnType::Text: {
+        const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        QString text = QString::fromUtf8(t ? t : "", sqlite3_column_bytes(st, i));
+        auto enc = cp1251::encode(text);
+        if (enc)
+            return *enc;
+        ++repaired; // written by another tool with characters Windows-1251 lacks
+        QByteArray out;
+        for (QChar c : text) {
+            auto b = cp1251::fromUnicode(c.unicode());
+            out.append(b ? char(*b) : '?');
+        }
+        return out;
+    }
+    }
+    return {};
+}
+
+Value sortColumnValue(sqlite3_stmt *st, int i)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_BLOB:
+    case SQLITE_TEXT:
+        return QByteArray(reinterpret_cast<const char *>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i));
+    case SQLITE_NULL: return {};
+    default: return sqlite3_column_double(st, i);
+    }
+}
+
+} // namespace
+
+Row DataFile::sortValues(const Row &fields, int key) const
+{
+    Row out;
+    for (auto &part : m_desc.keys[key].parts)
+        out.push_back(sortValue(fields[part.column], part.descending));
+    return out;
+}
+
+void DataFile::setOrder(int key)
+{
+    m_order = (key >= 0 && key < int(m_desc.keys.size())) ? key : PhysicalOrder;
+    setToStart();
+}
+
+void DataFile::setToStart()
+{
+    *m_cursor = Cursor{};
+    m_cursor->atStart = true;
+    m_cursor->atEnd = true;
+}
+
+void DataFile::setToEnd() { setToStart(); }
+
+void DataFile::setToKeyValue()
+{
+    *m_cursor = Cursor{};
+    m_cursor->atStart = m_cursor->atEnd = false;
+    if (m_order == PhysicalOrder) {
+        m_cursor->idForNext = 0;
+        m_cursor->idForPrev = std::numeric_limits<qint64>::max();
+        return;
+    }
+    m_cursor->sort = sortValues(m_buffer->save(), m_order);
+    m_cursor->idForNext = 0;
+    m_cursor->idForPrev = std::numeric_limits<qint64>::max();
+}
+
+// The select list: id, ver, every field, then the sort columns of the current order.
+QString DataFile::selectList() const
+{
+    QStringList cols{QStringLiteral("id"), QStringLiteral("ver")};
+    for (auto &c : m_desc.columns)
+        cols << quoted(c.name);
+    if (m_order != PhysicalOrder)
+        for (int p = 0; p < int(m_desc.keys[m_order].parts.size()); ++p)
+            cols << sortColumn(m_order, p);
+    return cols.join(QLatin1Char(','));
+}
+
+QString DataFile::orderColumns() const
+{
+    QStringList cols;
+    if (m_order != PhysicalOrder)
+        for (int p = 0; p < int(m_desc.keys[m_order].parts.size()); ++p)
+            cols << sortColumn(m_order, p);
+    cols << QStringLiteral("id");
+    return cols.join(QLatin1Char(','));
+}
+
+// Loads the row the statement stands on into the buffer and the cursor.
+void DataFile::loadRow(void *stmt)
+{
+    auto *st = static_cast<sqlite3_stmt *>(stmt);
+    int repaired = 0;
+    Row row;
+    row.reserve(m_desc.columns.size());
+    for (int i = 0; i < int(m_desc.columns.size()); ++i)
+        row.push_back(columnValue(st, i + 2, m_desc.columns[i].type, repaired));
+    m_current.id = sqlite3_column_int64(st, 0);
+    m_currentVersion = sqlite3_column_int64(st, 1);
+    m_repaired = repaired + m_buffer->load(row);
+    m_cursor->sort.clear();
+    if (m_order != PhysicalOrder)
+        for (int p = 0; p < int(m_desc.keys[m_order].parts.size()); ++p)
+            m_cursor->sort.push_back(sortColumnValue(st, int(m_desc.columns.size()) + 2 + p));
+    m_cursor->idForNext = m_cursor->idForPrev = m_current.id;
+    m_cursor->atStart = m_cursor->atEnd = false;
+}
+
+FileError DataFile::readOne(bool forward)
+{
+    if (m_dbase) {
+        qint64 recno = forward ? (m_cursor->atStart ? 1 : m_cursor->idForNext + 1)
+                               : (m_cursor->atEnd ? m_dbase->recordCount() : m_cursor->idForPrev - 1);
+        for (; recno >= 1 && recno <= m_dbase->recordCount(); recno += forward ? 1 : -1) {
+            std::vector<double> values;
+            FileError e = m_dbase->read(recno, values);
+            if (e == FileError::RecordNotFound) continue;
+            if (e != FileError::None) return fail(e);
+            Row row;
+            for (double v : values) row.emplace_back(v);
+            m_buffer->load(row);
+            m_current.id = recno;
+            m_cursor->idForNext = m_cursor->idForPrev = recno;
+            m_cursor->atStart = m_cursor->atEnd = false;
+            return succeed();
+        }
+        return fail(FileError::EndOfFile);
+    }
+    if (!m_conn)
+        return fail(FileError::NotOpen);
+    const bool fromEdge = forward ? m_cursor->atStart : m_cursor->atEnd;
+    const QString cols = orderColumns();
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList(), table());
+    if (!fromEdge) {
+        QStringList marks;
+        for (std::size_t i = 0; i < m_cursor->sort.size() + 1; ++i)
+            marks << QStringLiteral("?");
+        sql += QStringLiteral(" WHERE (%1) %2 (%3)").arg(cols, forward ? QStringLiteral(">") : QStringLiteral("<"), marks.join(QLatin1Char(',')));
+    }
+    QString dir = forward ? QString() : QStringLiteral(" DESC");
+    sql += QStringLiteral(" ORDER BY ") + QString(cols).replace(QLatin1Char(','), dir + QLatin1Char(',')) + dir + QStringLiteral(" LIMIT 1");
+    sqlite3_stmt *st = m_conn->statement(sql);
+    if (!st)
+        return fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    if (!fromEdge) {
+        int i = 1;
+        for (auto &v : m_cursor->sort)
+            bindValue(st, i++, v, true);
+        sqlite3_bind_int64(st, i, forward ? m_cursor->idForNext : m_cursor->idForPrev);
+    }
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        loadRow(st);
+        sqlite3_reset(st);
+        return succeed();
+    }
+    sqlite3_reset(st);
+    if (rc == SQLITE_DONE)
+        return fail(FileError::EndOfFile);
+    return fail(mapSqlite(rc), rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+}
+
+FileError DataFile::step(bool forward)
+{
+    if (!m_filter)
+        return readOne(forward);
+    Row before = m_buffer->save();
+    Position beforePos = m_current;
+    for (;;) {
+        FileError e = readOne(forward);
+        if (e != FileError::None) {
+            m_buffer->load(before);
+            m_current = beforePos;
+            return fail(e);
+        }
+        if (m_filter())
+            return FileError::None;
+    }
+}
+
+FileError DataFile::next() { return step(true); }
+FileError DataFile::previous() { return step(false); }
+
+FileError DataFile::get(int key)
+{
+    if (!m_conn)
+        return m_dbase ? fail(FileError::RecordNotFound) : fail(FileError::NotOpen);
+    if (key < 0 || key >= int(m_desc.keys.size()))
+        return fail(FileError::RecordNotFound);
+    int saved = m_order;
+    m_order = key;
+    Row probe = sortValues(m_buffer->save(), key);
+    QStringList parts;
+    for (int p = 0; p < int(probe.size()); ++p)
+        parts << sortColumn(key, p) + QStringLiteral("=?");
+    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
+                      .arg(selectList(), table(), parts.join(QStringLiteral(" AND ")), orderColumns());
+    sqlite3_stmt *st = m_conn->statement(sql);
+    int i = 1;
+    for (auto &v : probe)
+        bindValue(st, i++, v, true);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        if (saved == key) {
+            loadRow(st);
+        } else {
+            m_order = saved;
+            qint64 id = sqlite3_column_int64(st, 0);
+            sqlite3_reset(st);
+            return fetch(Position{id});
+        }
+        sqlite3_reset(st);
+        return succeed();
+    }
+    m_order = saved;
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE ? fail(FileError::RecordNotFound) : fail(mapSqlite(rc), rc);
+}
+
+FileError DataFile::fetch(Position p)
+{
+    if (m_dbase) {
+        m_cursor->atStart = m_cursor->atEnd = false;
+        m_cursor->idForNext = p.id - 1;
+        FileError e = readOne(true);
+        return (e == FileError::None && m_current.id == p.id) ? e : fail(FileError::RecordNotFound);
+    }
+    if (!m_conn)
+        return fail(FileError::NotOpen);
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("SELECT %1 FROM %2 WHERE id=?").arg(selectList(), table()));
+    sqlite3_bind_int64(st, 1, p.id);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        loadRow(st);
+        sqlite3_reset(st);
+        return succeed();
+    }
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE ? fail(FileError::RecordNotFound) : fail(mapSqlite(rc), rc);
+}
+
+FileError DataFile::setToPosition(Position p)
+{
+    Row keep = m_buffer->save();
+    Position keepPos = m_current;
+    qint64 keepVer = m_currentVersion;
+    FileError e = fetch(p);
+    m_buffer->load(keep);
+    m_current = keepPos;
+    m_currentVersion = keepVer;
+    if (e != FileError::None)
+        return e;
+    // next() and previous() both read the record at p first.
+    m_cursor->idForNext = p.id - 1;
+    m_cursor->idForPrev = p.id + 1;
+    return succeed();
+}
+
+qint64 DataFile::recordCount()
+{
+    if (m_dbase)
+        return m_dbase->recordCount();
+    if (!m_conn)
+        return 0;
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("SELECT count(*) FROM %1").arg(table()));
+    qint64 n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    sqlite3_reset(st);
+    return n;
+}
+
+bool DataFile::changedElsewhere()
+{
+    if (!m_conn)
+        return false;
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("PRAGMA %1.data_version").arg(quoted(m_schema)));
+    qint64 v = (st && sqlite3_step(st) == SQLITE_ROW) ? sqlite3_column_int64(st, 0) : -1;
+    if (st) sqlite3_reset(st);
+    bool changed = v != m_dataVersion;
+    m_dataVersion = v;
+    return changed;
+}
+
+// ---- writing ------------------------------------------------------------------------------
+void DataFile::bindRow(void *stmt, int &index, const Row &fields) const
+{
+    auto *st = static_cast<sqlite3_stmt *>(stmt);
+    for (auto &v : fields)
+        bindValue(st, index++, v, false);
+    for (int k = 0; k < int(m_desc.keys.size()); ++k) {
+        for (auto &v : sortValues(fields, k))
+            bindValue(st, index++, v, true);
+        if (m_desc.keys[k].unique) {
+            const Value &f = fields[m_desc.keys[k].parts.front().column];
+            bindValue(st, index++, isZeroOrBlank(f) ? Value{} : sortValue(f, false), true);
+        }
+    }
+}
+
+QStringList DataFile::writableColumns() const
+{
+    QStringList cols;
+    for (auto &c : m_desc.columns)
+        cols << quoted(c.name);
+    for (int k = 0; k < int(m_desc.keys.size()); ++k) {
+        for (int p = 0; p < int(m_desc.keys[k].parts.size()); ++p)
+            cols << sortColumn(k, p);
+        if (m_desc.keys[k].unique)
+            cols << uniqueColumn(k);
+    }
+    return cols;
+}
+
+FileError DataFile::add()
+{
+    Row fields = m_buffer->save();
+    if (m_dbase) {
+        std::vector<double> values;
+        for (auto &v : fields) values.push_back(std::holds_alternative<double>(v) ? std::get<double>(v) : 0.0);
+        qint64 recno = 0;
+        FileError e = m_dbase->append(values, recno);
+        if (e != FileError::None) return fail(e);
+        m_current.id = recno;
+        return succeed();
+    }
+    if (!m_conn)
+        return fail(FileError::NotOpen);
+    QStringList cols = writableColumns();
+    QStringList marks;
+    for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
+    QString sql = QStringLiteral("INSERT INTO %1(id,ver,%2) VALUES((SELECT coalesce(max(id),0)+1 FROM %1),1,%3) RETURNING id")
+                      .arg(table(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    sqlite3_stmt *st = m_conn->statement(sql);
+    if (!st)
+        return fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    int i = 1;
+    bindRow(st, i, fields);
+    int rc = sqlite3_step(st);
+    qint64 id = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    if (rc == SQLITE_ROW) rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE) {
+        QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+        rc = sqlite3_reset(st);
+        return fail(mapSqlite(rc), rc, msg);
+    }
+    sqlite3_reset(st);
+    m_current.id = id;
+    m_currentVersion = 1;
+    return succeed();
+}
+
+FileError DataFile::put()
+{
+    if (m_dbase) {
+        std::vector<double> values;
+        for (auto &v : m_buffer->save()) values.push_back(std::holds_alternative<double>(v) ? std::get<double>(v) : 0.0);
+        FileError e = m_dbase->write(m_current.id, values);
+        return e == FileError::None ? succeed() : fail(e);
+    }
+    if (!m_conn)
+        return fail(FileError::NotOpen);
+    if (m_current.isNull())
+        return fail(FileError::RecordNotFound);
+    QStringList sets;
+    for (auto &c : writableColumns()) sets << c + QStringLiteral("=?");
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("UPDATE %1 SET %2, ver=ver+1 WHERE id=? AND ver=?").arg(table(), sets.join(QLatin1Char(','))));
+    int i = 1;
+    bindRow(st, i, m_buffer->save());
+    sqlite3_bind_int64(st, i++, m_current.id);
+    sqlite3_bind_int64(st, i++, m_currentVersion);
+    int rc = sqlite3_step(st);
+    QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+    if (rc != SQLITE_DONE) {
+        rc = sqlite3_reset(st);
+        return fail(mapSqlite(rc), rc, msg);
+    }
+    sqlite3_reset(st);
+    if (sqlite3_changes(m_conn->db) == 0)
+        return fail(FileError::ChangedByOther);
+    ++m_currentVersion;
+    return succeed();
+}
+
+FileError DataFile::remove()
+{
+    if (m_dbase) {
+        FileError e = m_dbase->markDeleted(m_current.id);
+        return e == FileError::None ? succeed() : fail(e);
+    }
+    if (!m_conn)
+        return fail(FileError::NotOpen);
+    if (m_current.isNull())
+        return fail(FileError::RecordNotFound);
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("DELETE FROM %1 WHERE id=? AND ver=?").arg(table()));
+    sqlite3_bind_int64(st, 1, m_current.id);
+    sqlite3_bind_int64(st, 2, m_currentVersion);
+    int rc = sqlite3_step(st);
+    QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+    if (rc != SQLITE_DONE) {
+        rc = sqlite3_reset(st);
+        return fail(mapSqlite(rc), rc, msg);
+    }
+    sqlite3_reset(st);
+    if (sqlite3_changes(m_conn->db) == 0)
+        return fail(FileError::ChangedByOther);
+    m_current = {};
+    return succeed();
+}
+
+// ---- transactions -------------------------------------------------------------------------
+bool DataFile::inTransaction() const { return m_conn && m_conn->inTransaction; }
+
+FileError DataFile::begin()
+{
+    if (!m_conn)
+        return fail(FileError::NotOpen);
+    if (m_conn->inTransaction)
+        return fail(FileError::Busy, 0, QStringLiteral("a transaction is already open"));
+    int rc = m_conn->exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (rc != SQLITE_OK)
+        return fail(mapSqlite(rc), rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    m_conn->inTransaction = true;
+    return succeed();
+}
+
+FileError DataFile::commit()
+{
+    if (!m_conn || !m_conn->inTransaction)
+        return fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
+    int rc = m_conn->exec(QStringLiteral("COMMIT"));
+    if (rc != SQLITE_OK) {
+        QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+        m_conn->exec(QStringLiteral("ROLLBACK"));
+        m_conn->inTransaction = false;
+        return fail(mapSqlite(rc), rc, msg);
+    }
+    m_conn->inTransaction = false;
+    return succeed();
+}
+
+FileError DataFile::rollback()
+{
+    if (!m_conn || !m_conn->inTransaction)
+        return fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
+    m_conn->exec(QStringLiteral("ROLLBACK"));
+    m_conn->inTransaction = false;
+    return succeed();
+}

@@ -1,0 +1,131 @@
+#pragma once
+// A data file: one SQLite database in the working directory (or, for the dBase file, a
+// .dbf table), read and written one record at a time through the file's record buffer.
+//
+// Orders: a key (index into FileDesc::keys) or the physical order (-1). Reading is keyset
+// based: the file never counts or scans to move; a position re-finds exactly one record.
+// Writing is guarded by a change watch: a record read here and written by another process
+// since is never overwritten (FileError::ChangedByOther).
+#include "data/fileerror.h"
+#include "data/schema.h"
+
+#include <functional>
+#include <memory>
+
+class Connection;
+class DbaseTable;
+
+// Re-finds one record: its id in the file (0 = none).
+struct Position {
+    qint64 id = 0;
+    bool isNull() const { return id == 0; }
+    bool operator==(const Position &) const = default;
+};
+
+class DataFile {
+public:
+    static constexpr int PhysicalOrder = -1;
+
+    DataFile(FileDesc desc, std::unique_ptr<RecordBuffer> buffer);
+    ~DataFile();
+    DataFile(const DataFile &) = delete;
+    DataFile &operator=(const DataFile &) = delete;
+
+    const FileDesc &desc() const { return m_desc; }
+    RecordBuffer &buffer() { return *m_buffer; }
+    QString name() const { return m_desc.name; }
+    // The file's name on disk (in the working directory).
+    QString diskName() const;
+
+    // Use counter: procedures count their use of the file (the file-service layer opens it on
+    // the first use and closes it on the last).
+    LONG USED = 0;
+
+    // ---- lifecycle --------------------------------------------------------------------------
+    FileError open();          // shared read-write; NotFound when missing
+    FileError create();        // a new, empty file; refuses to replace an existing one
+    FileError close();
+    FileError rebuildKeys();   // rebuilds every key from the records (repairs a damaged key file)
+    bool isOpen() const;
+    // Driver options: "Recover=N" (wait up to N seconds for another process's lock on open),
+    // "QUICKSCAN=on" (check only small files fully on open; the default), "QUICKSCAN=off"
+    // (check every file fully on open). Returns false for an option it does not know.
+    bool sendOption(const QString &option);
+
+    // ---- reading ----------------------------------------------------------------------------
+    void setOrder(int key);                 // key index or PhysicalOrder; positions at the start
+    int order() const { return m_order; }
+    void setToStart();                      // next() reads the first record of the order
+    void setToEnd();                        // previous() reads the last
+    void setToKeyValue();                   // next(): first record at or after the key value in the
+                                            // buffer's key fields; previous(): last at or before
+    FileError setToPosition(Position p);    // next()/previous() continue after/before that record
+    FileError next();
+    FileError previous();
+    FileError get(int key);                 // first record whose key equals the buffer's key fields
+    FileError fetch(Position p);            // re-read the record at a saved position
+    Position position() const { return m_current; } // of the record last read or written
+    qint64 recordCount();
+
+    // A filtered view: next()/previous() skip records the predicate (called with the record in
+    // the buffer) refuses. An empty function removes the filter.
+    void setFilter(std::function<bool()> accept) { m_filter = std::move(accept); }
+
+    // True when another connection or process has written the file since the last call.
+    bool changedElsewhere();
+
+    // ---- writing ----------------------------------------------------------------------------
+    FileError add();      // the buffer as a new record; position() then finds it
+    FileError put();      // the buffer over the record last read (change watch)
+    FileError remove();   // the record last read (change watch)
+
+    // ---- transactions over this file and others of its group ---------------------------------
+    // Starts a write transaction covering every file of the group; waits at most 2 seconds for
+    // other processes (FileError::Busy). Files of one group share one connection.
+    FileError begin();
+    FileError commit();
+    FileError rollback();
+    bool inTransaction() const;
+
+    // Loads the last read record's values that did not fit its fields (a file written by
+    // another tool); 0 normally.
+    int repairedOnLoad() const { return m_repaired; }
+
+    // Errors: the last operation's outcome is also in currentError().
+private:
+    friend class Connection;
+    struct Cursor;
+    FileError fail(FileError e, int sqliteCode = 0, const QString &message = {});
+    FileError succeed();
+    FileError step(bool forward);
+    FileError readOne(bool forward);
+    FileError verifyOnOpen();
+    FileError openDbase();
+    int createSchema(const QString &path) const;
+    QString table() const;
+    QString selectList() const;
+    QString orderColumns() const;
+    QStringList writableColumns() const;
+    void loadRow(void *stmt);
+    Row sortValues(const Row &fields, int key) const;
+    void bindRow(void *stmt, int &index, const Row &fields) const;
+
+    FileDesc m_desc;
+    std::unique_ptr<RecordBuffer> m_buffer;
+    std::shared_ptr<Connection> m_conn;
+    std::unique_ptr<DbaseTable> m_dbase;
+    QString m_schema;
+    int m_order = PhysicalOrder;
+    Position m_current;
+    qint64 m_currentVersion = 0;
+    std::unique_ptr<Cursor> m_cursor;
+    std::function<bool()> m_filter;
+    int m_recoverSeconds = 0;
+    bool m_quickScan = true;
+    int m_repaired = 0;
+    qint64 m_dataVersion = -1;
+};
+
+// Working directory of the data files (default: the current directory).
+void setDataDirectory(const QString &dir);
+QString dataDirectory();

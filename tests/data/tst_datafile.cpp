@@ -1,0 +1,386 @@
+#include "data/files.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QElapsedTimer>
+#include <QThread>
+
+// The storage driver over real files in a temporary working directory. The two-process
+// cases run this same program again as the "other user" (see main below).
+class TestDataFile : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    static void openFresh(DataFile &f)
+    {
+        if (f.isOpen())
+            f.close();
+        QFile::remove(f.diskName());
+        QCOMPARE(f.create(), FileError::None);
+        QCOMPARE(f.open(), FileError::None);
+    }
+    static void addSplit(LONG num, const QString &name)
+    {
+        SPL = SplitRecord();
+        SPL.NUM = num;
+        QCOMPARE(SPL.NAIMEN.set(name), StoreResult::Ok);
+        QCOMPARE(files::SPLIT.add(), FileError::None);
+    }
+    static QStringList splitNames(int order, bool backward = false)
+    {
+        QStringList out;
+        files::SPLIT.setOrder(order);
+        while ((backward ? files::SPLIT.previous() : files::SPLIT.next()) == FileError::None)
+            out << SPL.NAIMEN.text();
+        return out;
+    }
+    QProcess *otherUser(const QStringList &args)
+    {
+        auto *p = new QProcess(this);
+        p->setProgram(QCoreApplication::applicationFilePath());
+        p->setArguments(QStringList{QStringLiteral("--other-user"), m_dir.path()} + args);
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start();
+        return p;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        setDataDirectory(m_dir.path());
+    }
+
+    void namesOrderCyrillicWithoutCaseAndBothWays()
+    {
+        openFresh(files::SPLIT);
+        const QStringList typed{QStringLiteral("щебень гранитный"), QStringLiteral("Ёлочный"), QStringLiteral("ЕЛЬ"),
+                                QStringLiteral("Жёлтый"), QStringLiteral(""), QStringLiteral("Basalt"),
+                                QStringLiteral("Щебень Гранитный"), QStringLiteral("абрикос")};
+        for (int i = 0; i < typed.size(); ++i)
+            addSplit(100 - i, typed[i]);
+        const QStringList byName{QStringLiteral(""), QStringLiteral("Basalt"), QStringLiteral("абрикос"),
+                                 QStringLiteral("ЕЛЬ"), QStringLiteral("Ёлочный"), QStringLiteral("Жёлтый"),
+                                 QStringLiteral("щебень гранитный"), QStringLiteral("Щебень Гранитный")};
+        QCOMPARE(splitNames(files::key::SPL_KEYNAME), byName);
+        QStringList reversed(byName.rbegin(), byName.rend());
+        QCOMPARE(splitNames(files::key::SPL_KEYNAME, true), reversed);
+        QStringList byNumber(typed.rbegin(), typed.rend());
+        QCOMPARE(splitNames(files::key::SPL_KEYNUM), byNumber);
+        QCOMPARE(splitNames(DataFile::PhysicalOrder), typed);
+        QCOMPARE(files::SPLIT.recordCount(), qint64(typed.size()));
+
+        // Set to a key value: the first name at or after "е" (any case), then back before it.
+        files::SPLIT.setOrder(files::key::SPL_KEYNAME);
+        SPL.NAIMEN = QStringLiteral("е");
+        files::SPLIT.setToKeyValue();
+        QCOMPARE(files::SPLIT.next(), FileError::None);
+        QCOMPARE(SPL.NAIMEN.text(), QStringLiteral("ЕЛЬ"));
+        SPL.NAIMEN = QStringLiteral("е");
+        files::SPLIT.setToKeyValue();
+        QCOMPARE(files::SPLIT.previous(), FileError::None);
+        QCOMPARE(SPL.NAIMEN.text(), QStringLiteral("абрикос"));
+
+        // Get by key: the first record with that name; a missing one is reported.
+        SPL.NAIMEN = QStringLiteral("ЩЕБЕНЬ ГРАНИТНЫЙ");
+        QCOMPARE(files::SPLIT.get(files::key::SPL_KEYNAME), FileError::None);
+        QCOMPARE(SPL.NUM, 100);
+        SPL.NAIMEN = QStringLiteral("Песок");
+        QCOMPARE(files::SPLIT.get(files::key::SPL_KEYNAME), FileError::RecordNotFound);
+        QCOMPARE(currentError().code, LONG(FileError::RecordNotFound));
+        files::SPLIT.close();
+    }
+
+    void descendingKeysDuplicatesAndZeroInUniqueKeys()
+    {
+        openFresh(files::GUR);
+        struct G { double number; const char *tip; LONG date; };
+        const G rows[] = {{5, "А", 10}, {0, "Б", 30}, {7, "А", 20}, {0, "Б", 20}, {2, "В", 40}, {0, "А", 10}};
+        for (auto &r : rows) {
+            GUR = GurRecord();
+            GUR.NUMBER = r.number;
+            GUR.TIP_SM = QString::fromUtf8(r.tip);
+            GUR.DATE = r.date;
+            QCOMPARE(files::GUR.add(), FileError::None);
+        }
+        auto listed = [](int key) {
+            QStringList out;
+            files::GUR.setOrder(key);
+            while (files::GUR.next() == FileError::None)
+                out << GUR.TIP_SM.text() + QString::number(GUR.NUMBER) + QLatin1Char('/') + QString::number(GUR.DATE);
+            return out;
+        };
+        // Newest first; zero numbers are listed too, after the others.
+        QCOMPARE(listed(files::key::GUR_KEYNUMBER),
+                 QStringList({"А7/20", "А5/10", "В2/40", "Б0/30", "Б0/20", "А0/10"}));
+        QCOMPARE(listed(files::key::GUR_KEYDATE).first(), QStringLiteral("В2/40"));
+        // Type descending, then number ascending.
+        QCOMPARE(listed(files::key::GUR_KEYTIPNUM),
+                 QStringList({"В2/40", "Б0/30", "Б0/20", "А0/10", "А5/10", "А7/20"}));
+
+        // A unique key refuses a second nonzero value but takes any number of zeros.
+        GUR = GurRecord();
+        GUR.NUMBER = 7;
+        QCOMPARE(files::GUR.add(), FileError::DuplicateKey);
+        QCOMPARE(currentError().code, LONG(FileError::DuplicateKey));
+        GUR.NUMBER = 0;
+        QCOMPARE(files::GUR.add(), FileError::None);
+        QCOMPARE(files::GUR.recordCount(), qint64(7));
+
+        // A change into a taken number is refused and leaves the stored record as it was.
+        GUR.NUMBER = 5;
+        QCOMPARE(files::GUR.put(), FileError::DuplicateKey);
+        Position p = files::GUR.position();
+        QCOMPARE(files::GUR.fetch(p), FileError::None);
+        QCOMPARE(GUR.NUMBER, 0.0);
+        files::GUR.close();
+
+        openFresh(files::N_BALKI);
+        for (const char *w : {"Изгиб", "", "изгиб", ""}) {
+            N_B = NBalkiRecord();
+            N_B.WIDTEST = QString::fromUtf8(w);
+            FileError expected = QByteArray(w) == "изгиб" ? FileError::DuplicateKey : FileError::None;
+            QCOMPARE(files::N_BALKI.add(), expected);
+        }
+        files::N_BALKI.close();
+    }
+
+    void positionsRefindTheirRecordAfterInsertsAndDeletes()
+    {
+        openFresh(files::SPLIT);
+        for (int i = 0; i < 50; ++i)
+            addSplit(i % 5, QStringLiteral("Щебень %1").arg(i % 3));
+        files::SPLIT.setOrder(files::key::SPL_KEYNUM);
+        for (int i = 0; i < 23; ++i)
+            QCOMPARE(files::SPLIT.next(), FileError::None);
+        Position marked = files::SPLIT.position();
+        const SplitRecord seen = SPL;
+        // Neighbours with the same key value come and go.
+        for (int i = 0; i < 10; ++i)
+            addSplit(seen.NUM, seen.NAIMEN.text());
+        files::SPLIT.setOrder(files::key::SPL_KEYNUM);
+        int deleted = 0;
+        while (files::SPLIT.next() == FileError::None && deleted < 8)
+            if (files::SPLIT.position() != marked && SPL.NUM == seen.NUM) {
+                QCOMPARE(files::SPLIT.remove(), FileError::None);
+                ++deleted;
+            }
+        QCOMPARE(files::SPLIT.fetch(marked), FileError::None);
+        QCOMPARE(files::SPLIT.position(), marked);
+        QCOMPARE(SPL.NAIMEN, seen.NAIMEN);
+
+        // Continuing from the position reads that record first, in either direction.
+        QCOMPARE(files::SPLIT.setToPosition(marked), FileError::None);
+        QCOMPARE(files::SPLIT.next(), FileError::None);
+        QCOMPARE(files::SPLIT.position(), marked);
+        QCOMPARE(files::SPLIT.setToPosition(marked), FileError::None);
+        QCOMPARE(files::SPLIT.previous(), FileError::None);
+        QCOMPARE(files::SPLIT.position(), marked);
+
+        QCOMPARE(files::SPLIT.remove(), FileError::None);
+        QCOMPARE(files::SPLIT.fetch(marked), FileError::RecordNotFound);
+        files::SPLIT.close();
+    }
+
+    void filteredViewSkipsRecordsAndKeepsTheBufferAtTheEnd()
+    {
+        openFresh(files::SPLIT);
+        for (int i = 1; i <= 9; ++i)
+            addSplit(i, QStringLiteral("Щ%1").arg(i));
+        files::SPLIT.setFilter([] { return SPL.NUM % 3 == 0; });
+        QStringList seen = splitNames(files::key::SPL_KEYNUM);
+        QCOMPARE(seen, QStringList({"Щ3", "Щ6", "Щ9"}));
+        QCOMPARE(SPL.NUM, 9); // the last accepted record stays in the buffer
+        files::SPLIT.setFilter({});
+        files::SPLIT.close();
+    }
+
+    void decimalsAndTextsSurviveTheRoundTrip()
+    {
+        openFresh(files::BITUMEN);
+        BIT = BitumenRecord();
+        BIT.MARBIT = QStringLiteral("БНД 60/90");
+        QCOMPARE(BIT.TR.set(47.3), StoreResult::Ok);
+        QCOMPARE(BIT.PRTR.set(-18), StoreResult::Ok);
+        QCOMPARE(BIT.TXR.set(-99.9), StoreResult::Ok);
+        QCOMPARE(files::BITUMEN.add(), FileError::None);
+        BIT = BitumenRecord();
+        files::BITUMEN.setOrder(files::key::BIT_KEYBIT);
+        QCOMPARE(files::BITUMEN.next(), FileError::None);
+        QCOMPARE(BIT.MARBIT.text(), QStringLiteral("БНД 60/90"));
+        QCOMPARE(BIT.TR.toString(), QStringLiteral("47.3"));
+        QCOMPARE(BIT.PRTR.toString(), QStringLiteral("-18"));
+        QCOMPARE(BIT.TXR.units, -999);
+        files::BITUMEN.close();
+    }
+
+    void dbaseFileCreatesOpensAndKeepsItsNumbers()
+    {
+        DataFile &f = files::DBZRN;
+        QFile::remove(f.diskName());
+        QCOMPARE(f.open(), FileError::NotFound);
+        QCOMPARE(f.create(), FileError::None);
+        QCOMPARE(f.open(), FileError::None);
+        DBZ.MZRN = 12.5;
+        QCOMPARE(f.add(), FileError::None);
+        f.close();
+        QCOMPARE(f.open(), FileError::None);
+        QCOMPARE(f.recordCount(), qint64(1));
+        DBZ.MZRN = 0;
+        QCOMPARE(f.next(), FileError::None);
+        QCOMPARE(DBZ.MZRN, 12.5);
+        f.close();
+        QFile bad(f.diskName());
+        QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        bad.write("not a table");
+        bad.close();
+        QCOMPARE(f.open(), FileError::InvalidFile);
+    }
+
+    void changeWatchRefusesToOverwriteAnotherProcesssWrite()
+    {
+        openFresh(files::SPLIT);
+        addSplit(1, QStringLiteral("Гранит"));
+        files::SPLIT.setOrder(files::key::SPL_KEYNUM);
+        QCOMPARE(files::SPLIT.next(), FileError::None);
+        QVERIFY(!files::SPLIT.changedElsewhere());
+
+        QProcess *other = otherUser({QStringLiteral("rename"), QStringLiteral("Диабаз")});
+        QVERIFY(other->waitForFinished(10000));
+        QCOMPARE(other->exitCode(), 0);
+
+        QVERIFY(files::SPLIT.changedElsewhere());
+        SPL.NAIMEN = QStringLiteral("Габбро");
+        QCOMPARE(files::SPLIT.put(), FileError::ChangedByOther);
+        QCOMPARE(files::SPLIT.remove(), FileError::ChangedByOther);
+        QCOMPARE(files::SPLIT.fetch(files::SPLIT.position()), FileError::None);
+        QCOMPARE(SPL.NAIMEN.text(), QStringLiteral("Диабаз"));
+        SPL.NAIMEN = QStringLiteral("Габбро"); // now based on the other's version
+        QCOMPARE(files::SPLIT.put(), FileError::None);
+        files::SPLIT.close();
+    }
+
+    void transactionGivesUpAfterTwoSecondsWhenAnotherProcessWrites()
+    {
+        openFresh(files::SPLIT);
+        QProcess *other = otherUser({QStringLiteral("hold"), QStringLiteral("4000")});
+        QVERIFY(other->waitForReadyRead(10000)); // "holding" once its transaction is open
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(files::SPLIT.begin(), FileError::Busy);
+        qint64 waited = t.elapsed();
+        QVERIFY2(waited >= 1900 && waited < 3800, qPrintable(QString::number(waited)));
+        // Reads still see the committed state meanwhile.
+        QCOMPARE(files::SPLIT.recordCount(), qint64(0));
+        QVERIFY(other->waitForFinished(10000));
+        QCOMPARE(files::SPLIT.begin(), FileError::None);
+        addSplit(2, QStringLiteral("Известняк"));
+        QCOMPARE(files::SPLIT.rollback(), FileError::None);
+        QCOMPARE(files::SPLIT.recordCount(), qint64(1)); // the other's record, not ours
+        files::SPLIT.close();
+    }
+
+    void damagedFilesAreToldApartAndKeysRebuilt()
+    {
+        DataFile &f = files::NORMA;
+        QFile::remove(f.diskName());
+        QCOMPARE(f.open(), FileError::NotFound);
+        QCOMPARE(f.create(), FileError::None);
+        QCOMPARE(f.open(), FileError::None);
+        QCOMPARE(f.begin(), FileError::None);
+        for (int i = 0; i < 400; ++i) {
+            NOR = NormaRecord();
+            NOR.NUM = i;
+            NOR.TYPASPH = QStringLiteral("тип %1").arg(i % 7);
+            QCOMPARE(f.add(), FileError::None);
+        }
+        QCOMPARE(f.commit(), FileError::None);
+        f.close();
+
+        // Garble the pages of one key's index.
+        QFile file(f.diskName());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray all = file.readAll();
+        int pageSize = (quint8(all[16]) << 8) | quint8(all[17]);
+        int root = rootPageOf(f.diskName(), QStringLiteral("key2"));
+        QVERIFY(root > 1);
+        file.seek(qint64(root - 1) * pageSize);
+        file.write(QByteArray(pageSize, '\x5A'));
+        file.close();
+        QCOMPARE(f.open(), FileError::InvalidKeyFile);
+        QVERIFY2(f.rebuildKeys() == FileError::None, qPrintable(currentError().driverMessage));
+        QCOMPARE(f.open(), FileError::None);
+        QCOMPARE(f.recordCount(), qint64(400));
+        f.setOrder(files::key::NOR_KEYTYP);
+        int n = 0;
+        while (f.next() == FileError::None)
+            ++n;
+        QCOMPARE(n, 400);
+        f.close();
+
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray(9000, 'x'));
+        file.close();
+        QCOMPARE(f.open(), FileError::InvalidFile);
+    }
+
+public:
+    static int rootPageOf(const QString &path, const QString &index);
+};
+
+#include <sqlite3.h>
+
+int TestDataFile::rootPageOf(const QString &path, const QString &index)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_master WHERE name=?", -1, &st, nullptr);
+    QByteArray n = index.toUtf8();
+    sqlite3_bind_text(st, 1, n.constData(), -1, SQLITE_TRANSIENT);
+    int root = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return root;
+}
+
+// The other user: "rename NAME" renames the first crushed stone; "hold MS" keeps a write
+// transaction open for MS milliseconds.
+static int otherUserMain(const QStringList &args)
+{
+    setDataDirectory(args.value(0));
+    if (files::SPLIT.open() != FileError::None)
+        return 2;
+    if (args.value(1) == QLatin1String("rename")) {
+        files::SPLIT.setOrder(files::key::SPL_KEYNUM);
+        if (files::SPLIT.next() != FileError::None)
+            return 3;
+        SPL.NAIMEN = args.value(2);
+        return files::SPLIT.put() == FileError::None ? 0 : 4;
+    }
+    if (args.value(1) == QLatin1String("hold")) {
+        if (files::SPLIT.begin() != FileError::None)
+            return 5;
+        SPL = SplitRecord();
+        SPL.NAIMEN = QStringLiteral("Чужой");
+        files::SPLIT.add();
+        fputs("holding\n", stdout);
+        fflush(stdout);
+        QThread::msleep(args.value(2).toULong());
+        return files::SPLIT.commit() == FileError::None ? 0 : 6;
+    }
+    return 1;
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    if (args.size() > 1 && args[1] == QLatin1String("--other-user"))
+        return otherUserMain(args.mid(2));
+    TestDataFile t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_datafile.moc"
