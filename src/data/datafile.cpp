@@ -112,6 +112,10 @@ public:
     std::map<QString, bool> attached; // file name -> attached (or main) on this connection
     bool inTransaction = false;
     std::map<QString, sqlite3_stmt *> statements;
+    // What the files of the group knew of their current record before each write of the open
+    // transaction, so that a rollback also rolls back their change watch.
+    struct Undo { DataFile *file; Position position; qint64 version; };
+    std::vector<Undo> undo;
 
     ~Connection()
     {
@@ -831,6 +835,7 @@ FileError DataFile::add()
     }
     if (!m_conn)
         return fail(FileError::NotOpen);
+    rememberForRollback();
     QStringList cols = writableColumns();
     QStringList marks;
     for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
@@ -867,6 +872,7 @@ FileError DataFile::put()
         return fail(FileError::NotOpen);
     if (m_current.isNull())
         return fail(FileError::RecordNotFound);
+    rememberForRollback();
     QStringList sets;
     for (auto &c : writableColumns()) sets << c + QStringLiteral("=?");
     sqlite3_stmt *st = m_conn->statement(QStringLiteral("UPDATE %1 SET %2, ver=ver+1 WHERE id=? AND ver=?").arg(table(), sets.join(QLatin1Char(','))));
@@ -897,6 +903,7 @@ FileError DataFile::remove()
         return fail(FileError::NotOpen);
     if (m_current.isNull())
         return fail(FileError::RecordNotFound);
+    rememberForRollback();
     sqlite3_stmt *st = m_conn->statement(QStringLiteral("DELETE FROM %1 WHERE id=? AND ver=?").arg(table()));
     sqlite3_bind_int64(st, 1, m_current.id);
     sqlite3_bind_int64(st, 2, m_currentVersion);
@@ -915,6 +922,21 @@ FileError DataFile::remove()
 
 // ---- transactions -------------------------------------------------------------------------
 bool DataFile::inTransaction() const { return m_conn && m_conn->inTransaction; }
+
+void DataFile::rememberForRollback()
+{
+    if (m_conn->inTransaction)
+        m_conn->undo.push_back({this, m_current, m_currentVersion});
+}
+
+void DataFile::undoTransaction()
+{
+    for (auto it = m_conn->undo.rbegin(); it != m_conn->undo.rend(); ++it) {
+        it->file->m_current = it->position;
+        it->file->m_currentVersion = it->version;
+    }
+    m_conn->undo.clear();
+}
 
 FileError DataFile::begin()
 {
@@ -938,9 +960,11 @@ FileError DataFile::commit()
         QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
         m_conn->exec(QStringLiteral("ROLLBACK"));
         m_conn->inTransaction = false;
+        undoTransaction();
         return fail(mapSqlite(rc), rc, msg);
     }
     m_conn->inTransaction = false;
+    m_conn->undo.clear();
     return succeed();
 }
 
@@ -950,5 +974,6 @@ FileError DataFile::rollback()
         return fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
     m_conn->exec(QStringLiteral("ROLLBACK"));
     m_conn->inTransaction = false;
+    undoTransaction();
     return succeed();
 }

@@ -107,6 +107,8 @@ private:
     QString orderColumns() const;
     QStringList writableColumns() const;
     void loadRow(void *stmt);
+    void rememberForRollback();
+    void undoTransaction();
     Row sortValues(const Row &fields, int key) const;
     void bindRow(void *stmt, int &index, const Row &fields) const;
 

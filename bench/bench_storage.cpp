@@ -1,0 +1,140 @@
+// Storage benchmark: reading pages of 20 crushed-stone records from a large file.
+//
+//   build/bench_storage [RECORDS] [DIR]     (default 1000000 records in /tmp/asphalt-bench)
+//
+// Generates the file once (kept in DIR for later runs), then reports medians of: opening the
+// file on a new connection, one page forward from the start of a random key value, one page
+// backward, in the name order and the number order, and the process's peak memory.
+#include "data/files.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <sys/resource.h>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+long peakKiB()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+void generate(qint64 records)
+{
+    std::mt19937 rnd(7);
+    std::uniform_int_distribution<int> digit(0, 9);
+    const QStringList kinds{QStringLiteral("Щебень гранитный"), QStringLiteral("Щебень известняковый"),
+                            QStringLiteral("Гравий"), QStringLiteral("Щебень габбро-диабаз")};
+    files::SPLIT.begin();
+    for (qint64 i = 0; i < records; ++i) {
+        SPL = SplitRecord();
+        SPL.NUM = LONG(rnd() % 1000000);
+        QString name = kinds[int(rnd() % kinds.size())] + QLatin1Char(' ');
+        for (int d = 0; d < 3; ++d)
+            name += QChar(u'0' + digit(rnd));
+        SPL.NAIMEN.set(name);
+        SPL.PLOTN = 2.6 + (rnd() % 100) / 1000.0;
+        for (int s = 0; s < 11; ++s)
+            SPL.ZRN[s] = 100.0 - s * 9;
+        if (files::SPLIT.add() != FileError::None) {
+            std::fprintf(stderr, "add failed: %s\n", qPrintable(currentError().driverMessage));
+            std::exit(1);
+        }
+        if (i % 100000 == 99999) {
+            files::SPLIT.commit();
+            files::SPLIT.begin();
+            std::fprintf(stderr, "  %lld records\n", static_cast<long long>(i + 1));
+        }
+    }
+    files::SPLIT.commit();
+}
+
+double timePage(int order, bool forward, bool fromValue, std::mt19937 &rnd)
+{
+    files::SPLIT.setOrder(order);
+    if (fromValue) {
+        SPL.NUM = LONG(rnd() % 1000000);
+        SPL.NAIMEN.set(QStringLiteral("Щебень гранитный %1").arg(rnd() % 1000));
+    }
+    QElapsedTimer t;
+    t.start();
+    if (fromValue)
+        files::SPLIT.setToKeyValue();
+    else if (forward)
+        files::SPLIT.setToStart();
+    else
+        files::SPLIT.setToEnd();
+    for (int i = 0; i < 20; ++i)
+        if ((forward ? files::SPLIT.next() : files::SPLIT.previous()) != FileError::None)
+            break;
+    return t.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    qint64 records = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
+    QString dir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("/tmp/asphalt-bench");
+    QDir().mkpath(dir);
+    setDataDirectory(dir);
+    if (files::SPLIT.open() != FileError::None) {
+        files::SPLIT.create();
+        files::SPLIT.open();
+    }
+    if (files::SPLIT.recordCount() != records) {
+        files::SPLIT.close();
+        QFile::remove(files::SPLIT.diskName());
+        files::SPLIT.create();
+        files::SPLIT.open();
+        std::fprintf(stderr, "generating %lld records...\n", static_cast<long long>(records));
+        generate(records);
+    }
+    files::SPLIT.close();
+    long afterGenerate = peakKiB();
+
+    std::vector<double> opens;
+    for (int i = 0; i < 21; ++i) {
+        QElapsedTimer t;
+        t.start();
+        files::SPLIT.open();
+        opens.push_back(t.nsecsElapsed() / 1e6);
+        files::SPLIT.close();
+    }
+    files::SPLIT.open();
+    std::mt19937 rnd(11);
+    struct Case { const char *name; int order; bool forward; bool fromValue; };
+    const Case cases[] = {
+        {"name order, first page forward", files::key::SPL_KEYNAME, true, false},
+        {"name order, last page backward", files::key::SPL_KEYNAME, false, false},
+        {"name order, page from a key value", files::key::SPL_KEYNAME, true, true},
+        {"name order, page back from a key value", files::key::SPL_KEYNAME, false, true},
+        {"number order, first page forward", files::key::SPL_KEYNUM, true, false},
+        {"number order, last page backward", files::key::SPL_KEYNUM, false, false},
+        {"number order, page from a key value", files::key::SPL_KEYNUM, true, true},
+        {"number order, page back from a key value", files::key::SPL_KEYNUM, false, true},
+    };
+    std::printf("SPLIT with %lld records\n", static_cast<long long>(files::SPLIT.recordCount()));
+    std::printf("%-44s %8.3f ms (median of %zu)\n", "open on a new connection", median(opens), opens.size());
+    for (auto &c : cases) {
+        std::vector<double> ms;
+        for (int i = 0; i < 301; ++i)
+            ms.push_back(timePage(c.order, c.forward, c.fromValue, rnd));
+        std::printf("%-44s %8.3f ms (median of %zu)\n", c.name, median(ms), ms.size());
+    }
+    std::printf("peak memory: %ld KiB (after generating/checking the file: %ld KiB)\n", peakKiB(), afterGenerate);
+    files::SPLIT.close();
+    return 0;
+}

@@ -1,0 +1,309 @@
+#include "framework/fileservices.h"
+
+#include "framework/warnings.h"
+
+#include <cmath>
+
+namespace {
+
+DataFile *g_transaction = nullptr; // the file whose transaction is open
+
+bool isRecipe(const DataFile &f) { return &f == &files::PODBOR; }
+
+// The number as a recipe link stored in GUR:REZNUM (a BYTE), or nothing when no test record
+// can carry it (not a whole number in 0..255).
+std::optional<BYTE> asRezNum(REAL number)
+{
+    if (number < 0 || number > 255 || std::floor(number) != number)
+        return std::nullopt;
+    return BYTE(number);
+}
+
+bool useChildren()
+{
+    if (!useFile(files::OBRGIDRO))
+        return false;
+    if (!useFile(files::GUR)) {
+        releaseFile(files::OBRGIDRO);
+        return false;
+    }
+    return true;
+}
+
+void releaseChildren()
+{
+    releaseFile(files::GUR);
+    releaseFile(files::OBRGIDRO);
+}
+
+FileError beginOn(DataFile &file)
+{
+    FileError e = file.begin();
+    if (e == FileError::None)
+        g_transaction = &file;
+    return e;
+}
+
+void rollbackOpen()
+{
+    if (g_transaction && g_transaction->inTransaction())
+        g_transaction->rollback();
+    g_transaction = nullptr;
+}
+
+// Is there a test record (GUR) of recipe `number`?  -1 when the file could not be read.
+int gurChildExists(REAL number)
+{
+    auto rez = asRezNum(number);
+    if (!rez)
+        return 0;
+    GUR = GurRecord();
+    GUR.REZNUM = *rez;
+    files::GUR.setOrder(files::key::GUR_KEYREZNUM);
+    files::GUR.setToKeyValue();
+    FileError e = files::GUR.next();
+    if (e == FileError::EndOfFile)
+        return 0;
+    if (e != FileError::None)
+        return -1;
+    return GUR.REZNUM == *rez ? 1 : 0;
+}
+
+int obrChildExists(REAL number)
+{
+    OBR = ObrgidroRecord();
+    OBR.NUMMER = number;
+    files::OBRGIDRO.setOrder(files::key::OBR_KEYNUMMER);
+    files::OBRGIDRO.setToKeyValue();
+    FileError e = files::OBRGIDRO.next();
+    if (e == FileError::EndOfFile)
+        return 0;
+    if (e != FileError::None)
+        return -1;
+    return OBR.NUMMER == number ? 1 : 0;
+}
+
+// Restrict: a changed recipe number may not leave test records behind.
+BYTE restrictChild(int exists, const char *childName)
+{
+    if (exists == 0)
+        return 0;
+    if (exists < 0) {
+        STANDARDWARNING(35, QString::fromLatin1(childName));
+        return 1;
+    }
+    STANDARDWARNING(12, QString::fromLatin1(childName));
+    POD.NUM = SAV.NUM;
+    return 1;
+}
+
+// Clear: the weighings of a deleted recipe keep their values, with recipe number 0.
+LONG clearObrgidro(REAL number)
+{
+    OBR = ObrgidroRecord();
+    OBR.NUMMER = number;
+    files::OBRGIDRO.setOrder(files::key::OBR_KEYNUMMER);
+    files::OBRGIDRO.setToKeyValue();
+    for (;;) {
+        FileError e = files::OBRGIDRO.next();
+        if (e == FileError::EndOfFile || (e == FileError::None && OBR.NUMMER != number))
+            return 0;
+        if (e != FileError::None) {
+            STANDARDWARNING(35, QStringLiteral("OBRGIDRO"));
+            return 1;
+        }
+        OBR.NUMMER = 0;
+        if (files::OBRGIDRO.put() != FileError::None) {
+            STANDARDWARNING(15, QStringLiteral("OBRGIDRO"));
+            return 1;
+        }
+    }
+}
+
+// Cascade: the mechanical tests of a deleted recipe are deleted with it.
+LONG deleteGur(REAL number)
+{
+    auto rez = asRezNum(number);
+    if (!rez)
+        return 0;
+    GUR = GurRecord();
+    GUR.REZNUM = *rez;
+    files::GUR.setOrder(files::key::GUR_KEYREZNUM);
+    files::GUR.setToKeyValue();
+    for (;;) {
+        FileError e = files::GUR.next();
+        if (e == FileError::EndOfFile || (e == FileError::None && GUR.REZNUM != *rez))
+            return 0;
+        if (e != FileError::None) {
+            STANDARDWARNING(35, QStringLiteral("gur"));
+            return 1;
+        }
+        if (files::GUR.remove() != FileError::None) {
+            STANDARDWARNING(17, QStringLiteral("gur"));
+            return 1;
+        }
+    }
+}
+
+} // namespace
+
+bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing)
+{
+    const QString diskName = file.diskName();
+    FileError e = file.open();
+    if (e == FileError::Locked) {
+        file.sendOption(QStringLiteral("Recover=10"));
+        e = file.open();
+    }
+    if (e == FileError::None || e == FileError::AlreadyOpen)
+        return true;
+    if (e == FileError::NotFound && createIfMissing.has_value()) {
+        if (!*createIfMissing || file.create() != FileError::None) {
+            STANDARDWARNING(4, diskName);
+            return false;
+        }
+        if (file.open() != FileError::None) {
+            STANDARDWARNING(5, diskName);
+            return false;
+        }
+        return true;
+    }
+    if (e == FileError::InvalidFile) {
+        STANDARDWARNING(1, diskName);
+        return false;
+    }
+    if (e == FileError::InvalidKeyFile) {
+        if (STANDARDWARNING(2, diskName) != MsgYes)
+            return false;
+        if (file.rebuildKeys() != FileError::None) {
+            STANDARDWARNING(3, diskName);
+            return false;
+        }
+        e = file.open();
+        if (e == FileError::None)
+            return true;
+    }
+    STANDARDWARNING(30, diskName);
+    haltApplication(QStringLiteral("Disk Error"));
+    return false;
+}
+
+bool useFile(DataFile &file)
+{
+    if (file.USED == 0 && !file.isOpen() && !CHECKOPEN(file, true))
+        return false;
+    ++file.USED;
+    return true;
+}
+
+void releaseFile(DataFile &file)
+{
+    if (file.USED <= 0)
+        return;
+    if (--file.USED == 0 && file.isOpen())
+        file.close();
+}
+
+void RISNAP(DataFile &file)
+{
+    if (isRecipe(file))
+        SAV.NUM = POD.NUM;
+}
+
+void RISAVEERROR()
+{
+    saveError();
+    rollbackOpen();
+}
+
+BYTE RIUPDATE(DataFile &file, BYTE fromForm)
+{
+    const bool recipe = isRecipe(file);
+    if (recipe && !useChildren())
+        return RiFailed;
+    auto finish = [&](BYTE result) {
+        if (recipe)
+            releaseChildren();
+        return result;
+    };
+    if (beginOn(file) != FileError::None) {
+        RISAVEERROR();
+        STANDARDWARNING(34, QStringLiteral("Update"), file.name());
+        return finish(RiFailed);
+    }
+    HOLDPOSITION = file.position();
+    if (file.put() != FileError::None) {
+        RISAVEERROR();
+        if (glob::SAVEERRORCODE == LONG(FileError::ChangedByOther)) {
+            if (fromForm)
+                STANDARDWARNING(38);
+            else
+                STANDARDWARNING(15, QStringLiteral("Record Changed by Another Station"));
+            file.fetch(HOLDPOSITION); // the buffer now shows the other user's version
+            return finish(RiChangedByOther);
+        }
+        STANDARDWARNING(15, file.name());
+        return finish(RiFailed);
+    }
+    if (recipe && POD.NUM != SAV.NUM) {
+        BYTE failed = restrictChild(obrChildExists(SAV.NUM), "OBRGIDRO");
+        if (!failed)
+            failed = restrictChild(gurChildExists(SAV.NUM), "gur");
+        if (failed) {
+            rollbackOpen();
+            return finish(RiFailed);
+        }
+    }
+    if (file.commit() != FileError::None) {
+        saveError();
+        g_transaction = nullptr;
+        STANDARDWARNING(15, file.name());
+        return finish(RiFailed);
+    }
+    g_transaction = nullptr;
+    return finish(RiWritten);
+}
+
+LONG RIDELETE(DataFile &file)
+{
+    const bool recipe = isRecipe(file);
+    HOLDPOSITION = file.position();
+    if (recipe && !useChildren())
+        return 1;
+    auto finish = [&](LONG result) {
+        if (recipe)
+            releaseChildren();
+        return result;
+    };
+    if (beginOn(file) != FileError::None) {
+        RISAVEERROR();
+        STANDARDWARNING(34, QStringLiteral("Delete"), file.name());
+        return finish(1);
+    }
+    if (file.fetch(HOLDPOSITION) != FileError::None) {
+        RISAVEERROR();
+        STANDARDWARNING(17, file.name());
+        return finish(1);
+    }
+    if (recipe) {
+        const REAL number = POD.NUM;
+        if (clearObrgidro(number) != 0 || deleteGur(number) != 0) {
+            rollbackOpen();
+            files::PODBOR.fetch(HOLDPOSITION);
+            return finish(1);
+        }
+    }
+    if (file.remove() != FileError::None) {
+        RISAVEERROR();
+        STANDARDWARNING(17, file.name());
+        return finish(1);
+    }
+    if (file.commit() != FileError::None) {
+        saveError();
+        g_transaction = nullptr;
+        STANDARDWARNING(17, file.name());
+        return finish(1);
+    }
+    g_transaction = nullptr;
+    return finish(0);
+}
