@@ -37,7 +37,7 @@ LONG MessageBoxSink::show(const MessageRequest &request)
     QMessageBox box(QApplication::activeWindow());
     box.setObjectName(QStringLiteral("MESSAGEBOX"));
     box.setWindowModality(Qt::ApplicationModal);
-    box.setWindowTitle(request.caption.isEmpty() ? QApplication::applicationDisplayName() : request.caption);
+    box.setWindowTitle(request.caption.isEmpty() ? m_fallbackCaption : request.caption);
     box.setText(request.text);
     box.setIcon(boxIcon(request.icon));
     const LONG buttons = request.buttons ? request.buttons : LONG(MsgOk);
@@ -58,8 +58,8 @@ LONG MessageBoxSink::show(const MessageRequest &request)
     return request.defaultButton;
 }
 
-void installMessageBoxSink()
+void installMessageBoxSink(const QString &fallbackCaption)
 {
-    static MessageBoxSink sink;
+    static MessageBoxSink sink(fallbackCaption);
     setMessageSink(&sink);
 }

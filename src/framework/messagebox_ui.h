@@ -5,8 +5,13 @@
 
 class MessageBoxSink final : public MessageSink {
 public:
+    // `fallbackCaption` titles the boxes that have no caption of their own.
+    explicit MessageBoxSink(QString fallbackCaption = {}) : m_fallbackCaption(std::move(fallbackCaption)) {}
     LONG show(const MessageRequest &request) override;
+
+private:
+    QString m_fallbackCaption;
 };
 
 // Installs one MessageBoxSink for the rest of the run.
-void installMessageBoxSink();
+void installMessageBoxSink(const QString &fallbackCaption);
