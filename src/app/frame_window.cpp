@@ -1,0 +1,300 @@
+#include "app/frame_window.h"
+
+#include "app/emblems.h"
+#include "app/procedures.h"
+#include "app/splash_window.h"
+#include "data/globals.h"
+#include "framework/printer_ui.h"
+#include "framework/warnings.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+const QString MAIN::kTitle = QStringLiteral("Проектирование составов асфальтобетонных смесей");
+
+namespace {
+
+// Help texts: with two, the first is the tooltip and the second the status bar line.
+void setHelp(QAction *action, const QStringList &help)
+{
+    if (help.isEmpty())
+        return;
+    action->setStatusTip(help.last());
+    if (help.size() > 1)
+        action->setToolTip(help.first());
+}
+
+} // namespace
+
+MAIN::MAIN(QWidget *parent, int splashMilliseconds) : QMainWindow(parent), m_splashMilliseconds(splashMilliseconds)
+{
+    setObjectName(QStringLiteral("MAIN"));
+    setWindowTitle(kTitle);
+    setWindowIcon(applicationIcon());
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("MDIAREA"));
+    m_mdi->installEventFilter(this);
+    setCentralWidget(m_mdi);
+    statusBar()->setObjectName(QStringLiteral("STATUSBAR"));
+    buildMenus();
+    buildToolBar();
+    updateProcedureActions();
+    setWindowHost([this](QWidget *window) { showChild(window); });
+    resize(1000, 700);
+}
+
+MAIN::~MAIN() { setWindowHost({}); }
+
+SPLASH1 *MAIN::splash() const { return m_splash; }
+
+void MAIN::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Файл"));
+    file->setObjectName(QStringLiteral("MenuFile"));
+    addItem(file, QStringLiteral("PrintSetup"), QStringLiteral("P&rint Setup..."), {QStringLiteral("Setup Printer")},
+            [this] { printSetup(); });
+    addItem(file, QStringLiteral("Exit"), QStringLiteral("E&xit"), {QStringLiteral("Exit this application")},
+            [this] { close(); });
+
+    QMenu *journals = menuBar()->addMenu(QStringLiteral("&Журналы"));
+    journals->setObjectName(QStringLiteral("MenuJournals"));
+    setHelp(journals->menuAction(), {QStringLiteral("Журналы испытаний исходных материалов")});
+    addProcedureItem(journals, QStringLiteral("BROUSESPLIT"), QStringLiteral("Щебень"),
+                     {QStringLiteral("База данных по щебню")});
+    addProcedureItem(journals, QStringLiteral("BROUSESANT"), QStringLiteral("&Песок"),
+                     {QStringLiteral("База данных по песку")});
+    addProcedureItem(journals, QStringLiteral("BROUSEOTSEW"), QStringLiteral("&Отсев"),
+                     {QStringLiteral("База данных по осевам")});
+    addProcedureItem(journals, QStringLiteral("BROUSEFILLERPOROSHOK"), QStringLiteral("&МинПорошок"),
+                     {QStringLiteral("База данных по порошкам")});
+    addProcedureItem(journals, QStringLiteral("BROWSEBIT"), QStringLiteral("&Битум"),
+                     {QStringLiteral("База данных по битумным вяжущим")});
+    addProcedureItem(journals, QStringLiteral("BROWSEDOBAVKA"), QStringLiteral("&Добавки"),
+                     {QStringLiteral("База данных по добавкам")});
+
+    QMenu *requirements = menuBar()->addMenu(QStringLiteral("&Требования"));
+    requirements->setObjectName(QStringLiteral("MenuRequirements"));
+    setHelp(requirements->menuAction(),
+            {QStringLiteral("Гранулометрия"), QStringLiteral("Предельные кривые гранулометрии")});
+    addProcedureItem(requirements, QStringLiteral("BROUSENORMA1"), QStringLiteral("Гранулометрия ГОСТ"),
+                     {QStringLiteral("Российские нормы")});
+    addProcedureItem(requirements, QStringLiteral("BROWSEZR3N"), QStringLiteral("Зарубежные нормы"),
+                     {QStringLiteral("Зерновые составы")});
+
+    QMenu *settings = menuBar()->addMenu(QStringLiteral("Н&астройки"));
+    settings->setObjectName(QStringLiteral("MenuSettings"));
+    setHelp(settings->menuAction(), {QStringLiteral("Данные сопровождения")});
+    addProcedureItem(settings, QStringLiteral("GROHOTBROWSE11"), QStringLiteral("Смесители"),
+                     {QStringLiteral("Решетки грохота"),
+                      QStringLiteral("Параметры смесителя и грохота (№1-по умолчанию)")});
+    addProcedureItem(settings, QStringLiteral("BROWSETITUL"), QStringLiteral("Для отчета"),
+                     {QStringLiteral("Окружение для отчета")});
+    addProcedureItem(settings, QStringLiteral("REG"), QStringLiteral("Климат"),
+                     {QStringLiteral("Ввод климатических факторов"),
+                      QStringLiteral("База региональных климатических факторов")});
+
+    QMenu *windows = menuBar()->addMenu(QStringLiteral("&Окна"));
+    windows->setObjectName(QStringLiteral("MenuWindow"));
+    setHelp(windows->menuAction(), {QStringLiteral("Вид окон")});
+    addItem(windows, QStringLiteral("Tile"), QStringLiteral("T&ile"), {QStringLiteral("Make all open windows visible")},
+            [this] { m_mdi->tileSubWindows(); });
+    addItem(windows, QStringLiteral("Cascade"), QStringLiteral("&Cascade"), {QStringLiteral("Stack all open windows")},
+            [this] { m_mdi->cascadeSubWindows(); });
+    addItem(windows, QStringLiteral("ArrangeIcons"), QStringLiteral("&Arrange Icons"),
+            {QStringLiteral("Align all window icons")}, [this] { arrangeIcons(); });
+}
+
+QAction *MAIN::addItem(QMenu *menu, const QString &objectName, const QString &text, const QStringList &help,
+                       std::function<void()> action)
+{
+    menu->setToolTipsVisible(true);
+    QAction *item = menu->addAction(text);
+    item->setObjectName(objectName);
+    setHelp(item, help);
+    connect(item, &QAction::triggered, this, [this, action = std::move(action)] { carryOut(action); });
+    return item;
+}
+
+QAction *MAIN::addProcedureItem(QMenu *menu, const QString &procedure, const QString &text, const QStringList &help)
+{
+    QAction *item = addItem(menu, procedure, text, help, [procedure] { startProcedure(procedure); });
+    m_procedureControls.append({item, procedure});
+    return item;
+}
+
+void MAIN::buildToolBar()
+{
+    QToolBar *bar = addToolBar(QStringLiteral("Панель"));
+    bar->setObjectName(QStringLiteral("TOOLBAR"));
+    bar->setMovable(false);
+
+    auto *exit = static_cast<QToolButton *>(
+        addToolButton(QStringLiteral("BUTTON10"), QStringLiteral("Выход"), {}, [this] { close(); }));
+    exit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    exit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->addWidget(exit);
+    bar->addSeparator();
+
+    auto *panel = new QFrame(bar);
+    panel->setObjectName(QStringLiteral("PANEL1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto *panelLayout = new QHBoxLayout(panel);
+    panelLayout->setContentsMargins(6, 2, 6, 2);
+    auto *prompt = new QLabel(QStringLiteral("Результаты:"), panel);
+    prompt->setObjectName(QStringLiteral("PROMPT1"));
+    panelLayout->addWidget(prompt);
+    bar->addWidget(panel);
+
+    QAbstractButton *tests =
+        addToolButton(QStringLiteral("BUTTON11"), QStringLiteral("Испытания"),
+                      QStringLiteral("Результаты испытаний асфальтобетонов"), [this] { startTests(); });
+    m_procedureControls.append({tests, QStringLiteral("MENUTEST")});
+    bar->addWidget(tests);
+    QAbstractButton *recipes = addToolButton(QStringLiteral("BUTTON9"), QStringLiteral("Рецепты"),
+                                             QStringLiteral("База готовых и промежуточных рецептов"),
+                                             [] { startProcedure(QStringLiteral("BROUSEPODBOR")); });
+    m_procedureControls.append({recipes, QStringLiteral("BROUSEPODBOR")});
+    bar->addWidget(recipes);
+    bar->addSeparator();
+    QAbstractButton *design = addToolButton(QStringLiteral("BUTTON8"), QStringLiteral("Новый состав"),
+                                            QStringLiteral("Последовательная процедура подбора состава смеси"),
+                                            [] { startProcedure(QStringLiteral("PODBOR")); });
+    m_procedureControls.append({design, QStringLiteral("PODBOR")});
+    bar->addWidget(design);
+}
+
+QAbstractButton *MAIN::addToolButton(const QString &objectName, const QString &text, const QString &tip,
+                                     std::function<void()> action)
+{
+    auto *button = new QToolButton(this);
+    button->setObjectName(objectName);
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setStatusTip(tip);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(false);
+    connect(button, &QToolButton::clicked, this, [this, action = std::move(action)] { carryOut(action); });
+    return button;
+}
+
+void MAIN::updateProcedureActions()
+{
+    for (const auto &[control, procedure] : std::as_const(m_procedureControls)) {
+        const bool available = isProcedureRegistered(procedure);
+        if (auto *action = qobject_cast<QAction *>(control))
+            action->setEnabled(available);
+        else if (auto *button = qobject_cast<QWidget *>(control))
+            button->setEnabled(available);
+    }
+}
+
+void MAIN::carryOut(const std::function<void()> &action)
+{
+    closeSplash();
+    action();
+}
+
+void MAIN::startTests()
+{
+    if (glob::NUMMER == 0)
+        showMessage(QStringLiteral("Выбери рецепт для испытания"));
+    startProcedure(QStringLiteral("MENUTEST"));
+}
+
+// The page set-up dialog handles only the system's own printers (on Windows it also chooses the
+// printer); without one (no print system, or printing to PDF) the print dialog chooses instead.
+void MAIN::printSetup()
+{
+    QPrinter &printer = sharedPrinter();
+    QDialog *dialog = nullptr;
+    if (printer.outputFormat() == QPrinter::NativeFormat)
+        dialog = new QPageSetupDialog(&printer, this);
+    else
+        dialog = new QPrintDialog(&printer, this);
+    dialog->setObjectName(QStringLiteral("PrintSetupDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+// Lays the minimised children in rows along the bottom of the work area, left to right.
+void MAIN::arrangeIcons()
+{
+    const QRect area = m_mdi->viewport()->rect();
+    int x = 0, y = area.bottom() + 1, rowHeight = 0;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isMinimized())
+            continue;
+        const QSize size = sub->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            y -= rowHeight;
+            rowHeight = 0;
+        }
+        if (rowHeight == 0)
+            rowHeight = size.height();
+        sub->move(x, y - rowHeight);
+        x += size.width();
+    }
+}
+
+void MAIN::showChild(QWidget *window)
+{
+    const Qt::WindowFlags hints = window->windowFlags() & ~Qt::WindowType_Mask;
+    QMdiSubWindow *sub = m_mdi->addSubWindow(window, hints);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    window->show();
+}
+
+void MAIN::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_splashStarted) {
+        m_splashStarted = true;
+        updateProcedureActions();
+        startSplash();
+    }
+}
+
+void MAIN::startSplash()
+{
+    m_splash = new SPLASH1(m_mdi, m_splashMilliseconds);
+    centreSplash();
+    m_splash->show();
+    m_splash->raise();
+}
+
+void MAIN::closeSplash()
+{
+    if (m_splash)
+        m_splash->close();
+    m_splash = nullptr;
+}
+
+void MAIN::centreSplash()
+{
+    if (!m_splash)
+        return;
+    QRect r = m_splash->rect();
+    r.moveCenter(m_mdi->rect().center());
+    m_splash->move(r.topLeft());
+}
+
+bool MAIN::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_mdi && event->type() == QEvent::Resize)
+        centreSplash();
+    return QMainWindow::eventFilter(watched, event);
+}

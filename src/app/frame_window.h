@@ -1,0 +1,57 @@
+#pragma once
+// MAIN: the frame window. Its menu and toolbar start the list windows and the design
+// procedure, each as a new MDI child; the splash shows over the work area after opening.
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+
+class QAbstractButton;
+class QAction;
+class QMdiArea;
+class QMenu;
+class SPLASH1;
+
+class MAIN : public QMainWindow {
+    Q_OBJECT
+public:
+    static const QString kTitle;
+
+    // `splashMilliseconds` is shortened by tests only.
+    explicit MAIN(QWidget *parent = nullptr, int splashMilliseconds = 5000);
+    ~MAIN() override;
+
+    QMdiArea *mdiArea() const { return m_mdi; }
+    SPLASH1 *splash() const; // while it is shown
+
+    // Enables exactly the items and buttons whose procedure is registered.
+    void updateProcedureActions();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    QAction *addItem(QMenu *menu, const QString &objectName, const QString &text, const QStringList &help,
+                     std::function<void()> action);
+    QAction *addProcedureItem(QMenu *menu, const QString &procedure, const QString &text, const QStringList &help);
+    QAbstractButton *addToolButton(const QString &objectName, const QString &text, const QString &tip,
+                                   std::function<void()> action);
+    // Every menu item and button goes through here: the first use closes the splash.
+    void carryOut(const std::function<void()> &action);
+    void startSplash();
+    void closeSplash();
+    void centreSplash();
+    void startTests();
+    void printSetup();
+    void arrangeIcons();
+    void showChild(QWidget *window);
+
+    QMdiArea *m_mdi = nullptr;
+    int m_splashMilliseconds;
+    bool m_splashStarted = false;
+    QPointer<SPLASH1> m_splash;
+    QList<QPair<QObject *, QString>> m_procedureControls; // action or button, and its procedure
+};

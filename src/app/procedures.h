@@ -1,0 +1,24 @@
+#pragma once
+// The procedures the frame starts, by name ("BROUSESPLIT", "PODBOR", ...). Each window module
+// registers a factory for its window; starting a procedure makes a new, independent window and
+// shows it in the frame. A menu item or button whose procedure is not registered is disabled.
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Makes the procedure's window, or returns nullptr when it did its work without one.
+using ProcedureFactory = std::function<QWidget *()>;
+
+void registerProcedure(const QString &name, ProcedureFactory factory);
+bool isProcedureRegistered(const QString &name);
+
+// Starts a new instance of the procedure; false when it is not registered.
+bool startProcedure(const QString &name);
+
+// Where started windows are shown: the frame installs its MDI area; without a frame a window
+// is shown on its own. Either way it is deleted when closed.
+using WindowHost = std::function<void(QWidget *window)>;
+void setWindowHost(WindowHost host); // an empty host restores the default
+void showInFrame(QWidget *window);

@@ -1,0 +1,268 @@
+#include "data/fileerror.h"
+#include "data/globals.h"
+#include "framework/warnings.h"
+
+#include <QTest>
+
+namespace {
+
+// Records every message box and answers with a chosen button (or the default one).
+class RecordingSink final : public MessageSink {
+public:
+    QList<MessageRequest> shown;
+    LONG answer = 0;
+    LONG show(const MessageRequest &request) override
+    {
+        shown.append(request);
+        return answer ? answer : request.defaultButton;
+    }
+};
+
+const QString kEnd = QStringLiteral(".  Press OK to end this application.");
+
+} // namespace
+
+class TestWarnings : public QObject {
+    Q_OBJECT
+    RecordingSink sink;
+    QStringList halts;
+
+private slots:
+    void init()
+    {
+        sink.shown.clear();
+        sink.answer = 0;
+        halts.clear();
+        setMessageSink(&sink);
+        setHaltHook([this](const QString &m) { halts.append(m); });
+        glob::resetGlobals();
+        clearCurrentError();
+    }
+    void cleanup()
+    {
+        setMessageSink(nullptr);
+        setHaltHook({});
+    }
+
+    void everyWarningShowsItsBox_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<QString>("halt");
+
+        // The current error in every row: record not found (35), shown as "Record Not Found (35)".
+        const QString e = QStringLiteral("Record Not Found (35)");
+        const int ex = int(MessageIcon::Exclamation), q = int(MessageIcon::Question);
+        const int ync = MsgYes | MsgNo | MsgCancel;
+        QTest::newRow("1") << 1 << "Invalid File" << "Error: (" + e + ") accessing SPLIT" + kEnd << ex << 1 << 1
+                           << "Invalid File!";
+        QTest::newRow("2") << 2 << "Invalid Key" << "SPLIT key file is invalid.  Do you want to rebuild the key?"
+                           << q << (MsgYes | MsgNo) << int(MsgYes) << "";
+        QTest::newRow("3") << 3 << "Key Rebuild Error" << "Error: (" + e + ") repairing key for SPLIT" + kEnd << ex
+                           << 1 << 1 << "Error Rebuilding Key!";
+        QTest::newRow("4") << 4 << "File Creation Error" << "Error: (" + e + ") creating SPLIT" + kEnd << ex << 1
+                           << 1 << "File Creation Error!";
+        QTest::newRow("5") << 5 << "File Creation Error" << "Error: (" + e + ") opening created file:SPLIT" + kEnd
+                           << ex << 1 << 1 << "File Creation Error!";
+        QTest::newRow("12") << 12 << "Referential Integrity Update Error"
+                            << "This record is referenced from the file SPLIT.  Linking field(s) have been "
+                               "restricted from change and have been reset to original values."
+                            << ex << 1 << 1 << "";
+        QTest::newRow("14") << 14 << "Record Insert Error"
+                            << "An error was experienced during the update of record.  Error: " + e + "." << ex << 1
+                            << 1 << "";
+        QTest::newRow("15") << 15 << "Update Operation Error"
+                            << "An error (" + e
+                                   + ") was experienced when attempting to update a record from the file.  Probable "
+                                     "Cause: SPLIT."
+                            << ex << 1 << 1 << "";
+        QTest::newRow("16") << 16 << "Record Update Error"
+                            << "An error was experienced changing this record.  Do you want to try to save again?"
+                            << ex << ync << int(MsgCancel) << "";
+        QTest::newRow("17") << 17 << "Delete Operation Error"
+                            << "An error (" + e
+                                   + ") was experienced when attempting to delete a record from the file SPLIT."
+                            << ex << 1 << 1 << "";
+        QTest::newRow("18") << 18 << "Record Update Error"
+                            << "An error was experienced deleting this record.  Do you want to try to save again?"
+                            << ex << ync << int(MsgCancel) << "";
+        QTest::newRow("19") << 19 << "Invalid Request"
+                            << "This procedure was called to insert a record, however inserts are not allowed for "
+                               "this procedure.  Press OK to return to the calling procedure"
+                            << ex << 1 << 1 << "";
+        QTest::newRow("21") << 21 << "Invalid Request"
+                            << "This procedure was called to delete a record, however deletions are not allowed for "
+                               "this procedure.  Press OK to return to the calling procedure"
+                            << ex << 1 << 1 << "";
+        QTest::newRow("24") << 24 << "Duplicate Key Error"
+                            << "Adding this record creates a duplicate entry for the key:SPLIT" << ex << 1 << 1 << "";
+        QTest::newRow("25") << 25 << "Auto Increment Error"
+                            << "Attempts to automatically number this record have failed.  Error: " + e + "." << ex
+                            << (MsgRetry | MsgCancel) << int(MsgCancel) << "";
+        QTest::newRow("30") << 30 << "File Access Error"
+                            << "File (SPLIT) could not be opened.  Error: " + e + "." << ex << 1 << 1 << "";
+        QTest::newRow("32") << 32 << "Confirm Delete"
+                            << "You've selected to delete the highlighted record.  Press OK to confirm deletion of "
+                               "this record."
+                            << q << (MsgOk | MsgCancel) << int(MsgCancel) << "";
+        QTest::newRow("33") << 33 << "Update Cancelled" << "Do you want to save the changes to this record?" << q
+                            << ync << int(MsgNo) << "";
+        QTest::newRow("34") << 34 << "Transaction Framing Error"
+                            << "Error: (" + e
+                                   + ") attempting to frame the SPLIT transaction on PODBOR.  SPLIT transaction "
+                                     "cancelled."
+                            << ex << 1 << 1 << "";
+        QTest::newRow("35") << 35 << "Record Retrieval Error"
+                            << "Error: (" + e
+                                   + ") attempting to access a record from the SPLIT file.  Returning to previous "
+                                     "window."
+                            << ex << 1 << 1 << "";
+        QTest::newRow("36") << 36 << "View Open Error"
+                            << "Error: (" + e
+                                   + ") attempting to open the current VIEW. Filter and Range Limits ignored."
+                            << ex << 1 << 1 << "";
+        QTest::newRow("38") << 38 << "Record Was Not Updated"
+                            << "This record was changed by another station. Those changes will now be displayed. "
+                               "Use the Ditto Button or Ctrl+' to recall your changes."
+                            << ex << 1 << 1 << "";
+    }
+    void everyWarningShowsItsBox()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
+        QFETCH(int, icon);
+        QFETCH(int, buttons);
+        QFETCH(int, defaultButton);
+        QFETCH(QString, halt);
+
+        setCurrentError(FileError::RecordNotFound);
+        // Trailing blanks of the texts are removed (fixed-width fields arrive padded).
+        const LONG result = STANDARDWARNING(number, QStringLiteral("SPLIT   "), QStringLiteral("PODBOR  "));
+        QCOMPARE(sink.shown.size(), 1);
+        const MessageRequest &r = sink.shown.first();
+        QCOMPARE(r.caption, caption);
+        QCOMPARE(r.text, text);
+        QCOMPARE(int(r.icon), icon);
+        QCOMPARE(int(r.buttons), buttons);
+        QCOMPARE(int(r.defaultButton), defaultButton);
+        QCOMPARE(result, LONG(defaultButton));
+        QCOMPARE(halts, halt.isEmpty() ? QStringList() : QStringList{halt});
+    }
+
+    void answersAndEndings()
+    {
+        // Invalid key: No ends the application, Yes answers 2 and goes on.
+        sink.answer = MsgNo;
+        QCOMPARE(STANDARDWARNING(2, QStringLiteral("GUR")), LONG(MsgNo));
+        QCOMPARE(halts, QStringList{QStringLiteral("Invalid Key!")});
+        halts.clear();
+        sink.answer = MsgYes;
+        QCOMPARE(STANDARDWARNING(2, QStringLiteral("GUR")), LONG(MsgYes));
+        QVERIFY(halts.isEmpty());
+        // The button pressed is returned as it is.
+        sink.answer = MsgRetry;
+        QCOMPARE(STANDARDWARNING(25), LONG(MsgRetry));
+        sink.answer = MsgYes;
+        QCOMPARE(STANDARDWARNING(33), LONG(MsgYes));
+    }
+
+    void numberWithoutWarningShowsNothing()
+    {
+        for (LONG n : {0, 6, 13, 20, 37, 39, -1}) {
+            QCOMPARE(STANDARDWARNING(n, QStringLiteral("X")), LONG(0));
+        }
+        QVERIFY(sink.shown.isEmpty());
+        QVERIFY(halts.isEmpty());
+    }
+
+    void savedErrorIsUsedOnceThenCleared()
+    {
+        setCurrentError(FileError::DuplicateKey);
+        saveError();
+        QCOMPARE(glob::SAVEERRORCODE, LONG(40));
+        QCOMPARE(glob::SAVEERROR, QStringLiteral("Creates Duplicate Key"));
+        setCurrentError(FileError::EndOfFile); // a later error does not replace the saved one
+        STANDARDWARNING(14);
+        QCOMPARE(sink.shown.last().text,
+                 QStringLiteral("An error was experienced during the update of record.  Error: "
+                                "Creates Duplicate Key (40)."));
+        QCOMPARE(glob::SAVEERRORCODE, LONG(0));
+        QVERIFY(glob::SAVEERROR.isEmpty());
+        QCOMPARE(glob::SAVEFILEERRORCODE, LONG(0));
+        QVERIFY(glob::SAVEFILEERROR.isEmpty());
+        // Without a saved error the current one is shown.
+        STANDARDWARNING(14);
+        QCOMPARE(sink.shown.last().text,
+                 QStringLiteral("An error was experienced during the update of record.  Error: "
+                                "No Record Available (33)."));
+    }
+
+    void fileSystemErrorShowsTheDriversMessage()
+    {
+        setCurrentError(FileError::FileSystem, 13, QStringLiteral("database or disk is full"));
+        saveError();
+        QCOMPARE(glob::SAVEFILEERRORCODE, LONG(13));
+        clearCurrentError();
+        STANDARDWARNING(17, QStringLiteral("PODBOR"));
+        QCOMPARE(sink.shown.last().text,
+                 QStringLiteral("An error (database or disk is full (13)) was experienced when attempting to "
+                                "delete a record from the file PODBOR."));
+        // The same for the current error, and only for error 90.
+        setCurrentError(FileError::FileSystem, 8, QStringLiteral("attempt to write a readonly database"));
+        QCOMPARE(warningErrorText(), QStringLiteral("attempt to write a readonly database (8)"));
+        setCurrentError(FileError::Locked, 5, QStringLiteral("database is locked"));
+        QCOMPARE(warningErrorText(), QStringLiteral("File Is Locked (32)"));
+    }
+
+    void errorTextIsCutAt150Characters()
+    {
+        const QString longMessage = QString(200, QChar(u'Ж'));
+        setCurrentError(FileError::FileSystem, 1, longMessage);
+        QCOMPARE(warningErrorText(), QString(150, QChar(u'Ж')));
+        setCurrentError(FileError::FileSystem, 77, QString(146, QChar(u'x')));
+        QCOMPARE(warningErrorText(), QString(146, QChar(u'x')) + QStringLiteral(" (77")); // 151 cut to 150
+    }
+
+    void changedByAnotherStation()
+    {
+        // Error 89 or none: the short text; any other error: the long one with the cause.
+        setCurrentError(FileError::ChangedByOther);
+        saveError();
+        STANDARDWARNING(15, QStringLiteral("Record Changed by Another Station"));
+        QCOMPARE(sink.shown.last().text, QStringLiteral("This record was changed by another station."));
+        clearCurrentError();
+        STANDARDWARNING(15, QStringLiteral("SPLIT"));
+        QCOMPARE(sink.shown.last().text, QStringLiteral("This record was changed by another station."));
+        setCurrentError(FileError::Busy);
+        STANDARDWARNING(15, QStringLiteral("SPLIT"));
+        QVERIFY(sink.shown.last().text.startsWith(QStringLiteral("An error (Transaction Could Not Start In Time (91)) was")));
+    }
+
+    void retrievalErrorOnNorma()
+    {
+        setCurrentError(FileError::InvalidFile);
+        const QString message = currentError().message;
+        const QString code = QString::number(currentError().code);
+        STANDARDWARNING(35, QStringLiteral("NORMA"));
+        QCOMPARE(sink.shown.last().text,
+                 "Error: (" + message + " (" + code + ")" + ") attempting to access a record from the NORMA file."
+                     "  Returning to previous window.");
+    }
+
+    void simpleMessagesGoThroughTheSink()
+    {
+        QCOMPARE(showMessage(QStringLiteral("Выбери рецепт для испытания")), LONG(MsgOk));
+        QCOMPARE(sink.shown.last().text, QStringLiteral("Выбери рецепт для испытания"));
+        QCOMPARE(sink.shown.last().buttons, LONG(MsgOk));
+        haltApplication(QStringLiteral("Disk Error"));
+        QCOMPARE(halts, QStringList{QStringLiteral("Disk Error")});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWarnings)
+#include "tst_warnings.moc"
