@@ -1,5 +1,6 @@
 #include "framework/fileservices.h"
 
+#include "data/globals.h"
 #include "framework/warnings.h"
 
 #include <cmath>
