@@ -322,8 +322,12 @@ private slots:
     {
         MAIN frame(nullptr, 60000);
         frame.show();
+        item(frame, "BROWSEBIT")->trigger(); // registered by windowItems
+        QPointer<QWidget> child = frame.mdiArea()->subWindowList().value(0);
+        QVERIFY(child);
         item(frame, "Exit")->trigger();
         QVERIFY(!frame.isVisible());
+        QTRY_VERIFY(!child); // the child windows close with the frame
     }
 
     void soob2IsCalledAndClosedByItsCloseBox()
@@ -398,6 +402,8 @@ private slots:
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QVERIFY(frame.grab().save(dir + QStringLiteral("/frame_splash.png")));
+        const QPixmap bar = frame.findChild<QWidget *>("TOOLBAR")->grab();
+        QVERIFY(bar.scaled(bar.size() * 2).save(dir + QStringLiteral("/toolbar_x2.png")));
         frame.splash()->close();
         SOOB2 *warning = SOOB2::call(nullptr, {});
         QTest::qWait(50);
