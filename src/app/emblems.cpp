@@ -11,6 +11,9 @@ void drawDisc(QPainter &p, const QColor &fill)
     p.setPen(QPen(QColor(40, 40, 40), 3));
     p.setBrush(fill);
     p.drawEllipse(QRectF(3, 3, 94, 94));
+    QPainterPath inside;
+    inside.addEllipse(QRectF(4.5, 4.5, 91, 91));
+    p.setClipPath(inside); // the picture stays inside the disc's rim
 }
 
 void drawRoad(QPainter &p)
@@ -32,6 +35,10 @@ void drawRoad(QPainter &p)
         const qreal y = 54 + i * 12, h = 5 + i * 2, w = 1.5 + i;
         p.drawRect(QRectF(50 - w / 2, y, w, h));
     }
+    p.setClipping(false);
+    p.setPen(QPen(QColor(40, 40, 40), 3)); // the rim again, over the road
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(3, 3, 94, 94));
 }
 
 void drawAggregate(QPainter &p)
@@ -71,6 +78,7 @@ void drawFlask(QPainter &p)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(30, 30, 30)); // bitumen
     p.drawPath(liquid);
+    p.setClipping(false);
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 #include "framework/warnings.h"
 
 #include <QAction>
-#include <QEvent>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -140,11 +140,9 @@ void MAIN::buildToolBar()
     bar->setObjectName(QStringLiteral("TOOLBAR"));
     bar->setMovable(false);
 
-    auto *exit = static_cast<QToolButton *>(
-        addToolButton(QStringLiteral("BUTTON10"), QStringLiteral("Выход"), {}, [this] { close(); }));
+    QToolButton *exit = addToolButton(bar, QStringLiteral("BUTTON10"), QStringLiteral("Выход"), {}, [this] { close(); });
     exit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     exit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    bar->addWidget(exit);
     bar->addSeparator();
 
     auto *panel = new QFrame(bar);
@@ -157,35 +155,32 @@ void MAIN::buildToolBar()
     panelLayout->addWidget(prompt);
     bar->addWidget(panel);
 
-    QAbstractButton *tests =
-        addToolButton(QStringLiteral("BUTTON11"), QStringLiteral("Испытания"),
-                      QStringLiteral("Результаты испытаний асфальтобетонов"), [this] { startTests(); });
+    QToolButton *tests = addToolButton(bar, QStringLiteral("BUTTON11"), QStringLiteral("Испытания"),
+                                       QStringLiteral("Результаты испытаний асфальтобетонов"), [this] { startTests(); });
     m_procedureControls.append({tests, QStringLiteral("MENUTEST")});
-    bar->addWidget(tests);
-    QAbstractButton *recipes = addToolButton(QStringLiteral("BUTTON9"), QStringLiteral("Рецепты"),
-                                             QStringLiteral("База готовых и промежуточных рецептов"),
-                                             [] { startProcedure(QStringLiteral("BROUSEPODBOR")); });
+    QToolButton *recipes = addToolButton(bar, QStringLiteral("BUTTON9"), QStringLiteral("Рецепты"),
+                                         QStringLiteral("База готовых и промежуточных рецептов"),
+                                         [] { startProcedure(QStringLiteral("BROUSEPODBOR")); });
     m_procedureControls.append({recipes, QStringLiteral("BROUSEPODBOR")});
-    bar->addWidget(recipes);
     bar->addSeparator();
-    QAbstractButton *design = addToolButton(QStringLiteral("BUTTON8"), QStringLiteral("Новый состав"),
-                                            QStringLiteral("Последовательная процедура подбора состава смеси"),
-                                            [] { startProcedure(QStringLiteral("PODBOR")); });
+    QToolButton *design = addToolButton(bar, QStringLiteral("BUTTON8"), QStringLiteral("Новый состав"),
+                                        QStringLiteral("Последовательная процедура подбора состава смеси"),
+                                        [] { startProcedure(QStringLiteral("PODBOR")); });
     m_procedureControls.append({design, QStringLiteral("PODBOR")});
-    bar->addWidget(design);
 }
 
-QAbstractButton *MAIN::addToolButton(const QString &objectName, const QString &text, const QString &tip,
-                                     std::function<void()> action)
+QToolButton *MAIN::addToolButton(QToolBar *bar, const QString &objectName, const QString &text, const QString &tip,
+                                 std::function<void()> action)
 {
-    auto *button = new QToolButton(this);
+    auto *button = new QToolButton(bar);
     button->setObjectName(objectName);
     button->setText(text);
     button->setToolTip(tip);
     button->setStatusTip(tip);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setAutoRaise(false);
     connect(button, &QToolButton::clicked, this, [this, action = std::move(action)] { carryOut(action); });
+    bar->addWidget(button);
+    button->setAutoRaise(false); // after adding: the toolbar makes its buttons flat
     return button;
 }
 
@@ -266,6 +261,15 @@ void MAIN::showEvent(QShowEvent *event)
         updateProcedureActions();
         startSplash();
     }
+}
+
+// Closing the frame ends the program: every child window gets its close event first (so it
+// releases its files as on any other way out), and the frame closes whatever they answer.
+void MAIN::closeEvent(QCloseEvent *event)
+{
+    closeSplash();
+    m_mdi->closeAllSubWindows();
+    QMainWindow::closeEvent(event);
 }
 
 void MAIN::startSplash()

@@ -6,10 +6,11 @@
 
 #include <functional>
 
-class QAbstractButton;
 class QAction;
 class QMdiArea;
 class QMenu;
+class QToolBar;
+class QToolButton;
 class SPLASH1;
 
 class MAIN : public QMainWindow {
@@ -29,6 +30,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -37,8 +39,8 @@ private:
     QAction *addItem(QMenu *menu, const QString &objectName, const QString &text, const QStringList &help,
                      std::function<void()> action);
     QAction *addProcedureItem(QMenu *menu, const QString &procedure, const QString &text, const QStringList &help);
-    QAbstractButton *addToolButton(const QString &objectName, const QString &text, const QString &tip,
-                                   std::function<void()> action);
+    QToolButton *addToolButton(QToolBar *bar, const QString &objectName, const QString &text, const QString &tip,
+                               std::function<void()> action);
     // Every menu item and button goes through here: the first use closes the splash.
     void carryOut(const std::function<void()> &action);
     void startSplash();

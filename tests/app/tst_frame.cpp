@@ -3,6 +3,7 @@
 #include "app/soob2_window.h"
 #include "app/splash_window.h"
 #include "data/globals.h"
+#include "framework/messagebox_ui.h"
 #include "framework/warnings.h"
 
 #include <QAction>
@@ -11,6 +12,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -319,8 +322,12 @@ private slots:
     {
         MAIN frame(nullptr, 60000);
         frame.show();
+        item(frame, "BROWSEBIT")->trigger(); // registered by windowItems
+        QPointer<QWidget> child = frame.mdiArea()->subWindowList().value(0);
+        QVERIFY(child);
         item(frame, "Exit")->trigger();
         QVERIFY(!frame.isVisible());
+        QTRY_VERIFY(!child); // the child windows close with the frame
     }
 
     void soob2IsCalledAndClosedByItsCloseBox()
@@ -349,6 +356,41 @@ private slots:
         QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
     }
 
+    void messageBoxSinkShowsRussianButtons()
+    {
+        MessageBoxSink boxes(QStringLiteral("Заголовок"));
+        QStringList labels;
+        QString defaultLabel, title;
+        const QString screenshots = qEnvironmentVariable("ASPHALT_SCREENSHOTS");
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton *b : box->buttons())
+                labels.append(b->text());
+            defaultLabel = box->defaultButton()->text();
+            title = box->windowTitle();
+            if (!screenshots.isEmpty())
+                box->grab().save(screenshots + QStringLiteral("/messagebox.png"));
+            box->button(QMessageBox::No)->click();
+        });
+        const LONG pressed = boxes.show({{}, QStringLiteral("Do you want to save the changes to this record?"),
+                                         MessageIcon::Question, MsgYes | MsgNo | MsgCancel, MsgNo});
+        QCOMPARE(pressed, LONG(MsgNo));
+        labels.sort();
+        QCOMPARE(labels, (QStringList{QStringLiteral("Да"), QStringLiteral("Нет"), QStringLiteral("Отмена")}));
+        QCOMPARE(defaultLabel, QStringLiteral("Нет"));
+        QCOMPARE(title, QStringLiteral("Заголовок")); // a box without a caption of its own
+
+        QTimer::singleShot(0, [] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->button(QMessageBox::Retry)->click();
+        });
+        QCOMPARE(boxes.show({QStringLiteral("Auto Increment Error"), QStringLiteral("x"), MessageIcon::Exclamation,
+                             MsgRetry | MsgCancel, MsgCancel}),
+                 LONG(MsgRetry));
+    }
+
     // Renders the frame with its splash and SOOB2 when ASPHALT_SCREENSHOTS names a directory.
     void screenshots()
     {
@@ -360,9 +402,10 @@ private slots:
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QVERIFY(frame.grab().save(dir + QStringLiteral("/frame_splash.png")));
+        const QPixmap bar = frame.findChild<QWidget *>("TOOLBAR")->grab();
+        QVERIFY(bar.scaled(bar.size() * 2).save(dir + QStringLiteral("/toolbar_x2.png")));
         frame.splash()->close();
         SOOB2 *warning = SOOB2::call(nullptr, {});
-        warning->parentWidget()->adjustSize();
         QTest::qWait(50);
         QVERIFY(frame.grab().save(dir + QStringLiteral("/frame_soob2.png")));
         QVERIFY(warning->parentWidget()->grab().save(dir + QStringLiteral("/soob2.png")));
