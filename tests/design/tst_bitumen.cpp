@@ -92,6 +92,7 @@ private slots:
         QTest::addColumn<double>("D2");
         QTest::newRow("P11 = 20: below the finest sieve") << 20.0 << 0.9 << 0.067805;
         QTest::newRow("P11 = 23: negative V0 becomes 0.1") << 23.0 << 0.1 << 1.3561 / 23;
+        QTest::newRow("P11 = 22.8125: V0 exactly 0 stays 0") << 22.8125 << 0.0 << 1.3561 / 22.8125;
         QTest::newRow("P11 = 19.1: D2 by proportion") << 19.1 << 7.3 - 0.32 * 19.1 << 0.071;
     }
     void residualPorosityAndFinestSize()
