@@ -81,15 +81,6 @@ private slots:
         QCOMPARE_NEAR(design::passingAtDeck(BLEND, d.OTW[0], d.A[0]), passing, 1e-9);
     }
 
-    void squareDeckEqualsRoundEquivalent()
-    {
-        std::array<FixedString<2>, 5> forma{shape(SQUARE_HOLE), shape(ROUND_HOLE), {}, {}, {}};
-        REAL otw[5][2] = {{0, 10}, {12.4761, 0}};
-        const DeckOpenings d = deckOpenings(forma, otw, {});
-        QCOMPARE(d.OTW[0], 10.0);
-        QCOMPARE_NEAR(d.A[0], d.A[1], 1e-12);
-    }
-
     // A deck with an unknown shape code keeps the opening computed before.
     void unknownShapeKeepsPreviousOpening()
     {
