@@ -1,0 +1,241 @@
+#include "design/batch.h"
+
+#include "design/design_test_util.h"
+
+using namespace design;
+
+Q_DECLARE_METATYPE(design::BatchVariant)
+
+namespace {
+
+const Grading BLEND = {100, 95, 85, 70, 50, 35, 25, 18, 13, 9, 6};
+
+FixedString<2> shape(char code)
+{
+    FixedString<2> f;
+    f.setRaw(QByteArray(1, code));
+    return f;
+}
+
+FixedString<20> name(const char16_t *text)
+{
+    FixedString<20> f;
+    f = QString::fromUtf16(text);
+    return f;
+}
+
+// Round decks 20, 10, 5, 2.5 mm and no fifth deck; 6 % powder, 6 % bitumen, 1000 kg.
+BatchInput exampleInput()
+{
+    BatchInput in;
+    const double round[5] = {20, 10, 5, 2.5, 0};
+    for (int k = 0; k < 5; ++k) {
+        in.FORMA[k] = shape(ROUND_HOLE);
+        in.OTW[k][0] = round[k];
+        in.OTW[k][1] = 99; // the square size is not the one in use
+    }
+    in.MASSAZAMES = 1000;
+    in.PROEKT = BLEND;
+    in.JMPGL = 6;
+    in.JBITGL = 6;
+    in.DIMNAME = {name(u"Щебень 5-20"), name(u"Песок"), name(u"МП-1"), {}, {}, {}};
+    in.FILL1 = name(u"МП-1");
+    in.DIMJKOMP = {60, 34, 6, 0, 0, 0};
+    in.DIMKOMP[10] = {1, 10, 80, 0, 0, 0};
+    return in;
+}
+
+} // namespace
+
+class TestBatch : public QObject {
+    Q_OBJECT
+private slots:
+    void passingAtDeck_data()
+    {
+        QTest::addColumn<char>("code");
+        QTest::addColumn<double>("opening");
+        QTest::addColumn<double>("passing");
+        QTest::newRow("round 20 = the 20 mm sieve") << ROUND_HOLE << 20.0 << 95.0;
+        QTest::newRow("round 40 = the 40 mm sieve") << ROUND_HOLE << 40.0 << 100.0;
+        QTest::newRow("round 0.16 = its sieve") << ROUND_HOLE << 0.16 << 9.0;
+        QTest::newRow("round 0.071 = the finest sieve") << ROUND_HOLE << 0.071 << 6.0;
+        QTest::newRow("round 30 between 40 and 20") << ROUND_HOLE << 30.0 << 97.6418976954884;
+        QTest::newRow("round 7 between 10 and 5") << ROUND_HOLE << 7.0 << 58.5619509291859;
+        QTest::newRow("wider than 40 mm") << ROUND_HOLE << 50.0 << 100.0;
+        QTest::newRow("absent deck") << ROUND_HOLE << 0.0 << 0.0;
+        QTest::newRow("square 10 as round 12.4761") << SQUARE_HOLE << 10.0 << 77.680377939849;
+        QTest::newRow("finer than 0.071: towards 0 on the same scale")
+            << ROUND_HOLE << 0.05 << 4.74925717442631;
+        QTest::newRow("negative opening passes nothing") << ROUND_HOLE << -5.0 << 0.0;
+        QTest::newRow("square 0.1: no equivalent round hole") << SQUARE_HOLE << 0.1 << 0.0;
+    }
+    void passingAtDeck()
+    {
+        QFETCH(char, code);
+        QFETCH(double, opening);
+        QFETCH(double, passing);
+        std::array<FixedString<2>, 5> forma{shape(code), {}, {}, {}, {}};
+        REAL otw[5][2] = {{opening, opening}};
+        const DeckOpenings d = deckOpenings(forma, otw, {});
+        QCOMPARE(d.OTW[0], opening);
+        QCOMPARE_NEAR(design::passingAtDeck(BLEND, d.OTW[0], d.A[0]), passing, 1e-9);
+    }
+
+    // A deck with an unknown shape code keeps the opening computed before.
+    void unknownShapeKeepsPreviousOpening()
+    {
+        std::array<FixedString<2>, 5> forma{shape(ROUND_HOLE), {}, shape('X'), {}, {}};
+        REAL otw[5][2] = {{20, 0}, {10, 0}, {5, 0}, {2.5, 0}, {1.25, 0}};
+        DeckOpenings previous;
+        previous.OTW = {1, 7, 3, 4, 5};
+        previous.A = {1, std::pow(7.0, 2.0 / 3), 3, 4, 5};
+        const DeckOpenings d = deckOpenings(forma, otw, previous);
+        QCOMPARE(d.OTW, (std::array<REAL, 5>{20, 7, 3, 4, 5}));
+        QCOMPARE(d.A[1], previous.A[1]);
+
+        BatchInput in = exampleInput();
+        in.FORMA = forma;
+        std::copy(&otw[0][0], &otw[0][0] + 10, &in.OTW[0][0]);
+        in.previousOpenings = previous;
+        const BatchRecipe r = computeBatch(in, BatchVariant::GROHOTBROWSE1);
+        QCOMPARE_NEAR(r.P[1], 58.5619509291859, 1e-9);
+    }
+
+    void plantExample_data()
+    {
+        QTest::addColumn<BatchVariant>("variant");
+        QTest::addColumn<bool>("removeOversize");
+        QTest::addColumn<double>("total");
+        QTest::addColumn<double>("SPLT2");
+        QTest::addColumn<double>("BIT");
+        QTest::addColumn<double>("MSUMMA");
+        QTest::addColumn<double>("NEGABARIT");
+        QTest::newRow("window") << BatchVariant::GROHOTBROWSE1 << false << 106.0 << 2500.0 / 106 << 600.0 / 106
+                                << 1000.0 << 0.0;
+        QTest::newRow("window, oversize removed")
+            << BatchVariant::GROHOTBROWSE1 << true << 101.0 << 2500.0 / 101 << 600.0 / 101 << 1000.0 << 0.0;
+        QTest::newRow("bitumen in 100 % of the mix")
+            << BatchVariant::RPT_GROHOT << false << 101.0 << 2500.0 / 101 << 600.0 / 101 << 1000.0 << 5.0;
+        QTest::newRow("bitumen over 100 %")
+            << BatchVariant::REZCBITSWERH100 << false << 95.0 << 2500.0 / 95 << 6.0 << 1060.0 << 5.0;
+    }
+    void plantExample()
+    {
+        QFETCH(BatchVariant, variant);
+        QFETCH(bool, removeOversize);
+        QFETCH(double, total);
+        QFETCH(double, SPLT2);
+        QFETCH(double, BIT);
+        QFETCH(double, MSUMMA);
+        QFETCH(double, NEGABARIT);
+        BatchInput in = exampleInput();
+        in.CHEKKRUP = removeOversize;
+        const BatchRecipe r = computeBatch(in, variant);
+
+        QCOMPARE(r.P, (std::array<REAL, 5>{95, 70, 50, 35, 0}));
+        QCOMPARE(r.ZO[1], 25.0);
+        QCOMPARE(r.ZO[4], 29.0);
+        QCOMPARE(r.ZO6X, 0.0);
+        QCOMPARE(r.total, total);
+        QCOMPARE_NEAR(r.SPLT[1], SPLT2, 1e-12);
+        QCOMPARE_NEAR(r.MSPL[1], SPLT2 * 10, 1e-9);
+        QCOMPARE_NEAR(r.BIT, BIT, 1e-12);
+        QCOMPARE_NEAR(r.MSUMMA, MSUMMA, 1e-9);
+        QCOMPARE(r.NEGABARIT, NEGABARIT);
+        QCOMPARE(r.MASSANEGABARIT, NEGABARIT * 10);
+        QCOMPARE(r.CTOPLUSBIT, variant == BatchVariant::REZCBITSWERH100 ? 106.0 : 0.0);
+    }
+
+    void plantExampleAsShown()
+    {
+        const BatchRecipe r = computeBatch(exampleInput(), BatchVariant::GROHOTBROWSE1);
+        QCOMPARE(QString::number(r.SPLT[1], 'f', 2), QStringLiteral("23.58"));
+        QCOMPARE(oneDecimal(r.MSPL[1]), QStringLiteral("235.8"));
+        QCOMPARE(QString::number(r.MINPOR, 'f', 2), QStringLiteral("5.66"));
+        QCOMPARE(QString::number(r.BIT, 'f', 2), QStringLiteral("5.66"));
+        QCOMPARE(QString::number(r.SPLT[0], 'f', 2), QStringLiteral("4.72"));
+        QCOMPARE(r.UNOS, 0.0); // the window shows no dust
+    }
+
+    void dustCarriedOff_data()
+    {
+        QTest::addColumn<int>("OTSOS");
+        QTest::addColumn<QString>("FILL1");
+        QTest::addColumn<double>("dust");
+        // 50 % of (60 % x 1 % + 34 % x 10 %) = 2.0; the powder's own fines are not carried off.
+        QTest::newRow("stops at the powder") << 50 << QStringLiteral("МП-1") << 2.0;
+        QTest::newRow("no powder named: all components") << 50 << QStringLiteral("МП-2") << 4.4;
+        QTest::newRow("powder listed first") << 50 << QStringLiteral("Щебень 5-20") << 0.0;
+        QTest::newRow("no dust collector") << 0 << QStringLiteral("МП-1") << 0.0;
+    }
+    void dustCarriedOff()
+    {
+        QFETCH(int, OTSOS);
+        QFETCH(QString, FILL1);
+        QFETCH(double, dust);
+        BatchInput in = exampleInput();
+        in.OTSOS = OTSOS;
+        in.FILL1 = FILL1;
+        const BatchRecipe r = computeBatch(in, BatchVariant::RPT_GROHOT);
+        QCOMPARE_NEAR(r.UNOS, dust * 100 / 101, 1e-12);
+        QCOMPARE_NEAR(r.MASSUNOS, dust * 1000 / 101, 1e-9);
+    }
+
+    void componentSharesAsText()
+    {
+        BatchInput in = exampleInput();
+        in.DIMJKOMP = {60, 33.3333, 6.6667, 0, 100, 0.5};
+        const BatchRecipe r = computeBatch(in, BatchVariant::REZCBITSWERH100);
+        QCOMPARE(r.SODERZKOMP, (std::array<QString, 6>{"60", "33.", "6.6", "", "100", "0.5"}));
+    }
+
+    // Decks that pass on everything, an empty batch and powder finer than the last deck.
+    void degenerateMixers()
+    {
+        BatchInput in = exampleInput();
+        for (auto &o : in.OTW)
+            o[0] = 0;
+        BatchRecipe r = computeBatch(in, BatchVariant::GROHOTBROWSE1);
+        QCOMPARE(r.P, (std::array<REAL, 5>{}));
+        QCOMPARE(r.ZO, (std::array<REAL, 5>{94, 0, 0, 0, 0}));
+        QCOMPARE(r.total, 106.0);
+
+        // Oversize removed and neither powder nor bitumen: nothing left to share.
+        in.JMPGL = 0;
+        in.JBITGL = 0;
+        for (BatchVariant v : {BatchVariant::RPT_GROHOT, BatchVariant::REZCBITSWERH100}) {
+            r = computeBatch(in, v);
+            QCOMPARE(r.total, 0.0);
+            QCOMPARE(r.NEGABARIT, 100.0);
+            for (double x : {r.SPLT[0], r.PESOK, r.MINPOR, r.BIT, r.MSUMMA, r.UNOS, r.MASSUNOS})
+                QCOMPARE(x, 0.0);
+        }
+
+        // Batch mass 0: masses 0.
+        in = exampleInput();
+        in.MASSAZAMES = 0;
+        r = computeBatch(in, BatchVariant::RPT_GROHOT);
+        QCOMPARE(r.MSUMMA, 0.0);
+        QCOMPARE(r.MASSUNOS, 0.0);
+
+        // A fifth deck at 0.071 mm passes 6 %, less than 8 % of powder: an empty bin, not -2 %.
+        in = exampleInput();
+        in.OTW[4][0] = 0.071;
+        in.JMPGL = 8;
+        r = computeBatch(in, BatchVariant::GROHOTBROWSE1);
+        QCOMPARE(r.P[4], 6.0);
+        QCOMPARE(r.ZO[4], 29.0);
+        QCOMPARE(r.ZO6X, 0.0);
+
+        // A fifth deck at 1.25 mm: the sand bin takes 25 - 6.
+        in.OTW[4][0] = 1.25;
+        in.JMPGL = 6;
+        r = computeBatch(in, BatchVariant::GROHOTBROWSE1);
+        QCOMPARE(r.ZO[4], 10.0);
+        QCOMPARE(r.ZO6X, 19.0);
+        QCOMPARE_NEAR(r.PESOK, 1900.0 / 106, 1e-12);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatch)
+#include "tst_batch.moc"

@@ -1,0 +1,200 @@
+#include "design/bitumen.h"
+
+#include "design/design_test_util.h"
+
+using namespace design;
+
+Q_DECLARE_METATYPE(design::Grading)
+Q_DECLARE_METATYPE(design::BitumenWindow)
+
+namespace {
+
+const Grading FINE_BLEND = {100, 95, 85, 70, 50, 35, 25, 18, 13, 9, 6};
+
+// A blend with P11 = 13 whose fines are all mineral powder of density 2.8.
+BitumenInput stoneMasticInput(const QString &typ)
+{
+    BitumenInput in;
+    in.PROEKT = {100, 100, 95, 80, 55, 40, 30, 24, 19, 16, 13};
+    in.YMINER = 2.7;
+    in.DIMJKOMP = {50, 37, 13, 0, 0, 0};
+    in.ISTDIMYKOMP = {2.65, 2.62, 2.8, 0, 0, 0};
+    in.DIMKOMP[10] = {0, 0, 100, 0, 0, 0};
+    in.TYP = typ;
+    return in;
+}
+
+void verifyAllFinite(const BitumenResult &r)
+{
+    for (double v : {r.D1, r.D0, r.D2, r.K, r.PORM, r.V0, r.BITKIR, r.BITKOROL, r.BITSREDN, r.YMP0I071,
+                     r.BIT_MIN, r.BITSMA2})
+        QVERIFY(std::isfinite(v));
+}
+
+} // namespace
+
+class TestBitumen : public QObject {
+    Q_OBJECT
+private slots:
+    void sizeAtPassing_data()
+    {
+        QTest::addColumn<Grading>("grading");
+        QTest::addColumn<double>("percent");
+        QTest::addColumn<double>("size");
+        QTest::newRow("69.1 between 10 and 5 mm") << FINE_BLEND << 69.1 << 9.775;
+        QTest::newRow("38.2 between 5 and 2.5 mm") << FINE_BLEND << 38.2 << 2.5 + 2.5 * 3.2 / 15;
+        QTest::newRow("19.1 between 1.25 and 0.63 mm") << FINE_BLEND << 19.1 << 0.63 + 0.62 * 1.1 / 7;
+        QTest::newRow("exactly a sieve's passing") << FINE_BLEND << 70.0 << 10.0;
+        QTest::newRow("40 mm already below: clamped to 40")
+            << Grading{60, 50, 45, 40, 30, 20, 15, 10, 8, 6, 4} << 69.1 << 40.0;
+        QTest::newRow("every sieve passes more: clamped to 0.071")
+            << Grading{100, 100, 100, 100, 100, 100, 100, 90, 80, 75, 70} << 69.1 << 0.071;
+    }
+    void sizeAtPassing()
+    {
+        QFETCH(Grading, grading);
+        QFETCH(double, percent);
+        QFETCH(double, size);
+        QCOMPARE_NEAR(design::sizeAtPassing(grading, percent), size, 1e-12);
+    }
+
+    // The whole chain for an ordinary fine-grained blend, worked out step by step.
+    void ordinaryBlend()
+    {
+        BitumenInput in;
+        in.PROEKT = FINE_BLEND;
+        in.YMINER = 2.7;
+        in.DIMJKOMP = {60, 34, 6, 0, 0, 0};
+        in.ISTDIMYKOMP = {2.65, 2.62, 2.8, 0, 0, 0};
+        in.DIMKOMP[10] = {0, 0, 100, 0, 0, 0};
+        in.TYP = QStringLiteral("А-15");
+        const BitumenResult r = computeBitumen(in, BitumenWindow::BITUMRASZ);
+        QCOMPARE_NEAR(r.D1, 9.775, 1e-12);
+        QCOMPARE_NEAR(r.D0, 3.0333333333333, 1e-12);
+        QCOMPARE_NEAR(r.D2, 0.72742857142857, 1e-12);
+        QCOMPARE_NEAR(r.K, 0.157186457128696, 1e-12);
+        QCOMPARE_NEAR(r.PORM, 18.3941414509056, 1e-10);
+        QCOMPARE_NEAR(r.V0, 5.38, 1e-12);
+        QCOMPARE_NEAR(r.BITKIR, 5.43968987885457, 1e-10);
+        // Specific surface sum 5.005 + 0.99 = 5.995, times 2.65 / 2.7.
+        QCOMPARE_NEAR(r.BITKOROL, 5.995 * 2.65 / 2.7, 1e-12);
+        QCOMPARE_NEAR(r.BITSREDN, (r.BITKIR + r.BITKOROL) / 2, 1e-12);
+        QCOMPARE_NEAR(r.YMP0I071, 2.8, 1e-12);
+        QCOMPARE_NEAR(r.BIT_MIN, 6.1377, 1e-12);
+        QVERIFY(!r.stoneMastic);
+        QCOMPARE(r.BITSMA2, r.BITSREDN);
+    }
+
+    void residualPorosityAndFinestSize_data()
+    {
+        QTest::addColumn<double>("P11");
+        QTest::addColumn<double>("V0");
+        QTest::addColumn<double>("D2");
+        QTest::newRow("P11 = 20: below the finest sieve") << 20.0 << 0.9 << 0.067805;
+        QTest::newRow("P11 = 23: negative V0 becomes 0.1") << 23.0 << 0.1 << 1.3561 / 23;
+        QTest::newRow("P11 = 22.8125: V0 exactly 0 stays 0") << 22.8125 << 0.0 << 1.3561 / 22.8125;
+        QTest::newRow("P11 = 19.1: D2 by proportion") << 19.1 << 7.3 - 0.32 * 19.1 << 0.071;
+    }
+    void residualPorosityAndFinestSize()
+    {
+        QFETCH(double, P11);
+        QFETCH(double, V0);
+        QFETCH(double, D2);
+        BitumenInput in;
+        in.PROEKT = {100, 98, 95, 90, 80, 65, 50, 40, 30, 25, P11};
+        in.YMINER = 2.7;
+        const BitumenResult r = computeBitumen(in, BitumenWindow::BITUMRASZ);
+        QCOMPARE_NEAR(r.V0, V0, 1e-12);
+        QCOMPARE_NEAR(r.D2, D2, 1e-15);
+    }
+
+    void stoneMasticContent_data()
+    {
+        QTest::addColumn<QString>("typ");
+        QTest::addColumn<BitumenWindow>("window");
+        QTest::addColumn<bool>("stoneMastic");
+        QTest::addColumn<double>("BITSMA2");
+        const double floor = 11.67 - 2.049 * 2.7;
+        const double sma15 = 6.07888173888174; // (2600 - 1253.5714...) / 199.8 - 0.66
+        QTest::newRow("ЩМА-15 floored") << QStringLiteral("ЩМА-15") << BitumenWindow::BITUMRASZ << true << floor;
+        QTest::newRow("ЩМА-15 padded to 12")
+            << QStringLiteral("ЩМА-15      ") << BitumenWindow::BITUMRASZ << true << floor;
+        QTest::newRow("ЩМА-15 when changing a recipe: no floor")
+            << QStringLiteral("ЩМА-15") << BitumenWindow::BITUMIZMENEN << true << sma15;
+        QTest::newRow("ЩМА-10 above the floor")
+            << QStringLiteral("ЩМА-10") << BitumenWindow::BITUMRASZ << true << 7.23855185909981;
+        QTest::newRow("ЩМА-20 floored") << QStringLiteral("ЩМА-20") << BitumenWindow::BITUMRASZ << true << floor;
+        QTest::newRow("ЩМА-20 unfloored")
+            << QStringLiteral("ЩМА-20") << BitumenWindow::BITUMIZMENEN << true << 5.75520282186949;
+        QTest::newRow("lower case is no stone-mastic type")
+            << QStringLiteral("щма-15") << BitumenWindow::BITUMRASZ << false << 6.53789737427543;
+        QTest::newRow("a leading blank neither")
+            << QStringLiteral(" ЩМА-15") << BitumenWindow::BITUMRASZ << false << 6.53789737427543;
+    }
+    void stoneMasticContent()
+    {
+        QFETCH(QString, typ);
+        QFETCH(BitumenWindow, window);
+        QFETCH(bool, stoneMastic);
+        QFETCH(double, BITSMA2);
+        const BitumenResult r = computeBitumen(stoneMasticInput(typ), window);
+        QCOMPARE(r.stoneMastic, stoneMastic);
+        QCOMPARE_NEAR(r.YMP0I071, 2.8, 1e-12);
+        QCOMPARE_NEAR(r.BITSMA2, BITSMA2, 1e-10);
+    }
+
+    // Unusable gradings and densities give defined, finite figures.
+    void guardedDivisions()
+    {
+        // Every sieve below 38.2 %: D1 = D0 = D2 = 40 mm, no fines, no density.
+        BitumenInput flat;
+        flat.PROEKT = {10, 8, 6, 5, 4, 3, 2, 1.5, 1, 0.5, 0};
+        flat.TYP = QStringLiteral("ЩМА-15");
+        BitumenResult r = computeBitumen(flat, BitumenWindow::BITUMRASZ);
+        verifyAllFinite(r);
+        QCOMPARE(r.D0, 40.0);
+        QCOMPARE(r.D2, 40.0);
+        QCOMPARE(r.K, 0.0);
+        QCOMPARE_NEAR(r.PORM, 1 / 0.0513, 1e-12);
+        QCOMPARE(r.YMP0I071, 0.0);
+        QCOMPARE(r.BITKOROL, 0.0);
+        QCOMPARE_NEAR(r.BITKIR, -(1.67 - 0.0243 * 4), 1e-12);
+        QCOMPARE_NEAR(r.BITSMA2, 11.67, 1e-12); // -(4.04 - 0) lies under the floor
+
+        BitumenResult unfloored = computeBitumen(flat, BitumenWindow::BITUMIZMENEN);
+        QCOMPARE_NEAR(unfloored.BITSMA2, -4.04, 1e-12);
+
+        // A usable grading with the true density still 0.
+        BitumenInput noDensity = stoneMasticInput(QStringLiteral("ЩМА-15"));
+        noDensity.YMINER = 0;
+        r = computeBitumen(noDensity, BitumenWindow::BITUMIZMENEN);
+        verifyAllFinite(r);
+        QCOMPARE(r.BITKOROL, 0.0);
+        QCOMPARE_NEAR(r.BITSMA2, -(4.04 - 0.26 * 13), 1e-12);
+    }
+
+    void chosenBitumen_data()
+    {
+        QTest::addColumn<int>("OPTIM2");
+        QTest::addColumn<double>("BITELSE");
+        QTest::addColumn<double>("JBITGL");
+        QTest::newRow("by porosity") << 1 << 7.0 << 5.1;
+        QTest::newRow("by specific surface") << 2 << 7.0 << 5.9;
+        QTest::newRow("mean or stone-mastic") << 3 << 7.0 << 5.5;
+        QTest::newRow("by experience") << 4 << 7.0 << 7.0;
+        QTest::newRow("by experience left at 0") << 4 << 0.0 << 0.0;
+        QTest::newRow("no choice keeps the content") << 0 << 7.0 << 6.3;
+        QTest::newRow("unknown button keeps it too") << 5 << 7.0 << 6.3;
+    }
+    void chosenBitumen()
+    {
+        QFETCH(int, OPTIM2);
+        QFETCH(double, BITELSE);
+        QFETCH(double, JBITGL);
+        const BitumenChoices values{5.1, 5.9, 5.5, BITELSE};
+        QCOMPARE(design::chosenBitumen(static_cast<BYTE>(OPTIM2), values, 6.3), JBITGL);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBitumen)
+#include "tst_bitumen.moc"
