@@ -73,6 +73,8 @@ PorosityValues porosityValues(REAL JBITGL, REAL YMINER, REAL PLOT)
         if (skeletonDivisor != 0)
             v.PORMINER = (1 - v.PMINER / YMINER) * 100;
     }
+    if (PLOT == 0) // no density measured (no weighing record): no porosities rather than 100 %
+        return {v.YASF, 0, 0, 0};
     if (v.YASF != 0)
         v.POROSTAT = (1 - PLOT / v.YASF) * 100;
     return v;

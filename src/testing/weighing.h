@@ -51,7 +51,8 @@ struct PorosityValues {
     REAL PORMINER = 0; // porosity of the mineral part, %
     REAL POROSTAT = 0; // residual porosity, %
 };
-// A value whose divisor is 0 (YMINER 0, JBITGL -100, ...) is 0, like a missing record's.
+// A value whose divisor is 0 (YMINER 0, JBITGL -100, ...) is 0, like a missing record's; with no
+// density (PLOT 0) the three values that depend on it are 0 too.
 PorosityValues porosityValues(REAL JBITGL, REAL YMINER, REAL PLOT);
 
 } // namespace lab
