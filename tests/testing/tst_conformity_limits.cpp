@@ -201,13 +201,6 @@ private slots:
         QCOMPARE(numberText(value, decimals, width), text);
     }
 
-    void limitsAsText()
-    {
-        QCOMPARE(limitText(0, 5), QString());
-        QCOMPARE(limitText(13, 2), QStringLiteral("13"));
-        QCOMPARE(limitText(0.9, 4), QStringLiteral("0,90"));
-    }
-
     void batchDoses_data()
     {
         QTest::addColumn<double>("M");

@@ -233,15 +233,6 @@ private slots:
         QFETCH(QString, verdict);
         QCOMPARE(shearVerdict(GAMMA), verdict);
     }
-
-    void trafficNames()
-    {
-        QCOMPARE(trafficName(1), QStringLiteral("очень легкое"));
-        QCOMPARE(trafficName(3), QStringLiteral("среднее"));
-        QCOMPARE(trafficName(5), QStringLiteral("очень тяжелое"));
-        QVERIFY(trafficName(0).isEmpty());
-        QVERIFY(trafficName(6).isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestShearCheck)
