@@ -85,8 +85,7 @@ private slots:
         QTest::addColumn<double>("WOD");
         QTest::addColumn<double>("NABUH");
         QTest::addColumn<int>("outcome");
-        // Specimen 1: 1200, 1205, 700, 1210, 705; specimen 2: 1000, 1002, 580, 1008, 584;
-        // specimen 3 (weighed in water only in the third row): 1100, 1104, 640, 1110, 646.
+        // Specimen 1: 1200, 1205, 700, 1210, 705; specimen 2: 1000, 1002, 580, 1008, 584.
         QTest::newRow("one specimen") << 1 << 2.376237623762376 << 1.9801980198019802 << 0.0
                                       << int(WeighingOutcome::Computed);
         QTest::newRow("two specimens") << 2 << 2.372952935103937 << 1.9379663084791892 << 0.23696682464454974
