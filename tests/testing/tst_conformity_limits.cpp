@@ -1,0 +1,237 @@
+#include "testing/conformity_limits.h"
+
+#include <QTest>
+#include <cmath>
+
+using namespace lab;
+
+namespace {
+
+// The limits in the order D20MIN, D5MIN, D5MAX, D063MIN, D063MAX, D0071MIN, D0071MAX,
+// PORMINERMIN, PORMINERMAX, POROSTMIN, POROSTMAX, WMIN, WMAX, R20MIN, R50MIN, R0MAX,
+// RASKMIN, RASKMAX, TGFIMIN, C50MIN, KWODMIN, KDLITMIN.
+QList<double> asList(const ConformityLimits &l)
+{
+    return {l.D20MIN,  l.D5MIN,   l.D5MAX,   l.D063MIN, l.D063MAX, l.D0071MIN, l.D0071MAX, l.PORMINERMIN,
+            l.PORMINERMAX, l.POROSTMIN, l.POROSTMAX, l.WMIN, l.WMAX, l.R20MIN, l.R50MIN, l.R0MAX,
+            l.RASKMIN, l.RASKMAX, l.TGFIMIN, l.C50MIN, l.KWODMIN, l.KDLITMIN};
+}
+
+const char *const names[] = {"D20MIN",    "D5MIN",   "D5MAX",   "D063MIN", "D063MAX", "D0071MIN",
+                             "D0071MAX",  "PORMINERMIN", "PORMINERMAX", "POROSTMIN", "POROSTMAX",
+                             "WMIN",      "WMAX",    "R20MIN",  "R50MIN",  "R0MAX",   "RASKMIN",
+                             "RASKMAX",   "TGFIMIN", "C50MIN",  "KWODMIN", "KDLITMIN"};
+
+// Compares limit by limit and names the first that differs.
+QString firstDifference(const QList<double> &actual, const QList<double> &expected)
+{
+    for (int i = 0; i < actual.size(); ++i)
+        if (actual[i] != expected.value(i, -1))
+            return QStringLiteral("%1 is %2, expected %3").arg(QLatin1String(names[i])).arg(actual[i]).arg(expected.value(i, -1));
+    return QString();
+}
+
+const QString ordinary = QStringLiteral("мелкозернистая");
+const QString stoneMastic = QStringLiteral("щебеночно-мастичная");
+
+} // namespace
+
+class TestConformityLimits : public QObject {
+    Q_OBJECT
+private slots:
+    void protocolLimits_data()
+    {
+        QTest::addColumn<QString>("TYP");
+        QTest::addColumn<QString>("MARKA");
+        QTest::addColumn<QString>("DKZ");
+        QTest::addColumn<QList<double>>("limits");
+        //                                  D20  D5       D063     D0071   PORMIN/MAX POROST    W          R20  R50  R0  RASK       TGFI  C50   KW    KDL
+        QTest::newRow("Б II III") << "тип Б" << "II" << "III"
+            << QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75};
+        QTest::newRow("ВПА II: no shear limits") << "ВПА" << "II" << "II"
+            << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.2, 0, 12, 3.0, 6.0, 0, 0, 0.85, 0.75};
+        QTest::newRow("ВПА I zone I: water resistance of step 3") << "ВПА" << "I" << "I"
+            << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.5, 1.0, 9, 3.0, 5.5, 0.86, 0.25, 0.95, 0.95};
+        QTest::newRow("ВПА I zone IV") << "ВПА" << "I" << "IV"
+            << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.5, 1.2, 10, 4.0, 6.5, 0.89, 0.30, 0.90, 0.85};
+        QTest::newRow("ВПА I no zone: only step 3's other-zone row") << "ВПА" << "I" << ""
+            << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 0, 1.2, 0, 0, 0, 0.89, 0.30, 0.90, 0.85};
+        QTest::newRow("ЩМА-15 IV") << "ЩМА-15" << "" << "IV"
+            << QList<double>{100, 25, 35, 12, 22, 9, 14, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0, 0.75};
+        QTest::newRow("ЩМА-10 I") << "ЩМА-10" << "" << "I"
+            << QList<double>{100, 30, 40, 13, 22, 10, 15, 15, 19, 1.5, 4.0, 1.0, 3.5, 2.0, 0.60, 0, 2.0, 5.5, 0.92, 0.16, 0, 0.90};
+        QTest::newRow("ЩМА-20 no zone: other-zone row") << "ЩМА-20" << "" << ""
+            << QList<double>{90, 20, 30, 11, 21, 8, 13, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0, 0.75};
+        QTest::newRow("Г I II keeps D20 100") << "тип Г" << "I" << "II"
+            << QList<double>{100, 80, 100, 30, 50, 8, 16, 0, 22, 2.5, 5.0, 1.5, 4.0, 2.5, 1.3, 11, 3.5, 6.0, 0.80, 0.37, 0.90, 0.85};
+        QTest::newRow("Б III IV: otherwise column") << "тип Б" << "III" << "IV"
+            << QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.0, 1.1, 13, 3.5, 7.5, 0.81, 0.36, 0.70, 0.60};
+        QTest::newRow("В I I: first grade of В is II") << "тип В" << "I" << "I"
+            << QList<double>{90, 60, 70, 28, 40, 8, 14, 0, 22, 2.5, 5.0, 1.5, 4.0, 2.5, 1.0, 9, 3.0, 5.5, 0.73, 0.36, 0.95, 0.90};
+        QTest::newRow("Д III II") << "тип Д" << "III" << "II"
+            << QList<double>{100, 80, 100, 30, 75, 10, 16, 0, 22, 2.5, 5.0, 1.0, 4.0, 2.0, 1.1, 12, 2.5, 7.0, 0.64, 0.48, 0.75, 0.65};
+        QTest::newRow("Апр padded fields") << "тип Апр     " << "II " << "V  "
+            << QList<double>{90, 40, 50, 14, 50, 4, 10, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.2, 1.0, 13, 3.5, 7.0, 0.89, 0.25, 0.80, 0.70};
+        QTest::newRow("unknown type: D20 100, porosity and zone limits") << "тип Х" << "I" << "I"
+            << QList<double>{100, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.5, 0, 9, 3.0, 5.5, 0, 0, 0.95, 0.90};
+        QTest::newRow("unknown zone sets no zone limits") << "тип Б" << "I" << "VI"
+            << QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    }
+    void protocolLimits()
+    {
+        QFETCH(QString, TYP);
+        QFETCH(QString, MARKA);
+        QFETCH(QString, DKZ);
+        QFETCH(QList<double>, limits);
+        const QString diff = firstDifference(asList(protvseLimits(TYP, MARKA, DKZ)), limits);
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    }
+
+    void approvalFormLimits_data()
+    {
+        QTest::addColumn<QString>("TYP");
+        QTest::addColumn<QString>("MARKA");
+        QTest::addColumn<QString>("DKZ");
+        QTest::addColumn<QString>("WIDAB");
+        QTest::addColumn<QList<double>>("limits");
+        // No grading limits on the form: the first seven are always 0.
+        QTest::newRow("Б II III as in the protocol") << "тип Б" << "II" << "III" << ordinary
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75};
+        QTest::newRow("А III zone II: no shear limits") << "тип А" << "III" << "II" << ordinary
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65};
+        QTest::newRow("А II zone II: second grade row") << "тип А" << "II" << "II" << ordinary
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.2, 0.9, 12, 3.0, 6.0, 0.87, 0.24, 0.85, 0.75};
+        QTest::newRow("А III zone I: otherwise as in the protocol") << "тип А" << "III" << "I" << ordinary
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.0, 0.8, 10, 2.0, 6.5, 0.86, 0.22, 0.85, 0.75};
+        QTest::newRow("Д III IV: second grade III") << "тип Д" << "III" << "IV" << ordinary
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 22, 2.5, 5.0, 1.0, 4.0, 2.0, 1.2, 13, 3.5, 7.5, 0.66, 0.50, 0.70, 0.60};
+        QTest::newRow("Д I IV: no shear limits") << "тип Д" << "I" << "IV" << ordinary
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 22, 2.5, 5.0, 1.0, 4.0, 2.5, 0, 10, 4.0, 6.5, 0, 0, 0.85, 0.75};
+        QTest::newRow("ВПА I III") << "ВПА" << "I" << "III" << ordinary
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.5, 1.1, 11, 3.5, 6.0, 0.87, 0.27, 0.95, 0.90};
+        QTest::newRow("ЩМА-10 I: friction 0.91, water resistance kept") << "ЩМА-10" << "" << "I" << stoneMastic
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 1.5, 4.0, 1.0, 3.5, 2.0, 0.60, 0, 2.0, 5.5, 0.91, 0.16, 0.85, 0.90};
+        QTest::newRow("ЩМА-10 IV: friction 0.93") << "ЩМА-10" << "" << "IV" << stoneMastic
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.93, 0.20, 0.70, 0.75};
+        QTest::newRow("ЩМА-15 V: last row") << "ЩМА-15" << "" << "V" << stoneMastic
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0.70, 0.75};
+        QTest::newRow("ЩМА-20 no zone: no zone row") << "ЩМА-20" << "" << "" << stoneMastic
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("ЩМА type of an ordinary mix: no stone-mastic step") << "ЩМА-15" << "" << "II" << ordinary
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65};
+        QTest::newRow("stone-mastic kind, ordinary type") << "тип Б" << "" << "II" << stoneMastic
+            << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 1.5, 4.0, 2.0, 0.9, 12, 2.5, 7.0, 0.80, 0.34, 0.75, 0.65};
+    }
+    void approvalFormLimits()
+    {
+        QFETCH(QString, TYP);
+        QFETCH(QString, MARKA);
+        QFETCH(QString, DKZ);
+        QFETCH(QString, WIDAB);
+        QFETCH(QList<double>, limits);
+        const QString diff = firstDifference(asList(formaD25Limits(TYP, MARKA, DKZ, WIDAB)), limits);
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    }
+
+    void protocolTexts()
+    {
+        const ConformityLimits b = protvseLimits(QStringLiteral("тип Б"), QStringLiteral("II"), QStringLiteral("III"));
+        ProtvseTexts t = protvseTexts(b, QStringLiteral("II "), 0);
+        QCOMPARE(t.MARK1, QStringLiteral("II"));
+        QCOMPARE(t.MARK1TXT, QStringLiteral("марка"));
+        QCOMPARE(t.R0MAX1, QStringLiteral("12"));
+        QCOMPARE(t.KWODMIN1, QStringLiteral("0,85"));
+        QVERIFY(t.STEKANTXT.isEmpty() && t.STEKAN.isEmpty() && t.NORMSTEKAN.isEmpty());
+
+        const ConformityLimits sma = protvseLimits(QStringLiteral("ЩМА-15"), QString(), QStringLiteral("IV"));
+        t = protvseTexts(sma, QString(), 0.15);
+        QVERIFY(t.MARK1.isEmpty() && t.MARK1TXT.isEmpty() && t.R0MAX1.isEmpty() && t.KWODMIN1.isEmpty());
+        QCOMPARE(t.STEKANTXT, QStringLiteral("Показатель стекания, %"));
+        QCOMPARE(t.STEKAN, QStringLiteral("0,15"));
+        QCOMPARE(t.NORMSTEKAN, QStringLiteral("не более 0,2"));
+
+        t = protvseTexts(sma, QString(), 0); // drainage not typed: zero limits still print blank
+        QVERIFY(t.R0MAX1.isEmpty() && t.KWODMIN1.isEmpty() && t.STEKANTXT.isEmpty());
+    }
+
+    void approvalFormTexts()
+    {
+        const ConformityLimits b = formaD25Limits(QStringLiteral("тип Б"), QStringLiteral("I"), QStringLiteral("I"), ordinary);
+        FormaD25Texts t = formaD25Texts(b, ordinary);
+        QCOMPARE(t.GOST_, QStringLiteral("ГОСТ 9128-97"));
+        QCOMPARE(t.WOD_STEK_, QStringLiteral("Водостойкость"));
+        QCOMPARE(t.TR_POR, QStringLiteral("не более"));
+        QCOMPARE(t.KW_STEK_TR, QStringLiteral("не менее"));
+        QCOMPARE(t.MARKA_, QStringLiteral("марка"));
+        QCOMPARE(t.TR0_1, QStringLiteral("не более"));
+        QCOMPARE(t.TR0_2, QStringLiteral("9"));
+        QCOMPARE(t.KV_CTEK_TR2, QStringLiteral("0,95"));
+        QVERIFY(t.waterResistanceRow);
+
+        const ConformityLimits sma = formaD25Limits(QStringLiteral("ЩМА-20"), QString(), QStringLiteral("II"), stoneMastic);
+        t = formaD25Texts(sma, stoneMastic + QStringLiteral("      "));
+        QCOMPARE(t.GOST_, QStringLiteral("ГОСТ 31015-2002"));
+        QCOMPARE(t.WOD_STEK_, QStringLiteral("Стекание вяжущего"));
+        QCOMPARE(t.KW_STEK_TR, QStringLiteral("не более"));
+        QCOMPARE(t.KV_CTEK_TR2, QStringLiteral("0,20%"));
+        QCOMPARE(t.TR_POR, QStringLiteral("от 15 до 19"));
+        QVERIFY(t.TR0_1.isEmpty() && t.TR0_2.isEmpty() && t.MARKA_.isEmpty());
+        QVERIFY(!t.waterResistanceRow);
+    }
+
+    void numbersAsText_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("two places") << 0.85 << 2 << 4 << QStringLiteral("0,85");
+        QTest::newRow("whole") << 12.0 << 0 << 2 << QStringLiteral("12");
+        QTest::newRow("fewer places to fit") << 123.456 << 2 << 5 << QStringLiteral("123,5");
+        QTest::newRow("negative") << -0.5 << 2 << 5 << QStringLiteral("-0,50");
+        QTest::newRow("does not fit") << 12345.0 << 0 << 2 << QStringLiteral("##");
+        QTest::newRow("not a number") << std::nan("") << 2 << 4 << QStringLiteral("####");
+    }
+    void numbersAsText()
+    {
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        QFETCH(int, width);
+        QFETCH(QString, text);
+        QCOMPARE(numberText(value, decimals, width), text);
+    }
+
+    void batchDoses_data()
+    {
+        QTest::addColumn<double>("M");
+        QTest::addColumn<double>("JBITGL");
+        QTest::addColumn<double>("BIT");
+        QTest::addColumn<double>("ZAMESBIT");
+        QTest::addColumn<double>("W100_1");
+        QTest::addColumn<double>("MZAMES_1");
+        // shares 50 / 30 / 20 %
+        QTest::newRow("1000 kg, 6 %") << 1000.0 << 6.0 << 600.0 / 106 << 6000.0 / 106 << 5000.0 / 106 << 50000.0 / 106;
+        QTest::newRow("no bitumen") << 1500.0 << 0.0 << 0.0 << 0.0 << 50.0 << 750.0;
+        QTest::newRow("bitumen -100: nothing") << 1000.0 << -100.0 << 0.0 << 0.0 << 0.0 << 0.0;
+    }
+    void batchDoses()
+    {
+        QFETCH(double, M);
+        QFETCH(double, JBITGL);
+        QFETCH(double, BIT);
+        QFETCH(double, ZAMESBIT);
+        QFETCH(double, W100_1);
+        QFETCH(double, MZAMES_1);
+        const REAL shares[6] = {50, 30, 20, 0, 0, 0};
+        const BatchDoses b = lab::batchDoses(M, JBITGL, shares);
+        QVERIFY(std::fabs(b.BIT - BIT) < 1e-12);
+        QVERIFY(std::fabs(b.ZAMESBIT - ZAMESBIT) < 1e-10);
+        QVERIFY(std::fabs(b.W100[0] - W100_1) < 1e-12);
+        QVERIFY(std::fabs(b.MZAMES[0] - MZAMES_1) < 1e-10);
+        QCOMPARE(b.W100[3], 0.0);
+        QCOMPARE(b.MZAMES[5], 0.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConformityLimits)
+#include "tst_conformity_limits.moc"

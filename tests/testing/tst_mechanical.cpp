@@ -1,0 +1,263 @@
+#include "testing/mechanical.h"
+
+#include <QTest>
+#include <cmath>
+
+using namespace lab;
+
+namespace {
+
+bool near(double a, double b, double tolerance = 1e-12) { return std::fabs(a - b) <= tolerance; }
+QString show(double v) { return QString::number(v, 'g', 17); }
+
+void fill(REAL (&to)[4], const QList<double> &from)
+{
+    for (int i = 0; i < 4; ++i)
+        to[i] = i < from.size() ? from[i] : 0;
+}
+
+} // namespace
+
+class TestMechanical : public QObject {
+    Q_OBJECT
+private slots:
+    void areaFactorsFromDiameter_data()
+    {
+        QTest::addColumn<double>("DOBR");
+        QTest::addColumn<double>("Q");
+        QTest::addColumn<double>("QRAZ");
+        QTest::newRow("5 cm") << 5.0 << 2.0 << 2.5;
+        QTest::newRow("7 cm") << 7.0 << 4.0 << 4.9;
+        QTest::newRow("10 cm") << 10.0 << 8.0 << 10.1;
+        QTest::newRow("6 cm keeps the factors") << 6.0 << 4.0 << 4.9;
+        QTest::newRow("blank keeps the factors") << 0.0 << 4.0 << 4.9;
+    }
+    void areaFactorsFromDiameter()
+    {
+        QFETCH(double, DOBR);
+        QFETCH(double, Q);
+        QFETCH(double, QRAZ);
+        const AreaFactors f = areaFactors(DOBR, {4.0, 4.9});
+        QCOMPARE(f.Q, Q);
+        QCOMPARE(f.QRAZ, QRAZ);
+    }
+
+    void averagingRule_data()
+    {
+        QTest::addColumn<double>("P1");
+        QTest::addColumn<double>("P2");
+        QTest::addColumn<double>("P3");
+        QTest::addColumn<double>("F");
+        QTest::addColumn<double>("result");
+        QTest::newRow("two of three specimens at 20 C") << 20.0 << 22.0 << 0.0 << 4.0 << 5.25;
+        QTest::newRow("three specimens") << 20.0 << 22.0 << 24.0 << 4.0 << 5.5;
+        QTest::newRow("third without second still counts three") << 20.0 << 0.0 << 22.0 << 4.0 << 3.5;
+        QTest::newRow("one specimen") << 20.0 << 0.0 << 0.0 << 4.0 << 5.0;
+        QTest::newRow("splitting by QRAZ") << 4.9 << 4.9 << 4.9 << 4.9 << 1.0;
+        QTest::newRow("10 cm specimens") << 16.0 << 0.0 << 0.0 << 8.0 << 2.0;
+        QTest::newRow("first specimen missing keeps the result") << 0.0 << 22.0 << 24.0 << 4.0 << 1.23;
+        QTest::newRow("no factor yet keeps the result") << 20.0 << 22.0 << 24.0 << 0.0 << 1.23;
+    }
+    void averagingRule()
+    {
+        QFETCH(double, P1);
+        QFETCH(double, P2);
+        QFETCH(double, P3);
+        QFETCH(double, F);
+        QFETCH(double, result);
+        QVERIFY2(near(averageRule(P1, P2, P3, F, 1.23), result), qPrintable(show(averageRule(P1, P2, P3, F, 1.23))));
+    }
+
+    void meanDeformationOfFourSpecimens_data()
+    {
+        QTest::addColumn<QList<double>>("TS");
+        QTest::addColumn<double>("TSSR");
+        QTest::newRow("four") << QList<double>{2, 2.5, 3, 3.5} << 2.75;
+        QTest::newRow("three") << QList<double>{1, 2, 3, 0} << 2.0;
+        QTest::newRow("two") << QList<double>{1, 3, 0, 0} << 2.0;
+        QTest::newRow("one") << QList<double>{1.5, 0, 0, 0} << 1.5;
+        QTest::newRow("fourth alone counts four") << QList<double>{0, 0, 0, 2} << 0.5;
+        QTest::newRow("all zero becomes 4") << QList<double>{0, 0, 0, 0} << 4.0;
+    }
+    void meanDeformationOfFourSpecimens()
+    {
+        QFETCH(QList<double>, TS);
+        QFETCH(double, TSSR);
+        QCOMPARE(meanDeformation(TS[0], TS[1], TS[2], TS[3]), TSSR);
+    }
+
+    void shearSchemes_data()
+    {
+        QTest::addColumn<QList<double>>("US");
+        QTest::addColumn<QList<double>>("TS");
+        QTest::addColumn<QList<double>>("UM");
+        QTest::addColumn<QList<double>>("TM");
+        QTest::addColumn<double>("Q");
+        QTest::addColumn<double>("ACSR");
+        QTest::addColumn<double>("AMSR");
+        QTest::addColumn<double>("USSR");
+        QTest::addColumn<double>("TGFI");
+        QTest::addColumn<double>("C50");
+        const QList<double> none{0, 0, 0, 0};
+        // previous values: USSR 0.5, TGFI 0.9, C50 0.33
+        QTest::newRow("worked example") << QList<double>{4, 4, 4, 4} << QList<double>{2, 2, 2, 2}
+                                        << QList<double>{8, 8, 8, 8} << QList<double>{2.5, 2.5, 2.5, 2.5} << 4.0
+                                        << 4.0 << 10.0 << 1.0 << 18.0 / 22.0 << (3 - 36.0 / 22.0) / 6;
+        QTest::newRow("one unconfined specimen") << QList<double>{3, 0, 0, 0} << QList<double>{2, 0, 0, 0}
+                                                 << QList<double>{8, 8, 8, 8} << QList<double>{2.5, 2.5, 2.5, 2.5}
+                                                 << 4.0 << 3.0 << 10.0 << 0.75 << 0.875 << 0.15625;
+        QTest::newRow("three closed-die specimens") << QList<double>{4, 4, 0, 0} << QList<double>{2, 2, 0, 0}
+                                                    << QList<double>{6, 8, 10, 0} << QList<double>{2, 2, 2, 0}
+                                                    << 4.0 << 4.0 << 8.0 << 1.0 << 0.75 << 0.25;
+        QTest::newRow("no closed-die readings keep the typed friction")
+            << QList<double>{4, 4, 4, 4} << QList<double>{2, 2, 2, 2} << none << none << 4.0 << 4.0 << 0.0 << 1.0
+            << 0.9 << 0.2;
+        QTest::newRow("first unconfined force zero keeps the cohesion")
+            << none << none << QList<double>{8, 8, 8, 8} << QList<double>{2.5, 2.5, 2.5, 2.5} << 4.0 << 0.0
+            << 10.0 << 0.0 << 1.0 << 0.33;
+        QTest::newRow("no diameter yet keeps the mean strength")
+            << QList<double>{4, 4, 4, 4} << QList<double>{2, 2, 2, 2} << QList<double>{8, 8, 8, 8}
+            << QList<double>{2.5, 2.5, 2.5, 2.5} << 0.0 << 4.0 << 10.0 << 0.5 << 18.0 / 22.0
+            << (3 - 36.0 / 22.0) / 6 * 0.5;
+        QTest::newRow("zero denominator keeps the friction")
+            << QList<double>{4, 0, 0, 0} << QList<double>{3, 0, 0, 0} << QList<double>{4, 0, 0, 0}
+            << QList<double>{2, 0, 0, 0} << 4.0 << 6.0 << 4.0 << 1.0 << 0.9 << 0.2;
+    }
+    void shearSchemes()
+    {
+        QFETCH(QList<double>, US);
+        QFETCH(QList<double>, TS);
+        QFETCH(QList<double>, UM);
+        QFETCH(QList<double>, TM);
+        QFETCH(double, Q);
+        QFETCH(double, ACSR);
+        QFETCH(double, AMSR);
+        QFETCH(double, USSR);
+        QFETCH(double, TGFI);
+        QFETCH(double, C50);
+        ShearReadings r;
+        fill(r.US_50, US);
+        fill(r.TS_50, TS);
+        fill(r.UM, UM);
+        fill(r.TM, TM);
+        ShearValues previous;
+        previous.USSR = 0.5;
+        previous.TGFI = 0.9;
+        previous.C50 = 0.33;
+        const ShearValues v = shearProperties(r, Q, previous);
+        QVERIFY2(near(v.ACSR, ACSR), qPrintable(show(v.ACSR)));
+        QVERIFY2(near(v.AMSR, AMSR), qPrintable(show(v.AMSR)));
+        QVERIFY2(near(v.USSR, USSR), qPrintable(show(v.USSR)));
+        QVERIFY2(near(v.TGFI, TGFI), qPrintable(show(v.TGFI)));
+        QVERIFY2(near(v.C50, C50), qPrintable(show(v.C50)));
+    }
+
+    void meanLoadingTimeAt3mmPerMinute_data()
+    {
+        QTest::addColumn<QList<double>>("TS");
+        QTest::addColumn<double>("TSSR_3");
+        QTest::newRow("three") << QList<double>{30, 32, 34} << 32.0;
+        QTest::newRow("two") << QList<double>{30, 32, 0} << 31.0;
+        QTest::newRow("one") << QList<double>{30, 0, 0} << 30.0;
+        QTest::newRow("third without second counts three") << QList<double>{30, 0, 34} << 64.0 / 3;
+        QTest::newRow("none stays zero") << QList<double>{0, 0, 0} << 0.0;
+    }
+    void meanLoadingTimeAt3mmPerMinute()
+    {
+        QFETCH(QList<double>, TS);
+        QFETCH(double, TSSR_3);
+        QCOMPARE(meanLoadingTime(TS[0], TS[1], TS[2]), TSSR_3);
+    }
+
+    void rateExponent_data()
+    {
+        QTest::addColumn<double>("USSR");
+        QTest::addColumn<double>("R50");
+        QTest::addColumn<double>("TSSR_3");
+        QTest::addColumn<double>("TSSR");
+        QTest::addColumn<double>("TGFI");
+        QTest::addColumn<double>("C50");
+        QTest::addColumn<double>("MPL");
+        // previous MPL 0.5
+        QTest::newRow("no loading times: the rates 50 and 3")
+            << 1.0 << 0.9 << 0.0 << 4.0 << 0.8 << 0.2 << 0.03744939017619189;
+        QTest::newRow("loading times: ln 2 / ln 16") << 1.0 << 0.5 << 40.0 << 2.5 << 0.8 << 0.2 << 0.25;
+        // C3 = (3 - 1.5) / 6 x 0.8 = 0.2
+        QTest::newRow("typed shear values: from the cohesions")
+            << 0.0 << 0.8 << 0.0 << 4.0 << 0.75 << 0.3 << 0.14411870463588178;
+        QTest::newRow("R50 zero keeps") << 1.0 << 0.0 << 0.0 << 4.0 << 0.8 << 0.2 << 0.5;
+        QTest::newRow("equal times keep") << 1.0 << 0.9 << 2.5 << 2.5 << 0.8 << 0.2 << 0.5;
+        QTest::newRow("negative time keeps") << 1.0 << 0.9 << -2.5 << 4.0 << 0.8 << 0.2 << 0.5;
+        QTest::newRow("typed, no cohesion keeps") << 0.0 << 0.8 << 0.0 << 4.0 << 0.75 << 0.0 << 0.5;
+        QTest::newRow("typed, friction 1.5 keeps") << 0.0 << 0.8 << 0.0 << 4.0 << 1.5 << 0.3 << 0.5;
+    }
+    void rateExponent()
+    {
+        QFETCH(double, USSR);
+        QFETCH(double, R50);
+        QFETCH(double, TSSR_3);
+        QFETCH(double, TSSR);
+        QFETCH(double, TGFI);
+        QFETCH(double, C50);
+        QFETCH(double, MPL);
+        const double m = lab::rateExponent(USSR, R50, TSSR_3, TSSR, TGFI, C50, 0.5);
+        QVERIFY2(near(m, MPL, 1e-15), qPrintable(show(m)));
+    }
+
+    void activationEnergy_data()
+    {
+        QTest::addColumn<double>("R20");
+        QTest::addColumn<double>("R50");
+        QTest::addColumn<double>("MPL");
+        QTest::addColumn<double>("UPL");
+        QTest::addColumn<bool>("warned");
+        // previous UPL 77
+        QTest::newRow("worked example") << 3.0 << 0.9 << 0.03744939017619189 << 844.0485106982685 << false;
+        QTest::newRow("equal strengths warn and give 0") << 0.9 << 0.9 << 0.03744939017619189 << 0.0 << true;
+        QTest::newRow("R50 above R20 warns and still computes")
+            << 0.9 << 1.8 << 0.25 << -std::log(2.0) * 26.254 / 0.25 << true;
+        QTest::newRow("R20 zero keeps") << 0.0 << 0.9 << 0.25 << 77.0 << true;
+        QTest::newRow("MPL zero keeps") << 3.0 << 0.9 << 0.0 << 77.0 << false;
+    }
+    void activationEnergy()
+    {
+        QFETCH(double, R20);
+        QFETCH(double, R50);
+        QFETCH(double, MPL);
+        QFETCH(double, UPL);
+        QFETCH(bool, warned);
+        const double u = lab::activationEnergy(R20, R50, MPL, 77);
+        QVERIFY2(near(u, UPL, 1e-9), qPrintable(show(u)));
+        QCOMPARE(r20NotAboveR50(R20, R50), warned);
+    }
+
+    void exampleChainFromStrengthsToActivationEnergy()
+    {
+        const AreaFactors f = areaFactors(7);
+        const double R50 = averageRule(3.6, 0, 0, f.Q, 0); // 0.9 MPa
+        const double MPL = lab::rateExponent(1.0, R50, 0, 4.0, 0.8, 0.2, 0);
+        const double R20 = averageRule(12, 12, 12, f.Q, 0); // 3.0 MPa
+        QVERIFY(near(lab::activationEnergy(R20, R50, MPL, 0), 844.05, 0.005));
+        QCOMPARE(r50AboveR20Message(), QStringLiteral("R50 не бывает больше R20"));
+    }
+
+    void waterResistance_data()
+    {
+        QTest::addColumn<double>("strength");
+        QTest::addColumn<double>("R20");
+        QTest::addColumn<double>("K");
+        QTest::newRow("short saturation") << 2.7 << 3.0 << 0.9;
+        QTest::newRow("no water-saturated strength keeps") << 0.0 << 3.0 << 0.77;
+        QTest::newRow("R20 zero keeps") << 2.7 << 0.0 << 0.77;
+    }
+    void waterResistance()
+    {
+        QFETCH(double, strength);
+        QFETCH(double, R20);
+        QFETCH(double, K);
+        QVERIFY(near(lab::waterResistance(strength, R20, 0.77), K));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMechanical)
+#include "tst_mechanical.moc"

@@ -1,0 +1,239 @@
+#include "testing/shear_check.h"
+
+#include <QTest>
+#include <cmath>
+
+using namespace lab;
+
+namespace {
+
+OperatingConditions conditions(double TMIN, double TMAX, double KKOL, double T1, double IN_DV)
+{
+    OperatingConditions c = operatingPresets();
+    c.TMIN = TMIN;
+    c.TMAX = TMAX;
+    c.KKOL = KKOL;
+    c.T1 = T1;
+    c.IN_DV = IN_DV;
+    return c;
+}
+
+bool near(double a, double b, double tolerance) { return std::fabs(a - b) <= tolerance; }
+
+QString show(double v) { return QString::number(v, 'g', 17); }
+
+} // namespace
+
+class TestShearCheck : public QObject {
+    Q_OBJECT
+private slots:
+    void presetsOfTheDialog()
+    {
+        const OperatingConditions c = operatingPresets();
+        QVERIFY(c.REGION.isEmpty());
+        QCOMPARE(c.TMIN, 0.0);
+        QCOMPARE(c.TMAX, 0.0);
+        QCOMPARE(c.TSUMMA, 0.0);
+        QCOMPARE(c.IN_DV, 220.0);
+        QCOMPARE(c.KAT_DV, ULONG(4));
+        QCOMPARE(c.US_DV, QStringLiteral("Нормальные"));
+        QCOMPARE(c.T1, 0.1);
+        QCOMPARE(c.KKOL, 0.8);
+    }
+
+    void trafficCategoryPresets_data()
+    {
+        QTest::addColumn<int>("category");
+        QTest::addColumn<double>("IN_DV");
+        QTest::addColumn<QString>("US_DV");
+        QTest::addColumn<double>("T1");
+        QTest::addColumn<double>("KKOL");
+        const QString normal = QStringLiteral("Нормальные"), constrained = QStringLiteral("Стесненные");
+        // 220 x 0.01 / 0.333 and so on, worked by hand to 16 digits
+        QTest::newRow("1 very light") << 1 << 6.606606606606607 << normal << 0.1 << 0.8;
+        QTest::newRow("2 light") << 2 << 21.80180180180180 << normal << 0.1 << 0.8;
+        QTest::newRow("3 medium") << 3 << 66.06606606606607 << normal << 0.1 << 0.8;
+        QTest::newRow("4 heavy") << 4 << 220.0 << normal << 0.1 << 0.8;
+        QTest::newRow("5 very heavy is constrained") << 5 << 220.0 << constrained << 0.792 << 1.0;
+        QTest::newRow("outside the group keeps the typed intensity") << 9 << 99.0 << normal << 0.1 << 0.8;
+    }
+    void trafficCategoryPresets()
+    {
+        QFETCH(int, category);
+        QFETCH(double, IN_DV);
+        QFETCH(QString, US_DV);
+        QFETCH(double, T1);
+        QFETCH(double, KKOL);
+        OperatingConditions c = operatingPresets();
+        c.IN_DV = 99; // typed by the user before choosing the category
+        acceptTrafficCategory(c, ULONG(category));
+        QCOMPARE(c.KAT_DV, ULONG(category));
+        QVERIFY2(near(c.IN_DV, IN_DV, 1e-13), qPrintable(show(c.IN_DV)));
+        QCOMPARE(c.US_DV, US_DV);
+        QCOMPARE(c.T1, T1);
+        QCOMPARE(c.KKOL, KKOL);
+    }
+
+    void constrainedTrafficStaysUntilChangedByHand()
+    {
+        OperatingConditions c = operatingPresets();
+        acceptTrafficCategory(c, 5);
+        acceptTrafficCategory(c, 4);
+        QCOMPARE(c.US_DV, QStringLiteral("Стесненные"));
+        QCOMPARE(c.T1, 0.792);
+        QCOMPARE(c.KKOL, 1.0);
+        c.US_DV = QStringLiteral("Нормальные      "); // as read back from the padded field
+        applyTrafficConditions(c);
+        QCOMPARE(c.T1, 0.1);
+        QCOMPARE(c.KKOL, 0.8);
+    }
+
+    void raszet_data()
+    {
+        QTest::addColumn<double>("TMIN");
+        QTest::addColumn<double>("TMAX");
+        QTest::addColumn<double>("KKOL");
+        QTest::addColumn<double>("T1");
+        QTest::addColumn<double>("IN_DV");
+        QTest::addColumn<double>("TGFI");
+        QTest::addColumn<double>("C50");
+        QTest::addColumn<double>("MPL");
+        QTest::addColumn<double>("UPL");
+        QTest::addColumn<double>("TAUMAX");
+        QTest::addColumn<double>("S2");
+        QTest::addColumn<double>("INT");
+        QTest::addColumn<double>("GAMMA");
+        QTest::addColumn<double>("TSUMMA");
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("worked example") << -30.0 << 35.0 << 0.8 << 0.1 << 220.0 << 0.85 << 0.3 << 0.2 << 60.0
+                                        << 0.7375 << 0.024180654296875 << 0.2310856296343207
+                                        << 0.5263223682748068 << 42.82666666666667
+                                        << QStringLiteral("не сдвигоустойчив");
+        // flat branch of TAUMAX, constrained traffic: S2 = (0.26 / 0.25)^4
+        QTest::newRow("flat limit, constrained") << -20.0 << 30.0 << 1.0 << 0.792 << 220.0 << 0.7 << 0.25
+                                                 << 0.25 << 50.0 << 0.75 << 1.16985856 << 0.1913478433683534
+                                                 << 3.124673504569645 << 423.984
+                                                 << QStringLiteral("не сдвигоустойчив");
+        QTest::newRow("friction 0.9, very light traffic")
+            << -30.0 << 35.0 << 0.8 << 0.1 << 6.606606606606607 << 0.9 << 0.5 << 0.2 << 60.0 << 0.725
+            << 0.0002476099 << 0.2310856296343207 << -2.985821908591701 << 1.286086086086086
+            << QStringLiteral("сдвигоустойчив");
+        // With U = 0 every exponential is 1 and INT is the sum of the trapezoid's ordinates,
+        // which with unit steps over whole ramps equals its area, 1.
+        QTest::newRow("no activation energy") << -30.0 << 35.0 << 0.8 << 0.1 << 220.0 << 0.85 << 0.3 << 0.2
+                                              << 0.0 << 0.7375 << 0.024180654296875 << 1.0
+                                              << 1.1625494291330616 << 42.82666666666667
+                                              << QStringLiteral("не сдвигоустойчив");
+    }
+    void raszet()
+    {
+        QFETCH(double, TMIN);
+        QFETCH(double, TMAX);
+        QFETCH(double, KKOL);
+        QFETCH(double, T1);
+        QFETCH(double, IN_DV);
+        QFETCH(double, TGFI);
+        QFETCH(double, C50);
+        QFETCH(double, MPL);
+        QFETCH(double, UPL);
+        QFETCH(double, TAUMAX);
+        QFETCH(double, S2);
+        QFETCH(double, INT);
+        QFETCH(double, GAMMA);
+        QFETCH(double, TSUMMA);
+        QFETCH(QString, verdict);
+        const ShearResult r = RASZET(conditions(TMIN, TMAX, KKOL, T1, IN_DV), {TGFI, C50, MPL, UPL});
+        QVERIFY(r.gammaComputed);
+        QVERIFY2(near(r.TAUMAX, TAUMAX, 1e-12), qPrintable(show(r.TAUMAX)));
+        QVERIFY2(near(r.S2, S2, 1e-9 * S2), qPrintable(show(r.S2)));
+        QVERIFY2(near(r.INT, INT, 1e-9), qPrintable(show(r.INT)));
+        QVERIFY2(near(r.GAMMA, GAMMA, 1e-6), qPrintable(show(r.GAMMA)));
+        QVERIFY2(near(r.TSUMMA, TSUMMA, 1e-9), qPrintable(show(r.TSUMMA)));
+        QCOMPARE(shearVerdict(r.GAMMA), verdict);
+    }
+
+    void designTemperaturesOfTheExample()
+    {
+        const ShearResult r = RASZET(conditions(-30, 35, 0.8, 0.1, 220), {0.85, 0.3, 0.2, 60});
+        QVERIFY(near(r.TMINP, -24.07, 1e-12));
+        QVERIFY(near(r.TMAXP, 56.7635, 1e-12));
+    }
+
+    void limitingShearResistance_data()
+    {
+        QTest::addColumn<double>("TGFI");
+        QTest::addColumn<double>("TAUMAX");
+        QTest::newRow("below 0.8 flat") << 0.79 << 0.75;
+        QTest::newRow("0.8 sloped branch meets the flat one") << 0.8 << 0.75;
+        QTest::newRow("0.9") << 0.9 << 0.725;
+        QTest::newRow("1.0") << 1.0 << 0.7;
+    }
+    void limitingShearResistance()
+    {
+        QFETCH(double, TGFI);
+        QFETCH(double, TAUMAX);
+        const ShearResult r = RASZET(conditions(-30, 35, 0.8, 0.1, 220), {TGFI, 0.3, 0.2, 60});
+        QVERIFY2(near(r.TAUMAX, TAUMAX, 1e-12), qPrintable(show(r.TAUMAX)));
+    }
+
+    // Outside the calculation's domain nothing crashes, nothing is NaN, and GAMMA 0 never
+    // claims resistance.
+    void guardedInputs_data()
+    {
+        QTest::addColumn<double>("TMIN");
+        QTest::addColumn<double>("TMAX");
+        QTest::addColumn<double>("IN_DV");
+        QTest::addColumn<double>("TGFI");
+        QTest::addColumn<double>("C50");
+        QTest::addColumn<double>("MPL");
+        QTest::addColumn<double>("UPL");
+        QTest::addColumn<double>("TSUMMA");
+        QTest::newRow("zero intensity: zero loading time") << -30.0 << 35.0 << 0.0 << 0.85 << 0.3 << 0.2 << 60.0 << 0.0;
+        QTest::newRow("no region chosen: no temperature spread") << 0.0 << 0.0 << 220.0 << 0.85 << 0.3 << 0.2 << 60.0 << 42.82666666666667;
+        QTest::newRow("record never computed") << -30.0 << 35.0 << 220.0 << 0.0 << 0.0 << 0.0 << 0.0 << 42.82666666666667;
+        QTest::newRow("rate exponent 0") << -30.0 << 35.0 << 220.0 << 0.85 << 0.3 << 0.0 << 60.0 << 42.82666666666667;
+        QTest::newRow("negative cohesion") << -30.0 << 35.0 << 220.0 << 0.85 << -0.3 << 0.2 << 60.0 << 42.82666666666667;
+        QTest::newRow("friction 1: no shear reserve") << -30.0 << 35.0 << 220.0 << 1.0 << 0.3 << 0.2 << 60.0 << 42.82666666666667;
+        QTest::newRow("friction above 1") << -30.0 << 35.0 << 220.0 << 1.2 << 0.3 << 0.2 << 60.0 << 42.82666666666667;
+        QTest::newRow("below absolute zero") << -400.0 << 35.0 << 220.0 << 0.85 << 0.3 << 0.2 << 60.0 << 42.82666666666667;
+        QTest::newRow("exponent overflows") << -30.0 << 35.0 << 220.0 << 0.85 << 0.3 << 0.2 << 1e6 << 42.82666666666667;
+        QTest::newRow("not a number") << std::nan("") << 35.0 << 220.0 << 0.85 << 0.3 << 0.2 << 60.0 << 42.82666666666667;
+    }
+    void guardedInputs()
+    {
+        QFETCH(double, TMIN);
+        QFETCH(double, TMAX);
+        QFETCH(double, IN_DV);
+        QFETCH(double, TGFI);
+        QFETCH(double, C50);
+        QFETCH(double, MPL);
+        QFETCH(double, UPL);
+        QFETCH(double, TSUMMA);
+        const ShearResult r = RASZET(conditions(TMIN, TMAX, 0.8, 0.1, IN_DV), {TGFI, C50, MPL, UPL});
+        QVERIFY(!r.gammaComputed);
+        QCOMPARE(r.GAMMA, 0.0);
+        QVERIFY(std::isfinite(r.S2) && std::isfinite(r.INT) && std::isfinite(r.TAUMAX));
+        QVERIFY2(near(r.TSUMMA, TSUMMA, 1e-9), qPrintable(show(r.TSUMMA)));
+        QCOMPARE(shearVerdict(r.GAMMA), QStringLiteral("не сдвигоустойчив"));
+    }
+
+    void verdictBoundaries_data()
+    {
+        QTest::addColumn<double>("GAMMA");
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("just above -0.5") << -0.4999 << QStringLiteral("не сдвигоустойчив");
+        QTest::newRow("-0.5") << -0.5 << QStringLiteral("в предельном состоянии");
+        QTest::newRow("-0.75") << -0.75 << QStringLiteral("в предельном состоянии");
+        QTest::newRow("-1.0") << -1.0 << QStringLiteral("в предельном состоянии");
+        QTest::newRow("just below -1.0") << -1.0001 << QStringLiteral("сдвигоустойчив");
+    }
+    void verdictBoundaries()
+    {
+        QFETCH(double, GAMMA);
+        QFETCH(QString, verdict);
+        QCOMPARE(shearVerdict(GAMMA), verdict);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShearCheck)
+#include "tst_shear_check.moc"

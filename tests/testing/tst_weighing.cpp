@@ -1,0 +1,219 @@
+#include "testing/exact_decimal.h"
+#include "testing/weighing.h"
+
+#include <QTest>
+#include <cmath>
+
+using namespace lab;
+
+namespace {
+
+bool near(double a, double b, double tolerance = 1e-12) { return std::fabs(a - b) <= tolerance; }
+QString show(double v) { return QString::number(v, 'g', 17); }
+
+ExactDecimal dec(long long units, int places = 0) { return ExactDecimal::fromUnits(units, places); }
+
+Mass grams(double g)
+{
+    Mass m;
+    m.set(g);
+    return m;
+}
+
+// One specimen's five weighings G0, G1, G2, G3, G4 into column `i`.
+void specimen(Weighings &w, int i, double g0, double g1, double g2, double g3, double g4)
+{
+    w.G0[i] = grams(g0);
+    w.G1[i] = grams(g1);
+    w.G2[i] = grams(g2);
+    w.G3[i] = grams(g3);
+    w.G4[i] = grams(g4);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ExactDecimal)
+
+class TestWeighing : public QObject {
+    Q_OBJECT
+private slots:
+    void exactDecimalArithmetic_data()
+    {
+        QTest::addColumn<ExactDecimal>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("one third") << dec(1) / dec(3) << QStringLiteral("0.333333333333333333");
+        QTest::newRow("two thirds round up") << dec(2) / dec(3) << QStringLiteral("0.666666666666666667");
+        QTest::newRow("negative rounds away from zero") << dec(-2) / dec(3) << QStringLiteral("-0.666666666666666667");
+        QTest::newRow("1/323") << dec(1) / dec(323) << QStringLiteral("0.003095975232198142");
+        QTest::newRow("0.4 x 1.98") << dec(4, 1) * dec(198, 2) << QStringLiteral("0.792000000000000000");
+        QTest::newRow("product below the last place rounds")
+            << dec(1, 9) * dec(5, 10) << QStringLiteral("0.000000000000000001");
+        QTest::newRow("large product exact")
+            << dec(123456789123456789, 9) * dec(987654321987654321, 9)
+            << QStringLiteral("121932631356500531.347203169112635269");
+        QTest::newRow("difference of masses") << dec(120500, 2) - dec(70000, 2) << QStringLiteral("505.000000000000000000");
+        QTest::newRow("stored mass") << ExactDecimal::from(grams(99999.99)) << QStringLiteral("99999.990000000000000000");
+        QTest::newRow("division by zero") << dec(1) / dec(0) << QStringLiteral("invalid");
+        QTest::newRow("invalid propagates") << dec(1) / dec(0) + dec(1) << QStringLiteral("invalid");
+        QTest::newRow("beyond range") << dec(1000000000000000000) * dec(10) << QStringLiteral("invalid");
+        QTest::newRow("sum beyond range")
+            << dec(9000000000000000000) + dec(9000000000000000000) << QStringLiteral("invalid");
+        QTest::newRow("quotient beyond range") << dec(1000000) / dec(1, 18) << QStringLiteral("invalid");
+        QTest::newRow("too many places") << dec(1, 19) << QStringLiteral("invalid");
+    }
+    void exactDecimalArithmetic()
+    {
+        QFETCH(ExactDecimal, value);
+        QFETCH(QString, text);
+        QCOMPARE(value.toString(), text);
+        QCOMPARE(value.ok(), text != QStringLiteral("invalid"));
+        if (!value.ok())
+            QCOMPARE(value.toDouble(), 0.0);
+    }
+
+    void exactDecimalToReal()
+    {
+        QCOMPARE((dec(1200) / dec(505)).toDouble(), 2.376237623762376);
+        QCOMPARE((dec(-7, 2)).toDouble(), -0.07);
+        QCOMPARE(dec(0).toDouble(), 0.0);
+    }
+
+    void weighingEvaluation_data()
+    {
+        QTest::addColumn<int>("specimens");
+        QTest::addColumn<double>("PLOT");
+        QTest::addColumn<double>("WOD");
+        QTest::addColumn<double>("NABUH");
+        QTest::addColumn<int>("outcome");
+        // Specimen 1: 1200, 1205, 700, 1210, 705; specimen 2: 1000, 1002, 580, 1008, 584.
+        QTest::newRow("one specimen") << 1 << 2.376237623762376 << 1.9801980198019802 << 0.0
+                                      << int(WeighingOutcome::Computed);
+        QTest::newRow("two specimens") << 2 << 2.372952935103937 << 1.9379663084791892 << 0.23696682464454974
+                                       << int(WeighingOutcome::Computed);
+    }
+    void weighingEvaluation()
+    {
+        QFETCH(int, specimens);
+        QFETCH(double, PLOT);
+        QFETCH(double, WOD);
+        QFETCH(double, NABUH);
+        QFETCH(int, outcome);
+        Weighings w;
+        specimen(w, 0, 1200, 1205, 700, 1210, 705);
+        if (specimens >= 2)
+            specimen(w, 1, 1000, 1002, 580, 1008, 584);
+        QCOMPARE(weighedSpecimens(w), specimens);
+        const WeighingEvaluation e = evaluateWeighings(w, {9, 9, 9});
+        QCOMPARE(int(e.outcome), outcome);
+        QVERIFY2(near(e.results.PLOT, PLOT), qPrintable(show(e.results.PLOT)));
+        QVERIFY2(near(e.results.WOD, WOD), qPrintable(show(e.results.WOD)));
+        QVERIFY2(near(e.results.NABUH, NABUH), qPrintable(show(e.results.NABUH)));
+    }
+
+    void specimensCountedFromTheWeighingsInWater()
+    {
+        Weighings w;
+        specimen(w, 0, 1200, 1205, 700, 1210, 705);
+        specimen(w, 1, 1000, 1002, 580, 1008, 584);
+        specimen(w, 2, 1100, 1104, 0, 1110, 646); // not weighed in water: ignored
+        QCOMPARE(weighedSpecimens(w), 2);
+        QVERIFY(near(evaluateWeighings(w, {}).results.PLOT, 2.372952935103937));
+
+        // Specimen 3 weighed in water counts all three, even with specimen 2 missing there.
+        w.G2[2] = grams(640);
+        w.G2[1] = grams(0);
+        QCOMPARE(weighedSpecimens(w), 3);
+        const double expected = (1200.0 / 505 + 1000.0 / 1002 + 1100.0 / 464) / 3;
+        QVERIFY2(near(evaluateWeighings(w, {}).results.PLOT, expected, 1e-12),
+                 qPrintable(show(evaluateWeighings(w, {}).results.PLOT)));
+    }
+
+    void swellingZeroWithoutFirstSaturatedWeighingInWater()
+    {
+        Weighings w;
+        specimen(w, 0, 1200, 1205, 700, 1210, 0);
+        specimen(w, 1, 1000, 1002, 580, 1008, 584);
+        specimen(w, 2, 1100, 1104, 640, 1110, 646);
+        const WeighingEvaluation e = evaluateWeighings(w, {9, 9, 9});
+        QCOMPARE(e.outcome, WeighingOutcome::Computed);
+        QCOMPARE(e.results.NABUH, 0.0);
+        QVERIFY(e.results.PLOT > 2.3 && e.results.PLOT < 2.4);
+    }
+
+    void resultsKeptWhenNothingCanBeComputed_data()
+    {
+        QTest::addColumn<double>("G2");
+        QTest::addColumn<double>("G4");
+        QTest::addColumn<double>("NABUH");
+        QTest::addColumn<int>("outcome");
+        // previous results 2.3 / 1.5 / 0.7; specimen 1 with G0 1200, G1 1205, G3 1210
+        QTest::newRow("not weighed in water") << 0.0 << 705.0 << 0.7 << int(WeighingOutcome::NoSpecimenInWater);
+        QTest::newRow("not weighed in water, no G4: swelling 0")
+            << 0.0 << 0.0 << 0.0 << int(WeighingOutcome::NoSpecimenInWater);
+        QTest::newRow("wet mass equals mass in water") << 1205.0 << 705.0 << 0.7 << int(WeighingOutcome::ZeroVolume);
+    }
+    void resultsKeptWhenNothingCanBeComputed()
+    {
+        QFETCH(double, G2);
+        QFETCH(double, G4);
+        QFETCH(double, NABUH);
+        QFETCH(int, outcome);
+        Weighings w;
+        specimen(w, 0, 1200, 1205, G2, 1210, G4);
+        const WeighingEvaluation e = evaluateWeighings(w, {2.3, 1.5, 0.7});
+        QCOMPARE(int(e.outcome), outcome);
+        QCOMPARE(e.results.PLOT, 2.3);
+        QCOMPARE(e.results.WOD, 1.5);
+        QCOMPARE(e.results.NABUH, NABUH);
+    }
+
+    void extremeMassesStayFinite()
+    {
+        Weighings w;
+        specimen(w, 0, 99999.99, -99999.99, -99999.98, 99999.99, 99999.99); // volume -0.01
+        const WeighingEvaluation e = evaluateWeighings(w, {});
+        QCOMPARE(e.outcome, WeighingOutcome::NoSpecimenInWater); // G2 not positive
+        specimen(w, 0, 99999.99, 0.02, 0.01, -99999.99, 99999.99);
+        const WeighingEvaluation f = evaluateWeighings(w, {});
+        QCOMPARE(f.outcome, WeighingOutcome::Computed);
+        QVERIFY(near(f.results.PLOT, 9999999.0, 1e-6));
+        QVERIFY(near(f.results.WOD, -1999999800.0, 1e-3));
+        QVERIFY(std::isfinite(f.results.NABUH));
+    }
+
+    void porosities_data()
+    {
+        QTest::addColumn<double>("JBITGL");
+        QTest::addColumn<double>("YMINER");
+        QTest::addColumn<double>("PLOT");
+        QTest::addColumn<double>("YASF");
+        QTest::addColumn<double>("PMINER");
+        QTest::addColumn<double>("PORMINER");
+        QTest::addColumn<double>("POROSTAT");
+        QTest::newRow("worked example") << 6.0 << 2.7 << 2.40 << 2.462994836488812 << 2.2641509433962264
+                                        << 16.142557651991616 << 2.5576519916142515;
+        // no bitumen: the mix is its mineral part
+        QTest::newRow("no bitumen") << 0.0 << 2.5 << 2.25 << 2.5 << 2.25 << 10.0 << 10.0;
+        QTest::newRow("no mineral density") << 6.0 << 0.0 << 2.40 << 0.0 << 2.2641509433962264 << 0.0 << 0.0;
+        QTest::newRow("bitumen -100") << -100.0 << 2.7 << 2.40 << 0.0 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("no weighing: no porosities") << 6.0 << 2.7 << 0.0 << 2.462994836488812 << 0.0 << 0.0 << 0.0;
+    }
+    void porosities()
+    {
+        QFETCH(double, JBITGL);
+        QFETCH(double, YMINER);
+        QFETCH(double, PLOT);
+        QFETCH(double, YASF);
+        QFETCH(double, PMINER);
+        QFETCH(double, PORMINER);
+        QFETCH(double, POROSTAT);
+        const PorosityValues v = porosityValues(JBITGL, YMINER, PLOT);
+        QVERIFY2(near(v.YASF, YASF), qPrintable(show(v.YASF)));
+        QVERIFY2(near(v.PMINER, PMINER), qPrintable(show(v.PMINER)));
+        QVERIFY2(near(v.PORMINER, PORMINER, 1e-11), qPrintable(show(v.PORMINER)));
+        QVERIFY2(near(v.POROSTAT, POROSTAT, 1e-11), qPrintable(show(v.POROSTAT)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWeighing)
+#include "tst_weighing.moc"
