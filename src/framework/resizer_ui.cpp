@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -54,8 +55,8 @@ void WidgetResizer::collect(QWidget *parent, std::vector<QWidget *> &out) const
         return; // its layout places its children
     for (QObject *o : parent->children()) {
         auto *w = qobject_cast<QWidget *>(o);
-        if (!w || w->isWindow())
-            continue;
+        if (!w || w->isWindow() || qobject_cast<QMenuBar *>(w))
+            continue; // separate windows and menus are not controls
         out.push_back(w);
         if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
             for (int i = 0; i < tabs->count(); ++i)
