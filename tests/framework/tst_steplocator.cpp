@@ -1,0 +1,223 @@
+#include "framework/steplocator.h"
+
+#include <QTest>
+
+namespace {
+QByteArray cp(const QString &s) { return *cp1251::encode(s); }
+QString uni(const QByteArray &b) { return cp1251::decode(b); }
+
+// Steps must rise in the order of the stored key, or the thumb jumps back and forth.
+bool risesWithKey(const stepstops::StringTable &t)
+{
+    for (std::size_t i = 1; i < t.size(); ++i)
+        if (cp1251::sortKey(t[i]) < cp1251::sortKey(t[i - 1]))
+            return false;
+    return true;
+}
+} // namespace
+
+class TestStepLocator : public QObject {
+    Q_OBJECT
+private slots:
+    void numericSteps_data()
+    {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<int>("k");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("0..99 first") << 0.0 << 99.0 << 1 << 0.0;
+        QTest::newRow("0..99 second") << 0.0 << 99.0 << 2 << 1.0;
+        QTest::newRow("0..99 middle") << 0.0 << 99.0 << 50 << 49.0;
+        QTest::newRow("0..99 99th") << 0.0 << 99.0 << 99 << 98.0;
+        QTest::newRow("0..99 last") << 0.0 << 99.0 << 100 << 99.0;
+        QTest::newRow("last is high itself") << 0.1 << 0.7 << 100 << 0.7;
+        QTest::newRow("equal limits") << 5.0 << 5.0 << 37 << 5.0;
+        QTest::newRow("recipe numbers") << 1.0 << 199.0 << 51 << 101.0;
+    }
+    void numericSteps()
+    {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(int, k);
+        stepstops::RealTable t = stepstops::realTable(low, high);
+        QTEST(t[static_cast<std::size_t>(k - 1)], "expected");
+        QCOMPARE(CR::CURRENTSTEP, 100);
+    }
+
+    void alphabetFollowsFlags()
+    {
+        SETUPSTRINGSTOPS("A", "B", 1, STOPS_DIGITS);
+        QCOMPARE(CS::SORTCHARACTERS, QByteArray("0123456789"));
+        SETUPSTRINGSTOPS("A", "B", 1, STOPS_UPPER_LETTERS);
+        const QByteArray &a = CS::SORTCHARACTERS;
+        QCOMPARE(CS::SORTCHARACTERCOUNT, LONG(a.size()));
+        QVERIFY(a.startsWith("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+        QVERIFY(!a.contains('a') && !a.contains('0') && !a.contains(' '));
+        QVERIFY(!a.contains('\xA3')); // a capital, but one of the override characters
+        QVERIFY(a.contains(cp(QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"))));
+        QVERIFY(!a.contains(cp(QStringLiteral("я"))));
+        QCOMPARE(a.back(), cp(QStringLiteral("Я")).front());
+        SETUPSTRINGSTOPS("A", "B", 1, STOPS_OVERRIDE);
+        QCOMPARE(CS::SORTCHARACTERCOUNT, 30);
+        SETUPSTRINGSTOPS("A", "B", 1, STOPS_UPPER_LETTERS | STOPS_LOWER_LETTERS | STOPS_DIGITS);
+        QVERIFY(CS::SORTCHARACTERS.contains(cp(QStringLiteral("я"))) && CS::SORTCHARACTERS.contains('z'));
+        QVERIFY(CS::SORTCHARACTERS.contains('5'));
+    }
+
+    void workedExampleABCtoABZ()
+    {
+        stepstops::StringTable t = stepstops::stringTable("ABC", "ABZ", 3);
+        QCOMPARE(CS::STRINGROOT, QByteArray("AB"));
+        QCOMPARE(CS::STRINGROOTLEN, 2);
+        const std::int64_t b = CS::SORTCHARACTERCOUNT + 1;
+        QCOMPARE(CS::LOWVALUE, 3 * b * b * b);
+        QCOMPARE(CS::HIGHVALUE, 26 * b * b * b);
+        QCOMPARE(CS::STEPVALUE, (23 * b * b * b) / 99);
+        QCOMPARE(t.front(), QByteArray("ABC"));
+        QCOMPARE(t.back(), QByteArray("ABZ"));
+        char previous = 'C';
+        for (const QByteArray &s : t) {
+            QVERIFY2(s.startsWith("AB") && s.size() >= 3, s.constData());
+            QVERIFY(s[2] >= previous && s[2] <= 'Z');
+            previous = s[2];
+        }
+        QVERIFY(risesWithKey(t));
+    }
+
+    // Digits only (N = 10, base 11): the steps worked by hand.
+    void stepsWrittenBackInBaseNPlusOne_data()
+    {
+        QTest::addColumn<QByteArray>("low");
+        QTest::addColumn<QByteArray>("high");
+        QTest::addColumn<int>("k");
+        QTest::addColumn<QByteArray>("expected");
+        // "0".."9": low 1*11^3 = 1331, high 13310, step 121 = 11^2
+        QTest::newRow("step 2") << QByteArray("0") << QByteArray("9") << 2 << QByteArray("00");
+        QTest::newRow("step 11") << QByteArray("0") << QByteArray("9") << 11 << QByteArray("09");
+        QTest::newRow("step 12") << QByteArray("0") << QByteArray("9") << 12 << QByteArray("1");
+        QTest::newRow("step 99") << QByteArray("0") << QByteArray("9") << 99 << QByteArray("89");
+        QTest::newRow("step 100") << QByteArray("0") << QByteArray("9") << 100 << QByteArray("9");
+        // "00".."99": low 1452, high 14520, step 132; step 11 = 2772 = digits 2,0,10,0:
+        // the zero inside is a blank, so the step stays between "098" and "11"
+        QTest::newRow("inner zero") << QByteArray("00") << QByteArray("99") << 11 << QByteArray("1 9");
+        QTest::newRow("before it") << QByteArray("00") << QByteArray("99") << 10 << QByteArray("098");
+        QTest::newRow("after it") << QByteArray("00") << QByteArray("99") << 12 << QByteArray("11");
+    }
+    void stepsWrittenBackInBaseNPlusOne()
+    {
+        QFETCH(QByteArray, low);
+        QFETCH(QByteArray, high);
+        QFETCH(int, k);
+        auto t = stepstops::stringTable(low, high, LONG(low.size()), STOPS_DIGITS);
+        QTEST(t[static_cast<std::size_t>(k - 1)], "expected");
+        QVERIFY(risesWithKey(t));
+    }
+
+    void shortHighReachesPastItsPrefix()
+    {
+        // stored "AB" in a 5-character key: every stored key beginning with AB lies below step 100
+        auto t = stepstops::stringTable("AB", "AB", 5);
+        const QByteArray ya = cp(QStringLiteral("Я"));
+        QCOMPARE(t.back(), "AB" + ya + ya + ya + ya);
+        QVERIFY(cp1251::sortKey(t.back()) > cp1251::sortKey("AB" + ya + ya + ya));
+        QCOMPARE(t.front(), QByteArray("AB"));
+        QVERIFY(risesWithKey(t));
+    }
+
+    void characterOutsideAlphabetCountsZero()
+    {
+        SETUPSTRINGSTOPS("A1", "AZ", 2);
+        QCOMPARE(CS::LOWVALUE, 0);
+        QCOMPARE(CS::LOWSTRING, QByteArray("1   "));
+        QCOMPARE(NEXTSTRINGSTOP(), QByteArray("A1"));
+    }
+
+    void lowerCaseLimitsAreUpperCased()
+    {
+        auto t = stepstops::stringTable(cp(QStringLiteral("щебень гранитный")), cp(QStringLiteral("щебень известняковый")), 20);
+        QCOMPARE(uni(CS::STRINGROOT), QStringLiteral("щебень ")); // the root keeps its case
+        QCOMPARE(uni(CS::LOWSTRING), QStringLiteral("ГРАН"));
+        QCOMPARE(uni(t.front()), QStringLiteral("щебень ГРАН"));
+        QVERIFY(risesWithKey(t));
+    }
+
+    void cyrillicNamesRiseWithKey_data()
+    {
+        QTest::addColumn<QString>("low");
+        QTest::addColumn<QString>("high");
+        QTest::newRow("whole alphabet") << "Асфальт" << "Яшма";
+        QTest::newRow("through Ё") << "Доломит" << "Жёлтый песок";
+        QTest::newRow("Latin to Cyrillic") << "ABC" << "Щебень 5-20";
+        QTest::newRow("same first words") << "Щебень гравийный" << "Щебень известняковый";
+        QTest::newRow("empty file range") << "" << "";
+        QTest::newRow("equal names") << "Песок" << "Песок";
+        QTest::newRow("low above high") << "Яшма" << "Асфальт";
+    }
+    void cyrillicNamesRiseWithKey()
+    {
+        QFETCH(QString, low);
+        QFETCH(QString, high);
+        auto t = stepstops::stringTable(cp(low), cp(high), 20);
+        if (cp1251::sortKey(cp(low)) <= cp1251::sortKey(cp(high))) {
+            QVERIFY(risesWithKey(t));
+            // the first name sits at the top (step 1 holds only 4 characters after the root,
+            // so a longer first name is found at step 2), the last name lower down
+            QVERIFY(stepstops::thumbForKey(t, cp(low)) <= 2);
+            if (cp1251::sortKey(cp(low)) < cp1251::sortKey(cp(high)))
+                QVERIFY(stepstops::thumbForKey(t, cp(high)) > 50);
+        }
+        QCOMPARE(CS::CURRENTSTEP, 100);
+    }
+
+    void degenerateRanges()
+    {
+        auto t = stepstops::stringTable("ABZ", "ABZ", 3); // equal at full length: nothing to spread
+        for (const QByteArray &s : t)
+            QCOMPARE(s, QByteArray("ABZ"));
+        auto empty = stepstops::stringTable("", "", 0);
+        for (const QByteArray &s : empty)
+            QVERIFY(s.isEmpty());
+        auto noAlphabet = stepstops::stringTable("AB", "CD", 2, 0);
+        QCOMPARE(CS::SORTCHARACTERCOUNT, 0);
+        QCOMPARE(noAlphabet[50], QByteArray());
+    }
+
+    void thumbFollowsKey_data()
+    {
+        QTest::addColumn<double>("key");
+        QTest::addColumn<int>("thumb");
+        QTest::newRow("first") << 0.0 << 0;
+        QTest::newRow("below first") << -5.0 << 0;
+        QTest::newRow("between 0 and 1") << 0.5 << 2;
+        QTest::newRow("middle") << 50.0 << 51;
+        QTest::newRow("last") << 99.0 << 100;
+        QTest::newRow("past last") << 200.0 << 100;
+    }
+    void thumbFollowsKey()
+    {
+        QFETCH(double, key);
+        QTEST(stepstops::thumbForKey(stepstops::realTable(0, 99), key), "thumb");
+    }
+
+    void stringThumbIgnoresCase()
+    {
+        auto t = stepstops::stringTable("ABC", "ABZ", 3);
+        int upper = stepstops::thumbForKey(t, "ABM");
+        QVERIFY(upper > 1 && upper < 100);
+        QCOMPARE(stepstops::thumbForKey(t, "abm"), upper);
+        QCOMPARE(stepstops::thumbForKey(t, "ZZZ"), 100);
+    }
+
+    void draggedThumb()
+    {
+        QCOMPARE(stepstops::dragTarget(0).action, stepstops::DragAction::Top);
+        QCOMPARE(stepstops::dragTarget(1).action, stepstops::DragAction::Top);
+        QCOMPARE(stepstops::dragTarget(100).action, stepstops::DragAction::Bottom);
+        auto mid = stepstops::dragTarget(42);
+        QCOMPARE(mid.action, stepstops::DragAction::Locate);
+        QCOMPARE(mid.step, 42);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStepLocator)
+#include "tst_steplocator.moc"
