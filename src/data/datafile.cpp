@@ -484,15 +484,31 @@ FileError DataFile::rebuildKeys()
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     QString why = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_close(db);
-    const QString backup = path + QStringLiteral(".bak");
     if (rc != SQLITE_OK) {
+        sqlite3_close(db);
         QFile::remove(fresh);
         return fail(mapSqlite(rc) == FileError::DuplicateKey ? FileError::DuplicateKey : FileError::InvalidFile, rc, why);
     }
+    // The damaged file is kept as .bak; the rebuilt pages are then written over the original
+    // in place (other files of the group may hold it open), as one transaction.
+    const QString backup = path + QStringLiteral(".bak");
     QFile::remove(backup);
-    if (!QFile::rename(path, backup) || !QFile::rename(fresh, path))
-        return fail(FileError::FileSystem, 0, QStringLiteral("cannot replace ") + path);
+    QFile::copy(path, backup);
+    sqlite3 *target = nullptr;
+    rc = sqlite3_open_v2(path.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(target, kBusyMs);
+        sqlite3_backup *b = sqlite3_backup_init(target, "main", db, "main");
+        rc = b ? sqlite3_backup_step(b, -1) : sqlite3_errcode(target);
+        if (b)
+            sqlite3_backup_finish(b);
+        rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+    sqlite3_close(target);
+    sqlite3_close(db);
+    QFile::remove(fresh);
+    if (rc != SQLITE_OK)
+        return fail(FileError::FileSystem, rc, QStringLiteral("cannot rewrite ") + path);
     return succeed();
 }
 

@@ -1,0 +1,304 @@
+#include "data/globals.h"
+#include "framework/fileservices.h"
+#include "framework/warnings.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <csignal>
+#include <sqlite3.h>
+
+namespace {
+
+// Answers every message box with a preset button and keeps what was shown.
+class AnsweringSink final : public MessageSink {
+public:
+    QList<MessageRequest> shown;
+    LONG answer = 0; // 0: the default button
+    LONG show(const MessageRequest &r) override
+    {
+        shown.append(r);
+        return answer ? answer : r.defaultButton;
+    }
+};
+
+void addRecipe(REAL num, int tests, bool weighing)
+{
+    POD = PodborRecord();
+    POD.NUM = num;
+    POD.OBEKT = QStringLiteral("Трасса М-%1").arg(num);
+    QCOMPARE(files::PODBOR.add(), FileError::None);
+    for (int i = 0; i < tests; ++i) {
+        GUR = GurRecord();
+        GUR.REZNUM = BYTE(num);
+        GUR.R20 = i;
+        QCOMPARE(files::GUR.add(), FileError::None);
+    }
+    if (weighing) {
+        OBR = ObrgidroRecord();
+        OBR.NUMMER = num;
+        QCOMPARE(files::OBRGIDRO.add(), FileError::None);
+    }
+}
+
+// Reads a recipe by number into POD (and arms its change watch).
+bool readRecipe(REAL num)
+{
+    POD.NUM = num;
+    return files::PODBOR.get(files::key::POD_KEYNUM) == FileError::None;
+}
+
+int countTests(BYTE rez)
+{
+    int n = 0;
+    files::GUR.setOrder(files::key::GUR_KEYREZNUM);
+    while (files::GUR.next() == FileError::None)
+        n += GUR.REZNUM == rez;
+    return n;
+}
+
+QList<REAL> weighingNumbers()
+{
+    QList<REAL> out;
+    files::OBRGIDRO.setOrder(DataFile::PhysicalOrder);
+    while (files::OBRGIDRO.next() == FileError::None)
+        out << OBR.NUMMER;
+    return out;
+}
+
+} // namespace
+
+class TestFileServices : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    AnsweringSink m_sink;
+    QStringList m_halts;
+
+    void freshRecipeFiles()
+    {
+        const std::initializer_list<DataFile *> group{&files::PODBOR, &files::GUR, &files::OBRGIDRO};
+        for (DataFile *f : group)
+            while (f->USED > 0)
+                releaseFile(*f);
+        for (DataFile *f : group)
+            QFile::remove(f->diskName());
+        for (DataFile *f : group)
+            QVERIFY(useFile(*f));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        setDataDirectory(m_dir.path());
+        setMessageSink(&m_sink);
+        setHaltHook([this](const QString &m) { m_halts << m; });
+    }
+    void init()
+    {
+        m_sink.shown.clear();
+        m_sink.answer = 0;
+        m_halts.clear();
+        glob::resetGlobals();
+    }
+
+    void checkopenCreatesAMissingFileAndCountsUses()
+    {
+        DataFile &f = files::USLOV;
+        QVERIFY(!QFile::exists(f.diskName()));
+        {
+            FileUse first(f);
+            QVERIFY(first.ok());
+            QVERIFY(QFile::exists(f.diskName()));
+            FileUse second(f);
+            QCOMPARE(f.USED, 2);
+        }
+        QCOMPARE(f.USED, 0);
+        QVERIFY(!f.isOpen());
+        QVERIFY(m_sink.shown.isEmpty());
+    }
+
+    void checkopenOnDamagedFiles()
+    {
+        DataFile &f = files::NASTROJK;
+        QFile garbage(f.diskName());
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(5000, '\x11'));
+        garbage.close();
+        QVERIFY(!CHECKOPEN(f));
+        QCOMPARE(m_sink.shown.size(), 1);
+        QCOMPARE(m_sink.shown[0].caption, QStringLiteral("Invalid File"));
+        QVERIFY(m_sink.shown[0].text.contains(f.diskName()));
+        QCOMPARE(m_halts, QStringList{QStringLiteral("Invalid File!")});
+
+        // A damaged key: the user declines the rebuild, then accepts it.
+        QFile::remove(f.diskName());
+        QVERIFY(CHECKOPEN(f));
+        NAS = NastrojkRecord();
+        NAS.REGION = QStringLiteral("РЕЦЕПТ");
+        QCOMPARE(f.add(), FileError::None);
+        f.close();
+        {
+            sqlite3 *db = nullptr;
+            sqlite3_open(f.diskName().toUtf8().constData(), &db);
+            QCOMPARE(sqlite3_exec(db, "DROP INDEX key2", nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+        m_sink.shown.clear();
+        m_halts.clear();
+        m_sink.answer = MsgNo;
+        QVERIFY(!CHECKOPEN(f));
+        QCOMPARE(m_sink.shown.value(0).caption, QStringLiteral("Invalid Key"));
+        QCOMPARE(m_halts, QStringList{QStringLiteral("Invalid Key!")});
+        m_sink.answer = MsgYes;
+        m_halts.clear();
+        QVERIFY(CHECKOPEN(f));
+        QVERIFY(m_halts.isEmpty());
+        f.setOrder(files::key::NAS_KEYDOROGA);
+        QCOMPARE(f.next(), FileError::None);
+        QCOMPARE(NAS.REGION.text(), QStringLiteral("РЕЦЕПТ"));
+        f.close();
+    }
+
+    void deletingARecipeCascadesAndClearsInOneStep()
+    {
+        freshRecipeFiles();
+        addRecipe(3, 4, true);
+        addRecipe(7, 2, true);
+        addRecipe(300, 0, true); // beyond the test journal's recipe numbers
+        QVERIFY(readRecipe(3));
+        QCOMPARE(RIDELETE(files::PODBOR), 0);
+        QVERIFY(!readRecipe(3));
+        QCOMPARE(countTests(3), 0);
+        QCOMPARE(countTests(7), 2);
+        QCOMPARE(weighingNumbers(), QList<REAL>({0, 7, 300}));
+        QVERIFY(readRecipe(300));
+        QCOMPARE(RIDELETE(files::PODBOR), 0);
+        QCOMPARE(weighingNumbers(), QList<REAL>({0, 7, 0}));
+        QVERIFY(m_sink.shown.isEmpty());
+    }
+
+    void changingTheNumberOfARecipeWithTestsIsRestricted()
+    {
+        freshRecipeFiles();
+        addRecipe(5, 2, false);
+        addRecipe(6, 0, false);
+        QVERIFY(readRecipe(5));
+        RISNAP(files::PODBOR);
+        POD.NUM = 9;
+        QCOMPARE(RIUPDATE(files::PODBOR, 1), BYTE(RiFailed));
+        QCOMPARE(m_sink.shown.value(0).caption, QStringLiteral("Referential Integrity Update Error"));
+        QVERIFY(m_sink.shown.value(0).text.contains(QStringLiteral("gur")));
+        QCOMPARE(POD.NUM, 5.0);
+        QVERIFY(!readRecipe(9));
+        // Trying again with the old number writes (the change watch survived the rollback).
+        QVERIFY(readRecipe(5));
+        RISNAP(files::PODBOR);
+        POD.OBEKT = QStringLiteral("Объездная");
+        QCOMPARE(RIUPDATE(files::PODBOR, 1), BYTE(RiWritten));
+        QVERIFY(readRecipe(5));
+        QCOMPARE(POD.OBEKT.text(), QStringLiteral("Объездная"));
+        // A recipe without tests changes its number freely.
+        QVERIFY(readRecipe(6));
+        RISNAP(files::PODBOR);
+        POD.NUM = 16;
+        QCOMPARE(RIUPDATE(files::PODBOR, 1), BYTE(RiWritten));
+        QVERIFY(readRecipe(16));
+        QCOMPARE(countTests(5), 2);
+    }
+
+    void aRecordChangedByAnotherProcessIsNotOverwritten()
+    {
+        freshRecipeFiles();
+        addRecipe(4, 0, false);
+        QVERIFY(readRecipe(4));
+        RISNAP(files::PODBOR);
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--other-user"), m_dir.path(), QStringLiteral("rename")});
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(other.exitCode(), 0);
+        POD.OBEKT = QStringLiteral("Моё");
+        QCOMPARE(RIUPDATE(files::PODBOR, 1), BYTE(RiChangedByOther));
+        QCOMPARE(m_sink.shown.value(0).caption, QStringLiteral("Record Was Not Updated"));
+        QCOMPARE(POD.OBEKT.text(), QStringLiteral("Чужое")); // the other user's version is shown
+        m_sink.shown.clear();
+        QCOMPARE(RIUPDATE(files::GUR, 0), BYTE(RiFailed)); // no record read: refused, not written
+    }
+
+    // A process killed in the middle of deleting recipes leaves every recipe with all its
+    // records or with none of them.
+    void aKilledProcessLeavesAllOrNothing()
+    {
+        freshRecipeFiles();
+        const int recipes = 30, testsEach = 40;
+        QCOMPARE(files::PODBOR.begin(), FileError::None);
+        for (int r = 1; r <= recipes; ++r)
+            addRecipe(r, testsEach, true);
+        QCOMPARE(files::PODBOR.commit(), FileError::None);
+        for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO})
+            while (f->USED > 0)
+                releaseFile(*f);
+
+        QProcess other;
+        other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--other-user"), m_dir.path(), QStringLiteral("delete-all")});
+        QVERIFY(other.waitForReadyRead(10000));
+        QThread::msleep(150);
+        ::kill(pid_t(other.processId()), SIGKILL);
+        QVERIFY(other.waitForFinished(10000));
+
+        for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO})
+            QVERIFY(useFile(*f));
+        QList<REAL> left;
+        files::PODBOR.setOrder(files::key::POD_KEYNUM);
+        while (files::PODBOR.next() == FileError::None)
+            left << POD.NUM;
+        QVERIFY2(left.size() < recipes, "the other process deleted nothing before it was killed");
+        QVERIFY2(!left.isEmpty(), "the other process finished before it was killed");
+        for (int r = 1; r <= recipes; ++r)
+            QCOMPARE(countTests(BYTE(r)), left.contains(r) ? testsEach : 0);
+        QList<REAL> linked = weighingNumbers();
+        linked.removeAll(0);
+        QCOMPARE(linked, left);
+        for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO})
+            releaseFile(*f);
+    }
+};
+
+// The other user: "rename" gives recipe 4 another object; "delete-all" deletes recipes one
+// by one from the highest number down, slowly, until killed.
+static int otherUserMain(const QStringList &args)
+{
+    setDataDirectory(args.value(0));
+    if (!useFile(files::PODBOR))
+        return 2;
+    if (args.value(1) == QLatin1String("rename")) {
+        if (!readRecipe(4))
+            return 3;
+        POD.OBEKT = QStringLiteral("Чужое");
+        return files::PODBOR.put() == FileError::None ? 0 : 4;
+    }
+    files::PODBOR.setOrder(files::key::POD_KEYNUM);
+    files::PODBOR.setToEnd();
+    fputs("deleting\n", stdout);
+    fflush(stdout);
+    while (files::PODBOR.previous() == FileError::None) {
+        if (RIDELETE(files::PODBOR) != 0)
+            return 5;
+        files::PODBOR.setToEnd();
+    }
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    if (args.size() > 1 && args[1] == QLatin1String("--other-user"))
+        return otherUserMain(args.mid(2));
+    TestFileServices t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_fileservices.moc"
