@@ -1,4 +1,4 @@
-// asphalt [--seed SEEDDIR] [WORKDIR]: opens the frame on WORKDIR (default: the current
+// asphalt [WORKDIR]: opens the frame on WORKDIR (default: the current
 // directory), where the data files are created as the windows first use them.
 #include "app/frame_window.h"
 #include "data/globals.h"
@@ -18,16 +18,9 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(MAIN::kTitle);
     parser.addHelpOption();
-    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Load the seed data from DIR."),
-                                  QStringLiteral("DIR"));
-    parser.addOption(seed);
     parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working directory."));
     parser.process(app);
 
-    if (parser.isSet(seed)) {
-        std::fprintf(stderr, "seed loading is not available yet\n");
-        return 0;
-    }
     glob::resetGlobals();
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
