@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace share_search {
 
@@ -112,20 +113,30 @@ Start startingTrial(const Enumeration &e, const ExactObjective &exact)
 
 constexpr int kTerms = 12; // eleven sieves at most, padded with an empty term for vector code
 
-struct Pruner {
-    const Enumeration &e;
-    const ExactObjective &exact;
-    int m = 0;
+// The model with the loop variables substituted: term t = base[t] + sum_j x_j * grad[j][t].
+struct Model {
     alignas(32) REAL base[kTerms] {};
     alignas(32) REAL grad[5][kTerms] {};
     REAL margin = 0;
+};
+
+// Depth-first walk of the M nested loops in enumeration order. The values of one loop are
+// taken as a range and halved while the model proves nothing about it; a range is skipped
+// when the model shows that every trial under it has F above the bound, and a trial is
+// evaluated exactly when the model cannot rule it out. Both tests allow for the model's
+// rounding with the margin.
+template <int M>
+struct Pruner {
+    const Enumeration &e;
+    const ExactObjective &exact;
+    const Model &model;
 
     LoopValues x {};
     REAL bound = initialBest; // a trial must not exceed it (equal only while `inclusive`)
     bool inclusive = false;   // the bound is the F of a trial not yet met in the order
     Outcome out;
 
-    Pruner(const Enumeration &en, const ExactObjective &ex) : e(en), exact(ex), m(en.loopCount) {}
+    REAL limit() const { return bound + model.margin; }
 
     void tryTrial()
     {
@@ -138,67 +149,93 @@ struct Pruner {
         }
     }
 
-    static REAL minAbsBetween(REAL lo, REAL hi)
+    // A lower bound of the model over the trials with x[J] in [a, b] and the deeper loops
+    // sharing total - x[J]. Those trials lie in a polytope whose vertices have x[J] = a or b and
+    // at most one deeper variable nonzero, taking all that is left. A term that keeps its sign
+    // over the vertices is affine with a fixed sign there, |term| = sign * term; the sum of those
+    // terms is affine, so its smallest value is at a vertex. Terms that change sign count 0.
+    template <int J>
+    REAL lowerBound(const REAL *v, int total, int a, int b) const
     {
-        return std::max({0.0, std::min(lo, hi), -std::max(lo, hi)});
-    }
-
-    // The innermost loop: one loop variable along a segment of at most `budget`.
-    void innermost(const REAL *v, int budget)
-    {
-        const REAL *g = grad[m - 1];
-        REAL lower = 0;
-        for (int t = 0; t < kTerms; ++t)
-            lower += minAbsBetween(v[t], v[t] + budget * g[t]);
-        if (lower > bound + margin)
-            return;
-        const int step = e.loops[m - 1].step;
-        for (int xi = 0; xi <= budget; xi += step) {
-            REAL f = 0;
-            for (int t = 0; t < kTerms; ++t)
-                f += std::fabs(v[t] + xi * g[t]);
-            if (f <= bound + margin) {
-                x[m - 1] = xi;
-                tryTrial();
-            }
+        constexpr int vertices = 2 * (M - J);
+        alignas(32) REAL value[vertices][kTerms];
+        for (int t = 0; t < kTerms; ++t) {
+            value[0][t] = v[t] + a * model.grad[J][t];
+            value[1][t] = v[t] + b * model.grad[J][t];
         }
-        x[m - 1] = 0;
-    }
-
-    // Level j with the outer loops fixed; v holds the model terms with x[j..] = 0.
-    void level(int j, const REAL *v, int sum)
-    {
-        const int budget = j == 0 ? e.firstBound : 100 - sum;
-        if (j == m - 1) {
-            innermost(v, budget);
-            return;
-        }
-        if (j > 0) {
-            // The remaining trials lie in the simplex x[j..] >= 0, sum <= budget; an affine term's
-            // smallest magnitude there is 0 if it changes sign over the vertices, else the smallest
-            // vertex magnitude.
-            REAL lower = 0;
+        for (int k = J + 1; k < M; ++k)
             for (int t = 0; t < kTerms; ++t) {
-                REAL lo = v[t], hi = v[t];
-                for (int k = j; k < m; ++k) {
-                    const REAL w = v[t] + budget * grad[k][t];
-                    lo = std::min(lo, w);
-                    hi = std::max(hi, w);
-                }
-                lower += minAbsBetween(lo, hi);
+                value[2 * (k - J)][t] = value[0][t] + (total - a) * model.grad[k][t];
+                value[2 * (k - J) + 1][t] = value[1][t] + (total - b) * model.grad[k][t];
             }
-            if (lower > bound + margin)
-                return;
+        alignas(32) REAL sign[kTerms];
+        for (int t = 0; t < kTerms; ++t) {
+            REAL lo = value[0][t], hi = value[0][t];
+            for (int c = 1; c < vertices; ++c) {
+                lo = std::min(lo, value[c][t]);
+                hi = std::max(hi, value[c][t]);
+            }
+            sign[t] = lo > 0 ? 1.0 : hi < 0 ? -1.0 : 0.0;
         }
-        alignas(32) REAL child[kTerms];
-        for (x[j] = 0; x[j] <= budget; x[j] += e.loops[j].step) {
+        REAL lower = std::numeric_limits<REAL>::infinity();
+        for (int c = 0; c < vertices; ++c) {
+            REAL sum = 0;
             for (int t = 0; t < kTerms; ++t)
-                child[t] = v[t] + x[j] * grad[j][t];
-            level(j + 1, child, sum + x[j]);
+                sum += sign[t] * value[c][t];
+            lower = std::min(lower, sum);
         }
-        x[j] = 0;
+        return lower;
+    }
+
+    // Loop J over its values a, a + step, ..., b; v holds the model terms with x[J..] = 0.
+    template <int J>
+    void range(const REAL *v, int total, int a, int b)
+    {
+        const int step = e.loops[J].step;
+        const int count = (b - a) / step + 1;
+        if (lowerBound<J>(v, total, a, b) > limit())
+            return;
+        // Halve long ranges; the innermost loop is cheap enough to run through a few values.
+        if (count > (J == M - 1 ? 6 : 2)) {
+            const int mid = a + (count - 1) / 2 * step;
+            range<J>(v, total, a, mid);
+            range<J>(v, total, mid + step, b);
+            return;
+        }
+        for (x[J] = a; x[J] <= b; x[J] += step) {
+            if constexpr (J == M - 1) {
+                REAL f = 0;
+                for (int t = 0; t < kTerms; ++t)
+                    f += std::fabs(v[t] + x[J] * model.grad[J][t]);
+                if (f <= limit())
+                    tryTrial();
+            } else {
+                alignas(32) REAL child[kTerms];
+                for (int t = 0; t < kTerms; ++t)
+                    child[t] = v[t] + x[J] * model.grad[J][t];
+                const int left = total - x[J];
+                const int last = left / e.loops[J + 1].step * e.loops[J + 1].step;
+                range<J + 1>(child, left, 0, last);
+            }
+        }
+        x[J] = 0;
+    }
+
+    void run()
+    {
+        const int step = e.loops[0].step;
+        range<0>(model.base, 100, 0, e.firstBound / step * step);
     }
 };
+
+template <int M>
+Outcome prune(const Enumeration &e, const ExactObjective &exact, const Model &model, const Start &start)
+{
+    const bool started = start.F < initialBest;
+    Pruner<M> p {e, exact, model, {}, started ? start.F : initialBest, started, {}};
+    p.run();
+    return p.out;
+}
 
 } // namespace
 
@@ -217,27 +254,26 @@ Outcome plainSearch(int n, const ExactObjective &exact)
     return out;
 }
 
-Outcome search(int n, const LinearModel &model, const ExactObjective &exact)
+Outcome search(int n, const LinearModel &lin, const ExactObjective &exact)
 {
     const Enumeration e = enumerationFor(n);
     if (e.loopCount == 0)
         return {};
 
-    Pruner p(e, exact);
-    // Term t with the loop variables substituted: base + sum_j x_j * grad[j].
+    Model model;
     REAL scale = 0;
     int t = 0;
     for (int i = 0; i < 11; ++i) {
-        if (!model.used[i])
+        if (!lin.used[i])
             continue;
-        const auto &w = model.W[i];
-        p.base[t] = 100 * w[e.remainder] - model.B[i];
+        const auto &w = lin.W[i];
+        model.base[t] = 100 * w[e.remainder] - lin.B[i];
         for (int j = 0; j < e.loopCount; ++j)
-            p.grad[j][t] = w[e.loops[j].component] - w[e.remainder];
+            model.grad[j][t] = w[e.loops[j].component] - w[e.remainder];
         REAL wmax = 0;
         for (REAL wk : w)
             wmax = std::max(wmax, std::fabs(wk));
-        scale += 100 * wmax + std::fabs(model.B[i]);
+        scale += 100 * wmax + std::fabs(lin.B[i]);
         ++t;
     }
     // Rounding of the model and of the exact F stays far below 1e-13 of this scale; the margin
@@ -245,15 +281,16 @@ Outcome search(int n, const LinearModel &model, const ExactObjective &exact)
     // through the plain search, which needs no margin.
     if (!std::isfinite(scale) || scale > 1e100)
         return plainSearch(n, exact);
-    p.margin = 1e-10 * (scale + 1);
+    model.margin = 1e-10 * (scale + 1);
 
     const Start start = startingTrial(e, exact);
-    if (start.F < initialBest) {
-        p.bound = start.F;
-        p.inclusive = true;
+    switch (e.loopCount) {
+    case 1: return prune<1>(e, exact, model, start);
+    case 2: return prune<2>(e, exact, model, start);
+    case 3: return prune<3>(e, exact, model, start);
+    case 4: return prune<4>(e, exact, model, start);
+    default: return prune<5>(e, exact, model, start);
     }
-    p.level(0, p.base, 0);
-    return p.out;
 }
 
 } // namespace share_search
