@@ -72,16 +72,6 @@ BlendState gradingSearch(int n, const ComponentGradings &dimkomp, const Band &zr
     return searchWith(dimkomp, previous, share_search::search(n, model, exact));
 }
 
-BlendState gradingSearchPlain(int n, const ComponentGradings &dimkomp, const Band &zrn, const BlendState &previous)
-{
-    if (n == 1)
-        return singleComponent(dimkomp, previous);
-    if (n < 2 || n > 6)
-        return previous;
-    const auto exact = [&](const Shares &s) { return searchObjective(dimkomp, zrn, s); };
-    return searchWith(dimkomp, previous, share_search::plainSearch(n, exact));
-}
-
 Balanced balanceShares(const Shares &shares, int optium1, const ComponentGradings &dimkomp)
 {
     Balanced b;

@@ -37,8 +37,6 @@ struct BlendState {
 // and leaves OTKL as it was; when no trial comes below 1000000 the shares stay as they were
 // (OTKL becomes 1000000); n outside 1..6 (no components) changes nothing.
 BlendState gradingSearch(int n, const ComponentGradings &dimkomp, const Band &zrn, const BlendState &previous);
-// The same by evaluating every trial; the fast search returns exactly this.
-BlendState gradingSearchPlain(int n, const ComponentGradings &dimkomp, const Band &zrn, const BlendState &previous);
 
 // Hand balancing after a share changed: the balancing component b (OPTIUM1 1..6, 0 none)
 // takes 100 minus the other five; PROEKT follows the shares.

@@ -120,11 +120,24 @@ struct Model {
     REAL margin = 0;
 };
 
-// Depth-first walk of the M nested loops in enumeration order. The values of one loop are
-// taken as a range and halved while the model proves nothing about it; a range is skipped
-// when the model shows that every trial under it has F above the bound, and a trial is
-// evaluated exactly when the model cannot rule it out. Both tests allow for the model's
-// rounding with the margin.
+// Sum of a[t] * b[t] in four interleaved partial sums (the model's order of addition is free).
+inline REAL dot(const REAL *a, const REAL *b)
+{
+    REAL s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (int t = 0; t < kTerms; t += 4) {
+        s0 += a[t] * b[t];
+        s1 += a[t + 1] * b[t + 1];
+        s2 += a[t + 2] * b[t + 2];
+        s3 += a[t + 3] * b[t + 3];
+    }
+    return (s0 + s1) + (s2 + s3);
+}
+
+// Depth-first walk of the M nested loops in enumeration order. The values of an outer loop are
+// taken as a range and halved while the model proves nothing about it; the loop next to the
+// innermost one uses the convexity of the model instead. A range is skipped when the model shows
+// that every trial under it has F above the bound, and a trial is evaluated exactly when the
+// model cannot rule it out. Both tests allow for the model's rounding with the margin.
 template <int M>
 struct Pruner {
     const Enumeration &e;
@@ -137,6 +150,8 @@ struct Pruner {
     Outcome out;
 
     REAL limit() const { return bound + model.margin; }
+    // Ranges this short go straight to their values: a bound would cost about as much.
+    static constexpr int leafCount(int j) { return j == M - 1 ? 6 : 1; }
 
     void tryTrial()
     {
@@ -151,14 +166,16 @@ struct Pruner {
 
     // A lower bound of the model over the trials with x[J] in [a, b] and the deeper loops
     // sharing total - x[J]. Those trials lie in a polytope whose vertices have x[J] = a or b and
-    // at most one deeper variable nonzero, taking all that is left. A term that keeps its sign
-    // over the vertices is affine with a fixed sign there, |term| = sign * term; the sum of those
-    // terms is affine, so its smallest value is at a vertex. Terms that change sign count 0.
+    // at most one deeper variable nonzero, taking all that is left.
+    //
+    // For any signs sigma_t in [-1, 1], |term_t| >= sigma_t * term_t, and the sum of the right
+    // sides is affine, so its smallest value over the polytope is at a vertex. On a segment the
+    // signs at its two ends give the model's two tangents, and the bound is where they meet.
     template <int J>
     REAL lowerBound(const REAL *v, int total, int a, int b) const
     {
         constexpr int vertices = 2 * (M - J);
-        alignas(32) REAL value[vertices][kTerms];
+        alignas(16) REAL value[vertices][kTerms];
         for (int t = 0; t < kTerms; ++t) {
             value[0][t] = v[t] + a * model.grad[J][t];
             value[1][t] = v[t] + b * model.grad[J][t];
@@ -168,23 +185,126 @@ struct Pruner {
                 value[2 * (k - J)][t] = value[0][t] + (total - a) * model.grad[k][t];
                 value[2 * (k - J) + 1][t] = value[1][t] + (total - b) * model.grad[k][t];
             }
-        alignas(32) REAL sign[kTerms];
-        for (int t = 0; t < kTerms; ++t) {
-            REAL lo = value[0][t], hi = value[0][t];
-            for (int c = 1; c < vertices; ++c) {
-                lo = std::min(lo, value[c][t]);
-                hi = std::max(hi, value[c][t]);
+        if constexpr (J == M - 1) {
+            alignas(16) REAL sign[2][kTerms];
+            for (int c = 0; c < 2; ++c)
+                for (int t = 0; t < kTerms; ++t)
+                    sign[c][t] = value[c][t] > 0 ? 1.0 : value[c][t] < 0 ? -1.0 : 0.0;
+            // Along the segment u = 0..1 the tangents are fa + (ta - fa) u and tb + (fb - tb) u,
+            // each below the model; the larger of the two is lowest where they meet.
+            const REAL fa = dot(sign[0], value[0]), fb = dot(sign[1], value[1]);
+            const REAL ta = dot(sign[0], value[1]), tb = dot(sign[1], value[0]);
+            const REAL gapA = std::max(0.0, fa - tb), gapB = std::max(0.0, fb - ta);
+            if (!(gapA + gapB > 0))
+                return std::min(fa, fb);
+            const REAL u = gapA / (gapA + gapB);
+            return std::min({fa, fb, std::max(fa + (ta - fa) * u, tb + (fb - tb) * u)});
+        } else {
+            // Upper levels: the signs at the centre of the vertices, and the signs of the terms
+            // that keep theirs over the whole polytope (0 for the others).
+            alignas(16) REAL centre[kTerms];
+            alignas(16) REAL kept[kTerms];
+            for (int t = 0; t < kTerms; ++t) {
+                REAL sum = 0, lo = value[0][t], hi = value[0][t];
+                for (int c = 0; c < vertices; ++c) {
+                    sum += value[c][t];
+                    lo = std::min(lo, value[c][t]);
+                    hi = std::max(hi, value[c][t]);
+                }
+                centre[t] = sum > 0 ? 1.0 : sum < 0 ? -1.0 : 0.0;
+                kept[t] = lo > 0 ? 1.0 : hi < 0 ? -1.0 : 0.0;
             }
-            sign[t] = lo > 0 ? 1.0 : hi < 0 ? -1.0 : 0.0;
+            REAL lowerCentre = std::numeric_limits<REAL>::infinity();
+            REAL lowerKept = std::numeric_limits<REAL>::infinity();
+            for (int c = 0; c < vertices; ++c) {
+                lowerCentre = std::min(lowerCentre, dot(centre, value[c]));
+                lowerKept = std::min(lowerKept, dot(kept, value[c]));
+            }
+            return std::max(lowerCentre, lowerKept);
         }
-        REAL lower = std::numeric_limits<REAL>::infinity();
-        for (int c = 0; c < vertices; ++c) {
-            REAL sum = 0;
+    }
+
+    // The smallest value of sum_t |v[t] + u * g[t]| for real u in [0, length]: the terms are
+    // weight_t * |u - break_t|, so the minimum is at the weighted median of the breaks, clamped.
+    static REAL segmentMin(const REAL *v, const REAL *g, int length)
+    {
+        REAL at[kTerms], weight[kTerms];
+        int n = 0;
+        REAL total = 0;
+        for (int t = 0; t < kTerms; ++t) {
+            if (g[t] == 0)
+                continue;
+            const REAL w = std::fabs(g[t]);
+            const REAL b = -v[t] / g[t];
+            int i = n++;
+            for (; i > 0 && at[i - 1] > b; --i) {
+                at[i] = at[i - 1];
+                weight[i] = weight[i - 1];
+            }
+            at[i] = b;
+            weight[i] = w;
+            total += w;
+        }
+        REAL u = 0;
+        REAL cumulative = 0;
+        for (int i = 0; i < n; ++i) {
+            cumulative += weight[i];
+            if (2 * cumulative >= total) {
+                u = at[i];
+                break;
+            }
+        }
+        u = std::clamp(u, 0.0, static_cast<REAL>(length));
+        REAL f = 0;
+        for (int t = 0; t < kTerms; ++t)
+            f += std::fabs(v[t] + u * g[t]);
+        return f;
+    }
+
+    // The loop just outside the innermost one. The model's minimum over each innermost segment,
+    // taken over real values, is a convex function of this loop's value (a partial minimum of a
+    // convex function), so the values whose segment can hold a trial under the bound form one
+    // run around its minimum: found by bisection on the differences, then widened both ways.
+    // The run is then walked in enumeration order. (The innermost loop steps by 1 for every n.)
+    void besideInnermost(const REAL *v, int total)
+    {
+        constexpr int J = M - 2;
+        const int step = e.loops[J].step;
+        const int count = total / step + 1;
+        alignas(16) REAL child[kTerms];
+        REAL minimum[101];
+        std::fill(minimum, minimum + count, -1.0); // not yet computed (a minimum is never negative)
+        auto at = [&](int k) {
+            if (minimum[k] < 0) {
+                const int xj = k * step;
+                for (int t = 0; t < kTerms; ++t)
+                    child[t] = v[t] + xj * model.grad[J][t];
+                minimum[k] = segmentMin(child, model.grad[M - 1], total - xj);
+            }
+            return minimum[k];
+        };
+        int lo = 0, hi = count - 1;
+        while (lo < hi) {
+            const int mid = (lo + hi) / 2;
+            if (at(mid + 1) >= at(mid))
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        if (at(lo) > limit())
+            return;
+        int first = lo, last = lo;
+        while (first > 0 && at(first - 1) <= limit())
+            --first;
+        while (last < count - 1 && at(last + 1) <= limit())
+            ++last;
+        for (int k = first; k <= last; ++k) {
+            x[J] = k * step;
             for (int t = 0; t < kTerms; ++t)
-                sum += sign[t] * value[c][t];
-            lower = std::min(lower, sum);
+                child[t] = v[t] + x[J] * model.grad[J][t];
+            range<M - 1>(child, total - x[J], 0, total - x[J]);
         }
-        return lower;
+        x[J] = 0;
     }
 
     // Loop J over its values a, a + step, ..., b; v holds the model terms with x[J..] = 0.
@@ -193,10 +313,9 @@ struct Pruner {
     {
         const int step = e.loops[J].step;
         const int count = (b - a) / step + 1;
-        if (lowerBound<J>(v, total, a, b) > limit())
-            return;
-        // Halve long ranges; the innermost loop is cheap enough to run through a few values.
-        if (count > (J == M - 1 ? 6 : 2)) {
+        if (count > leafCount(J)) {
+            if (lowerBound<J>(v, total, a, b) > limit())
+                return;
             const int mid = a + (count - 1) / 2 * step;
             range<J>(v, total, a, mid);
             range<J>(v, total, mid + step, b);
@@ -214,8 +333,12 @@ struct Pruner {
                 for (int t = 0; t < kTerms; ++t)
                     child[t] = v[t] + x[J] * model.grad[J][t];
                 const int left = total - x[J];
-                const int last = left / e.loops[J + 1].step * e.loops[J + 1].step;
-                range<J + 1>(child, left, 0, last);
+                if constexpr (J + 1 == M - 2) {
+                    besideInnermost(child, left);
+                } else {
+                    const int last = left / e.loops[J + 1].step * e.loops[J + 1].step;
+                    range<J + 1>(child, left, 0, last);
+                }
             }
         }
         x[J] = 0;
@@ -224,6 +347,9 @@ struct Pruner {
     void run()
     {
         const int step = e.loops[0].step;
+        if constexpr (M == 2) {
+            if (e.firstBound == 100) { besideInnermost(model.base, 100); return; }
+        }
         range<0>(model.base, 100, 0, e.firstBound / step * step);
     }
 };

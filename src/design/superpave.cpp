@@ -105,17 +105,6 @@ BlendState superpaveSearch(int n, const ComponentGradings &dimkomp, const Gradin
     return finish(dimkomp, previous, share_search::search(n, model, exact));
 }
 
-BlendState superpaveSearchPlain(int n, const ComponentGradings &dimkomp, const Grading &target,
-                                const BlendState &previous)
-{
-    if (n == 1)
-        return singleComponent(dimkomp, previous);
-    if (n < 2 || n > 6)
-        return previous;
-    const auto exact = [&](const Shares &s) { return superpaveObjective(n, dimkomp, target, s); };
-    return finish(dimkomp, previous, share_search::plainSearch(n, exact));
-}
-
 blend::Balanced balanceShares(const Shares &shares, int optium1, const ComponentGradings &dimkomp)
 {
     blend::Balanced b = blend::balanceShares(shares, optium1, dimkomp);

@@ -41,9 +41,6 @@ REAL superpaveObjective(int n, const ComponentGradings &dimkomp, const Grading &
 // The share search. n = 1: the first component alone, OTKL as it was; no trial below 1000000:
 // the shares stay as they were and OTKL becomes 1000000; n outside 1..6 changes nothing.
 BlendState superpaveSearch(int n, const ComponentGradings &dimkomp, const Grading &target, const BlendState &previous);
-// The same by evaluating every trial; the fast search returns exactly this.
-BlendState superpaveSearchPlain(int n, const ComponentGradings &dimkomp, const Grading &target,
-                                const BlendState &previous);
 
 // Hand balancing as in the grading window, with the Superpave blend.
 blend::Balanced balanceShares(const Shares &shares, int optium1, const ComponentGradings &dimkomp);
