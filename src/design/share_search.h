@@ -1,0 +1,61 @@
+#pragma once
+// The exhaustive search over component shares shared by the grading search (PODBOR's "Далее")
+// and the Superpave search (PODBORSUPERPAVE).
+//
+// Both enumerate the same trials in the same order and keep the first trial whose objective F
+// is strictly below the best so far (starting from 1000000). The result is therefore the first
+// trial, in enumeration order, with the smallest F below 1000000. The fast search finds exactly
+// that trial and that F: it bounds F with a linear model to skip hopeless trials, and decides
+// every comparison with the caller's exact F, computed in the caller's order of operations.
+#include "data/fieldtypes.h"
+
+#include <array>
+#include <functional>
+
+namespace share_search {
+
+using Shares = std::array<REAL, 6>; // J1 .. J6, percent
+
+// One loop of the enumeration: component (0-based) and step; every loop starts at 0 and runs
+// up to and including its bound.
+struct Loop {
+    int component;
+    int step;
+};
+
+// The trials for n components (2..6), outermost loop first. The first loop runs up to
+// firstBound, each further loop up to 100 minus the outer loops' shares; `remainder` gets
+// 100 minus the sum of the others.
+struct Enumeration {
+    int loopCount = 0;
+    std::array<Loop, 5> loops {};
+    int firstBound = 100;
+    int remainder = 0;
+};
+Enumeration enumerationFor(int n);
+
+// F approximately equals sum over the terms t with `used[t]` of |sum_k s_k * W[t][k] - B[t]|.
+// The model only steers the pruning; its rounding is allowed for with a margin.
+struct LinearModel {
+    std::array<std::array<REAL, 6>, 11> W {};
+    std::array<REAL, 11> B {};
+    std::array<bool, 11> used {};
+};
+
+using ExactObjective = std::function<REAL(const Shares &)>;
+
+struct Outcome {
+    bool improved = false; // false: no trial came below 1000000, the shares keep their values
+    Shares shares {};      // the winning trial (components beyond n are 0)
+    REAL best = 1000000;   // its F, or 1000000
+};
+
+inline constexpr REAL initialBest = 1000000;
+
+// Fast search; the result equals plainSearch's. The model must describe `exact`.
+Outcome search(int n, const LinearModel &model, const ExactObjective &exact);
+
+// Every trial evaluated with `exact`, in order (also the fallback for non-finite inputs).
+Outcome plainSearch(int n, const ExactObjective &exact);
+
+} // namespace share_search

@@ -1,0 +1,261 @@
+#include "design/blend.h"
+#include "design/reference_search.h"
+
+#include <QTest>
+
+using namespace blend;
+
+Q_DECLARE_METATYPE(Shares)
+Q_DECLARE_METATYPE(Grading)
+
+namespace {
+ComponentGradings columns(std::initializer_list<Grading> gradings)
+{
+    ComponentGradings d {};
+    int k = 0;
+    for (const Grading &g : gradings) {
+        for (int i = 0; i < 11; ++i)
+            d[i][k] = g[i];
+        ++k;
+    }
+    return d;
+}
+
+Grading flat(REAL v)
+{
+    Grading g;
+    g.fill(v);
+    return g;
+}
+
+Band flatBand(REAL lo, REAL hi)
+{
+    Band b;
+    b.fill({lo, hi});
+    return b;
+}
+
+QString describe(const BlendState &s)
+{
+    QStringList j;
+    for (REAL v : s.J)
+        j << QString::number(v);
+    return QStringLiteral("J=%1 OTKL=%2").arg(j.join(QLatin1Char(' '))).arg(s.OTKL, 0, 'g', 17);
+}
+
+// Equal to the last bit: the fast search must decide exactly as the plain enumeration.
+bool identical(const BlendState &a, const BlendState &b)
+{
+    return a.J == b.J && a.OTKL == b.OTKL && a.PROEKT == b.PROEKT;
+}
+
+const BlendState previousState {{1, 2, 3, 4, 5, 6}, flat(7), 7.5};
+} // namespace
+
+class TestBlend : public QObject {
+    Q_OBJECT
+private slots:
+    void singleComponentTakesEverything()
+    {
+        const ComponentGradings d = reference::realisticComponents();
+        const BlendState s = gradingSearch(1, d, reference::realisticBand(), previousState);
+        QCOMPARE(s.J, (Shares {100, 0, 0, 0, 0, 0}));
+        QCOMPARE(s.OTKL, 7.5); // left as it was
+        for (int i = 0; i < 11; ++i)
+            QCOMPARE(s.PROEKT[i], d[i][0]);
+        QVERIFY(identical(gradingSearch(0, d, reference::realisticBand(), previousState), previousState));
+    }
+
+    void twoComponentsSplitAtTheBandMiddle_data()
+    {
+        QTest::addColumn<REAL>("upper");
+        QTest::addColumn<REAL>("share1");
+        QTest::addColumn<REAL>("otkl");
+        // Component 1 passes 100 everywhere and component 2 nothing, so the blend is s1 at every sieve.
+        QTest::newRow("middle 40") << 50.0 << 40.0 << 0.0;
+        QTest::newRow("middle 40.5: 40 and 41 tie, the smaller first share wins") << 51.0 << 40.0 << 10.0;
+        QTest::newRow("middle 41") << 52.0 << 41.0 << 0.0;
+    }
+    void twoComponentsSplitAtTheBandMiddle()
+    {
+        QFETCH(REAL, upper);
+        QFETCH(REAL, share1);
+        QFETCH(REAL, otkl);
+        const BlendState s = gradingSearch(2, columns({flat(100), flat(0)}), flatBand(30, upper), previousState);
+        QCOMPARE(s.J, (Shares {share1, 100 - share1, 0, 0, 0, 0}));
+        QCOMPARE(s.OTKL, otkl);
+        QCOMPARE(s.PROEKT, flat(share1));
+    }
+
+    void equalComponentsKeepTheFirstTrial()
+    {
+        // Every trial ties: the first one in the enumeration order stays. (Six equal components
+        // would make the fast search evaluate every trial exactly: left to the random cases.)
+        const Grading g {100, 95, 80, 60, 45, 33, 24, 17, 12, 8, 6};
+        const ComponentGradings d = columns({g, g, g, g, g, g});
+        const Band band = reference::realisticBand();
+        const Shares first[6] {{}, {}, {0, 100}, {0, 0, 100}, {0, 0, 0, 100}, {0, 0, 0, 0, 100}};
+        for (int n = 2; n <= 5; ++n) {
+            const BlendState s = gradingSearch(n, d, band, previousState);
+            QVERIFY2(s.J == first[n], qPrintable(describe(s)));
+            QVERIFY2(identical(s, reference::gradingSearch(n, d, band, previousState)), qPrintable(describe(s)));
+        }
+    }
+
+    void noTrialBelowTheStartValueKeepsTheShares()
+    {
+        const BlendState s = gradingSearch(3, columns({flat(1e6), flat(2e6), flat(3e6)}), flatBand(0, 0), previousState);
+        QCOMPARE(s.J, previousState.J);
+        QCOMPARE(s.OTKL, 1000000.0);
+        QVERIFY(identical(s, reference::gradingSearch(3, columns({flat(1e6), flat(2e6), flat(3e6)}), flatBand(0, 0),
+                                                      previousState)));
+        // Non-finite gradings take the plain path and end the same way.
+        const BlendState nan = gradingSearch(2, columns({flat(std::nan("")), flat(1)}), flatBand(0, 0), previousState);
+        QCOMPARE(nan.J, previousState.J);
+    }
+
+    void fastSearchEqualsPlainSearch_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("cases");
+        QTest::addColumn<bool>("whole");
+        for (int n = 2; n <= 6; ++n) {
+            // The plain enumeration of six components takes seconds in a debug build.
+            const int cases = n <= 3 ? 300 : n == 4 ? 60 : n == 5 ? 4 : 1;
+            QTest::addRow("%d components, whole percentages", n) << n << cases << true;
+            if (n < 6) // six components with fractions: the realistic blend below
+                QTest::addRow("%d components, fractions", n) << n << cases << false;
+        }
+    }
+    void fastSearchEqualsPlainSearch()
+    {
+        QFETCH(int, n);
+        QFETCH(int, cases);
+        QFETCH(bool, whole);
+        std::mt19937 rng(20261206u + n * 7 + whole);
+        std::uniform_real_distribution<double> width(0, 12);
+        for (int c = 0; c < cases; ++c) {
+            ComponentGradings d {};
+            for (int k = 0; k < n; ++k) {
+                // Every other case repeats the first component as the last, so that whole lines of
+                // trials tie; whole percentages make exact ties common anyway.
+                const Grading g = reference::randomGrading(rng, whole);
+                for (int i = 0; i < 11; ++i)
+                    d[i][k] = (k == n - 1 && c % 2 == 0) ? d[i][0] : g[i];
+            }
+            Band band {};
+            const Grading middle = reference::randomGrading(rng, whole);
+            for (int i = 0; i < 11; ++i) {
+                const REAL w = whole ? std::round(width(rng)) : width(rng);
+                band[i] = {middle[i] - w, middle[i] + w};
+            }
+            const BlendState fast = gradingSearch(n, d, band, previousState);
+            const BlendState plain = reference::gradingSearch(n, d, band, previousState);
+            QVERIFY2(identical(fast, plain),
+                     qPrintable(QStringLiteral("case %1: %2, reference %3").arg(c).arg(describe(fast), describe(plain))));
+        }
+    }
+
+    void realisticSixComponentBlend()
+    {
+        const ComponentGradings d = reference::realisticComponents();
+        const Band band = reference::realisticBand();
+        const BlendState fast = gradingSearch(6, d, band, previousState);
+        QVERIFY2(identical(fast, reference::gradingSearch(6, d, band, previousState)), qPrintable(describe(fast)));
+        REAL sum = 0;
+        for (REAL s : fast.J)
+            sum += s;
+        QCOMPARE(sum, 100.0);
+        QVERIFY(fast.J[5] <= 30);
+    }
+
+    void balancing_data()
+    {
+        QTest::addColumn<Shares>("shares");
+        QTest::addColumn<int>("optium1");
+        QTest::addColumn<Shares>("expected");
+        QTest::addColumn<bool>("ask");
+        QTest::newRow("component 3 balances an edit of component 1")
+            << Shares {40, 40, 30, 0, 0, 0} << 3 << Shares {40, 40, 20, 0, 0, 0} << false;
+        QTest::newRow("balancing the edited component undoes the edit")
+            << Shares {40, 40, 30, 0, 0, 0} << 1 << Shares {30, 40, 30, 0, 0, 0} << false;
+        QTest::newRow("negative balance is accepted") << Shares {60, 60, 0, 0, 0, 0} << 3 << Shares {60, 60, -20, 0, 0, 0}
+                                                      << false;
+        QTest::newRow("no balancing component, sum 110") << Shares {40, 40, 30, 0, 0, 0} << 0
+                                                         << Shares {40, 40, 30, 0, 0, 0} << true;
+        QTest::newRow("no balancing component, sum 100") << Shares {40, 40, 20, 0, 0, 0} << 0
+                                                         << Shares {40, 40, 20, 0, 0, 0} << false;
+    }
+    void balancing()
+    {
+        QFETCH(Shares, shares);
+        QFETCH(int, optium1);
+        QFETCH(Shares, expected);
+        QFETCH(bool, ask);
+        const ComponentGradings d = columns({flat(100), flat(50), flat(0)});
+        const Balanced b = balanceShares(shares, optium1, d);
+        QCOMPARE(b.J, expected);
+        QCOMPARE(b.askForBalancing, ask);
+        QCOMPARE(b.PROEKT, flat(expected[0] + expected[1] / 2)); // the blend follows the shares as they are
+    }
+
+    void deviation_data()
+    {
+        QTest::addColumn<Grading>("proekt");
+        QTest::addColumn<REAL>("otkl");
+        QTest::addColumn<bool>("message");
+        // Band 40..60 at every sieve.
+        QTest::newRow("inside") << Grading {40, 45, 50, 55, 60, 50, 50, 50, 50, 50, 50} << 0.0 << false;
+        QTest::newRow("0.5 above: no message") << Grading {50, 50, 60.5, 50, 50, 50, 50, 50, 50, 50, 50} << 0.5 << false;
+        QTest::newRow("0.75 above") << Grading {50, 50, 50, 50, 50, 50, 50, 50, 50, 50, 60.75} << 0.75 << true;
+        QTest::newRow("3 below beats 2 above") << Grading {60, 62, 50, 37, 50, 50, 50, 50, 50, 50, 50} << 3.0 << true;
+        QTest::newRow("4 above beats 3 below") << Grading {64, 50, 50, 37, 50, 50, 50, 50, 50, 50, 50} << 4.0 << true;
+    }
+    void deviation()
+    {
+        QFETCH(Grading, proekt);
+        QFETCH(REAL, otkl);
+        QFETCH(bool, message);
+        const REAL d = blend::deviation(proekt, flatBand(40, 60));
+        QCOMPARE(d, otkl);
+        QVERIFY(!std::signbit(d));
+        const QString kept = QStringLiteral("прежний текст");
+        QCOMPARE(deviationMessage(d, kept), message ? QStringLiteral("Максимальное отклонение в % составляет") : kept);
+    }
+
+    void acceptance_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<Shares>("shares");
+        QTest::addColumn<Shares>("densities");
+        QTest::addColumn<REAL>("nummp");
+        QTest::addColumn<REAL>("yminer");
+        QTest::addColumn<REAL>("jmpgl");
+        QTest::newRow("two components, powder second") << 2 << Shares {50, 50} << Shares {2.5, 2.7} << 2.0
+                                                       << 2.5961538461538463 << 50.0;
+        QTest::newRow("three, no powder") << 3 << Shares {40, 35, 25} << Shares {2.65, 2.7, 2.8} << 0.0
+                                          << 2.7037349438240157 << 0.0;
+        QTest::newRow("one component: its density") << 1 << Shares {100} << Shares {2.71} << 1.0 << 2.71 << 100.0;
+        QTest::newRow("zero density outside the blend is ignored") << 2 << Shares {100, 0} << Shares {2.5, 0} << 7.0
+                                                                   << 2.5 << 0.0;
+        QTest::newRow("zero density in the blend: no density") << 2 << Shares {60, 40} << Shares {2.5, 0} << 1.5
+                                                               << 0.0 << 0.0;
+        QTest::newRow("all shares zero: no density") << 3 << Shares {} << Shares {2.5, 2.6, 2.7} << 3.0 << 0.0 << 0.0;
+    }
+    void acceptance()
+    {
+        QFETCH(int, n);
+        QFETCH(Shares, shares);
+        QFETCH(Shares, densities);
+        QFETCH(REAL, nummp);
+        QFETCH(REAL, yminer);
+        QFETCH(REAL, jmpgl);
+        const Accepted a = acceptBlend(n, shares, densities, nummp);
+        QVERIFY2(qAbs(a.YMINER - yminer) < 1e-12, qPrintable(QString::number(a.YMINER, 'g', 17)));
+        QCOMPARE(a.JMPGL, jmpgl);
+        QCOMPARE(a.DIMJKOMP, shares);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBlend)
+#include "tst_blend.moc"
