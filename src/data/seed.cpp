@@ -4,7 +4,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
+#include <QStringDecoder>
 
 #include <cmath>
 #include <limits>
@@ -127,7 +127,7 @@ QString toValue(const QString &cell, const Column &col, Value &out)
         while (fraction.endsWith(QLatin1Char('0')))
             fraction.chop(1);
         if (fraction.size() > col.places || fraction.contains(QLatin1Char('e'), Qt::CaseInsensitive))
-            return QStringLiteral("%1: поле хранит не более %2 знаков после запятой").arg(cell.trimmed()).arg(col.places);
+            return QStringLiteral("%1: допустимо знаков после запятой: %2").arg(cell.trimmed()).arg(col.places);
         const double limit = double(pow10i(col.digits) - 1) / double(pow10i(col.places));
         if (std::fabs(d) > limit)
             return QStringLiteral("%1 вне допустимого диапазона ±%2").arg(cell.trimmed()).arg(limit, 0, 'f', col.places);
@@ -167,8 +167,9 @@ bool readSeedFile(const QString &path, DataFile &file, std::vector<Row> &rows, Q
     if (!f.open(QIODevice::ReadOnly))
         return refuse(0, QStringLiteral("файл не читается (%1)").arg(f.errorString()));
     const QByteArray bytes = f.readAll();
-    QString text = QString::fromUtf8(bytes);
-    if (text.toUtf8() != bytes)
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
         return refuse(0, QStringLiteral("текст не в кодировке UTF-8"));
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
