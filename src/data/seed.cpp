@@ -4,8 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
