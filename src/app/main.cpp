@@ -1,27 +1,52 @@
 // asphalt [WORKDIR]: opens the frame on WORKDIR (default: the current
 // directory), where the data files are created as the windows first use them.
+// asphalt --seed DIR [WORKDIR]: adds the sample data of DIR (CSV files) to the data files of
+// WORKDIR and ends, without opening a window.
 #include "app/frame_window.h"
 #include "data/globals.h"
+#include "data/seed.h"
 #include "framework/messagebox_ui.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+// Loading the seed needs no display, so it runs without the widgets.
+bool seedRequested(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--seed") == 0 || std::strncmp(argv[i], "--seed=", 7) == 0)
+            return true;
+    return false;
+}
+} // namespace
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("asphalt"));
+    const bool seeding = seedRequested(argc, argv);
+    std::unique_ptr<QCoreApplication> app = seeding ? std::make_unique<QCoreApplication>(argc, argv)
+                                                    : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("asphalt"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(MAIN::kTitle);
     parser.addHelpOption();
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("Load the sample data of DIR into WORKDIR and exit."),
+                                        QStringLiteral("DIR"));
+    parser.addOption(seedOption);
     parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working directory."));
-    parser.process(app);
+    parser.process(*app);
 
     glob::resetGlobals();
+    // Resolved before changing to WORKDIR, so that a relative DIR means what the user typed.
+    const QString seedDir = seeding ? QFileInfo(parser.value(seedOption)).absoluteFilePath() : QString();
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(parser.helpText()));
@@ -33,8 +58,17 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    if (seeding) {
+        QString error;
+        if (!loadSeed(seedDir, &error)) {
+            std::fprintf(stderr, "%s\n", qUtf8Printable(error));
+            return 1;
+        }
+        return 0;
+    }
+
     installMessageBoxSink(MAIN::kTitle);
     MAIN frame;
     frame.show();
-    return app.exec();
+    return QApplication::exec();
 }

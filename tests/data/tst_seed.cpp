@@ -1,0 +1,270 @@
+#include "data/files.h"
+#include "data/seed.h"
+#include "design/batch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The sample data of data/seed/ loaded through the storage layer, and the refusal of values
+// that do not fit their fields.
+class TestSeed : public QObject {
+    Q_OBJECT
+
+    static QString sourceSeedDir()
+    {
+        return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../data/seed"));
+    }
+    static void writeFile(const QString &path, const QByteArray &text)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    // Records in a file of the current data directory; -1 when the file does not exist.
+    static qint64 countOf(DataFile &file)
+    {
+        if (file.open() != FileError::None)
+            return -1;
+        const qint64 n = file.recordCount();
+        file.close();
+        return n;
+    }
+    // Reads the first record whose key equals the buffer's key fields, set by `setKey`.
+    template <typename SetKey>
+    static bool lookUp(DataFile &file, int key, SetKey setKey)
+    {
+        if (file.open() != FileError::None)
+            return false;
+        file.buffer().clear();
+        setKey();
+        const bool found = file.get(key) == FileError::None;
+        file.close();
+        return found;
+    }
+
+private slots:
+    void sampleDataLoadsWithItsRecordCounts_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("records");
+        QTest::newRow("NORMA") << "NORMA" << qint64(10);
+        QTest::newRow("SPLIT") << "SPLIT" << qint64(5);
+        QTest::newRow("SANT") << "SANT" << qint64(2);
+        QTest::newRow("OTSEW") << "OTSEW" << qint64(2);
+        QTest::newRow("FILLER") << "FILLER" << qint64(2);
+        QTest::newRow("BITUMEN") << "BITUMEN" << qint64(4);
+        QTest::newRow("DOBAWKA") << "DOBAWKA" << qint64(3);
+        QTest::newRow("USLOV") << "USLOV" << qint64(9);
+        QTest::newRow("GROHOT") << "GROHOT" << qint64(1);
+        QTest::newRow("NASTROJK") << "NASTROJK" << qint64(1);
+        QTest::newRow("ZR3N") << "ZR3N" << qint64(1);
+        QTest::newRow("no journal") << "GUR" << qint64(-1);
+        QTest::newRow("no recipes") << "PODBOR" << qint64(-1);
+    }
+    void sampleDataLoadsWithItsRecordCounts()
+    {
+        QFETCH(QString, file);
+        QFETCH(qint64, records);
+        QTemporaryDir dir;
+        setDataDirectory(dir.path());
+        QString error = QStringLiteral("untouched");
+        QVERIFY2(loadSeed(sourceSeedDir(), &error), qPrintable(error));
+        QVERIFY(error.isEmpty());
+        QCOMPARE(countOf(*files::byName(file)), records);
+    }
+
+    void sampleValuesReadBackExactly()
+    {
+        QTemporaryDir dir;
+        setDataDirectory(dir.path());
+        QString error;
+        QVERIFY2(loadSeed(sourceSeedDir(), &error), qPrintable(error));
+
+        QVERIFY(lookUp(files::NORMA, files::key::NOR_KEYTYP, [] { NOR.TYPASPH = QStringLiteral("тип А"); }));
+        QCOMPARE(NOR.DNORM2[0][0], 100.0); // 40 mm: the type's grains are finer
+        QCOMPARE(NOR.DNORM2[1][0], 90.0);
+        QCOMPARE(NOR.DNORM2[4][0], 40.0); // 5 mm
+        QCOMPARE(NOR.DNORM2[4][1], 50.0);
+        QCOMPARE(NOR.DNORM2[10][0], 4.0); // 0.071 mm
+        QCOMPARE(NOR.DNORM2[10][1], 10.0);
+
+        QVERIFY(lookUp(files::NORMA, files::key::NOR_KEYTYP, [] { NOR.TYPASPH = QStringLiteral("ЩМА-15"); }));
+        QCOMPARE(NOR.DNORM2[3][0], 40.0);
+        QCOMPARE(NOR.DNORM2[3][1], 60.0);
+
+        QVERIFY(lookUp(files::BITUMEN, files::key::BIT_KEYBIT, [] { BIT.MARBIT = QStringLiteral("БНД 60/90"); }));
+        QCOMPARE(BIT.TXR.toString(), QStringLiteral("-18.5"));
+        QCOMPARE(BIT.P25.toString(), QStringLiteral("75"));
+        QCOMPARE(BIT.TR.toString(), QStringLiteral("49.0"));
+
+        QVERIFY(lookUp(files::SPLIT, files::key::SPL_KEYNAME, [] { SPL.NAIMEN = QStringLiteral("Щебень гранит 10-20"); }));
+        QCOMPARE(SPL.NAIMEN.text(), QStringLiteral("Щебень гранит 10-20"));
+        QCOMPARE(SPL.NUM, LONG(2));
+        QCOMPARE(SPL.PLOTN, 2.69);
+        QCOMPARE(SPL.ZRN[2], 62.0);
+
+        QVERIFY(lookUp(files::USLOV, files::key::USL_KEYREGION, [] { USL.REGION = QStringLiteral("Санкт-Петербург"); }));
+        QCOMPARE(USL.DKZ.text(), QStringLiteral("II"));
+        QCOMPARE(USL.TMIN, -30.0);
+
+        QVERIFY(lookUp(files::DOBAWKA, files::key::DOB_KEYNAME, [] { DOB.NAME = QStringLiteral("Целлюлозное волокно"); }));
+        QCOMPARE(DOB.KUDA.text(), QStringLiteral("Добавка в смесь"));
+
+        QVERIFY(lookUp(files::GROHOT, files::key::GRO_KEYNUMMIX, [] { GRO.NUMMIXER = 1; }));
+        QCOMPARE(GRO.FORMA[0].raw(), QByteArray(1, design::SQUARE_HOLE));
+        QCOMPARE(GRO.FORMA[4].raw(), QByteArray(1, design::ROUND_HOLE));
+        QCOMPARE(GRO.OTW[0][1], 35.0);
+        QCOMPARE(GRO.OTW[4][0], 5.0);
+
+        QVERIFY(lookUp(files::NASTROJK, files::key::NAS_KEYREGN, [] { NAS.REGION = QStringLiteral("РЕЦЕПТ"); }));
+        QVERIFY(!NAS.FIRMA.isBlank());
+
+        // The foreign grading carries its reduction to the standard sieves: 15 mm lies between
+        // the square-hole sieves 16 and 11.2 mm (20.0539 and 13.9909 mm as round holes).
+        QVERIFY(lookUp(files::ZR3N, files::key::ZR3_KEYNUM, [] { ZR3.ANUM = 1; }));
+        QCOMPARE(ZR3.OTW.text(), QStringLiteral("Квадратные"));
+        QCOMPARE(ZR3.MGOST[0][0], 100.0);
+        QVERIFY(qAbs(ZR3.MGOST[2][0] - 91.7511) < 1e-9);
+    }
+
+    // The loader leaves the shared record buffers as it found them.
+    void recordBufferIsKeptAcrossTheLoad()
+    {
+        QTemporaryDir dir;
+        setDataDirectory(dir.path());
+        SPL = SplitRecord();
+        SPL.NAIMEN = QStringLiteral("в работе");
+        QString error;
+        QVERIFY2(loadSeed(sourceSeedDir(), &error), qPrintable(error));
+        QCOMPARE(SPL.NAIMEN.text(), QStringLiteral("в работе"));
+    }
+
+    void separatorsQuotesAndDecimalCommas_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::newRow("commas, quoted decimal comma, CRLF")
+            << QByteArray("NUM,NAIMEN,PLOTN,ZRN_5\r\n7,\"Песок \"\"М\"\", мелкий\",\"2,64\",96.5\r\n");
+        QTest::newRow("semicolons and a byte-order mark")
+            << QByteArray("\xEF\xBB\xBFNUM;NAIMEN;PLOTN;ZRN_5\n\n7;\"Песок \"\"М\"\", мелкий\";2,64;96,5\n");
+    }
+    void separatorsQuotesAndDecimalCommas()
+    {
+        QFETCH(QByteArray, csv);
+        QTemporaryDir seed, work;
+        setDataDirectory(work.path());
+        writeFile(seed.filePath(QStringLiteral("SANT.csv")), csv);
+        QString error;
+        QVERIFY2(loadSeed(seed.path(), &error), qPrintable(error));
+        QCOMPARE(countOf(files::SANT), qint64(1));
+        QVERIFY(lookUp(files::SANT, files::key::SAN_KEYNUM, [] { SAN.NUM = 7; }));
+        QCOMPARE(SAN.NAIMEN.text(), QStringLiteral("Песок \"М\", мелкий"));
+        QCOMPARE(SAN.PLOTN, 2.64);
+        QCOMPARE(SAN.ZRN[4], 96.5);
+        QCOMPARE(SAN.ZRN[0], 0.0); // a column left out of the header
+    }
+
+    // A value that does not fit is refused with its file, line and field, and nothing is
+    // written: neither the bad file nor a good one beside it.
+    void valuesThatDoNotFitAreRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("expected");
+        const QByteArray bit = "NUMBIT,MARBIT,P25,TR,TXR\n1,БНД 60/90,75,49.0,-18.5\n";
+        QTest::newRow("text too long")
+            << "NORMA" << QByteArray("NUM,TYPASPH\n1,тип А\n2,тип смеси с длинным именем\n")
+            << "NORMA.csv, строка 3: поле TYPASPH: текст «тип смеси с длинным именем» длиннее поля (20 знаков)";
+        QTest::newRow("not in Windows-1251")
+            << "NORMA" << QByteArray("NUM,TYPASPH\n1,тип \xE2\x9C\x93\n")
+            << "NORMA.csv, строка 2: поле TYPASPH: символ «\u2713» не входит в кодовую страницу Windows-1251";
+        QTest::newRow("Windows-1251 bytes instead of UTF-8")
+            << "NORMA" << QByteArray("NUM,TYPASPH\n1,\xF2\xE8\xEF \xC0\n") << "NORMA.csv: текст не в кодировке UTF-8";
+        QTest::newRow("DECIMAL(3,0) beyond 999")
+            << "BITUMEN" << bit + "2,БНД 90/130,1000,45.0,-19.5\n"
+            << "BITUMEN.csv, строка 3: поле P25: 1000 вне допустимого диапазона ±999";
+        QTest::newRow("DECIMAL(3,1) beyond -99.9")
+            << "BITUMEN" << bit + "2,БНД 90/130,110,45.0,-100\n"
+            << "BITUMEN.csv, строка 3: поле TXR: -100 вне допустимого диапазона ±99.9";
+        QTest::newRow("more decimals than the DECIMAL holds")
+            << "BITUMEN" << bit + "2,БНД 90/130,110,45.05,-19.5\n"
+            << "BITUMEN.csv, строка 3: поле TR: 45.05: допустимо знаков после запятой: 1";
+        QTest::newRow("BYTE beyond 255")
+            << "GROHOT" << QByteArray("NUMMIXER,MASSAZAMES\n256,1000\n")
+            << "GROHOT.csv, строка 2: поле NUMMIXER: 256 вне допустимого диапазона 0..255";
+        QTest::newRow("fraction in a LONG")
+            << "SPLIT" << QByteArray("NUM,NAIMEN\n1.5,Щебень\n")
+            << "SPLIT.csv, строка 2: поле NUM: 1.5: поле хранит только целые числа";
+        QTest::newRow("not a number")
+            << "SPLIT" << QByteArray("NUM,NAIMEN,PLOTN\n1,Щебень,2.6x\n")
+            << "SPLIT.csv, строка 2: поле PLOTN: «2.6x» не является числом";
+        QTest::newRow("a cell missing")
+            << "SPLIT" << QByteArray("NUM,NAIMEN,PLOTN\n1,Щебень,2.6\n2,Щебень\n")
+            << "SPLIT.csv, строка 3: значений 2, а полей в заголовке 3";
+        QTest::newRow("line numbers count a quoted line break")
+            << "SPLIT" << QByteArray("NUM,NAIMEN\n1,\"Щебень\n5-10\"\n2,Щебень,\n")
+            << "SPLIT.csv, строка 4: значений 3, а полей в заголовке 2";
+        QTest::newRow("unknown column")
+            << "SPLIT" << QByteArray("NUM,NAME\n1,Щебень\n")
+            << "SPLIT.csv, строка 1: в файле SPLIT нет поля «NAME»";
+        QTest::newRow("quote left open")
+            << "SPLIT" << QByteArray("NUM,NAIMEN\n1,\"Щебень\n")
+            << "SPLIT.csv, строка 2: кавычка не закрыта";
+        QTest::newRow("unknown data file")
+            << "SPLITT" << QByteArray("NUM\n1\n") << "SPLITT.csv: нет такого файла данных";
+    }
+    void valuesThatDoNotFitAreRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, expected);
+        QTemporaryDir seed, work;
+        setDataDirectory(work.path());
+        writeFile(seed.filePath(QStringLiteral("SANT.csv")), "NUM,NAIMEN\n1,Песок\n");
+        writeFile(seed.filePath(file + QStringLiteral(".csv")), csv);
+        QString error;
+        QVERIFY(!loadSeed(seed.path(), &error));
+        QCOMPARE(error, expected);
+        QCOMPARE(QDir(work.path()).entryList(QDir::Files), QStringList());
+    }
+
+    // A storage failure after some files were loaded names the file; the file it failed on
+    // is left alone.
+    void aDamagedDataFileIsReported()
+    {
+        QTemporaryDir seed, work;
+        setDataDirectory(work.path());
+        writeFile(seed.filePath(QStringLiteral("SANT.csv")), "NUM,NAIMEN\n1,Песок\n");
+        writeFile(seed.filePath(QStringLiteral("SPLIT.csv")), "NUM,NAIMEN\n1,Щебень\n2,Щебень 2\n");
+        writeFile(files::SPLIT.diskName(), QByteArray(4096, 'x'));
+        QString error;
+        QVERIFY(!loadSeed(seed.path(), &error));
+        QVERIFY2(error.contains(QStringLiteral("SPLIT")), qPrintable(error));
+        QCOMPARE(countOf(files::SANT), qint64(1));
+    }
+
+    // `asphalt --seed DIR WORKDIR` loads the seed and ends; a refusal ends with 1 and the message.
+    void commandLineSeedOption()
+    {
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/asphalt");
+        if (!QFileInfo::exists(program))
+            QSKIP("the program is not built");
+        QTemporaryDir work, bad;
+        QProcess p;
+        p.start(program, {QStringLiteral("--seed"), sourceSeedDir(), work.path()});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(QDir(work.path()).filePath(QStringLiteral("NORMA.sqlite"))));
+
+        writeFile(bad.filePath(QStringLiteral("USLOV.csv")), "REGION\nПетропавловск-Камчатский\n");
+        p.start(program, {QStringLiteral("--seed"), bad.path(), work.path()});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("USLOV.csv, строка 2: поле REGION")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSeed)
+#include "tst_seed.moc"
