@@ -36,6 +36,24 @@ QHash<QString, FormMemory> &memories()
     return m;
 }
 
+// The record as bytes, for comparing it with its saved copy byte for byte.
+QByteArray recordBytes(const Row &row)
+{
+    QByteArray out;
+    for (const Value &v : row) {
+        out.append(char(v.index()));
+        if (auto *i = std::get_if<qint64>(&v))
+            out.append(reinterpret_cast<const char *>(i), sizeof *i);
+        else if (auto *d = std::get_if<double>(&v))
+            out.append(reinterpret_cast<const char *>(d), sizeof *d);
+        else if (auto *b = std::get_if<QByteArray>(&v)) {
+            const qint64 n = b->size();
+            out.append(reinterpret_cast<const char *>(&n), sizeof n).append(*b);
+        }
+    }
+    return out;
+}
+
 double numberOf(const Value &v)
 {
     if (auto *i = std::get_if<qint64>(&v)) return double(*i);
@@ -218,10 +236,10 @@ bool FormWindow::prepareProcedure()
 void FormWindow::takeSavedCopy()
 {
     m_savedRow = m_file.buffer().save();
-    m_savedCopy = rowBytes(m_savedRow);
+    m_savedCopy = recordBytes(m_savedRow);
 }
 
-bool FormWindow::recordChanged() { return m_file.buffer().bytes() != m_savedCopy; }
+bool FormWindow::recordChanged() { return recordBytes(m_file.buffer().save()) != m_savedCopy; }
 
 bool FormWindow::primeFields()
 {
