@@ -6,6 +6,8 @@
 #include "framework/warnings.h"
 
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -63,10 +65,11 @@ FormDecl beamDecl(bool savePrompt, bool checkKey = true)
     return d;
 }
 
-void addBeam(const char *name, REAL width)
+void addBeam(const char *name, REAL width, BYTE number = 0)
 {
     FileUse use(files::N_BALKI);
     files::N_BALKI.buffer().clear();
+    N_B.ANUM = number;
     N_B.WIDTEST = QString::fromUtf8(name);
     N_B.B_BALK = width;
     QCOMPARE(files::N_BALKI.add(), FileError::None);
@@ -89,6 +92,19 @@ bool readFirst(DataFile &file)
     file.setOrder(DataFile::PhysicalOrder);
     file.setToStart();
     return file.next() == FileError::None;
+}
+
+// The change-watch version of the file's first row, read past the storage layer.
+qint64 rowVersion(DataFile &file)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(file.diskName().toUtf8().constData(), &db);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT ver FROM data ORDER BY id LIMIT 1", -1, &st, nullptr);
+    const qint64 v = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return v;
 }
 
 qint64 countOf(DataFile &file)
@@ -265,7 +281,9 @@ private slots:
         QCOMPARE(edit(form, "NOR_DNORM2_11_1")->text(), QStringLiteral("4"));
         if (!typed.isEmpty())
             type(form, "NOR_DNORM2_1_1", typed);
+        const qint64 versionBefore = rowVersion(files::NORMA);
         click(form, "OK");
+        QCOMPARE(rowVersion(files::NORMA) != versionBefore, !typed.isEmpty()); // unchanged: nothing written
         QCOMPARE(m_response, LONG(glob::RequestCompleted));
         NOR = NormaRecord();
         QVERIFY(readFirst(files::NORMA));
@@ -486,6 +504,76 @@ private slots:
         form = open(updateNormaDecl(), glob::InsertRecord);
         QCOMPARE(form->pos(), moved);
         click(form, "CANCEL");
+    }
+
+    // A new record of an auto-numbered form takes the highest number + 1 and is in the file at
+    // once; saving writes it in place, leaving without saving removes it again.
+    void autoNumberingAddsAndRemoves_data()
+    {
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<int>("number");
+        QTest::newRow("empty file, saved") << false << true << 1;
+        QTest::newRow("highest 5, saved") << true << true << 6;
+        QTest::newRow("highest 5, cancelled") << true << false << 6;
+    }
+    void autoNumberingAddsAndRemoves()
+    {
+        QFETCH(bool, existing);
+        QFETCH(bool, saved);
+        QFETCH(int, number);
+        if (existing) {
+            addBeam("Пятая", 1, 5);
+            addBeam("Вторая", 1, 2);
+        }
+        const qint64 before = countOf(files::N_BALKI);
+        FormDecl d = beamDecl(false);
+        d.autoNumber = {files::key::N_B_KEYANUM, QStringLiteral("ANUM"), QStringLiteral("N_BALKI")};
+        N_B = NBalkiRecord();
+        QPointer<FormWindow> form = open(d, glob::InsertRecord);
+        QCOMPARE(int(N_B.ANUM), number);
+        QCOMPARE(countOf(files::N_BALKI), before + 1);
+        type(form, "N_B_WIDTEST", QStringLiteral("Новая"));
+        click(form, saved ? "OK" : "CANCEL");
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_response, LONG(saved ? glob::RequestCompleted : glob::RequestCancelled));
+        QCOMPARE(countOf(files::N_BALKI), before + (saved ? 1 : 0));
+        FileUse use(files::N_BALKI);
+        files::N_BALKI.buffer().clear();
+        N_B.ANUM = BYTE(number);
+        QCOMPARE(files::N_BALKI.get(files::key::N_B_KEYANUM), saved ? FileError::None : FileError::RecordNotFound);
+        if (saved)
+            QCOMPARE(N_B.WIDTEST.text(), QStringLiteral("Новая"));
+    }
+
+    // In the frame's MDI area the form is a subwindow: OK closes the subwindow, the calling
+    // subwindow is disabled meanwhile and the other windows stay usable.
+    void theFormLivesInAnMdiSubwindow()
+    {
+        QMdiArea area;
+        area.resize(800, 600);
+        area.show();
+        WindowHost host = [&area](QWidget *w) {
+            QMdiSubWindow *sub = area.addSubWindow(w);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->show();
+        };
+        auto *list = new QWidget;
+        auto *other = new QWidget;
+        area.addSubWindow(list)->show();
+        area.addSubWindow(other)->show();
+        NOR = NormaRecord();
+        QPointer<FormWindow> form = openForm(updateNormaDecl(), glob::InsertRecord, list, done(), host);
+        QCOMPARE(area.subWindowList().size(), 3);
+        QVERIFY(!list->isEnabled());
+        QVERIFY(other->isEnabled());
+        type(form, "NOR_TYPASPH", QStringLiteral("МДИ"));
+        click(form, "OK");
+        QTRY_COMPARE(area.subWindowList().size(), 2);
+        QTRY_VERIFY(!form);
+        QVERIFY(list->isEnabled());
+        QCOMPARE(m_response, LONG(glob::RequestCompleted));
+        QCOMPARE(countOf(files::NORMA), 1);
     }
 
     // Pictures of the form for a look by eye: set ASPHALT_SHOTS to a directory.
