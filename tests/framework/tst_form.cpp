@@ -25,9 +25,11 @@ class AnsweringSink final : public MessageSink {
 public:
     QList<MessageRequest> shown;
     QList<LONG> answers;
+    std::function<void(const MessageRequest &)> onShow;
     LONG show(const MessageRequest &r) override
     {
         shown.append(r);
+        if (onShow) onShow(r);
         return answers.isEmpty() ? r.defaultButton : answers.takeFirst();
     }
     QStringList captions() const
@@ -179,6 +181,7 @@ private slots:
         setDataDirectory(m_dir->path());
         m_sink.shown.clear();
         m_sink.answers.clear();
+        m_sink.onShow = nullptr;
         glob::resetGlobals();
         FormWindow::forgetMemory();
         m_response = 0;
@@ -259,6 +262,44 @@ private slots:
         QCOMPARE(m_response, LONG(glob::RequestCancelled));
     }
 
+    // What the picture refuses while typing never reaches the field; what it refuses on leaving
+    // the field (an unfinished number) is replaced by the record's value and the focus returns.
+    void typingIsCheckedByThePicture_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("focusBack");
+        QTest::newRow("unfinished number") << "N_B_B_BALK" << "," << "4.0" << "4" << true;
+        QTest::newRow("second decimal") << "N_B_B_BALK" << "4,55" << "4.5" << "4.5" << false;
+        QTest::newRow("letter in number") << "N_B_B_BALK" << "1b2" << "12.0" << "12" << false;
+        QTest::newRow("not in code page") << "N_B_WIDTEST" << "Ōk" << "k" << "k" << false;
+    }
+    void typingIsCheckedByThePicture()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        QFETCH(bool, focusBack);
+        addBeam("Балка", 4);
+        FileUse use(files::N_BALKI);
+        QVERIFY(readFirst(files::N_BALKI));
+        QPointer<FormWindow> form = open(beamDecl(false), glob::ChangeRecord);
+        const QByteArray name = field.toLatin1();
+        type(form, name.constData(), typed);
+        QLineEdit *e = edit(form, name.constData());
+        QCOMPARE(e->text(), shown);
+        const QString value = field == QLatin1String("N_B_WIDTEST") ? N_B.WIDTEST.text() : QString::number(N_B.B_BALK);
+        QCOMPARE(value, stored);
+        if (focusBack)
+            QTRY_COMPARE(QApplication::focusWidget(), e);
+        else
+            QVERIFY(QApplication::focusWidget() != e);
+        click(form, "CANCEL");
+    }
+
     void normaChangeShowsAndWritesTheRecord_data()
     {
         QTest::addColumn<QString>("typed"); // empty: OK without an edit
@@ -300,6 +341,54 @@ private slots:
         QTest::addColumn<qint64>("left");
         QTest::newRow("confirmed") << LONG(MsgOk) << LONG(glob::RequestCompleted) << qint64(0);
         QTest::newRow("cancelled") << LONG(MsgCancel) << LONG(glob::RequestCancelled) << qint64(1);
+    }
+    // A delete that fails (the record went away elsewhere) offers a retry (warning 18); No gives up.
+    void aFailedDeleteOffersARetry()
+    {
+        addNorma("Д", 90, 100);
+        addNorma("Е", 90, 100);
+        FileUse use(files::NORMA);
+        QVERIFY(readFirst(files::NORMA));
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(files::NORMA.diskName().toUtf8().constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "DELETE FROM data WHERE id = (SELECT min(id) FROM data)", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+        m_sink.answers = {MsgOk, MsgOk, MsgYes, MsgOk, MsgNo};
+        QVERIFY(!open(updateNormaDecl(), glob::DeleteRecord));
+        const QStringList expected = {QStringLiteral("Confirm Delete"), QStringLiteral("Delete Operation Error"),
+                                      QStringLiteral("Record Update Error"), QStringLiteral("Delete Operation Error"),
+                                      QStringLiteral("Record Update Error")};
+        QCOMPARE(m_sink.captions(), expected);
+        QCOMPARE(m_response, LONG(glob::RequestCancelled));
+        QCOMPARE(files::NORMA.recordCount(), 1);
+    }
+
+    // A change that cannot start its transaction (another process holds the file) asks
+    // warning 16; Yes, once the other process has finished, writes the record.
+    void aFailedChangeIsRetried()
+    {
+        addNorma("Ж", 90, 100);
+        FileUse use(files::NORMA);
+        QVERIFY(readFirst(files::NORMA));
+        QPointer<FormWindow> form = open(updateNormaDecl(), glob::ChangeRecord);
+        type(form, "NOR_DNORM2_1_1", QStringLiteral("80"));
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(files::NORMA.diskName().toUtf8().constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        m_sink.onShow = [db](const MessageRequest &r) {
+            if (r.caption == QLatin1String("Record Update Error"))
+                sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        };
+        m_sink.answers = {MsgOk, MsgYes};
+        click(form, "OK");
+        sqlite3_close(db);
+        const QStringList expected = {QStringLiteral("Transaction Framing Error"), QStringLiteral("Record Update Error")};
+        QCOMPARE(m_sink.captions(), expected);
+        QCOMPARE(m_response, LONG(glob::RequestCompleted));
+        NOR = NormaRecord();
+        QVERIFY(readFirst(files::NORMA));
+        QCOMPARE(NOR.DNORM2[0][0], 80.0);
     }
     void deleteAsksAndDeletes()
     {
@@ -504,6 +593,31 @@ private slots:
         form = open(updateNormaDecl(), glob::InsertRecord);
         QCOMPARE(form->pos(), moved);
         click(form, "CANCEL");
+    }
+
+    // Priming gives a new record its initial values, which count as unchanged (no save prompt);
+    // priming may also refuse the insert.
+    void primingSetsInitialValues()
+    {
+        FormDecl d = beamDecl(true);
+        d.primeFields = [](FormWindow &) {
+            N_B.H_BALK = 7.0;
+            return true;
+        };
+        N_B = NBalkiRecord();
+        QPointer<FormWindow> form = open(d, glob::InsertRecord);
+        QCOMPARE(edit(form, "N_B_H_BALK")->text(), QStringLiteral("7.0"));
+        click(form, "CANCEL");
+        QTRY_VERIFY(!form);
+        QVERIFY(m_sink.shown.isEmpty());
+        QCOMPARE(m_response, LONG(glob::RequestCancelled));
+
+        d.primeFields = [](FormWindow &) { return false; };
+        m_doneCalls = 0;
+        QVERIFY(!open(d, glob::InsertRecord));
+        QCOMPARE(m_doneCalls, 1);
+        QCOMPARE(m_response, LONG(glob::RequestCancelled));
+        QVERIFY(m_caller.isEnabled());
     }
 
     // A new record of an auto-numbered form takes the highest number + 1 and is in the file at
