@@ -164,8 +164,8 @@ FormWindow *openForm(const FormDecl &decl, LONG request, QWidget *caller, std::f
     glob::GLOBALREQUEST = request;
     glob::VCRREQUEST = 0;
     auto *form = new FormWindow(decl, request, caller, std::move(done));
-    if (caller)
-        caller->setEnabled(false);
+    if (form->m_blocked)
+        form->m_blocked->setEnabled(false);
     if (!form->prepareProcedure()) {
         form->procedureReturn();
         delete form;
@@ -176,8 +176,16 @@ FormWindow *openForm(const FormDecl &decl, LONG request, QWidget *caller, std::f
 }
 
 FormWindow::FormWindow(const FormDecl &decl, LONG, QWidget *caller, std::function<void(LONG)> done)
-    : m_decl(decl), m_file(*decl.file), m_caller(caller), m_done(std::move(done))
+    : m_decl(decl), m_file(*decl.file), m_hadCaller(caller != nullptr), m_done(std::move(done))
 {
+    // Block the caller's whole subwindow, so that it cannot be closed under its form either.
+    QWidget *blocked = caller;
+    for (QWidget *w = caller; w; w = w->parentWidget())
+        if (qobject_cast<QMdiSubWindow *>(w)) {
+            blocked = w;
+            break;
+        }
+    m_blocked = blocked;
 }
 
 FormWindow::~FormWindow()
@@ -649,8 +657,11 @@ void FormWindow::procedureReturn()
     m_fileUsed = false;
     const LONG response = m_localResponse ? m_localResponse : LONG(glob::RequestCancelled);
     glob::GLOBALRESPONSE = response;
-    if (m_caller)
-        m_caller->setEnabled(true);
+    if (m_blocked)
+        m_blocked->setEnabled(true);
+    // A caller that has gone (closed with the frame) is not called back.
+    if (m_hadCaller && !m_blocked)
+        return;
     if (auto done = std::move(m_done))
         done(response);
 }

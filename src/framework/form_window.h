@@ -91,7 +91,8 @@ struct FormDecl {
 // left in the file's record buffer (read with the change watch armed for a change or delete;
 // cleared for an insert). `caller` (may be null) is disabled until the form returns; `done`
 // gets the response (glob::RequestCompleted or RequestCancelled), which is also left in
-// glob::GLOBALRESPONSE. The window goes to `host`, or to showInFrame() when none is given.
+// glob::GLOBALRESPONSE; it is not called when the caller was destroyed meanwhile. When the
+// caller sits in an MDI subwindow, that whole subwindow is disabled. The window goes to `host`, or to showInFrame() when none is given.
 // Returns the window, or nullptr when none was opened (delete, refused request, cancelled
 // priming): then `done` has already been called.
 FormWindow *openForm(const FormDecl &decl, LONG request, QWidget *caller, std::function<void(LONG)> done,
@@ -162,7 +163,8 @@ private:
     bool m_returned = false;
     bool m_closing = false;       // closing after a completed save: no prompt
     bool m_autoAdded = false;     // the auto-numbered record is in the file already
-    QPointer<QWidget> m_caller;
+    bool m_hadCaller = false;
+    QPointer<QWidget> m_blocked;   // the caller, or the MDI subwindow holding it
     std::function<void(LONG)> m_done;
     std::vector<FieldEdit *> m_edits;
     WidgetResizer *m_resizer = nullptr;

@@ -680,6 +680,7 @@ private slots:
         QPointer<FormWindow> form = openForm(updateNormaDecl(), glob::InsertRecord, list, done(), host);
         QCOMPARE(area.subWindowList().size(), 3);
         QVERIFY(!list->isEnabled());
+        QVERIFY(!list->parentWidget()->isEnabled()); // its subwindow cannot be closed meanwhile
         QVERIFY(other->isEnabled());
         type(form, "NOR_TYPASPH", QStringLiteral("МДИ"));
         click(form, "OK");
@@ -688,6 +689,16 @@ private slots:
         QVERIFY(list->isEnabled());
         QCOMPARE(m_response, LONG(glob::RequestCompleted));
         QCOMPARE(countOf(files::NORMA), 1);
+
+        // A caller destroyed while its form is open is not called back.
+        m_doneCalls = 0;
+        auto *gone = new QWidget;
+        form = openForm(updateNormaDecl(), glob::InsertRecord, gone, done(), host);
+        delete gone;
+        click(form, "CANCEL");
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_doneCalls, 0);
+        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
     }
 
     // Pictures of the form for a look by eye: set ASPHALT_SHOTS to a directory.
