@@ -65,6 +65,15 @@ public:
     FileError get(int key);                 // first record whose key equals the buffer's key fields
     FileError fetch(Position p);            // re-read the record at a saved position
     Position position() const { return m_current; } // of the record last read or written
+
+    // The record last read and its change watch. A window that keeps a record of its own while
+    // other windows read the same file (an open form) saves this and puts it back before writing.
+    struct ReadState {
+        Position position;
+        qint64 version = 0;
+    };
+    ReadState readState() const { return {m_current, m_currentVersion}; }
+    void restoreReadState(const ReadState &s) { m_current = s.position; m_currentVersion = s.version; }
     qint64 recordCount();
 
     // A filtered view: next()/previous() skip records the predicate (called with the record in

@@ -36,24 +36,6 @@ QHash<QString, FormMemory> &memories()
     return m;
 }
 
-// The record as bytes, for comparing it with its saved copy byte for byte.
-QByteArray recordBytes(const Row &row)
-{
-    QByteArray out;
-    for (const Value &v : row) {
-        out.append(char(v.index()));
-        if (auto *i = std::get_if<qint64>(&v))
-            out.append(reinterpret_cast<const char *>(i), sizeof *i);
-        else if (auto *d = std::get_if<double>(&v))
-            out.append(reinterpret_cast<const char *>(d), sizeof *d);
-        else if (auto *b = std::get_if<QByteArray>(&v)) {
-            const qint64 n = b->size();
-            out.append(reinterpret_cast<const char *>(&n), sizeof n).append(*b);
-        }
-    }
-    return out;
-}
-
 double numberOf(const Value &v)
 {
     if (auto *i = std::get_if<qint64>(&v)) return double(*i);
@@ -142,8 +124,10 @@ void FieldEdit::keyPressEvent(QKeyEvent *event)
 void FieldEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    if (m_form->decl().fieldFocused)
+    if (m_form->decl().fieldFocused) {
+        FormWindow::BufferClaim claim(*m_form);
         m_form->decl().fieldFocused(*m_form, objectName());
+    }
 }
 
 void FieldEdit::focusOutEvent(QFocusEvent *event)
@@ -164,14 +148,21 @@ FormWindow *openForm(const FormDecl &decl, LONG request, QWidget *caller, std::f
     glob::GLOBALREQUEST = request;
     glob::VCRREQUEST = 0;
     auto *form = new FormWindow(decl, request, caller, std::move(done));
-    if (form->m_blocked)
-        form->m_blocked->setEnabled(false);
-    if (!form->prepareProcedure()) {
-        form->procedureReturn();
+    bool opened = false;
+    {
+        FormWindow::BufferClaim claim(*form);
+        if (form->m_blocked)
+            form->m_blocked->setEnabled(false);
+        opened = form->prepareProcedure();
+        if (opened)
+            form->openWindow(host);
+        else
+            form->procedureReturn();
+    }
+    if (!opened) {
         delete form;
         return nullptr;
     }
-    form->openWindow(host);
     return form;
 }
 
@@ -186,6 +177,26 @@ FormWindow::FormWindow(const FormDecl &decl, LONG, QWidget *caller, std::functio
             break;
         }
     m_blocked = blocked;
+}
+
+FormWindow::BufferClaim::BufferClaim(FormWindow &form) : m_form(&form)
+{
+    if (form.m_claims++ == 0 && form.m_haveWork) {
+        form.m_file.buffer().load(form.m_work);
+        form.m_file.restoreReadState(form.m_readState);
+    }
+}
+
+FormWindow::BufferClaim::~BufferClaim()
+{
+    if (!m_form)
+        return;
+    FormWindow &form = *m_form;
+    if (--form.m_claims == 0) {
+        form.m_work = form.m_file.buffer().save();
+        form.m_readState = form.m_file.readState();
+        form.m_haveWork = true;
+    }
 }
 
 FormWindow::~FormWindow()
@@ -244,10 +255,10 @@ bool FormWindow::prepareProcedure()
 void FormWindow::takeSavedCopy()
 {
     m_savedRow = m_file.buffer().save();
-    m_savedCopy = recordBytes(m_savedRow);
+    m_savedCopy = rowBytes(m_savedRow);
 }
 
-bool FormWindow::recordChanged() { return recordBytes(m_file.buffer().save()) != m_savedCopy; }
+bool FormWindow::recordChanged() { return rowBytes(m_file.buffer().save()) != m_savedCopy; }
 
 bool FormWindow::primeFields()
 {
@@ -353,6 +364,7 @@ void FormWindow::buildWindow()
             break;
         case FormButtonRole::Other:
             connect(button, &QPushButton::clicked, this, [this, pressed = b.pressed] {
+                BufferClaim claim(*this);
                 syncFocusedField();
                 if (pressed) pressed(*this);
             });
@@ -414,6 +426,7 @@ void FormWindow::moveEvent(QMoveEvent *event)
 
 void FormWindow::refreshWindow()
 {
+    BufferClaim claim(*this);
     if (m_decl.refreshWindow)
         m_decl.refreshWindow(*this);
     for (FieldEdit *e : m_edits)
@@ -428,6 +441,7 @@ void FormWindow::focusFirstField()
 
 bool FormWindow::acceptField(FieldEdit *edit)
 {
+    BufferClaim claim(*this);
     RecordBuffer &buffer = m_file.buffer();
     const EntryResult r = edit->picture().read(edit->text());
     const Row old = buffer.save();
@@ -464,6 +478,7 @@ bool FormWindow::acceptField(FieldEdit *edit)
 // Stores the focused field's pending text when its picture accepts it (as the buttons' SYNCWINDOW).
 void FormWindow::syncFocusedField()
 {
+    BufferClaim claim(*this);
     auto *edit = dynamic_cast<FieldEdit *>(QApplication::focusWidget());
     if (!edit || std::find(m_edits.begin(), m_edits.end(), edit) == m_edits.end() || !edit->isModified())
         return;
@@ -485,6 +500,7 @@ bool FormWindow::acceptAll()
 
 void FormWindow::pressOk()
 {
+    BufferClaim claim(*this);
     syncFocusedField();
     if (m_originalRequest == glob::InsertRecord || m_originalRequest == glob::ChangeRecord) {
         if (!acceptAll())
@@ -495,6 +511,7 @@ void FormWindow::pressOk()
 
 void FormWindow::pressCancel()
 {
+    BufferClaim claim(*this);
     syncFocusedField();
     m_localResponse = glob::RequestCancelled;
     glob::VCRREQUEST = 0;
@@ -503,6 +520,7 @@ void FormWindow::pressCancel()
 
 void FormWindow::historyField()
 {
+    BufferClaim claim(*this);
     auto *edit = dynamic_cast<FieldEdit *>(QApplication::focusWidget());
     const FormMemory &mem = memories()[m_decl.procedure];
     if (!edit || !edit->field().history || !mem.hasHistory)
@@ -625,6 +643,7 @@ bool FormWindow::closingWindow()
 
 void FormWindow::closeEvent(QCloseEvent *event)
 {
+    BufferClaim claim(*this);
     if (!m_returned) {
         if (!closingWindow()) {
             event->ignore();

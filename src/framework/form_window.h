@@ -123,6 +123,21 @@ public:
     // The history record and window position kept for a procedure since the application started.
     static void forgetMemory(); // for tests
 
+    // Other windows may read the form's file into the shared record buffer while the form is
+    // open. The form keeps its record and the file's read state (the record it edits, with its
+    // change watch) to itself: a claim puts them back into the buffer and the file for as long
+    // as the form works on them, and takes them back when it ends. Claims nest.
+    class BufferClaim {
+    public:
+        explicit BufferClaim(FormWindow &form);
+        ~BufferClaim();
+        BufferClaim(const BufferClaim &) = delete;
+        BufferClaim &operator=(const BufferClaim &) = delete;
+
+    private:
+        QPointer<FormWindow> m_form; // the form may be deleted while it works (a caller's callback)
+    };
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -158,6 +173,10 @@ private:
     LONG m_localResponse = 0;
     QByteArray m_savedCopy;       // SAV::record, as bytes
     Row m_savedRow;
+    Row m_work;                       // the form's record while it is not claimed
+    DataFile::ReadState m_readState;  // and the file's read state
+    bool m_haveWork = false;
+    int m_claims = 0;
     bool m_fileUsed = false;
     bool m_windowOpened = false;
     bool m_returned = false;
