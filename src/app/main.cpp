@@ -1,6 +1,7 @@
 // asphalt [--seed SEEDDIR] [WORKDIR]: opens the frame on WORKDIR (default: the current
 // directory), where the data files are created as the windows first use them.
 #include "app/frame_window.h"
+#include "catalogues/norma_window.h"
 #include "data/globals.h"
 #include "framework/messagebox_ui.h"
 
@@ -41,6 +42,7 @@ int main(int argc, char **argv)
     }
 
     installMessageBoxSink(MAIN::kTitle);
+    registerCatalogueProcedures();
     MAIN frame;
     frame.show();
     return app.exec();

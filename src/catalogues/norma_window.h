@@ -1,0 +1,11 @@
+#pragma once
+// BROUSENORMA1: the list of the national standard's grading requirements (file NORMA), one
+// row per mix type in the order of the type.
+#include "framework/browse_window.h"
+
+BrowseDeclaration BROUSENORMA1Declaration();
+// Opens the list (a new window; the caller shows it).
+BrowseWindow *BROUSENORMA1();
+
+// Registers the catalogue procedures with the frame; main() calls it before the frame opens.
+void registerCatalogueProcedures();
