@@ -148,6 +148,8 @@ void BrowseWindow::buildUi()
 
     m_tabs = new QTabBar(this);
     m_tabs->setObjectName(QStringLiteral("CURRENTTAB"));
+    m_tabs->setExpanding(false);
+    m_tabs->setDrawBase(false);
     for (const auto &o : m_decl.orders) {
         const int t = m_tabs->addTab(o.tabText);
         m_tabs->setTabToolTip(t, o.tabTip);

@@ -436,6 +436,32 @@ private slots:
         QCOMPARE(current(), follower);
     }
 
+    void fileErrorsWarnAndAReadErrorClosesTheList()
+    {
+        makeFile(300);
+        QVERIFY(open(BROUSENORMA1()));
+        LONG response = 0;
+        connect(m_window, &BrowseWindow::finished, this, [&response](LONG r) { response = r; });
+        const QStringList before = shown();
+        QCOMPARE(files::NORMA.close(), FileError::None); // the file goes away under the list
+
+        key(Qt::Key_PageDown); // the view cannot be set at the page: warned, the page stays
+        QCOMPARE(m_sink.shown.size(), 1);
+        QCOMPARE(m_sink.shown[0].caption, QStringLiteral("View Open Error"));
+        QCOMPARE(shown(), before);
+        QVERIFY(m_window->isVisible());
+
+        key(Qt::Key_End, Qt::ControlModifier); // reading fails: warned, the window closes
+        QCOMPARE(m_sink.shown.size(), 2);
+        QCOMPARE(m_sink.shown[1].caption, QStringLiteral("Record Retrieval Error"));
+        QVERIFY2(m_sink.shown[1].text.contains(QStringLiteral("from the NORMA file")), qPrintable(m_sink.shown[1].text));
+        QTRY_COMPARE(response, LONG(glob::RequestCancelled));
+        QVERIFY(!m_window->isVisible());
+        key(Qt::Key_PageDown); // nothing more is read or shown
+        QCOMPARE(m_sink.shown.size(), 2);
+        m_sink.shown.clear();
+    }
+
     void renderToPng()
     {
         makeFile(3000);
