@@ -127,6 +127,8 @@ BrowseWindow::~BrowseWindow()
 {
     // The view and the focus watch use the declaration, which dies before the QWidget part.
     disconnect(m_focusWatch);
+    m_list->removeEventFilter(this);
+    m_list->viewport()->removeEventFilter(this);
     delete m_list;
     if (m_fileOpened)
         releaseFile(m_file);
@@ -289,7 +291,6 @@ int BrowseWindow::thumb() const { return m_thumb; }
 // Sets the view to the start of the current sort order's key.
 void BrowseWindow::reset()
 {
-    m_file.setFilter(m_decl.filter);
     m_file.setOrder(m_decl.orders[std::size_t(m_sort)].key);
 }
 
@@ -322,7 +323,10 @@ bool BrowseWindow::positionAt(const BrowsePageModel::Entry &anchor)
 
 bool BrowseWindow::readOne(bool forward, FileError &error)
 {
+    // The filter is this window's: the file is shared, so it applies to this read only.
+    m_file.setFilter(m_decl.filter);
     error = forward ? m_file.next() : m_file.previous();
+    m_file.setFilter({});
     return error == FileError::None;
 }
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
@@ -306,6 +307,26 @@ private slots:
         tabs->setCurrentIndex(0);
         QCOMPARE(NOR.NUM, REAL(2));
         QCOMPARE(m_window->currentChoice(), 0);
+    }
+
+    void aFilteredListShowsOnlyAcceptedRecords()
+    {
+        makeFile(3000);
+        BrowseDeclaration d = BROUSENORMA1Declaration();
+        d.filter = [] { return NOR.TYPASPH.text().startsWith(QStringLiteral("Б")); };
+        QVERIFY(open(new BrowseWindow(d)));
+        const QStringList onlyB = m_sorted.filter(QRegularExpression(QStringLiteral("^Б")));
+        const int rows = m_window->visibleRows();
+        QCOMPARE(shown(), onlyB.mid(0, rows));
+        key(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(shown(), onlyB.mid(onlyB.size() - rows, rows));
+        type(QStringLiteral("А")); // before every accepted record: the first of them
+        QCOMPARE(current(), onlyB.first());
+        // Other readers of the shared file are not filtered.
+        FileUse use(files::NORMA);
+        files::NORMA.setOrder(files::key::NOR_KEYTYP);
+        QCOMPARE(files::NORMA.next(), FileError::None);
+        QCOMPARE(NOR.TYPASPH.text(), m_sorted.first());
     }
 
     void refreshShowsRecordsWrittenMeanwhile()
