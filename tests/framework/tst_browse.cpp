@@ -1,4 +1,5 @@
 // The list window engine, driven as a user drives BROUSENORMA1: keys, tabs, thumb, refresh.
+#include "app/frame_window.h"
 #include "catalogues/norma_window.h"
 #include "data/cp1251.h"
 #include "data/files.h"
@@ -8,6 +9,8 @@
 
 #include <QDir>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -481,6 +484,44 @@ private slots:
         key(Qt::Key_PageDown); // nothing more is read or shown
         QCOMPARE(m_sink.shown.size(), 2);
         m_sink.shown.clear();
+    }
+
+    void startedFromTheFrameMenuTwoListsSeeEachOthersWrites()
+    {
+        makeFile(3000);
+        registerCatalogueProcedures();
+        MAIN frame(nullptr, 0);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QAction *item = frame.findChild<QAction *>(QStringLiteral("BROUSENORMA1"));
+        QVERIFY(item && item->isEnabled());
+        item->trigger();
+        item->trigger();
+        const QList<QMdiSubWindow *> subs = frame.mdiArea()->subWindowList();
+        QCOMPARE(subs.size(), 2);
+        auto *first = qobject_cast<BrowseWindow *>(subs[0]->widget());
+        auto *second = qobject_cast<BrowseWindow *>(subs[1]->widget());
+        QVERIFY(first && second);
+        QCOMPARE(files::NORMA.USED, LONG(2));
+
+        frame.mdiArea()->setActiveSubWindow(subs[1]);
+        {
+            FileUse use(files::NORMA); // as the update form of the second list would
+            QVERIFY(addNorma(QStringLiteral("А-00001"), 10000));
+            writewatch::noteFileWritten(files::NORMA);
+        }
+        second->refresh();
+        QCOMPARE(second->page()->entries()[1].texts[0].trimmed(), QStringLiteral("А-00001"));
+        QCOMPARE(first->page()->entries()[1].texts[0].trimmed(), m_sorted[1]);
+        frame.mdiArea()->setActiveSubWindow(subs[0]); // back to the first list
+        QTRY_COMPARE(first->page()->entries()[1].texts[0].trimmed(), QStringLiteral("А-00001"));
+
+        const QString path = QDir::temp().filePath(QStringLiteral("brousenorma1_frame.png"));
+        QVERIFY(frame.grab().save(path));
+        qInfo("rendered %s", qPrintable(path));
+        frame.mdiArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(files::NORMA.USED, LONG(0)); // each list released its use
     }
 
     void renderToPng()
