@@ -427,7 +427,12 @@ void BrowseWindow::scrollPage(bool down)
     setCurrent(std::clamp(row, 0, count - 1));
 }
 
-void BrowseWindow::scrollEnd(bool top) { refreshPage(std::nullopt, std::nullopt, !top); }
+void BrowseWindow::scrollEnd(bool top)
+{
+    refreshPage(std::nullopt, std::nullopt, !top);
+    if (!m_textSteps && !m_realSteps)
+        m_thumb = top ? 0 : 100; // without a step table the thumb knows only the two ends
+}
 
 void BrowseWindow::scrollDrag(int thumbPosition)
 {

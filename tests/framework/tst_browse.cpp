@@ -310,6 +310,19 @@ private slots:
         tabs->setCurrentIndex(0);
         QCOMPARE(NOR.NUM, REAL(2));
         QCOMPARE(m_window->currentChoice(), 0);
+
+        // An order without a step table: only the thumb's two ends move the page.
+        BrowseDeclaration plain = BROUSENORMA1Declaration();
+        plain.orders[0].steps = false;
+        delete m_window;
+        QVERIFY(open(new BrowseWindow(plain)));
+        const int rows = m_window->visibleRows();
+        drag(50);
+        QCOMPARE(shown(), expected(0, rows));
+        QCOMPARE(bar()->value(), 0);
+        drag(100);
+        QCOMPARE(shown(), expected(3000 - rows, rows));
+        QCOMPARE(bar()->value(), 100);
     }
 
     void aFilteredListShowsOnlyAcceptedRecords()
