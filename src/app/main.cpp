@@ -1,7 +1,7 @@
 // asphalt [--seed SEEDDIR] [WORKDIR]: opens the frame on WORKDIR (default: the current
 // directory), where the data files are created as the windows first use them.
 #include "app/frame_window.h"
-#include "catalogues/norma_window.h"
+#include "catalogues/catalogues_ui.h"
 #include "data/globals.h"
 #include "framework/messagebox_ui.h"
 

@@ -1,6 +1,5 @@
 #include "catalogues/norma_window.h"
 
-#include "app/procedures.h"
 #include "data/files.h"
 
 namespace {
@@ -40,8 +39,3 @@ BrowseDeclaration BROUSENORMA1Declaration()
 }
 
 BrowseWindow *BROUSENORMA1() { return new BrowseWindow(BROUSENORMA1Declaration()); }
-
-void registerCatalogueProcedures()
-{
-    registerProcedure(QStringLiteral("BROUSENORMA1"), [] { return BROUSENORMA1(); });
-}

@@ -6,6 +6,3 @@
 BrowseDeclaration BROUSENORMA1Declaration();
 // Opens the list (a new window; the caller shows it).
 BrowseWindow *BROUSENORMA1();
-
-// Registers the catalogue procedures with the frame; main() calls it before the frame opens.
-void registerCatalogueProcedures();

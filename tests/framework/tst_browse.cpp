@@ -1,5 +1,6 @@
 // The list window engine, driven as a user drives BROUSENORMA1: keys, tabs, thumb, refresh.
 #include "app/frame_window.h"
+#include "catalogues/catalogues_ui.h"
 #include "catalogues/norma_window.h"
 #include "data/cp1251.h"
 #include "data/files.h"
