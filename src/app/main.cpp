@@ -3,6 +3,7 @@
 // asphalt --seed DIR [WORKDIR]: adds the sample data of DIR (CSV files) to the data files of
 // WORKDIR and ends, without opening a window.
 #include "app/frame_window.h"
+#include "catalogues/catalogues_ui.h"
 #include "data/globals.h"
 #include "data/seed.h"
 #include "framework/messagebox_ui.h"
@@ -68,6 +69,7 @@ int main(int argc, char **argv)
     }
 
     installMessageBoxSink(MAIN::kTitle);
+    registerCatalogueProcedures();
     MAIN frame;
     frame.show();
     return QApplication::exec();

@@ -1,0 +1,225 @@
+#pragma once
+// The list window engine: one page of one data file in a list, in the order of the key the
+// selected sort tab chooses. A list window is a BrowseDeclaration (its file, tabs, columns,
+// buttons and update form) handed to BrowseWindow; the engine does the rest.
+//
+// The engine keeps only the rows shown (the page queue: each row's texts, its record and its
+// position), never counts the file and reads at most one page per user action. The scroll
+// thumb (0..100) comes from a step table of 100 key values between the first and the last key.
+#include "data/datafile.h"
+#include "data/globals.h"
+#include "framework/picture.h"
+#include "framework/steplocator.h"
+
+#include <QAbstractTableModel>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QTabBar;
+class QTableView;
+
+// One displayed column: its header, its picture and its text taken from the record buffer.
+struct BrowseColumn {
+    QString header;
+    Picture picture;
+    std::function<QString()> text; // the display text of the record in the buffer
+    int widthChars = 0;            // 0: the picture's width
+
+    static BrowseColumn number(const QString &header, const char *picture, std::function<REAL()> value);
+    template <std::size_t N>
+    static BrowseColumn string(const QString &header, const char *picture, const FixedString<N> &field)
+    {
+        Picture p = Picture::of(picture);
+        return {header, p, [p, &field] { return p.formatText(field.text()); }, 0};
+    }
+};
+
+// The first field of a sort order's key, for the character locate and the step table.
+struct BrowseKeyField {
+    enum class Kind { None, Text, Real };
+    Kind kind = Kind::None;
+    int length = 0;                                   // Text: the field's size
+    std::function<QByteArray()> getText;              // Text: stored bytes, no trailing blanks
+    std::function<void(const QByteArray &)> setText;
+    std::function<REAL()> getReal;
+    std::function<void(REAL)> setReal;
+
+    template <std::size_t N>
+    static BrowseKeyField text(FixedString<N> &field)
+    {
+        return {Kind::Text, int(N), [&field] { return field.raw(); },
+                [&field](const QByteArray &b) { field.setRaw(b.left(int(N))); }, {}, {}};
+    }
+    static BrowseKeyField real(REAL &field)
+    {
+        return {Kind::Real, 0, {}, {}, [&field] { return field; }, [&field](REAL v) { field = v; }};
+    }
+};
+
+// One sort order, selected by its own tab.
+struct BrowseSortOrder {
+    QString tabText;
+    QString tabTip;
+    int key = DataFile::PhysicalOrder; // index into the file's keys
+    BrowseKeyField first;              // the key's first field (none in the physical order)
+    bool steps = false;                // keep a step table on the first field
+};
+
+// A present button: its text and its control name.
+struct BrowseButton {
+    QString text;
+    QString objectName;
+};
+
+// Called to insert, change or delete the record in the file's record buffer. The form reads
+// glob::GLOBALREQUEST at its start, sets glob::GLOBALRESPONSE and calls done() when it closes.
+// The list window is disabled meanwhile (no nested event loop).
+using BrowseUpdateForm = std::function<void(QWidget *listWindow, std::function<void()> done)>;
+
+struct BrowseDeclaration {
+    QString procedure;  // "BROUSENORMA1" (the window's objectName)
+    QString title;
+    DataFile *file = nullptr;
+    QString fileName;   // the name shown by the file warnings ("NORMA")
+    std::vector<BrowseSortOrder> orders;
+    std::vector<BrowseColumn> columns;
+    std::optional<BrowseButton> insert, change, remove, select; // absent: no such button
+    BrowseButton close{QStringLiteral("Закрыть"), QStringLiteral("CLOSE")};
+    BrowseUpdateForm updateForm; // empty: the update buttons are not shown
+    std::function<bool()> filter; // optional record filter
+    int rows = 15;                // rows shown at the opening size
+};
+
+// The page queue of a list: the rows now shown.
+class BrowsePageModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Entry {
+        QStringList texts;
+        Row record;   // the full record, copied back into the buffer on selection
+        Position position;
+    };
+
+    explicit BrowsePageModel(const std::vector<BrowseColumn> &columns, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    const std::vector<Entry> &entries() const { return m_entries; }
+    void clear();
+    void append(Entry e);
+    void prepend(Entry e);
+    void removeFirst();
+    void removeLast();
+    void removeAt(int row);
+
+private:
+    const std::vector<BrowseColumn> &m_columns;
+    std::vector<Entry> m_entries;
+};
+
+class BrowseWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Reads glob::GLOBALREQUEST (select mode) and clears the request protocol; opens the file
+    // through its use counter. When the file cannot be opened the window closes at once.
+    explicit BrowseWindow(BrowseDeclaration declaration, QWidget *parent = nullptr);
+    ~BrowseWindow() override;
+
+    const BrowseDeclaration &declaration() const { return m_decl; }
+    BrowsePageModel *page() const { return m_model; }
+    // The highlighted row (0-based), -1 when the page is empty.
+    int currentChoice() const { return m_current; }
+    int visibleRows() const;
+    int sortOrder() const { return m_sort; }
+    int thumb() const;
+    bool selectMode() const { return m_localRequest == glob::SelectRecord; }
+
+    // Rebuilds the page keeping the highlighted record (the page is re-read from its top row).
+    void refresh();
+    // The popup menu of the list for the present page.
+    QMenu *popupMenu();
+
+signals:
+    // The window is closing with this response (completed after Select, cancelled otherwise).
+    void finished(LONG response);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    enum class Scroll { Up, Down, PageUp, PageDown, Top, Bottom };
+
+    void buildUi();
+    QPushButton *addButton(const std::optional<BrowseButton> &b, bool shown);
+    // Reading
+    void reset();
+    bool readOne(bool forward, FileError &error);
+    int fillRecord(int rows, bool forward, bool addToPage = true);
+    BrowsePageModel::Entry entryFromBuffer() const;
+    bool positionAt(const BrowsePageModel::Entry &anchor);
+    // Page operations
+    void processScroll(Scroll s);
+    void scrollOne(bool down);
+    void scrollPage(bool down);
+    void scrollEnd(bool top);
+    void scrollDrag(int thumbPosition);
+    void refreshPage(std::optional<BrowsePageModel::Entry> start, std::optional<Position> highlighted,
+                     bool backward);
+    void locateOnValue();
+    void locateOnPosition(Position p);
+    void showLast();
+    void selectSort(int order);
+    void initializeBrowse();
+    void characterLocate(QChar ch);
+    bool keyBeginsWith(const BrowsePageModel::Entry &e, unsigned char c);
+    // Selection and display
+    void setCurrent(int row);
+    void newSelection();
+    void fillBuffer();
+    bool syncWindow();
+    void updateThumb();
+    void updateButtons();
+    void focusRegained();
+    void readError();
+    // Update actions
+    void callUpdate(LONG request);
+    void afterUpdate(LONG request, Position written);
+    void pressSelect();
+
+    BrowseDeclaration m_decl;
+    DataFile &m_file;
+    BrowsePageModel *m_model = nullptr;
+    QTableView *m_list = nullptr;
+    QScrollBar *m_bar = nullptr;
+    QTabBar *m_tabs = nullptr;
+    QPushButton *m_insert = nullptr, *m_change = nullptr, *m_delete = nullptr, *m_select = nullptr;
+    QPushButton *m_close = nullptr;
+
+    bool m_fileOpened = false;
+    bool m_closing = false;
+    bool m_shown = false;
+    bool m_filling = false; // the engine is changing the page
+    int m_sort = -1;   // index into m_decl.orders; -1 before the first page
+    int m_current = -1;
+    int m_thumb = 0;
+    int m_lastPageSize = 0;
+    std::optional<stepstops::StringTable> m_textSteps;
+    std::optional<stepstops::RealTable> m_realSteps;
+    quint64 m_seenGeneration = 0;
+    QMetaObject::Connection m_focusWatch;
+    LONG m_localRequest = 0;
+    LONG m_originalRequest = 0;
+    LONG m_localResponse = glob::RequestCancelled;
+};

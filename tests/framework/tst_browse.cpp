@@ -1,0 +1,554 @@
+// The list window engine, driven as a user drives BROUSENORMA1: keys, tabs, thumb, refresh.
+#include "app/frame_window.h"
+#include "catalogues/catalogues_ui.h"
+#include "catalogues/norma_window.h"
+#include "data/cp1251.h"
+#include "data/files.h"
+#include "framework/fileservices.h"
+#include "framework/warnings.h"
+#include "framework/writewatch.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+class RecordingSink final : public MessageSink {
+public:
+    QList<MessageRequest> shown;
+    LONG show(const MessageRequest &request) override
+    {
+        shown.append(request);
+        return request.defaultButton;
+    }
+};
+
+// Letters the generated types begin with (none begins with Ы).
+const QString kLetters = QStringLiteral("АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЮЯ");
+
+QString typeName(int i) { return kLetters[i % kLetters.size()] + QStringLiteral("-%1").arg(i, 4, 10, QLatin1Char('0')); }
+
+bool addNorma(const QString &type, REAL num, REAL min40 = 0)
+{
+    NOR = NormaRecord{};
+    NOR.NUM = num;
+    NOR.TYPASPH = type;
+    NOR.DNORM2[0][0] = min40;
+    NOR.DNORM2[0][1] = 100;
+    return files::NORMA.add() == FileError::None;
+}
+
+QByteArray sortKeyOf(const QString &s) { return cp1251::sortKey(*cp1251::encode(s)); }
+
+} // namespace
+
+class TestBrowse : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    RecordingSink m_sink;
+    QStringList m_sorted; // the generated types in key order
+    BrowseWindow *m_window = nullptr;
+
+    // A data directory whose NORMA holds `count` generated records (NUM = a permutation of 1..count).
+    void makeFile(int count)
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        setDataDirectory(m_dir->path());
+        FileUse use(files::NORMA);
+        QVERIFY(use.ok());
+        QCOMPARE(files::NORMA.begin(), FileError::None);
+        m_sorted.clear();
+        for (int i = 0; i < count; ++i) {
+            QVERIFY(addNorma(typeName(i), REAL((i * 7919) % count + 1), (i % 1000) / 10.0));
+            m_sorted << typeName(i);
+        }
+        QCOMPARE(files::NORMA.commit(), FileError::None);
+        std::sort(m_sorted.begin(), m_sorted.end(),
+                  [](const QString &a, const QString &b) { return sortKeyOf(a) < sortKeyOf(b); });
+    }
+
+    BrowseWindow *open(BrowseWindow *w)
+    {
+        m_window = w;
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w))
+            return nullptr;
+        list()->setFocus();
+        return w;
+    }
+
+    QTableView *list() const { return m_window->findChild<QTableView *>(QStringLiteral("BROWSE_1")); }
+    QScrollBar *bar() const { return m_window->findChild<QScrollBar *>(QStringLiteral("BROWSE_1_THUMB")); }
+
+    QStringList shown() const
+    {
+        QStringList out;
+        for (const auto &e : m_window->page()->entries())
+            out << e.texts.value(0).trimmed();
+        return out;
+    }
+    QString current() const
+    {
+        const int c = m_window->currentChoice();
+        return c < 0 ? QString() : shown().value(c);
+    }
+    QStringList expected(int from, int count) const { return m_sorted.mid(from, count); }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(list(), Qt::Key(k), m); }
+    void type(const QString &text)
+    {
+        for (QChar c : text)
+            QTest::sendKeyEvent(QTest::Press, list(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    void drag(int position)
+    {
+        bar()->setSliderDown(true);
+        bar()->setSliderPosition(position);
+        bar()->setSliderDown(false); // the release locates
+    }
+
+private slots:
+    void init()
+    {
+        glob::resetGlobals();
+        m_sink.shown.clear();
+        setMessageSink(&m_sink);
+    }
+
+    void cleanup()
+    {
+        delete m_window;
+        m_window = nullptr;
+        QCOMPARE(files::NORMA.USED, LONG(0)); // the window released the file
+        QVERIFY(!files::NORMA.isOpen());
+        setMessageSink(nullptr);
+        QVERIFY2(m_sink.shown.isEmpty(), qPrintable(m_sink.shown.value(0).text));
+    }
+
+    void firstPageShowsTheDeclaredColumnsFromTheTop()
+    {
+        makeFile(3000);
+        QVERIFY(open(BROUSENORMA1()));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Требования к зерновому составу минеральной части"));
+        auto *tabs = m_window->findChild<QTabBar *>(QStringLiteral("CURRENTTAB"));
+        QCOMPARE(tabs->count(), 1);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("%мельче, мм"));
+        const QStringList headers{"Тип смеси", "мин40", "мах40", "мин20", "мах20", "мин15", "мах15", "мин10",
+                                  "мах10", "мин5", "мах5", "мин0,63", "мах0,63", "мин0,071", "мах0,071"};
+        QCOMPARE(m_window->page()->columnCount(), int(headers.size()));
+        for (int c = 0; c < headers.size(); ++c)
+            QCOMPARE(m_window->page()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), headers[c]);
+
+        const int rows = m_window->visibleRows();
+        QVERIFY(rows >= 10);
+        QCOMPARE(shown(), expected(0, rows));
+        QCOMPARE(m_window->currentChoice(), 0);
+        QCOMPARE(NOR.TYPASPH.text(), m_sorted[0]); // the highlighted record is in the buffer
+        // "А-0000": min40 0 -> "  0.0", max40 100 -> "100.0"
+        QCOMPARE(m_window->page()->entries()[0].texts.value(1), QStringLiteral("0.0"));
+        QCOMPARE(m_window->page()->entries()[0].texts.value(2), QStringLiteral("100.0"));
+        QVERIFY(bar()->isVisible());
+        QVERIFY(m_window->thumb() <= 2); // the first step is the first key's 4-letter stem, just below it
+        // No update form yet: no fake buttons; Select only in select mode.
+        for (const char *name : {"INSERT_2", "CHANGE_2", "DELETE_2", "SELECT_2"})
+            QVERIFY(!m_window->findChild<QPushButton *>(QLatin1String(name)));
+        QVERIFY(m_window->findChild<QPushButton *>(QStringLiteral("CLOSE")));
+    }
+
+    void scrollingByRowPageAndToTheEnds()
+    {
+        makeFile(3000);
+        QVERIFY(open(BROUSENORMA1()));
+        const int rows = m_window->visibleRows();
+        for (int i = 0; i < rows - 1; ++i)
+            key(Qt::Key_Down);
+        QCOMPARE(m_window->currentChoice(), rows - 1);
+        QCOMPARE(shown(), expected(0, rows));
+        key(Qt::Key_Down); // on the bottom row the page slides by one record
+        QCOMPARE(shown(), expected(1, rows));
+        QCOMPARE(m_window->currentChoice(), rows - 1);
+        QCOMPARE(NOR.TYPASPH.text(), m_sorted[rows]);
+        for (int i = 0; i < rows - 1; ++i)
+            key(Qt::Key_Up);
+        key(Qt::Key_Up); // on the top row it slides back
+        QCOMPARE(shown(), expected(0, rows));
+        QCOMPARE(m_window->currentChoice(), 0);
+        key(Qt::Key_Up); // at the start of the file nothing changes
+        QCOMPARE(shown(), expected(0, rows));
+
+        key(Qt::Key_PageDown);
+        QCOMPARE(shown(), expected(rows, rows));
+        key(Qt::Key_PageDown);
+        QCOMPARE(shown(), expected(2 * rows, rows));
+        key(Qt::Key_PageUp);
+        QCOMPARE(shown(), expected(rows, rows));
+
+        key(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(shown(), expected(3000 - rows, rows));
+        QCOMPARE(m_window->currentChoice(), rows - 1);
+        QCOMPARE(m_window->thumb(), 100);
+        key(Qt::Key_Down); // the last record: nothing changes
+        QCOMPARE(shown(), expected(3000 - rows, rows));
+        QCOMPARE(current(), m_sorted.last());
+        key(Qt::Key_Up);
+        key(Qt::Key_Up);
+        key(Qt::Key_PageDown); // the file ends at once: the highlight goes to the last row
+        QCOMPARE(shown(), expected(3000 - rows, rows));
+        QCOMPARE(m_window->currentChoice(), rows - 1);
+
+        key(Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(shown(), expected(0, rows));
+        QCOMPARE(m_window->currentChoice(), 0);
+        QVERIFY(m_window->thumb() <= 2);
+        key(Qt::Key_PageUp); // at the top: stays
+        QCOMPARE(shown(), expected(0, rows));
+    }
+
+    void typingALetterLocatesAndWalksThroughItsRecords()
+    {
+        makeFile(3000);
+        QVERIFY(open(BROUSENORMA1()));
+        const int firstK = int(std::find_if(m_sorted.begin(), m_sorted.end(),
+                                            [](const QString &s) { return s.startsWith(QStringLiteral("К")); })
+                               - m_sorted.begin());
+        type(QStringLiteral("К"));
+        QCOMPARE(current(), m_sorted[firstK]);
+        QCOMPARE(m_window->currentChoice(), 0); // located records show as the top row
+        QCOMPARE(shown(), expected(firstK, m_window->visibleRows()));
+        type(QStringLiteral("к")); // lower case: the next record beginning with К
+        QCOMPARE(current(), m_sorted[firstK + 1]);
+        QCOMPARE(m_window->currentChoice(), 1);
+        QCOMPARE(NOR.TYPASPH.text(), m_sorted[firstK + 1]);
+
+        // No type begins with Ы: the page starts at the first record after it (Э...).
+        type(QStringLiteral("Ы"));
+        QVERIFY2(current().startsWith(QStringLiteral("Э")), qPrintable(current()));
+        QCOMPARE(m_window->currentChoice(), 0);
+        QVERIFY(m_window->thumb() > 50);
+    }
+
+    void typingPastTheLastMatchCyclesBackToTheFirst()
+    {
+        makeFile(0);
+        {
+            FileUse use(files::NORMA);
+            QVERIFY(addNorma(QStringLiteral("Б2"), 3) && addNorma(QStringLiteral("Б1"), 2)
+                    && addNorma(QStringLiteral("В"), 1));
+        }
+        QVERIFY(open(BROUSENORMA1()));
+        QCOMPARE(shown(), (QStringList{"Б1", "Б2", "В"}));
+        QVERIFY(!bar()->isVisible()); // fewer records than rows: no thumb
+        type(QStringLiteral("Б"));
+        QCOMPARE(current(), QStringLiteral("Б2"));
+        type(QStringLiteral("Б"));
+        QCOMPARE(current(), QStringLiteral("Б1"));
+        QCOMPARE(shown(), (QStringList{"Б1", "Б2", "В"}));
+        type(QStringLiteral("Я")); // past every key: the last page
+        QCOMPARE(current(), QStringLiteral("В"));
+
+        key(Qt::Key_Home, Qt::ControlModifier);
+        key(Qt::Key_PageDown); // the file ends: the highlight moves to the last row
+        QCOMPARE(m_window->currentChoice(), 2);
+        key(Qt::Key_Down);
+        QCOMPARE(m_window->currentChoice(), 2);
+        QCOMPARE(shown(), (QStringList{"Б1", "Б2", "В"}));
+    }
+
+    void draggingTheThumbLocatesByTheStepTable()
+    {
+        makeFile(3000);
+        QVERIFY(open(BROUSENORMA1()));
+        const int rows = m_window->visibleRows();
+        drag(100);
+        QCOMPARE(shown(), expected(3000 - rows, rows));
+        QCOMPARE(bar()->value(), 100);
+        drag(0);
+        QCOMPARE(shown(), expected(0, rows));
+        QVERIFY(bar()->value() <= 2);
+        drag(50); // the middle of the key range, by value: a letter near the middle of the alphabet
+        const QString middle = current();
+        QVERIFY2(kLetters.indexOf(middle[0]) > 5 && kLetters.indexOf(middle[0]) < 20, qPrintable(middle));
+        QCOMPARE(m_window->currentChoice(), 0);
+        QVERIFY(std::abs(bar()->value() - 50) <= 2);
+    }
+
+    void switchingTabsKeepsTheHighlightedRecord()
+    {
+        makeFile(3000);
+        BrowseDeclaration d = BROUSENORMA1Declaration();
+        d.orders.push_back({QStringLiteral("Номер"), {}, files::key::NOR_KEYNUM, BrowseKeyField::real(NOR.NUM), true});
+        QVERIFY(open(new BrowseWindow(d)));
+        key(Qt::Key_PageDown);
+        key(Qt::Key_Down);
+        key(Qt::Key_Down);
+        const QString chosen = current();
+        const REAL num = NOR.NUM;
+        auto *tabs = m_window->findChild<QTabBar *>(QStringLiteral("CURRENTTAB"));
+        tabs->setCurrentIndex(1);
+        QCOMPARE(m_window->sortOrder(), 1);
+        QCOMPARE(current(), chosen);
+        QCOMPARE(m_window->currentChoice(), 0);
+        QCOMPARE(NOR.NUM, num);
+        key(Qt::Key_Down); // now in number order
+        QCOMPARE(NOR.NUM, num + 1);
+        key(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(NOR.NUM, REAL(3000));
+        type(QStringLiteral("2")); // a numeric key locates on the digit's value
+        QCOMPARE(NOR.NUM, REAL(2));
+        tabs->setCurrentIndex(0);
+        QCOMPARE(NOR.NUM, REAL(2));
+        QCOMPARE(m_window->currentChoice(), 0);
+
+        // An order without a step table: only the thumb's two ends move the page.
+        BrowseDeclaration plain = BROUSENORMA1Declaration();
+        plain.orders[0].steps = false;
+        delete m_window;
+        QVERIFY(open(new BrowseWindow(plain)));
+        const int rows = m_window->visibleRows();
+        drag(50);
+        QCOMPARE(shown(), expected(0, rows));
+        QCOMPARE(bar()->value(), 0);
+        drag(100);
+        QCOMPARE(shown(), expected(3000 - rows, rows));
+        QCOMPARE(bar()->value(), 100);
+    }
+
+    void aFilteredListShowsOnlyAcceptedRecords()
+    {
+        makeFile(3000);
+        BrowseDeclaration d = BROUSENORMA1Declaration();
+        d.filter = [] { return NOR.TYPASPH.text().startsWith(QStringLiteral("Б")); };
+        QVERIFY(open(new BrowseWindow(d)));
+        const QStringList onlyB = m_sorted.filter(QRegularExpression(QStringLiteral("^Б")));
+        const int rows = m_window->visibleRows();
+        QCOMPARE(shown(), onlyB.mid(0, rows));
+        key(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(shown(), onlyB.mid(onlyB.size() - rows, rows));
+        type(QStringLiteral("А")); // before every accepted record: the first of them
+        QCOMPARE(current(), onlyB.first());
+        // Other readers of the shared file are not filtered.
+        FileUse use(files::NORMA);
+        files::NORMA.setOrder(files::key::NOR_KEYTYP);
+        QCOMPARE(files::NORMA.next(), FileError::None);
+        QCOMPARE(NOR.TYPASPH.text(), m_sorted.first());
+    }
+
+    void refreshShowsRecordsWrittenMeanwhile()
+    {
+        makeFile(3000);
+        QVERIFY(open(BROUSENORMA1()));
+        key(Qt::Key_Down);
+        key(Qt::Key_Down);
+        const QString highlighted = current();
+        {
+            FileUse use(files::NORMA);
+            QVERIFY(addNorma(QStringLiteral("А-00005"), 9999)); // sorts right after А-0000
+        }
+        m_window->refresh();
+        QCOMPARE(shown().value(1), QStringLiteral("А-00005"));
+        QCOMPARE(current(), highlighted); // the same record stays highlighted
+        QCOMPARE(m_window->currentChoice(), 3);
+
+        // Written by another window of this program: coming back to the list shows it.
+        {
+            FileUse use(files::NORMA);
+            QVERIFY(addNorma(QStringLiteral("А-00001"), 10000));
+            writewatch::noteFileWritten(files::NORMA);
+        }
+        QLineEdit elsewhere;
+        elsewhere.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&elsewhere));
+        elsewhere.activateWindow();
+        elsewhere.setFocus();
+        QTRY_VERIFY(elsewhere.hasFocus());
+        m_window->activateWindow();
+        list()->setFocus();
+        QTRY_COMPARE(shown().value(1), QStringLiteral("А-00001"));
+        QCOMPARE(current(), highlighted);
+    }
+
+    void emptyFileShowsNoRowsAndIgnoresScrolling()
+    {
+        makeFile(0);
+        glob::GLOBALREQUEST = glob::SelectRecord;
+        QVERIFY(open(BROUSENORMA1()));
+        QCOMPARE(glob::GLOBALREQUEST, LONG(glob::NoRequest)); // taken by the window
+        QCOMPARE(m_window->page()->rowCount(), 0);
+        QCOMPARE(m_window->currentChoice(), -1);
+        QVERIFY(!bar()->isVisible());
+        for (int k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Return})
+            key(k);
+        key(Qt::Key_End, Qt::ControlModifier);
+        type(QStringLiteral("Ж"));
+        drag(100);
+        QCOMPARE(m_window->page()->rowCount(), 0);
+        auto *select = m_window->findChild<QPushButton *>(QStringLiteral("SELECT_2"));
+        QVERIFY(select && !select->isEnabled());
+        QMenu *menu = m_window->popupMenu();
+        QCOMPARE(menu->actions().size(), 1);
+        QCOMPARE(menu->actions()[0]->text(), QStringLiteral("&Select"));
+        QVERIFY(!menu->actions()[0]->isEnabled());
+        delete menu;
+        m_window->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
+        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
+    }
+
+    void selectModeOpensAtTheCallersRecordAndReturnsTheChoice()
+    {
+        makeFile(3000);
+        NOR = NormaRecord{};
+        NOR.TYPASPH = QStringLiteral("М");
+        glob::GLOBALREQUEST = glob::SelectRecord;
+        QVERIFY(open(BROUSENORMA1()));
+        QVERIFY(current().startsWith(QStringLiteral("М")));
+        QCOMPARE(m_window->currentChoice(), 0);
+        key(Qt::Key_Down);
+        const QString chosen = current();
+        LONG response = 0;
+        connect(m_window, &BrowseWindow::finished, this, [&response](LONG r) { response = r; });
+        key(Qt::Key_Return);
+        QCOMPARE(response, LONG(glob::RequestCompleted));
+        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
+        QCOMPARE(NOR.TYPASPH.text(), chosen);
+    }
+
+    void updateFormHookInsertsAndDeletes()
+    {
+        makeFile(3000);
+        BrowseDeclaration d = BROUSENORMA1Declaration();
+        LONG seenRequest = 0;
+        QWidget *disabledWhileOpen = nullptr;
+        std::function<void()> pending;
+        // A stand-in form: the test decides when it closes and what it did.
+        d.updateForm = [&](QWidget *list, std::function<void()> done) {
+            seenRequest = glob::GLOBALREQUEST;
+            glob::GLOBALREQUEST = glob::NoRequest;
+            disabledWhileOpen = list->isEnabled() ? nullptr : list;
+            pending = std::move(done);
+        };
+        QVERIFY(open(new BrowseWindow(d)));
+        auto *insert = m_window->findChild<QPushButton *>(QStringLiteral("INSERT_2"));
+        QVERIFY(insert);
+
+        insert->click();
+        QCOMPARE(seenRequest, LONG(glob::InsertRecord));
+        QCOMPARE(disabledWhileOpen, static_cast<QWidget *>(m_window));
+        QVERIFY(NOR.TYPASPH.isBlank()); // a blank record to fill
+        QVERIFY(addNorma(QStringLiteral("П-new"), 5000)); // the form writes it
+        glob::GLOBALRESPONSE = glob::RequestCompleted;
+        pending();
+        QVERIFY(m_window->isEnabled());
+        QCOMPARE(current(), QStringLiteral("П-new"));
+
+        key(Qt::Key_Down);
+        const QString follower = current();
+        key(Qt::Key_Up);
+        key(Qt::Key_Delete);
+        QCOMPARE(seenRequest, LONG(glob::DeleteRecord));
+        QCOMPARE(NOR.TYPASPH.text(), QStringLiteral("П-new")); // re-read for the form
+        QCOMPARE(files::NORMA.remove(), FileError::None);
+        glob::GLOBALRESPONSE = glob::RequestCompleted;
+        pending();
+        QCOMPARE(current(), follower);
+        QVERIFY(!shown().contains(QStringLiteral("П-new")));
+
+        key(Qt::Key_Return, Qt::ControlModifier); // change, then cancel: nothing moves
+        QCOMPARE(seenRequest, LONG(glob::ChangeRecord));
+        const QStringList before = shown();
+        glob::GLOBALRESPONSE = glob::RequestCancelled;
+        pending();
+        QCOMPARE(shown(), before);
+        QCOMPARE(current(), follower);
+    }
+
+    void fileErrorsWarnAndAReadErrorClosesTheList()
+    {
+        makeFile(300);
+        QVERIFY(open(BROUSENORMA1()));
+        LONG response = 0;
+        connect(m_window, &BrowseWindow::finished, this, [&response](LONG r) { response = r; });
+        const QStringList before = shown();
+        QCOMPARE(files::NORMA.close(), FileError::None); // the file goes away under the list
+
+        key(Qt::Key_PageDown); // the view cannot be set at the page: warned, the page stays
+        QCOMPARE(m_sink.shown.size(), 1);
+        QCOMPARE(m_sink.shown[0].caption, QStringLiteral("View Open Error"));
+        QCOMPARE(shown(), before);
+        QVERIFY(m_window->isVisible());
+
+        key(Qt::Key_End, Qt::ControlModifier); // reading fails: warned, the window closes
+        QCOMPARE(m_sink.shown.size(), 2);
+        QCOMPARE(m_sink.shown[1].caption, QStringLiteral("Record Retrieval Error"));
+        QVERIFY2(m_sink.shown[1].text.contains(QStringLiteral("from the NORMA file")), qPrintable(m_sink.shown[1].text));
+        QTRY_COMPARE(response, LONG(glob::RequestCancelled));
+        QVERIFY(!m_window->isVisible());
+        key(Qt::Key_PageDown); // nothing more is read or shown
+        QCOMPARE(m_sink.shown.size(), 2);
+        m_sink.shown.clear();
+    }
+
+    void startedFromTheFrameMenuTwoListsSeeEachOthersWrites()
+    {
+        makeFile(3000);
+        registerCatalogueProcedures();
+        MAIN frame(nullptr, 0);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QAction *item = frame.findChild<QAction *>(QStringLiteral("BROUSENORMA1"));
+        QVERIFY(item && item->isEnabled());
+        item->trigger();
+        item->trigger();
+        const QList<QMdiSubWindow *> subs = frame.mdiArea()->subWindowList();
+        QCOMPARE(subs.size(), 2);
+        auto *first = qobject_cast<BrowseWindow *>(subs[0]->widget());
+        auto *second = qobject_cast<BrowseWindow *>(subs[1]->widget());
+        QVERIFY(first && second);
+        QCOMPARE(files::NORMA.USED, LONG(2));
+
+        frame.mdiArea()->setActiveSubWindow(subs[1]);
+        {
+            FileUse use(files::NORMA); // as the update form of the second list would
+            QVERIFY(addNorma(QStringLiteral("А-00001"), 10000));
+            writewatch::noteFileWritten(files::NORMA);
+        }
+        second->refresh();
+        QCOMPARE(second->page()->entries()[1].texts[0].trimmed(), QStringLiteral("А-00001"));
+        QCOMPARE(first->page()->entries()[1].texts[0].trimmed(), m_sorted[1]);
+        frame.mdiArea()->setActiveSubWindow(subs[0]); // back to the first list
+        QTRY_COMPARE(first->page()->entries()[1].texts[0].trimmed(), QStringLiteral("А-00001"));
+
+        const QString path = QDir::temp().filePath(QStringLiteral("brousenorma1_frame.png"));
+        QVERIFY(frame.grab().save(path));
+        qInfo("rendered %s", qPrintable(path));
+        frame.mdiArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(files::NORMA.USED, LONG(0)); // each list released its use
+    }
+
+    void renderToPng()
+    {
+        makeFile(3000);
+        QVERIFY(open(BROUSENORMA1()));
+        key(Qt::Key_Down);
+        key(Qt::Key_Down);
+        const QString path = QDir::temp().filePath(QStringLiteral("brousenorma1.png"));
+        QVERIFY(m_window->grab().save(path));
+        qInfo("rendered %s", qPrintable(path));
+    }
+};
+
+QTEST_MAIN(TestBrowse)
+#include "tst_browse.moc"
