@@ -161,6 +161,21 @@ bool ReportRun::start()
     return true;
 }
 
+namespace {
+// A record's size in bytes for byte-based progress: its fields as stored.
+LONG recordBytes(RecordBuffer &buffer)
+{
+    LONG size = 0;
+    for (const auto &value : buffer.save()) {
+        if (const QByteArray *text = std::get_if<QByteArray>(&value))
+            size += LONG(text->size());
+        else if (!std::holds_alternative<std::monostate>(value))
+            size += 8;
+    }
+    return std::max<LONG>(size, 1);
+}
+} // namespace
+
 bool ReportRun::getNextRecord()
 {
     DataFile &file = *m_def.file;
@@ -172,7 +187,7 @@ bool ReportRun::getNextRecord()
         return false;
     }
     m_current = file.position();
-    const LONG amount = m_def.basis == ProgressBasis::Bytes ? LONG(file.buffer().bytes().size()) : 1;
+    const LONG amount = m_def.basis == ProgressBasis::Bytes ? recordBytes(file.buffer()) : 1;
     if (progress.advance(amount) && onProgress)
         onProgress(progress);
     return true;
@@ -205,8 +220,6 @@ bool ReportRun::readAccepted()
 bool ReportRun::resync()
 {
     DataFile &file = *m_def.file;
-    if (file.position() == m_current && file.order() == m_def.order)
-        return true;
     file.setOrder(m_def.order);
     if (file.setToPosition(m_current) != FileError::None || file.next() != FileError::None
         || !(file.position() == m_current)) {

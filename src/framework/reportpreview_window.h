@@ -35,6 +35,7 @@ public:
     REAL ZOOMMODIFIER = 1;
     BYTE RETURNVALUE = 0;
     Zoom zoom() const { return m_zoom; }
+    const ReportDocument &document() const { return *m_doc; }
 
     QString pageInfoText() const; // status zone 2
     QString zoomText() const;     // status zone 3
