@@ -7,7 +7,7 @@ namespace protbit {
 
 namespace {
 // Column positions (mm from the left margin) and widths: number, grade, then the seven indices.
-constexpr double kNumW = 11, kGradeW = 38, kValueW = 18;
+constexpr double kNumW = 11, kGradeW = 30, kValueW = 19.5;
 constexpr double kRowH = 5.5, kHeaderH = 12, kTitleH = 12;
 constexpr double kTableW = kNumW + kGradeW + 7 * kValueW;
 
@@ -37,7 +37,7 @@ ReportDocument::Layout layout()
                                       QStringLiteral("Txр, оС"),    QStringLiteral("D25,см"),    QStringLiteral("D0,см"),
                                       QStringLiteral("Изм.Tр,оС")};
         auto caption = [&](double x, double w, const QString &text) {
-            b.text(x, w, text, kCenter | kWrap, 8.5, true);
+            b.text(x, w, text, kCenter | kWrap, 8, true);
             b.items.back().rect = QRectF(x, kTitleH, w, kHeaderH);
         };
         caption(kNumW, kGradeW, QStringLiteral("Марка"));

@@ -317,7 +317,8 @@ void REPORTPREVIEW::CREATETHUMBNAILS()
     for (int k = 1; k <= PAGESACROSS * PAGESDOWN; ++k) {
         auto *t = new PageThumbnail(*m_doc, m_area);
         t->setObjectName(QStringLiteral("THUMBNAIL") + QString::number(k));
-        connect(t, &PageThumbnail::clicked, this, [this, k] { zoomThumbnail(k); });
+        // Queued: zooming deletes the thumbnail that was clicked.
+        connect(t, &PageThumbnail::clicked, this, [this, k] { zoomThumbnail(k); }, Qt::QueuedConnection);
         m_thumbs.push_back(t);
     }
     DISPLAYEDPAGESACROSS = PAGESACROSS;
@@ -364,7 +365,8 @@ void REPORTPREVIEW::CREATEZOOMCONTROL()
     auto *image = new ZoomImage;
     image->setObjectName(QStringLiteral("ZOOMIMAGE"));
     image->setCursor(Qt::PointingHandCursor);
-    connect(image, &ZoomImage::clicked, this, [this] { setZoom(ZoomNoZoom); });
+    // Queued: leaving the zoom deletes the image that was clicked.
+    connect(image, &ZoomImage::clicked, this, [this] { setZoom(ZoomNoZoom); }, Qt::QueuedConnection);
     m_zoomImage = image;
     m_zoomArea->setWidget(image);
     m_zoomArea->show();

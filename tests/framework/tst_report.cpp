@@ -16,6 +16,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -359,24 +360,40 @@ private slots:
         fillBinders(400);
         bool returned = false;
         LONG response = 0;
-        QWidget *w = ReportProcedure::start(gradeReport(), [&](LONG r) {
+        QPointer<ReportProgressWindow> progress;
+        int seen = 0;
+        QString titleAt100, pctAt100;
+        int barAt100 = -1;
+        ReportDefinition def = gradeReport();
+        // At the 100th record, note what the window shows and press Cancel between ticks.
+        def.run.validate = [&] {
+            if (++seen == 100 && progress) {
+                titleAt100 = progress->windowTitle();
+                barAt100 = progress->thermometer()->value();
+                pctAt100 = progress->pctText()->text();
+                QTimer::singleShot(0, progress, [&] {
+                    QTest::mouseClick(child<QPushButton>(progress, "PROGRESS_CANCEL"), Qt::LeftButton);
+                });
+            }
+            return BYTE(ReportRun::Accept);
+        };
+        QWidget *w = ReportProcedure::start(def, [&](LONG r) {
             response = r;
             returned = true;
         });
-        showInFrame(w);
-        auto *progress = qobject_cast<ReportProgressWindow *>(w);
+        progress = qobject_cast<ReportProgressWindow *>(w);
         QVERIFY(progress);
+        showInFrame(w);
         QCOMPARE(progress->windowTitle(), QStringLiteral("Progress..."));
         QCOMPARE(progress->pctText()->text(), QStringLiteral("0% Completed"));
-        // Let the run start and print a few chunks, then cancel.
-        QTRY_VERIFY(progress->thermometer()->value() > 0);
-        QCOMPARE(progress->windowTitle(), QStringLiteral("Generating Report"));
-        QVERIFY(progress->thermometer()->value() < 100);
-        QCOMPARE(progress->pctText()->text(), QString::number(progress->thermometer()->value()) + QStringLiteral("% Completed"));
-        QTest::mouseClick(child<QPushButton>(progress, "PROGRESS_CANCEL"), Qt::LeftButton);
-        QVERIFY(returned);
+        QTRY_VERIFY(returned);
+        QCOMPARE(titleAt100, QStringLiteral("Generating Report"));
+        QCOMPARE(barAt100, 25);
+        QCOMPARE(pctAt100, QStringLiteral("25% Completed"));
+        QVERIFY(seen < 400);
         QCOMPARE(response, LONG(glob::RequestCancelled));
-        QTest::qWait(50);
+        QTRY_VERIFY(!progress);
+        QTest::qWait(20);
         QVERIFY(!shownPreview());
         QCOMPARE(m_printed, 0);
         QCOMPARE(files::BITUMEN.USED, 0);
@@ -400,6 +417,11 @@ private slots:
     // The preview's status texts, paging and enabled states.
     void previewPaging()
     {
+        const QString shots = qEnvironmentVariable("ASPHALT_SHOTS");
+        auto shot = [&shots](QWidget &w, const char *name) {
+            if (!shots.isEmpty())
+                w.grab().save(shots + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+        };
         REPORTPREVIEW preview(documentOf(5));
         preview.show();
         preview.activateWindow();
@@ -419,6 +441,7 @@ private slots:
         child<QSpinBox>(&preview, "PAGESACROSS")->setValue(2);
         child<QSpinBox>(&preview, "PAGESDOWN")->setValue(2);
         QCOMPARE(zone2->text(), QStringLiteral("Pages 1-4 of 5"));
+        shot(preview, "preview_2x2");
         auto *next = child<QAction>(&preview, "NEXTPAGE");
         auto *prev = child<QAction>(&preview, "PREVPAGE");
         QVERIFY(next->isEnabled());
@@ -427,6 +450,7 @@ private slots:
         QTest::keyClick(page, Qt::Key_PageDown);
         QCOMPARE(preview.CURRENTPAGE, 5);
         QCOMPARE(zone2->text(), QStringLiteral("Page 5 of 5"));
+        shot(preview, "preview_2x2_next");
         QVERIFY(child<QWidget>(&preview, "THUMBNAIL1")->isVisible());
         for (const char *hidden : {"THUMBNAIL2", "THUMBNAIL3", "THUMBNAIL4"})
             QVERIFY(child<QWidget>(&preview, hidden)->isHidden());
@@ -439,9 +463,10 @@ private slots:
 
         // Zooms: a click on thumbnail 3 zooms page 3 to the page width; Next goes one page.
         QTest::mouseClick(child<QWidget>(&preview, "THUMBNAIL3"), Qt::LeftButton);
-        QCOMPARE(preview.CURRENTPAGE, 3);
+        QTRY_COMPARE(preview.CURRENTPAGE, 3);
         QCOMPARE(zone3->text(), QStringLiteral("Zoom (Page Width)"));
         QCOMPARE(zone2->text(), QStringLiteral("Page 3 of 5"));
+        shot(preview, "preview_pagewidth");
         QVERIFY(!preview.findChild<QWidget *>(QStringLiteral("THUMBNAIL1")));
         auto *image = child<QLabel>(&preview, "ZOOMIMAGE");
         QVERIFY(std::abs(image->width() - (preview.IMAGEWIDTH * preview.ZOOMMODIFIER)) <= 2);
@@ -457,9 +482,10 @@ private slots:
             QVERIFY(!child<QAction>(&preview, "ZOOMNOZOOM")->isChecked());
             image = child<QLabel>(&preview, "ZOOMIMAGE");
             QVERIFY(std::abs(image->width() - preview.IMAGEWIDTH * z.scale) <= 2);
+            shot(preview, z.name);
         }
         QTest::mouseClick(image, Qt::LeftButton); // back to the thumbnails, same grid
-        QCOMPARE(zone3->text(), QStringLiteral("No Zoom"));
+        QTRY_COMPARE(zone3->text(), QStringLiteral("No Zoom"));
         QCOMPARE(zone2->text(), QStringLiteral("Pages 4-5 of 5"));
         QVERIFY(child<QWidget>(&preview, "THUMBNAIL4")->isHidden());
     }
