@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -151,7 +152,23 @@ REPORTPREVIEW::REPORTPREVIEW(std::shared_ptr<const ReportDocument> document, QWi
     CHANGEDISPLAY();
 }
 
-REPORTPREVIEW::~REPORTPREVIEW() = default;
+REPORTPREVIEW::~REPORTPREVIEW()
+{
+    // Deleted without a close event (its frame sub-window went): the caller still hears of it.
+    if (!m_finishedSent) {
+        m_finishedSent = true;
+        glob::GLOBALRESPONSE = glob::RequestCancelled;
+        emit finished(false);
+    }
+}
+
+void closeHostedWindow(QWidget *window)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
+        sub->close();
+    else
+        window->close();
+}
 
 double REPORTPREVIEW::dluX() const { return std::max(1.0, fontMetrics().averageCharWidth() / 4.0); }
 double REPORTPREVIEW::dluY() const { return std::max(1.0, fontMetrics().height() / 8.0); }
@@ -506,13 +523,13 @@ void REPORTPREVIEW::selectDisplay()
 void REPORTPREVIEW::printAndClose()
 {
     RETURNVALUE = 1;
-    close();
+    closeHostedWindow(this);
 }
 
 void REPORTPREVIEW::exitWithoutPrinting()
 {
     RETURNVALUE = 0;
-    close();
+    closeHostedWindow(this);
 }
 
 bool REPORTPREVIEW::saveAsPdf(const QString &path)

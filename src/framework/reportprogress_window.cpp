@@ -146,7 +146,7 @@ void ReportProcedure::closeProgress()
 {
     if (m_window) {
         m_window->m_closingByProgram = true;
-        m_window->close();
+        closeHostedWindow(m_window);
         // A window shown outside the frame is not deleted on close.
         if (!m_window->testAttribute(Qt::WA_DeleteOnClose))
             m_window->deleteLater();

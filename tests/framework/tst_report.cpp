@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -397,6 +399,64 @@ private slots:
         QVERIFY(!shownPreview());
         QCOMPARE(m_printed, 0);
         QCOMPARE(files::BITUMEN.USED, 0);
+    }
+
+    // In the frame's MDI area: the progress window's and the preview's sub-windows go away
+    // with them.
+    void inTheFrame()
+    {
+        fillBinders(30);
+        QMdiArea area;
+        area.resize(900, 700);
+        area.show();
+        setWindowHost([&area](QWidget *window) {
+            QMdiSubWindow *sub = area.addSubWindow(window, window->windowFlags() & ~Qt::WindowType_Mask);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->show();
+            window->show();
+        });
+        bool returned = false;
+        showInFrame(ReportProcedure::start(gradeReport(), [&](LONG) { returned = true; }));
+        QCOMPARE(area.subWindowList().size(), 1);
+        REPORTPREVIEW *preview = nullptr;
+        QTRY_VERIFY((preview = area.findChild<REPORTPREVIEW *>()));
+        QTRY_COMPARE(area.subWindowList().size(), 1); // the progress window has gone
+        QCOMPARE(area.subWindowList().first()->widget(), preview);
+        QTest::mouseClick(preview->findChild<QToolButton *>(QStringLiteral("EXITBUTTON")), Qt::LeftButton);
+        QVERIFY(returned);
+        QTRY_COMPARE(area.subWindowList().size(), 0);
+
+        // Closing the preview's sub-window leaves without printing.
+        returned = false;
+        showInFrame(ReportProcedure::start(gradeReport(), [&](LONG) { returned = true; }));
+        QTRY_VERIFY((preview = area.findChild<REPORTPREVIEW *>()));
+        QTRY_COMPARE(area.subWindowList().size(), 1);
+        area.subWindowList().first()->close();
+        QTRY_VERIFY(returned);
+        QCOMPARE(m_printed, 0);
+        QCOMPARE(files::BITUMEN.USED, 0);
+        initTestCase(); // the recording host again
+    }
+
+    // A read error while printing: warning 35 with the file's name, and the run ends there.
+    void readErrorEndsTheRun()
+    {
+        fillBinders(20);
+        ReportDocument doc(smallLayout());
+        ReportRun::Definition def;
+        def.file = &files::BITUMEN;
+        def.printDetail = [&doc](ReportRun &) { doc.printDetail(gradeLine()); };
+        ReportRun run(def);
+        run.RECORDSPERCYCLE = 5;
+        QVERIFY(run.start());
+        QVERIFY(!run.cycle());
+        files::BITUMEN.close(); // the file goes away under the report
+        QVERIFY(run.cycle());
+        QCOMPARE(m_sink.texts.size(), 1);
+        QVERIFY2(m_sink.texts.first().contains(QStringLiteral("from the BITUMEN file")), qPrintable(m_sink.texts.first()));
+        doc.finish();
+        QCOMPARE(doc.page(0).texts().size(), 2 + 5);
+        QVERIFY(files::BITUMEN.open() == FileError::None);
     }
 
     // Thumbnail grid in dialog units, computed by hand.
