@@ -3,6 +3,7 @@
 #include "data/globals.h"
 #include "framework/fileservices.h"
 #include "framework/report.h"
+#include "framework/reportpaint_ui.h"
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
 #include "framework/warnings.h"
@@ -13,6 +14,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -457,6 +461,35 @@ private slots:
         doc.finish();
         QCOMPARE(doc.page(0).texts().size(), 2 + 5);
         QVERIFY(files::BITUMEN.open() == FileError::None);
+    }
+
+    // Print without a hook opens the system print dialog; the printer path itself draws
+    // every page (checked through a PDF printer).
+    void printerPath()
+    {
+        ReportProcedure::setPrintHook({});
+        fillBinders(8);
+        bool returned = false;
+        runReport(gradeReport(), &returned);
+        REPORTPREVIEW *preview = shownPreview();
+        QVERIFY(preview);
+        QTest::mouseClick(preview->findChild<QToolButton *>(QStringLiteral("PRINTBUTTON")), Qt::LeftButton);
+        QPrintDialog *dialog = nullptr;
+        QTRY_VERIFY((dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())));
+        dialog->reject();
+        initTestCase(); // the counting hook again
+
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = m_dir.filePath(QStringLiteral("printed.pdf"));
+        printer.setOutputFileName(pdf);
+        QVERIFY(printReportPages(*documentOf(2), printer));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char *expected : {"БНД 1", "БНД 12", "Page 1", "Page 2", "Заголовок"})
+            QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
     }
 
     // Thumbnail grid in dialog units, computed by hand.
