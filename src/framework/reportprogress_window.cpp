@@ -93,8 +93,8 @@ ReportProcedure::ReportProcedure(ReportDefinition def, std::function<void(LONG)>
     connect(m_window, &ReportProgressWindow::cancelled, this, &ReportProcedure::cancel);
     // The window may be closed (and deleted) by its host; then the run has nowhere to report.
     connect(m_window, &QObject::destroyed, this, [this] {
-        if (!m_returned && m_timer.isActive())
-            cancel();
+        m_window.clear(); // half destroyed: not to be touched any more
+        cancel();
     });
     m_timer.setInterval(0); // a chunk whenever the event loop is idle
     connect(&m_timer, &QTimer::timeout, this, &ReportProcedure::tick);
@@ -134,7 +134,8 @@ void ReportProcedure::tick()
 
 void ReportProcedure::cancel()
 {
-    if (m_returned || !m_run || m_run->finished())
+    // After the records are done the progress window has gone and the preview decides.
+    if (m_returned || (m_run && m_run->finished()))
         return;
     m_timer.stop();
     LOCALRESPONSE = glob::RequestCancelled;

@@ -439,6 +439,26 @@ private slots:
         QTRY_VERIFY(returned);
         QCOMPARE(m_printed, 0);
         QCOMPARE(files::BITUMEN.USED, 0);
+
+        // The frame closes while the report runs (before its first record, and in the middle).
+        fillBinders(2000);
+        for (int ticks : {0, 3}) {
+            returned = false;
+            LONG response = 0;
+            int seen = 0;
+            ReportDefinition def = gradeReport();
+            def.run.validate = [&seen] { ++seen; return BYTE(ReportRun::Accept); };
+            showInFrame(ReportProcedure::start(def, [&](LONG r) { response = r; returned = true; }));
+            if (ticks > 0)
+                QTRY_VERIFY(seen > 0);
+            area.closeAllSubWindows();
+            QTRY_VERIFY(returned);
+            QCOMPARE(response, LONG(glob::RequestCancelled));
+            QTest::qWait(30);
+            QVERIFY(seen < 2000);
+            QVERIFY(!area.findChild<REPORTPREVIEW *>());
+            QCOMPARE(files::BITUMEN.USED, 0);
+        }
         initTestCase(); // the recording host again
     }
 
