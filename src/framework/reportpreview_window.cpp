@@ -123,9 +123,12 @@ REPORTPREVIEW::REPORTPREVIEW(std::shared_ptr<const ReportDocument> document, QWi
     m_zone1->setObjectName(QStringLiteral("STATUSZONE1"));
     m_zone2->setObjectName(QStringLiteral("STATUSZONE2"));
     m_zone3->setObjectName(QStringLiteral("STATUSZONE3"));
+    // Zone 1 also carries the menu tips; zones 2 and 3 stay while a tip shows.
     statusBar()->addWidget(m_zone1, 1);
-    statusBar()->addWidget(m_zone2, 1);
-    statusBar()->addWidget(m_zone3, 1);
+    m_zone2->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Pages 9999-9999 of 9999")) + 8);
+    m_zone3->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Zoom (Page Width)")) + 8);
+    statusBar()->addPermanentWidget(m_zone2);
+    statusBar()->addPermanentWidget(m_zone3);
     setMinimumWidth(int(315 * dluX() + 0.5));
     resize(std::max(minimumWidth(), 640), 600);
 

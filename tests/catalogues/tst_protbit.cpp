@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(lines, 100);
         QCOMPARE((preview->document().page(0).texts().size() - 10) / 9, 43);
         const QString shots = qEnvironmentVariable("ASPHALT_SHOTS");
-        if (!shots.isEmpty()) {
+        if (!shots.isEmpty() && QDir().mkpath(shots)) {
             preview->resize(900, 520);
             preview->setGrid(3, 1);
             preview->grab().save(shots + QStringLiteral("/protbit_preview_3x1.png"));

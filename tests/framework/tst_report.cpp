@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -532,7 +533,7 @@ private slots:
     {
         const QString shots = qEnvironmentVariable("ASPHALT_SHOTS");
         auto shot = [&shots](QWidget &w, const char *name) {
-            if (!shots.isEmpty())
+            if (!shots.isEmpty() && QDir().mkpath(shots))
                 w.grab().save(shots + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
         };
         REPORTPREVIEW preview(documentOf(5));
