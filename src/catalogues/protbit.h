@@ -1,0 +1,17 @@
+#pragma once
+// PROTBIT, the protocol of all binders: its page layout and its detail line (from the BIT
+// record buffer). The procedure that runs it is in protbit_window.
+#include "framework/report.h"
+
+namespace protbit {
+
+// "Физико-механические свойства битумов"
+QString title();
+// Page header (title and column captions) and footer ("Page " n).
+ReportDocument::Layout layout();
+// One line for the binder in BIT.
+ReportBand detail();
+// The report: BITUMEN in physical order, every record, count-based progress.
+ReportRun::Definition run();
+
+} // namespace protbit

@@ -1,0 +1,304 @@
+#include "framework/report.h"
+
+#include "framework/fileservices.h"
+#include "framework/warnings.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+// ---- pages ------------------------------------------------------------------------------------
+
+QStringList ReportPage::texts() const
+{
+    QStringList out;
+    for (const ReportItem &item : items)
+        if (item.kind == ReportItem::Text)
+            out << item.text;
+    return out;
+}
+
+void ReportBand::text(double xMm, double widthMm, const QString &text, int align, double pointSize, bool bold)
+{
+    ReportItem item;
+    item.kind = ReportItem::Text;
+    item.rect = QRectF(xMm, 0, widthMm, heightMm);
+    item.text = text;
+    item.align = align;
+    item.pointSize = pointSize;
+    item.bold = bold;
+    items.push_back(std::move(item));
+}
+
+void ReportBand::line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm)
+{
+    ReportItem item;
+    item.kind = ReportItem::Line;
+    item.rect = QRectF(QPointF(x1Mm, y1Mm), QPointF(x2Mm, y2Mm));
+    item.penMm = penMm;
+    items.push_back(std::move(item));
+}
+
+ReportDocument::ReportDocument() = default;
+ReportDocument::ReportDocument(Layout layout) : m_layout(std::move(layout)) {}
+
+void ReportDocument::clear()
+{
+    m_pages.clear();
+    m_pageOpen = false;
+}
+
+void ReportDocument::place(const ReportBand &band, double topMm)
+{
+    ReportPage &page = m_pages.back();
+    for (ReportItem item : band.items) {
+        item.rect.translate(m_layout.leftMm, topMm);
+        page.items.push_back(std::move(item));
+    }
+}
+
+void ReportDocument::startPage()
+{
+    m_pages.emplace_back();
+    m_pageOpen = true;
+    m_detailsOnPage = 0;
+    m_y = m_layout.topMm;
+    if (m_layout.pageHeader) {
+        ReportBand header = m_layout.pageHeader();
+        place(header, m_y);
+        m_y += header.heightMm;
+    }
+    const double footer = m_layout.pageFooter ? m_layout.pageFooter(0).heightMm : 0;
+    m_bodyBottom = m_layout.pageMm.height() - m_layout.bottomMm - footer;
+}
+
+void ReportDocument::closePage()
+{
+    if (!m_pageOpen)
+        return;
+    if (m_layout.pageFooter) {
+        ReportBand footer = m_layout.pageFooter(pageCount());
+        place(footer, m_layout.pageMm.height() - m_layout.bottomMm - footer.heightMm);
+    }
+    m_pageOpen = false;
+}
+
+void ReportDocument::printDetail(const ReportBand &band)
+{
+    if (!m_pageOpen)
+        startPage();
+    // A band taller than a whole page body still goes on a fresh page of its own.
+    if (m_y + band.heightMm > m_bodyBottom + 1e-9 && m_detailsOnPage > 0) {
+        closePage();
+        startPage();
+    }
+    place(band, m_y);
+    m_y += band.heightMm;
+    ++m_detailsOnPage;
+}
+
+void ReportDocument::finish() { closePage(); }
+
+// ---- progress ---------------------------------------------------------------------------------
+
+bool ReportProgress::advance(LONG amount)
+{
+    RECORDSPROCESSED += amount;
+    RECORDSTHISCYCLE += amount;
+    if (PERCENTPROGRESS >= 100)
+        return false;
+    // A zero total: everything is done at once (no division by zero).
+    const double pct = RECORDSTOPROCESS > 0 ? double(RECORDSPROCESSED) / double(RECORDSTOPROCESS) * 100.0 : 100.0;
+    const BYTE now = BYTE(std::clamp(int(pct), 0, 100));
+    if (now == PERCENTPROGRESS)
+        return false;
+    PERCENTPROGRESS = now;
+    return true;
+}
+
+QString ReportProgress::pctText() const
+{
+    return QString::number(PERCENTPROGRESS) + QStringLiteral("% Completed");
+}
+
+// ---- the record loop --------------------------------------------------------------------------
+
+ReportRun::ReportRun(Definition def) : m_def(std::move(def))
+{
+    RECORDSPERCYCLE = m_def.basis == ProgressBasis::Bytes ? 1000 : 25;
+}
+
+ReportRun::~ReportRun()
+{
+    if (m_using)
+        releaseFile(*m_def.file);
+}
+
+bool ReportRun::start()
+{
+    DataFile &file = *m_def.file;
+    m_using = useFile(file);
+    if (!m_using)
+        return false;
+    switch (m_def.basis) {
+    case ProgressBasis::Bytes:
+        progress.RECORDSTOPROCESS = LONG(std::min<qint64>(QFileInfo(file.diskName()).size(), 0x7fffffff));
+        break;
+    case ProgressBasis::Records:
+        progress.RECORDSTOPROCESS = LONG(std::min<qint64>(file.recordCount(), 0x7fffffff));
+        break;
+    case ProgressBasis::Estimate:
+        progress.RECORDSTOPROCESS = m_def.estimate;
+        break;
+    }
+    file.sendOption(QStringLiteral("QUICKSCAN=on"));
+    file.setOrder(m_def.order);
+    file.setToStart();
+    if (!readAccepted()) {
+        m_finished = true;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+// A record's size in bytes for byte-based progress: its fields as stored.
+LONG recordBytes(RecordBuffer &buffer)
+{
+    LONG size = 0;
+    for (const auto &value : buffer.save()) {
+        if (const QByteArray *text = std::get_if<QByteArray>(&value))
+            size += LONG(text->size());
+        else if (!std::holds_alternative<std::monostate>(value))
+            size += 8;
+    }
+    return std::max<LONG>(size, 1);
+}
+} // namespace
+
+bool ReportRun::getNextRecord()
+{
+    DataFile &file = *m_def.file;
+    const FileError e = file.next();
+    if (e == FileError::EndOfFile)
+        return false;
+    if (e != FileError::None) {
+        STANDARDWARNING(35, file.name());
+        return false;
+    }
+    m_current = file.position();
+    const LONG amount = m_def.basis == ProgressBasis::Bytes ? recordBytes(file.buffer()) : 1;
+    if (progress.advance(amount) && onProgress)
+        onProgress(progress);
+    return true;
+}
+
+void ReportRun::validateRecord(bool found)
+{
+    RECORDSTATUS = found ? Accept : Stop;
+    // The view's filter: a refused record is skipped like one the instance skips.
+    if (found && m_def.filter && !m_def.filter())
+        RECORDSTATUS = Skip;
+    if (RECORDSTATUS == Accept && m_def.validate)
+        RECORDSTATUS = m_def.validate();
+}
+
+bool ReportRun::readAccepted()
+{
+    for (;;) {
+        const bool found = getNextRecord();
+        validateRecord(found);
+        if (RECORDSTATUS == Accept)
+            return true;
+        if (RECORDSTATUS == Stop)
+            return false;
+    }
+}
+
+// Another window may have moved the file or changed its buffer since the last cycle: put
+// the record in hand back into the buffer with the file positioned after it.
+bool ReportRun::resync()
+{
+    DataFile &file = *m_def.file;
+    file.setOrder(m_def.order);
+    if (file.setToPosition(m_current) != FileError::None || file.next() != FileError::None
+        || !(file.position() == m_current)) {
+        STANDARDWARNING(35, file.name());
+        return false;
+    }
+    return true;
+}
+
+bool ReportRun::cycle()
+{
+    if (m_finished)
+        return true;
+    progress.RECORDSTHISCYCLE = 0;
+    if (!resync()) {
+        m_finished = true;
+        return true;
+    }
+    for (LONG i = 0; i < RECORDSPERCYCLE; ++i) {
+        PRINTSKIPDETAILS = 0;
+        if (m_def.printDetail)
+            m_def.printDetail(*this);
+        if (!readAccepted()) {
+            m_finished = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- the preview's arithmetic -----------------------------------------------------------------
+
+std::vector<QRect> thumbnailRects(int areaWidth, int areaHeight, int across, int down, double pageAspect)
+{
+    std::vector<QRect> rects;
+    if (across < 1 || down < 1)
+        return rects;
+    const int xTotal = (across - 1) * 3 + 2;
+    const int yTotal = (down - 1) * 3 + 2;
+    const double cellW = std::max(1.0, double(areaWidth - xTotal) / across);
+    const double cellH = std::max(1.0, double(areaHeight - yTotal) / down);
+    int w, h;
+    // The page is narrower (relatively taller) than the cell: fit the height.
+    if (pageAspect <= cellH / cellW) {
+        w = int(cellW);
+        h = int(cellW * pageAspect);
+    } else {
+        h = int(cellH);
+        w = pageAspect > 0 ? int(cellH / pageAspect) : int(cellW);
+    }
+    w = std::max(w, 1);
+    h = std::max(h, 1);
+    int y = 1;
+    for (int r = 0; r < down; ++r) {
+        int x = 1;
+        for (int c = 0; c < across; ++c) {
+            rects.emplace_back(x, y, w, h);
+            x += w + 3;
+        }
+        y += h + 3;
+    }
+    return rects;
+}
+
+QString previewPageInfo(LONG currentPage, LONG thumbnails, LONG imageCount)
+{
+    const QString of = QStringLiteral(" of ") + QString::number(imageCount);
+    if (thumbnails <= 1 || currentPage >= imageCount)
+        return QStringLiteral("Page ") + QString::number(currentPage) + of;
+    const LONG last = std::min(imageCount, currentPage + thumbnails - 1);
+    return QStringLiteral("Pages ") + QString::number(currentPage) + QLatin1Char('-') + QString::number(last) + of;
+}
+
+LONG previewNextPage(LONG currentPage, LONG step, LONG imageCount)
+{
+    return currentPage + step <= imageCount ? currentPage + step : currentPage;
+}
+
+LONG previewPrevPage(LONG currentPage, LONG step)
+{
+    return std::max<LONG>(1, currentPage - step);
+}

@@ -1,0 +1,168 @@
+#pragma once
+// The report runner's core: pages described in millimetres (kept for the preview, painted on
+// any device by the report painter), bands placed on pages, the timer-driven record loop with
+// its progress, and the preview's arithmetic (thumbnail grid, paging, status texts).
+// Nothing here needs a display; the windows are in reportprogress_window and
+// reportpreview_window.
+#include "data/datafile.h"
+
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+// ---- pages ------------------------------------------------------------------------------------
+
+// One thing drawn on a page; rectangles are in millimetres from the page's top left corner.
+struct ReportItem {
+    enum Kind { Text, Line, Box };
+    Kind kind = Text;
+    QRectF rect;             // a Line runs from rect.topLeft() to rect.bottomRight()
+    QString text;
+    int align = 0;           // Qt::Alignment flags of a Text
+    double pointSize = 9;    // font size of a Text
+    bool bold = false;
+    double penMm = 0.2;      // line width of a Line or Box
+};
+
+// A kept page (one entry of PRINTPREVIEWQUEUE).
+struct ReportPage {
+    std::vector<ReportItem> items;
+    // The texts drawn, in drawing order (for golden-data checks).
+    QStringList texts() const;
+};
+
+// A band: a horizontal strip of items, positioned from the band's top.
+struct ReportBand {
+    double heightMm = 0;
+    std::vector<ReportItem> items;
+    void text(double xMm, double widthMm, const QString &text, int align, double pointSize = 9, bool bold = false);
+    void line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm = 0.2);
+};
+
+// The pages of one report, filled band by band: a page starts with its header band, detail
+// bands follow while they fit above the footer, and the footer band (which gets the page
+// number) closes each page.
+class ReportDocument {
+public:
+    struct Layout {
+        QSizeF pageMm{210, 297};
+        double topMm = 15, bottomMm = 15, leftMm = 20;
+        std::function<ReportBand()> pageHeader;
+        std::function<ReportBand(int pageNumber)> pageFooter;
+    };
+    ReportDocument();
+    explicit ReportDocument(Layout layout);
+
+    void printDetail(const ReportBand &band);
+    // Closes the last page (its footer).
+    void finish();
+
+    const Layout &layout() const { return m_layout; }
+    QSizeF pageSizeMm() const { return m_layout.pageMm; }
+    int pageCount() const { return int(m_pages.size()); }
+    const ReportPage &page(int index) const { return m_pages[std::size_t(index)]; }
+    void clear();
+
+private:
+    void startPage();
+    void closePage();
+    void place(const ReportBand &band, double topMm);
+
+    Layout m_layout;
+    std::vector<ReportPage> m_pages;
+    bool m_pageOpen = false;
+    int m_detailsOnPage = 0;
+    double m_y = 0;            // next band's top, mm
+    double m_bodyBottom = 0;   // detail bands end above this
+};
+
+// ---- progress ---------------------------------------------------------------------------------
+
+// RECORDSTOPROCESS / RECORDSPROCESSED / PERCENTPROGRESS of a run. The percentage never passes
+// 100, whatever the total (an estimate may be too small) and is 100 for a zero total.
+struct ReportProgress {
+    LONG RECORDSTOPROCESS = 0;
+    LONG RECORDSPROCESSED = 0;
+    LONG RECORDSTHISCYCLE = 0;
+    BYTE PERCENTPROGRESS = 0;
+
+    // Adds an amount processed; true when the whole percentage changed.
+    bool advance(LONG amount);
+    QString pctText() const; // "37% Completed"
+};
+
+// ---- the record loop --------------------------------------------------------------------------
+
+// How the progress bar measures a run.
+enum class ProgressBasis {
+    Bytes,       // the file's size in bytes; each record adds its size (1000 records a tick)
+    Records,     // the file's record count; each record adds 1 (25 records a tick)
+    Estimate,    // a fixed estimate (ReportRun::estimate); each record adds 1 (25 a tick)
+};
+
+// The generic report loop over one file (no window): opens the file through its use counter,
+// reads records in the file's order (or a key), passes each through the filter and the
+// instance's validation, and prints one detail band per accepted record, RECORDSPERCYCLE
+// records per call of cycle(). Another window may use the same file between cycles: each
+// cycle first re-reads the record in hand and continues after it.
+class ReportRun {
+public:
+    enum Status : BYTE { Accept = 0, Stop = 1, Skip = 2 }; // RECORDSTATUS
+
+    struct Definition {
+        DataFile *file = nullptr;
+        int order = DataFile::PhysicalOrder;
+        ProgressBasis basis = ProgressBasis::Records;
+        LONG estimate = 500;
+        std::function<bool()> filter;               // the view's filter; empty: every record
+        std::function<BYTE()> validate;             // instance validation: Accept or Skip
+        std::function<void(ReportRun &)> printDetail; // prints the record in the buffer
+    };
+
+    explicit ReportRun(Definition def);
+    ~ReportRun();
+    ReportRun(const ReportRun &) = delete;
+    ReportRun &operator=(const ReportRun &) = delete;
+
+    // Opens the file and reads up to the first accepted record; false when no record is
+    // accepted (or the file could not be opened): nothing is to be printed.
+    bool start();
+    // Prints up to RECORDSPERCYCLE records; true when the records have ended.
+    bool cycle();
+    bool finished() const { return m_finished; }
+
+    LONG RECORDSPERCYCLE = 25;
+    LONG PRINTSKIPDETAILS = 0;
+    BYTE RECORDSTATUS = Accept;
+    ReportProgress progress;
+    // Called when the whole percentage changes.
+    std::function<void(const ReportProgress &)> onProgress;
+
+private:
+    bool getNextRecord();   // GETNEXTRECORD: true when a record was read
+    void validateRecord(bool found);
+    bool readAccepted();    // reads until a record is accepted; false at the end
+    bool resync();
+
+    Definition m_def;
+    bool m_using = false;
+    bool m_finished = false;
+    Position m_current;
+};
+
+// ---- the preview's arithmetic -----------------------------------------------------------------
+
+// Thumbnail placement, in dialog units: a grid of across x down cells inside an area of
+// width x height (the area under the tool bar), 3 units apart, starting at (1, 1); each
+// thumbnail keeps the page's aspect ratio (height / width).
+std::vector<QRect> thumbnailRects(int areaWidth, int areaHeight, int across, int down, double pageAspect);
+
+// Status zone 2 for the thumbnails: "Page 5 of 5", "Pages 1-4 of 5".
+QString previewPageInfo(LONG currentPage, LONG thumbnails, LONG imageCount);
+// Paging: the first page shown after Next / Previous with `step` pages a screen.
+LONG previewNextPage(LONG currentPage, LONG step, LONG imageCount);
+LONG previewPrevPage(LONG currentPage, LONG step);

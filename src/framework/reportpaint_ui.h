@@ -1,0 +1,21 @@
+#pragma once
+// Painting kept report pages: the one function that draws a page on any QPainter (preview
+// images, the printer, PDF files), with the page's millimetres mapped to the device's dots.
+#include "framework/report.h"
+
+#include <QImage>
+
+class QPainter;
+class QPrinter;
+
+// The font family of every report text (Cyrillic glyphs on every platform we ship to).
+QString reportFontFamily();
+
+// Paints `page` on the painter's device, the page's top left corner at the device's origin.
+void paintReportPage(QPainter &painter, const ReportPage &page);
+// The page as an image at `dotsPerInch` (white paper).
+QImage renderReportPage(const ReportPage &page, QSizeF pageMm, double dotsPerInch);
+// Writes every page into a PDF file; false when the file cannot be written.
+bool writeReportPdf(const ReportDocument &document, const QString &path, const QString &title = {});
+// Sends every page to the printer (already set up); false when the printer refuses.
+bool printReportPages(const ReportDocument &document, QPrinter &printer);

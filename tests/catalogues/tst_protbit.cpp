@@ -1,0 +1,203 @@
+#include "app/procedures.h"
+#include "catalogues/protbit.h"
+#include "catalogues/protbit_window.h"
+#include "data/files.h"
+#include "data/globals.h"
+#include "framework/fileservices.h"
+#include "framework/reportpaint_ui.h"
+#include "framework/reportpreview_window.h"
+#include "framework/reportprogress_window.h"
+#include "framework/warnings.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Binder {
+    double num;
+    const char *grade;
+    int p25, p0;
+    double tr, txr;
+    int d25, d0, prtr;
+};
+
+// Grades with their indices; the third has a negative Fraass point and softening change.
+const Binder kBinders[] = {
+    {1, "БНД 90/130", 112, 32, 45.5, -18.5, 80, 5, 6},
+    {2, "БНД 60/90", 75, 22, 48.0, -15.0, 60, 4, 5},
+    {3, "БН 200/300", 250, 45, 36.2, -22.3, 99, 0, -7},
+    {12, "ПБВ 60", 65, 25, 54.1, -20.0, 25, 12, 5},
+};
+
+void storeBinders(const std::vector<Binder> &binders)
+{
+    while (files::BITUMEN.USED > 0)
+        releaseFile(files::BITUMEN);
+    QFile::remove(files::BITUMEN.diskName());
+    FileUse use(files::BITUMEN);
+    QVERIFY(use.ok());
+    QVERIFY(files::BITUMEN.begin() == FileError::None);
+    for (const Binder &b : binders) {
+        BIT = BitumenRecord();
+        BIT.NUMBIT = b.num;
+        BIT.MARBIT = QString::fromUtf8(b.grade);
+        QCOMPARE(BIT.P25.set(b.p25), StoreResult::Ok);
+        QCOMPARE(BIT.P0.set(b.p0), StoreResult::Ok);
+        QCOMPARE(BIT.TR.set(b.tr), StoreResult::Ok);
+        QCOMPARE(BIT.TXR.set(b.txr), StoreResult::Ok);
+        QCOMPARE(BIT.D25.set(b.d25), StoreResult::Ok);
+        QCOMPARE(BIT.D0.set(b.d0), StoreResult::Ok);
+        QCOMPARE(BIT.PRTR.set(b.prtr), StoreResult::Ok);
+        QCOMPARE(files::BITUMEN.add(), FileError::None);
+    }
+    QVERIFY(files::BITUMEN.commit() == FileError::None);
+}
+
+} // namespace
+
+class TestProtbit : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QList<QPointer<QWidget>> m_shown;
+
+    // Runs PROTBIT as the frame would and returns its preview (or nullptr).
+    REPORTPREVIEW *runProtocol()
+    {
+        m_shown.clear();
+        if (!startProcedure(QStringLiteral("PROTBIT")))
+            return nullptr;
+        REPORTPREVIEW *preview = nullptr;
+        auto find = [&] {
+            for (const auto &w : m_shown)
+                if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
+                    preview = p;
+            return preview != nullptr;
+        };
+        if (!QTest::qWaitFor(find, 60000))
+            return nullptr;
+        return preview;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        setDataDirectory(m_dir.path());
+        setWindowHost([this](QWidget *w) {
+            w->setAttribute(Qt::WA_DeleteOnClose);
+            m_shown << w;
+            w->show();
+        });
+        ReportProcedure::setPrintHook([](std::shared_ptr<const ReportDocument>) {});
+        registerReportProcedures();
+    }
+
+    // The lines drawn: number, grade and the seven indices with their signs, in the file's
+    // physical order (not by grade), under the title, the captions and with the page number.
+    void protocolPage()
+    {
+        storeBinders({kBinders[1], kBinders[0], kBinders[2]});
+        REPORTPREVIEW *preview = runProtocol();
+        QVERIFY(preview);
+        QCOMPARE(preview->IMAGECOUNT, 1);
+        const QStringList texts = preview->document().page(0).texts();
+        const QStringList expected = {
+            QStringLiteral("Физико-механические свойства битумов"),
+            QStringLiteral("Марка"), QStringLiteral("П25, мм/10"), QStringLiteral("П0, мм/10"), QStringLiteral("Tр. оС"),
+            QStringLiteral("Txр, оС"), QStringLiteral("D25,см"), QStringLiteral("D0,см"), QStringLiteral("Изм.Tр,оС"),
+            QStringLiteral("2"), QStringLiteral("БНД 60/90"), QStringLiteral("75"), QStringLiteral("22"),
+            QStringLiteral("48.0"), QStringLiteral("-15.0"), QStringLiteral("60"), QStringLiteral("4"), QStringLiteral("5"),
+            QStringLiteral("1"), QStringLiteral("БНД 90/130"), QStringLiteral("112"), QStringLiteral("32"),
+            QStringLiteral("45.5"), QStringLiteral("-18.5"), QStringLiteral("80"), QStringLiteral("5"), QStringLiteral("6"),
+            QStringLiteral("3"), QStringLiteral("БН 200/300"), QStringLiteral("250"), QStringLiteral("45"),
+            QStringLiteral("36.2"), QStringLiteral("-22.3"), QStringLiteral("99"), QStringLiteral("0"), QStringLiteral("-7"),
+            QStringLiteral("Page 1"),
+        };
+        QCOMPARE(texts, expected);
+        QCOMPARE(glob::GLOBALRESPONSE, LONG(0)); // cleared while the procedure runs
+        preview->exitWithoutPrinting();
+        QTRY_COMPARE(files::BITUMEN.USED, 0);
+        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
+    }
+
+    // Extreme values keep their signs and decimals; a grade longer than its picture is cut.
+    void extremeValues()
+    {
+        storeBinders({{999, "Дорожный-битум-БНД90", -999, 999, -99.9, 99.9, 0, -1, -999}});
+        REPORTPREVIEW *preview = runProtocol();
+        QVERIFY(preview);
+        const QStringList line = preview->document().page(0).texts().mid(9, 9);
+        QCOMPARE(line, (QStringList{QStringLiteral("999"), QStringLiteral("Дорожный-битум-"), QStringLiteral("-999"),
+                                    QStringLiteral("999"), QStringLiteral("-99.9"), QStringLiteral("99.9"),
+                                    QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("-999")}));
+        preview->exitWithoutPrinting();
+    }
+
+    // Pages over many binders: 43 lines a page, every page numbered.
+    void manyPages()
+    {
+        std::vector<Binder> many;
+        for (int i = 0; i < 100; ++i)
+            many.push_back({double(i + 1), "БНД 60/90", 70, 20, 47.0, -16.0, 55, 3, 5});
+        storeBinders(many);
+        REPORTPREVIEW *preview = runProtocol();
+        QVERIFY(preview);
+        QCOMPARE(preview->IMAGECOUNT, 3);
+        int lines = 0;
+        for (int p = 0; p < 3; ++p) {
+            const QStringList t = preview->document().page(p).texts();
+            QCOMPARE(t.last(), QStringLiteral("Page %1").arg(p + 1));
+            lines += (t.size() - 10) / 9;
+        }
+        QCOMPARE(lines, 100);
+        QCOMPARE((preview->document().page(0).texts().size() - 10) / 9, 43);
+        const QString shots = qEnvironmentVariable("ASPHALT_SHOTS");
+        if (!shots.isEmpty() && QDir().mkpath(shots)) {
+            preview->resize(900, 520);
+            preview->setGrid(3, 1);
+            preview->grab().save(shots + QStringLiteral("/protbit_preview_3x1.png"));
+            preview->setZoom(REPORTPREVIEW::Zoom75);
+            preview->grab().save(shots + QStringLiteral("/protbit_preview_75.png"));
+        }
+        preview->exitWithoutPrinting();
+    }
+
+    // The PDF holds the protocol's text: title, grades, values with their signs.
+    void pdfText()
+    {
+        storeBinders(std::vector<Binder>(std::begin(kBinders), std::end(kBinders)));
+        REPORTPREVIEW *preview = runProtocol();
+        QVERIFY(preview);
+        const QString pdf = m_dir.filePath(QStringLiteral("protbit.pdf"));
+        QVERIFY(preview->saveAsPdf(pdf));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char *expected : {"Физико-механические свойства битумов", "БНД 90/130", "БН 200/300", "ПБВ 60", "-18.5",
+                                     "-22.3", "54.1", "Изм.Tр,оС", "Page 1"})
+            QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
+        // The line of the third binder reads in column order.
+        const QRegularExpression line(QStringLiteral("3\\s+БН 200/300\\s+250\\s+45\\s+36\\.2\\s+-22\\.3\\s+99\\s+0\\s+-7"));
+        QVERIFY2(line.match(out).hasMatch(), qPrintable(out));
+        QVERIFY(!preview->saveAsPdf(m_dir.filePath(QStringLiteral("no/such/dir/x.pdf"))));
+
+        // Pictures for a look by eye, when asked for.
+        const QString shots = qEnvironmentVariable("ASPHALT_SHOTS");
+        if (!shots.isEmpty()) {
+            QDir().mkpath(shots);
+            QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
+                                                          pdf, shots + QStringLiteral("/protbit_pdf")});
+            renderReportPage(preview->document().page(0), preview->document().pageSizeMm(), 100)
+                .save(shots + QStringLiteral("/protbit_page_100dpi.png"));
+        }
+        preview->exitWithoutPrinting();
+    }
+};
+
+QTEST_MAIN(TestProtbit)
+#include "tst_protbit.moc"

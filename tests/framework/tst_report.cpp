@@ -1,0 +1,660 @@
+#include "app/procedures.h"
+#include "data/files.h"
+#include "data/globals.h"
+#include "framework/fileservices.h"
+#include "framework/report.h"
+#include "framework/reportpaint_ui.h"
+#include "framework/reportpreview_window.h"
+#include "framework/reportprogress_window.h"
+#include "framework/warnings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+class RecordingSink final : public MessageSink {
+public:
+    QStringList texts;
+    LONG show(const MessageRequest &r) override
+    {
+        texts << r.text;
+        return r.defaultButton;
+    }
+};
+
+// A small page: 100 mm high, margins 10, header 10, footer 10, so six 10 mm rows a page.
+ReportDocument::Layout smallLayout()
+{
+    ReportDocument::Layout l;
+    l.pageMm = QSizeF(100, 100);
+    l.topMm = 10;
+    l.bottomMm = 10;
+    l.leftMm = 5;
+    l.pageHeader = [] {
+        ReportBand b;
+        b.heightMm = 10;
+        b.text(0, 90, QStringLiteral("Заголовок"), Qt::AlignCenter);
+        return b;
+    };
+    l.pageFooter = [](int page) {
+        ReportBand b;
+        b.heightMm = 10;
+        b.text(0, 90, QStringLiteral("Page ") + QString::number(page), Qt::AlignRight);
+        return b;
+    };
+    return l;
+}
+
+ReportBand gradeLine()
+{
+    ReportBand b;
+    b.heightMm = 10;
+    b.text(0, 50, BIT.MARBIT.text(), Qt::AlignLeft);
+    return b;
+}
+
+// A document of `pages` pages of the small layout.
+std::shared_ptr<ReportDocument> documentOf(int pages)
+{
+    auto doc = std::make_shared<ReportDocument>(smallLayout());
+    for (int i = 0; i < pages * 6; ++i) {
+        BIT.MARBIT = QStringLiteral("БНД %1").arg(i + 1);
+        doc->printDetail(gradeLine());
+    }
+    doc->finish();
+    return doc;
+}
+
+void fillBinders(int count)
+{
+    while (files::BITUMEN.USED > 0)
+        releaseFile(files::BITUMEN);
+    QFile::remove(files::BITUMEN.diskName());
+    FileUse use(files::BITUMEN);
+    QVERIFY(use.ok());
+    QVERIFY(files::BITUMEN.begin() == FileError::None);
+    for (int i = 0; i < count; ++i) {
+        BIT = BitumenRecord();
+        BIT.NUMBIT = i + 1;
+        BIT.MARBIT = QStringLiteral("БНД %1").arg(i + 1);
+        QCOMPARE(files::BITUMEN.add(), FileError::None);
+    }
+    QVERIFY(files::BITUMEN.commit() == FileError::None);
+}
+
+ReportDefinition gradeReport(std::function<bool()> filter = {})
+{
+    ReportDefinition def;
+    def.run.file = &files::BITUMEN;
+    def.run.basis = ProgressBasis::Records;
+    def.run.filter = std::move(filter);
+    def.layout = smallLayout();
+    def.detail = &gradeLine;
+    return def;
+}
+
+template <typename T>
+T *child(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QLatin1String(name));
+    if (!c)
+        qWarning("no control %s", name);
+    return c;
+}
+
+} // namespace
+
+class TestReport : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    RecordingSink m_sink;
+    QList<QPointer<QWidget>> m_shown;
+    int m_printed = 0;
+
+    REPORTPREVIEW *shownPreview() const
+    {
+        for (const auto &w : m_shown)
+            if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
+                return p;
+        return nullptr;
+    }
+    // Starts a report and waits until it has returned or shows its preview.
+    LONG runReport(ReportDefinition def, bool *returned)
+    {
+        auto response = std::make_shared<LONG>(0);
+        *returned = false;
+        showInFrame(ReportProcedure::start(std::move(def), [response, returned](LONG r) {
+            *response = r;
+            *returned = true;
+        }));
+        if (!QTest::qWaitFor([&] { return *returned || shownPreview(); }, 20000))
+            qWarning("the report neither returned nor previewed");
+        return *response;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        setDataDirectory(m_dir.path());
+        setMessageSink(&m_sink);
+        setWindowHost([this](QWidget *w) {
+            w->setAttribute(Qt::WA_DeleteOnClose);
+            m_shown << w;
+            w->show();
+        });
+        ReportProcedure::setPrintHook([this](std::shared_ptr<const ReportDocument>) { ++m_printed; });
+    }
+    void init()
+    {
+        for (auto &w : m_shown)
+            if (w)
+                w->close();
+        m_shown.clear();
+        m_sink.texts.clear();
+        m_printed = 0;
+        glob::resetGlobals();
+    }
+
+    // The percentage follows the whole-number ratio and never passes 100, even when the
+    // estimate is too small; the text changes only with the whole percentage.
+    void progressPercentage_data()
+    {
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("amount");
+        QTest::addColumn<int>("finalPercent");
+        QTest::addColumn<int>("changes");
+        QTest::newRow("exact count") << 200 << 200 << 1 << 100 << 100;
+        QTest::newRow("estimate too small") << 500 << 700 << 1 << 100 << 100;
+        QTest::newRow("bytes beyond the file size") << 1000 << 30 << 70 << 100 << 15;
+        QTest::newRow("half done") << 300 << 150 << 1 << 50 << 50;
+        QTest::newRow("empty total") << 0 << 3 << 1 << 100 << 1;
+    }
+    void progressPercentage()
+    {
+        QFETCH(int, total);
+        QFETCH(int, steps);
+        QFETCH(int, amount);
+        ReportProgress p;
+        p.RECORDSTOPROCESS = total;
+        int changes = 0, highest = 0;
+        for (int i = 0; i < steps; ++i) {
+            changes += p.advance(amount);
+            highest = std::max<int>(highest, p.PERCENTPROGRESS);
+        }
+        QTEST(int(p.PERCENTPROGRESS), "finalPercent");
+        QTEST(changes, "changes");
+        QVERIFY(highest <= 100);
+        QCOMPARE(p.pctText(), QString::number(p.PERCENTPROGRESS) + QStringLiteral("% Completed"));
+    }
+
+    // Bands flow onto pages: six rows a page, footer with the page number, a row never split.
+    void pagination_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("one row") << 1 << 1;
+        QTest::newRow("exactly one page") << 6 << 1;
+        QTest::newRow("one over") << 7 << 2;
+        QTest::newRow("thirteen") << 13 << 3;
+    }
+    void pagination()
+    {
+        QFETCH(int, rows);
+        ReportDocument doc(smallLayout());
+        for (int i = 0; i < rows; ++i) {
+            BIT.MARBIT = QStringLiteral("Р%1").arg(i + 1);
+            doc.printDetail(gradeLine());
+        }
+        doc.finish();
+        QTEST(doc.pageCount(), "pages");
+        int seen = 0;
+        for (int p = 0; p < doc.pageCount(); ++p) {
+            const QStringList t = doc.page(p).texts();
+            QCOMPARE(t.first(), QStringLiteral("Заголовок"));
+            QCOMPARE(t.last(), QStringLiteral("Page %1").arg(p + 1));
+            for (const QString &s : t.mid(1, t.size() - 2))
+                QCOMPARE(s, QStringLiteral("Р%1").arg(++seen));
+            for (const ReportItem &item : doc.page(p).items)
+                QVERIFY2(item.rect.bottom() <= 90 + 1e-9, "a band reaches into the bottom margin");
+        }
+        QCOMPARE(seen, rows);
+    }
+
+    // The loop prints every accepted record once, in physical order, skipping what the filter
+    // or the instance refuses; another window reading the same file between ticks changes nothing.
+    void runLoop()
+    {
+        fillBinders(60);
+        ReportDocument doc(smallLayout());
+        ReportRun::Definition def;
+        def.file = &files::BITUMEN;
+        def.filter = [] { return int(BIT.NUMBIT) % 2 == 0; };                        // even numbers
+        def.validate = [] { return BYTE(int(BIT.NUMBIT) % 10 == 0 ? ReportRun::Skip : ReportRun::Accept); };
+        def.printDetail = [&doc](ReportRun &r) {
+            if (int(BIT.NUMBIT) == 4)
+                r.PRINTSKIPDETAILS = 1;
+            if (!r.PRINTSKIPDETAILS)
+                doc.printDetail(gradeLine());
+        };
+        QList<int> percents;
+        {
+            ReportRun run(def);
+            run.onProgress = [&](const ReportProgress &p) { percents << p.PERCENTPROGRESS; };
+            QVERIFY(run.start());
+            QCOMPARE(files::BITUMEN.USED, 1);
+            int cycles = 0;
+            while (!run.cycle()) {
+                ++cycles;
+                files::BITUMEN.setOrder(files::key::BIT_KEYBIT); // another window moves the file
+                files::BITUMEN.next();
+            }
+            QCOMPARE(cycles, 0); // 24 accepted records fit one cycle of 25
+            QCOMPARE(run.progress.RECORDSPROCESSED, 60);
+        }
+        QCOMPARE(files::BITUMEN.USED, 0);
+        doc.finish();
+        QStringList printed;
+        for (int p = 0; p < doc.pageCount(); ++p)
+            printed << doc.page(p).texts().mid(1, doc.page(p).texts().size() - 2);
+        QStringList expected;
+        for (int n = 2; n <= 60; n += 2)
+            if (n % 10 != 0 && n != 4)
+                expected << QStringLiteral("БНД %1").arg(n);
+        QCOMPARE(printed, expected);
+        QCOMPARE(percents.last(), 100);
+
+        // Smaller cycles with the other window moving the file in between.
+        ReportDocument doc2(smallLayout());
+        def.printDetail = [&doc2](ReportRun &) { doc2.printDetail(gradeLine()); };
+        def.filter = {};
+        def.validate = {};
+        ReportRun run(def);
+        run.RECORDSPERCYCLE = 7;
+        QVERIFY(run.start());
+        while (!run.cycle()) {
+            files::BITUMEN.setOrder(files::key::BIT_KEYBIT);
+            files::BITUMEN.setToStart();
+            files::BITUMEN.next();
+        }
+        doc2.finish();
+        int rows = 0;
+        for (int p = 0; p < doc2.pageCount(); ++p)
+            for (const QString &t : doc2.page(p).texts())
+                rows += t.startsWith(QStringLiteral("БНД "));
+        QCOMPARE(rows, 60);
+        QCOMPARE(doc2.page(0).texts().at(1), QStringLiteral("БНД 1"));
+        QCOMPARE(doc2.page(doc2.pageCount() - 1).texts().at(1 + (59 % 6)), QStringLiteral("БНД 60"));
+    }
+
+    // Nothing accepted (an empty file, a filter that refuses everything): no preview, no
+    // message, the procedure returns cancelled and releases its file.
+    void nothingAccepted_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("refuseAll");
+        QTest::newRow("empty file") << 0 << false;
+        QTest::newRow("filter accepts nothing") << 5 << true;
+    }
+    void nothingAccepted()
+    {
+        QFETCH(int, records);
+        QFETCH(bool, refuseAll);
+        fillBinders(records);
+        bool returned = false;
+        const LONG response = runReport(gradeReport(refuseAll ? std::function<bool()>([] { return false; })
+                                                                : std::function<bool()>()),
+                                        &returned);
+        QVERIFY(returned);
+        QCOMPARE(response, LONG(glob::RequestCancelled));
+        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
+        QVERIFY(!shownPreview());
+        QTRY_VERIFY(!m_shown.first()); // the progress window went away
+        QCOMPARE(files::BITUMEN.USED, 0);
+        QVERIFY(m_sink.texts.isEmpty());
+    }
+
+    // The whole procedure: progress window, preview, then Exit prints nothing while the run
+    // counts as completed; Print sends the pages to the printer once.
+    void previewExitAndPrint_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("printed");
+        QTest::newRow("exit") << QStringLiteral("EXITBUTTON") << 0;
+        QTest::newRow("print") << QStringLiteral("PRINTBUTTON") << 1;
+    }
+    void previewExitAndPrint()
+    {
+        QFETCH(QString, button);
+        fillBinders(13);
+        bool returned = false;
+        runReport(gradeReport(), &returned);
+        QVERIFY(!returned);
+        auto *progress = qobject_cast<ReportProgressWindow *>(m_shown.first().data());
+        QVERIFY(!progress || !progress->isVisible());
+        REPORTPREVIEW *preview = shownPreview();
+        QVERIFY(preview);
+        QCOMPARE(preview->IMAGECOUNT, 3);
+        QCOMPARE(preview->document().page(2).texts().last(), QStringLiteral("Page 3"));
+        QCOMPARE(files::BITUMEN.USED, 1); // held until the preview is left
+        QTest::mouseClick(preview->findChild<QToolButton *>(button), Qt::LeftButton);
+        QTRY_VERIFY(returned);
+        QTEST(m_printed, "printed");
+        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
+        QCOMPARE(files::BITUMEN.USED, 0);
+    }
+
+    // Cancel on the progress window: nothing previewed or printed, the procedure cancelled.
+    void cancelDuringTheRun()
+    {
+        fillBinders(400);
+        bool returned = false;
+        LONG response = 0;
+        QPointer<ReportProgressWindow> progress;
+        int seen = 0;
+        QString titleAt100, pctAt100;
+        int barAt100 = -1;
+        ReportDefinition def = gradeReport();
+        // At the 100th record, note what the window shows and press Cancel between ticks.
+        def.run.validate = [&] {
+            if (++seen == 100 && progress) {
+                titleAt100 = progress->windowTitle();
+                barAt100 = progress->thermometer()->value();
+                pctAt100 = progress->pctText()->text();
+                QTimer::singleShot(0, progress, [&] {
+                    QTest::mouseClick(child<QPushButton>(progress, "PROGRESS_CANCEL"), Qt::LeftButton);
+                });
+            }
+            return BYTE(ReportRun::Accept);
+        };
+        QWidget *w = ReportProcedure::start(def, [&](LONG r) {
+            response = r;
+            returned = true;
+        });
+        progress = qobject_cast<ReportProgressWindow *>(w);
+        QVERIFY(progress);
+        showInFrame(w);
+        QCOMPARE(progress->windowTitle(), QStringLiteral("Progress..."));
+        QCOMPARE(progress->pctText()->text(), QStringLiteral("0% Completed"));
+        QTRY_VERIFY(returned);
+        QCOMPARE(titleAt100, QStringLiteral("Generating Report"));
+        QCOMPARE(barAt100, 25);
+        QCOMPARE(pctAt100, QStringLiteral("25% Completed"));
+        QVERIFY(seen < 400);
+        QCOMPARE(response, LONG(glob::RequestCancelled));
+        QTRY_VERIFY(!progress);
+        QTest::qWait(20);
+        QVERIFY(!shownPreview());
+        QCOMPARE(m_printed, 0);
+        QCOMPARE(files::BITUMEN.USED, 0);
+    }
+
+    // In the frame's MDI area: the progress window's and the preview's sub-windows go away
+    // with them.
+    void inTheFrame()
+    {
+        fillBinders(30);
+        QMdiArea area;
+        area.resize(900, 700);
+        area.show();
+        setWindowHost([&area](QWidget *window) {
+            QMdiSubWindow *sub = area.addSubWindow(window, window->windowFlags() & ~Qt::WindowType_Mask);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->show();
+            window->show();
+        });
+        bool returned = false;
+        showInFrame(ReportProcedure::start(gradeReport(), [&](LONG) { returned = true; }));
+        QCOMPARE(area.subWindowList().size(), 1);
+        REPORTPREVIEW *preview = nullptr;
+        QTRY_VERIFY((preview = area.findChild<REPORTPREVIEW *>()));
+        QTRY_COMPARE(area.subWindowList().size(), 1); // the progress window has gone
+        QCOMPARE(area.subWindowList().first()->widget(), preview);
+        QTest::mouseClick(preview->findChild<QToolButton *>(QStringLiteral("EXITBUTTON")), Qt::LeftButton);
+        QVERIFY(returned);
+        QTRY_COMPARE(area.subWindowList().size(), 0);
+
+        // Closing the preview's sub-window leaves without printing.
+        returned = false;
+        showInFrame(ReportProcedure::start(gradeReport(), [&](LONG) { returned = true; }));
+        QTRY_VERIFY((preview = area.findChild<REPORTPREVIEW *>()));
+        QTRY_COMPARE(area.subWindowList().size(), 1);
+        area.subWindowList().first()->close();
+        QTRY_VERIFY(returned);
+        QCOMPARE(m_printed, 0);
+        QCOMPARE(files::BITUMEN.USED, 0);
+
+        // The frame closes while the report runs (before its first record, and in the middle).
+        fillBinders(2000);
+        for (int ticks : {0, 3}) {
+            returned = false;
+            LONG response = 0;
+            int seen = 0;
+            ReportDefinition def = gradeReport();
+            def.run.validate = [&seen] { ++seen; return BYTE(ReportRun::Accept); };
+            showInFrame(ReportProcedure::start(def, [&](LONG r) { response = r; returned = true; }));
+            if (ticks > 0)
+                QTRY_VERIFY(seen > 0);
+            area.closeAllSubWindows();
+            QTRY_VERIFY(returned);
+            QCOMPARE(response, LONG(glob::RequestCancelled));
+            QTest::qWait(30);
+            QVERIFY(seen < 2000);
+            QVERIFY(!area.findChild<REPORTPREVIEW *>());
+            QCOMPARE(files::BITUMEN.USED, 0);
+        }
+        initTestCase(); // the recording host again
+    }
+
+    // A read error while printing: warning 35 with the file's name, and the run ends there.
+    void readErrorEndsTheRun()
+    {
+        fillBinders(20);
+        ReportDocument doc(smallLayout());
+        ReportRun::Definition def;
+        def.file = &files::BITUMEN;
+        def.printDetail = [&doc](ReportRun &) { doc.printDetail(gradeLine()); };
+        ReportRun run(def);
+        run.RECORDSPERCYCLE = 5;
+        QVERIFY(run.start());
+        QVERIFY(!run.cycle());
+        files::BITUMEN.close(); // the file goes away under the report
+        QVERIFY(run.cycle());
+        QCOMPARE(m_sink.texts.size(), 1);
+        QVERIFY2(m_sink.texts.first().contains(QStringLiteral("from the BITUMEN file")), qPrintable(m_sink.texts.first()));
+        doc.finish();
+        QCOMPARE(doc.page(0).texts().size(), 2 + 5);
+        QVERIFY(files::BITUMEN.open() == FileError::None);
+    }
+
+    // Print without a hook opens the system print dialog; the printer path itself draws
+    // every page (checked through a PDF printer).
+    void printerPath()
+    {
+        ReportProcedure::setPrintHook({});
+        fillBinders(8);
+        bool returned = false;
+        runReport(gradeReport(), &returned);
+        REPORTPREVIEW *preview = shownPreview();
+        QVERIFY(preview);
+        QTest::mouseClick(preview->findChild<QToolButton *>(QStringLiteral("PRINTBUTTON")), Qt::LeftButton);
+        QPrintDialog *dialog = nullptr;
+        QTRY_VERIFY((dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())));
+        dialog->reject();
+        initTestCase(); // the counting hook again
+
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = m_dir.filePath(QStringLiteral("printed.pdf"));
+        printer.setOutputFileName(pdf);
+        QVERIFY(printReportPages(*documentOf(2), printer));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char *expected : {"БНД 1", "БНД 12", "Page 1", "Page 2", "Заголовок"})
+            QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
+    }
+
+    // Thumbnail grid in dialog units, computed by hand.
+    void thumbnailGeometry()
+    {
+        // 300 x 200 area, 2 x 2, A4: cells 147.5 x 97.5 (ratio 0.66 < 1.414): the height rules,
+        // h = 97, w = int(97.5 / 1.41428) = 68.
+        auto r = thumbnailRects(300, 200, 2, 2, 297.0 / 210.0);
+        QCOMPARE(int(r.size()), 4);
+        QCOMPARE(r[0], QRect(1, 1, 68, 97));
+        QCOMPARE(r[1], QRect(72, 1, 68, 97));
+        QCOMPARE(r[2], QRect(1, 101, 68, 97));
+        // A wide page in a tall cell: 1 x 1 in 100 x 300, the width rules: w = 98, h = 49.
+        r = thumbnailRects(100, 300, 1, 1, 0.5);
+        QCOMPARE(r[0], QRect(1, 1, 98, 49));
+    }
+
+    // The preview's status texts, paging and enabled states.
+    void previewPaging()
+    {
+        const QString shots = qEnvironmentVariable("ASPHALT_SHOTS");
+        auto shot = [&shots](QWidget &w, const char *name) {
+            if (!shots.isEmpty() && QDir().mkpath(shots))
+                w.grab().save(shots + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+        };
+        REPORTPREVIEW preview(documentOf(5));
+        preview.show();
+        preview.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&preview));
+        QCOMPARE(preview.windowTitle(), QStringLiteral("Report Preview"));
+        auto *zone2 = child<QLabel>(&preview, "STATUSZONE2");
+        auto *zone3 = child<QLabel>(&preview, "STATUSZONE3");
+        auto *page = child<QSpinBox>(&preview, "CURRENTPAGE");
+        QCOMPARE(zone2->text(), QStringLiteral("Page 1 of 5"));
+        QCOMPARE(zone3->text(), QStringLiteral("No Zoom"));
+        QCOMPARE(page->maximum(), 5);
+        QCOMPARE(page->toolTip(), QStringLiteral("Enter a page number from 1 to 5"));
+        QCOMPARE(child<QSpinBox>(&preview, "PAGESACROSS")->maximum(), 10);
+        QCOMPARE(child<QSpinBox>(&preview, "PAGESDOWN")->toolTip(),
+                 QStringLiteral("Select the number of thumbnails in a column"));
+
+        child<QSpinBox>(&preview, "PAGESACROSS")->setValue(2);
+        child<QSpinBox>(&preview, "PAGESDOWN")->setValue(2);
+        QCOMPARE(zone2->text(), QStringLiteral("Pages 1-4 of 5"));
+        shot(preview, "preview_2x2");
+        auto *next = child<QAction>(&preview, "NEXTPAGE");
+        auto *prev = child<QAction>(&preview, "PREVPAGE");
+        QVERIFY(next->isEnabled());
+        QVERIFY(!prev->isEnabled());
+        page->setFocus(); // the keys page even from the page spin box
+        QTest::keyClick(page, Qt::Key_PageDown);
+        QCOMPARE(preview.CURRENTPAGE, 5);
+        QCOMPARE(zone2->text(), QStringLiteral("Page 5 of 5"));
+        shot(preview, "preview_2x2_next");
+        QVERIFY(child<QWidget>(&preview, "THUMBNAIL1")->isVisible());
+        for (const char *hidden : {"THUMBNAIL2", "THUMBNAIL3", "THUMBNAIL4"})
+            QVERIFY(child<QWidget>(&preview, hidden)->isHidden());
+        QVERIFY(!next->isEnabled());
+        QVERIFY(prev->isEnabled());
+        next->trigger(); // no page beyond the last
+        QCOMPARE(preview.CURRENTPAGE, 5);
+        QTest::keyClick(page, Qt::Key_PageUp);
+        QCOMPARE(preview.CURRENTPAGE, 1);
+
+        // Zooms: a click on thumbnail 3 zooms page 3 to the page width; Next goes one page.
+        QTest::mouseClick(child<QWidget>(&preview, "THUMBNAIL3"), Qt::LeftButton);
+        QTRY_COMPARE(preview.CURRENTPAGE, 3);
+        QCOMPARE(zone3->text(), QStringLiteral("Zoom (Page Width)"));
+        QCOMPARE(zone2->text(), QStringLiteral("Page 3 of 5"));
+        shot(preview, "preview_pagewidth");
+        QVERIFY(!preview.findChild<QWidget *>(QStringLiteral("THUMBNAIL1")));
+        auto *image = child<QLabel>(&preview, "ZOOMIMAGE");
+        QVERIFY(std::abs(image->width() - (preview.IMAGEWIDTH * preview.ZOOMMODIFIER)) <= 2);
+        next->trigger();
+        QCOMPARE(zone2->text(), QStringLiteral("Page 4 of 5"));
+        const struct { const char *name; const char *status; double scale; } zooms[] = {
+            {"ZOOM50", "Zoom (50%)", 0.5}, {"ZOOM75", "Zoom (75%)", 0.75}, {"ZOOM100", "Zoom (100%)", 1.0},
+            {"ZOOM200", "Zoom (200%)", 2.0}, {"ZOOM300", "Zoom (300%)", 3.0}};
+        for (const auto &z : zooms) {
+            child<QAction>(&preview, z.name)->trigger();
+            QCOMPARE(zone3->text(), QString::fromUtf8(z.status));
+            QVERIFY(child<QAction>(&preview, z.name)->isChecked());
+            QVERIFY(!child<QAction>(&preview, "ZOOMNOZOOM")->isChecked());
+            image = child<QLabel>(&preview, "ZOOMIMAGE");
+            QVERIFY(std::abs(image->width() - preview.IMAGEWIDTH * z.scale) <= 2);
+            shot(preview, z.name);
+        }
+        QTest::mouseClick(image, Qt::LeftButton); // back to the thumbnails, same grid
+        QTRY_COMPARE(zone3->text(), QStringLiteral("No Zoom"));
+        QCOMPARE(zone2->text(), QStringLiteral("Pages 4-5 of 5"));
+        QVERIFY(child<QWidget>(&preview, "THUMBNAIL4")->isHidden());
+    }
+
+    void onePageDisablesNavigation()
+    {
+        REPORTPREVIEW preview(documentOf(1));
+        for (const char *spin : {"CURRENTPAGE", "PAGESACROSS", "PAGESDOWN"})
+            QVERIFY(!child<QSpinBox>(&preview, spin)->isEnabled());
+        QVERIFY(!child<QMenu>(&preview, "VIEWMENU")->isEnabled());
+        QVERIFY(!child<QAction>(&preview, "NEXTPAGE")->isEnabled());
+        QCOMPARE(child<QLabel>(&preview, "STATUSZONE2")->text(), QStringLiteral("Page 1 of 1"));
+    }
+
+    // The two dialogs: Jump returns the page chosen or keeps the current one on Cancel;
+    // Change Display sets the grid.
+    void previewDialogs()
+    {
+        REPORTPREVIEW preview(documentOf(9));
+        preview.show();
+        // OK from page 1 to 7; then Cancel after choosing 3 keeps page 7.
+        for (const char *button : {"OK", "CANCEL"}) {
+            child<QAction>(&preview, "JUMPTOPAGE")->trigger();
+            QVERIFY(!preview.isEnabled());
+            QDialog *dialog = nullptr;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String("PREVIEW_JUMPTOPAGE") && w->isVisible())
+                    dialog = qobject_cast<QDialog *>(w);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Jump to a Report Page"));
+            auto *spin = child<QSpinBox>(dialog, "PAGE");
+            QCOMPARE(spin->maximum(), 9);
+            QCOMPARE(spin->value(), int(preview.CURRENTPAGE));
+            spin->setValue(qstrcmp(button, "OK") == 0 ? 7 : 3);
+            QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
+            QVERIFY(preview.isEnabled());
+            QCOMPARE(preview.CURRENTPAGE, 7);
+            QCOMPARE(child<QLabel>(&preview, "STATUSZONE2")->text(), QStringLiteral("Page 7 of 9"));
+        }
+        child<QAction>(&preview, "CHANGEDISPLAY")->trigger();
+        QDialog *display = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("PREVIEW_SELECTDISPLAY") && w->isVisible())
+                display = qobject_cast<QDialog *>(w);
+        QVERIFY(display);
+        QCOMPARE(display->windowTitle(), QStringLiteral("Change the Report Display"));
+        child<QSpinBox>(display, "ACROSS")->setValue(3);
+        child<QSpinBox>(display, "DOWN")->setValue(2);
+        QTest::mouseClick(child<QPushButton>(display, "OK"), Qt::LeftButton);
+        QCOMPARE(preview.PAGESACROSS, 3);
+        QCOMPARE(preview.PAGESDOWN, 2);
+        QCOMPARE(child<QLabel>(&preview, "STATUSZONE2")->text(), QStringLiteral("Pages 7-9 of 9"));
+        QVERIFY(child<QWidget>(&preview, "THUMBNAIL6")->isHidden());
+    }
+};
+
+QTEST_MAIN(TestReport)
+#include "tst_report.moc"
