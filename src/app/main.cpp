@@ -4,6 +4,7 @@
 // WORKDIR and ends, without opening a window.
 #include "app/frame_window.h"
 #include "catalogues/catalogues_ui.h"
+#include "catalogues/protbit_window.h"
 #include "data/globals.h"
 #include "data/seed.h"
 #include "framework/messagebox_ui.h"
@@ -70,6 +71,7 @@ int main(int argc, char **argv)
 
     installMessageBoxSink(MAIN::kTitle);
     registerCatalogueProcedures();
+    registerReportProcedures();
     MAIN frame;
     frame.show();
     return QApplication::exec();

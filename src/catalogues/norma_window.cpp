@@ -1,6 +1,8 @@
 #include "catalogues/norma_window.h"
 
+#include "catalogues/updatenorma_window.h"
 #include "data/files.h"
+#include "data/globals.h"
 
 namespace {
 
@@ -33,8 +35,9 @@ BrowseDeclaration BROUSENORMA1Declaration()
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE_2")};
     d.remove = BrowseButton{QStringLiteral("&Удалить"), QStringLiteral("DELETE_2")};
     d.select = BrowseButton{QStringLiteral("&Select"), QStringLiteral("SELECT_2")};
-    // The update form UPDATENORMA plugs in here (d.updateForm); until then the list has no
-    // update buttons.
+    d.updateForm = [](QWidget *list, std::function<void()> done) {
+        UPDATENORMA(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); });
+    };
     return d;
 }
 

@@ -873,6 +873,7 @@ FileError DataFile::add()
     sqlite3_reset(st);
     m_current.id = id;
     m_currentVersion = 1;
+    ++m_writes;
     return succeed();
 }
 
@@ -906,6 +907,7 @@ FileError DataFile::put()
     if (sqlite3_changes(m_conn->db) == 0)
         return fail(FileError::ChangedByOther);
     ++m_currentVersion;
+    ++m_writes;
     return succeed();
 }
 
@@ -933,6 +935,7 @@ FileError DataFile::remove()
     if (sqlite3_changes(m_conn->db) == 0)
         return fail(FileError::ChangedByOther);
     m_current = {};
+    ++m_writes;
     return succeed();
 }
 

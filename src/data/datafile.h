@@ -82,6 +82,8 @@ public:
 
     // True when another connection or process has written the file since the last call.
     bool changedElsewhere();
+    // How many records this process has added, changed or deleted in the file.
+    quint64 writeCount() const { return m_writes; }
 
     // ---- writing ----------------------------------------------------------------------------
     FileError add();      // the buffer as a new record; position() then finds it
@@ -135,6 +137,7 @@ private:
     bool m_quickScan = true;
     int m_repaired = 0;
     qint64 m_dataVersion = -1;
+    quint64 m_writes = 0;
 };
 
 // Working directory of the data files (default: the current directory).

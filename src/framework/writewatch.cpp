@@ -20,7 +20,7 @@ quint64 generation(DataFile &file)
 {
     if (file.changedElsewhere())
         noteFileWritten(file);
-    return generations().value(&file);
+    return generations().value(&file) + file.writeCount();
 }
 
 } // namespace writewatch

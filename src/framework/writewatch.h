@@ -4,7 +4,7 @@
 // DataFile::changedElsewhere() sees only other connections and answers each change once, so
 // two windows of one file cannot both rely on it. The watch turns it into a process-wide
 // generation per file: any caller that sees a change elsewhere moves the generation on, and
-// the procedures of this process that write a file move it on with noteFileWritten().
+// every write of this process through the file counts as well (DataFile::writeCount()).
 // A window keeps the generation it last showed and compares.
 #include <QtGlobal>
 
