@@ -257,6 +257,15 @@ void BrowseWindow::buildUi()
     listRow->addWidget(m_bar);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    for (const BrowseExtraButton &extra : m_decl.extraButtons) {
+        QPushButton *b = addButton(BrowseButton{extra.text, extra.objectName}, true);
+        connect(b, &QPushButton::clicked, this, [this, pressed = extra.pressed] {
+            syncWindow();
+            if (pressed)
+                pressed(*this);
+        });
+        buttons->addWidget(b);
+    }
     for (QPushButton *b : {m_select, m_insert, m_change, m_delete, m_close})
         if (b)
             buttons->addWidget(b);
