@@ -100,7 +100,7 @@ struct BrowseDeclaration {
     std::vector<BrowseColumn> columns;
     std::optional<BrowseButton> insert, change, remove, select; // absent: no such button
     BrowseButton close{QStringLiteral("Закрыть"), QStringLiteral("CLOSE")};
-    std::vector<BrowseExtraButton> extraButtons; // shown before the standard buttons
+    std::vector<BrowseExtraButton> extraButtons; // shown after the standard buttons
     BrowseUpdateForm updateForm; // empty: the update buttons are not shown
     std::function<bool()> filter; // optional record filter
     int rows = 15;                // rows shown at the opening size
