@@ -260,9 +260,21 @@ void BrowseWindow::buildUi()
     for (QPushButton *b : {m_select, m_insert, m_change, m_delete, m_close})
         if (b)
             buttons->addWidget(b);
+    for (const BrowseExtraButton &extra : m_decl.extraButtons) {
+        QPushButton *b = addButton(BrowseButton{extra.text, extra.objectName}, true);
+        connect(b, &QPushButton::clicked, this, [this, pressed = extra.pressed] {
+            syncWindow();
+            if (pressed)
+                pressed(*this);
+        });
+        buttons->addWidget(b);
+    }
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(0);
     layout->addWidget(m_tabs);
+    // A single unnamed order has nothing to choose: no tab is shown.
+    if (m_decl.orders.size() == 1 && m_decl.orders.front().tabText.isEmpty())
+        m_tabs->hide();
     layout->addLayout(listRow, 1);
     layout->addSpacing(6);
     layout->addLayout(buttons);

@@ -77,6 +77,15 @@ struct BrowseButton {
     QString objectName;
 };
 
+class BrowseWindow;
+
+// A button of the window's own beside the standard ones (a report, a further list).
+struct BrowseExtraButton {
+    QString text;
+    QString objectName;
+    std::function<void(BrowseWindow &)> pressed;
+};
+
 // Called to insert, change or delete the record in the file's record buffer. The form reads
 // glob::GLOBALREQUEST at its start, sets glob::GLOBALRESPONSE and calls done() when it closes.
 // The list window is disabled meanwhile (no nested event loop).
@@ -91,6 +100,7 @@ struct BrowseDeclaration {
     std::vector<BrowseColumn> columns;
     std::optional<BrowseButton> insert, change, remove, select; // absent: no such button
     BrowseButton close{QStringLiteral("Закрыть"), QStringLiteral("CLOSE")};
+    std::vector<BrowseExtraButton> extraButtons; // shown after the standard buttons
     BrowseUpdateForm updateForm; // empty: the update buttons are not shown
     std::function<bool()> filter; // optional record filter
     int rows = 15;                // rows shown at the opening size

@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
 #include <QTimer>
 
 #include <cmath>
@@ -139,6 +141,42 @@ void FieldEdit::focusOutEvent(QFocusEvent *event)
         m_form->acceptField(this);
 }
 
+// ---- the radio group ---------------------------------------------------------------------------
+
+FieldRadioGroup::FieldRadioGroup(FormWindow *form, const FormField &field, int column, QWidget *parent)
+    : QGroupBox(field.groupTitle, parent), m_form(form), m_field(field), m_column(column),
+      m_buttons(new QButtonGroup(this))
+{
+    setObjectName(field.objectName);
+    setGeometry(field.rect);
+    auto *layout = new QVBoxLayout(this);
+    for (int i = 0; i < field.choices.size(); ++i) {
+        auto *button = new QRadioButton(field.choices.at(i), this);
+        button->setObjectName(field.objectName + QLatin1Char('_') + QString::number(i + 1));
+        m_buttons->addButton(button, i);
+        layout->addWidget(button);
+    }
+    connect(m_buttons, &QButtonGroup::idClicked, this, [this](int id) { m_form->acceptChoice(this, id); });
+}
+
+int FieldRadioGroup::chosen() const { return m_buttons->checkedId(); }
+
+void FieldRadioGroup::display()
+{
+    const Row row = m_form->decl().file->buffer().save();
+    const auto *bytes = std::get_if<QByteArray>(&row.at(m_column));
+    const QString held = bytes ? cp1251::decode(*bytes).trimmed() : QString();
+    const int index = m_field.choices.indexOf(held);
+    if (index >= 0) {
+        m_buttons->button(index)->setChecked(true);
+        return;
+    }
+    m_buttons->setExclusive(false); // an exclusive group cannot uncheck its last button
+    for (QAbstractButton *b : m_buttons->buttons())
+        b->setChecked(false);
+    m_buttons->setExclusive(true);
+}
+
 // ---- the form -----------------------------------------------------------------------------------
 
 FormWindow *openForm(const FormDecl &decl, LONG request, QWidget *caller, std::function<void(LONG)> done,
@@ -210,6 +248,13 @@ FieldEdit *FormWindow::field(const QString &objectName) const
 {
     for (FieldEdit *e : m_edits)
         if (e->objectName() == objectName) return e;
+    return nullptr;
+}
+
+FieldRadioGroup *FormWindow::radioGroup(const QString &objectName) const
+{
+    for (FieldRadioGroup *g : m_groups)
+        if (g->objectName() == objectName) return g;
     return nullptr;
 }
 
@@ -345,7 +390,10 @@ void FormWindow::buildWindow()
     for (const FormField &f : m_decl.fields) {
         const int col = m_file.desc().columnIndex(f.column);
         Q_ASSERT_X(col >= 0, "FormWindow", qPrintable(f.column));
-        m_edits.push_back(new FieldEdit(this, f, col, this));
+        if (f.choices.isEmpty())
+            m_edits.push_back(new FieldEdit(this, f, col, this));
+        else
+            m_groups.push_back(new FieldRadioGroup(this, f, col, this));
     }
     for (const FormButton &b : m_decl.buttons) {
         auto *button = new QPushButton(b.text, this);
@@ -431,6 +479,8 @@ void FormWindow::refreshWindow()
         m_decl.refreshWindow(*this);
     for (FieldEdit *e : m_edits)
         e->display();
+    for (FieldRadioGroup *g : m_groups)
+        g->display();
 }
 
 void FormWindow::focusFirstField()
@@ -473,6 +523,24 @@ bool FormWindow::acceptField(FieldEdit *edit)
         return false;
     }
     return true;
+}
+
+void FormWindow::acceptChoice(FieldRadioGroup *group, int choice)
+{
+    BufferClaim claim(*this);
+    syncFocusedField(); // an entry field's pending text first, as when the group takes the focus
+    RecordBuffer &buffer = m_file.buffer();
+    const Row old = buffer.save();
+    Row row = old;
+    row[group->column()] = Value(cp1251::encode(group->field().choices.at(choice)).value_or(QByteArray()));
+    if (buffer.load(row) != 0) // an option longer than its column: a fault of the declaration
+        buffer.load(old);
+    if (m_decl.fieldAccepted) {
+        m_decl.fieldAccepted(*this, group->objectName());
+        refreshWindow();
+    } else {
+        group->display();
+    }
 }
 
 // Stores the focused field's pending text when its picture accepts it (as the buttons' SYNCWINDOW).

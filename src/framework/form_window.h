@@ -10,10 +10,13 @@
 #include "data/datafile.h"
 #include "framework/picture.h"
 
+#include <QButtonGroup>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -21,6 +24,7 @@
 
 class FormWindow;
 class FieldEdit;
+class FieldRadioGroup;
 class QLabel;
 class QPushButton;
 class WidgetResizer;
@@ -32,6 +36,9 @@ struct FormField {
     const char *picture; // "s10", "n3", "n5.1"
     QRect rect;          // place in the window, pixels
     bool history = false; // takes part in the field history (Ctrl+')
+    // A radio group instead of an entry field: the text column holds the chosen option's text.
+    QStringList choices = {}; // the options, top to bottom; empty: an entry field
+    QString groupTitle = {}; // the group's caption
 };
 
 // A text drawn on the window: a prompt, a caption, a column heading.
@@ -107,6 +114,7 @@ public:
     LONG originalRequest() const { return m_originalRequest; }
     LONG localResponse() const { return m_localResponse; }
     FieldEdit *field(const QString &objectName) const;
+    FieldRadioGroup *radioGroup(const QString &objectName) const;
 
     // Redisplays every field from the record buffer (REFRESHWINDOW).
     void refreshWindow();
@@ -119,6 +127,8 @@ public:
     // Reads a field's text into the record buffer; false (beep, old value shown, focus back)
     // when its picture refuses the text.
     bool acceptField(FieldEdit *edit);
+    // Stores the chosen option of a radio group into the record buffer.
+    void acceptChoice(FieldRadioGroup *group, int choice);
 
     // The history record and window position kept for a procedure since the application started.
     static void forgetMemory(); // for tests
@@ -186,6 +196,7 @@ private:
     QPointer<QWidget> m_blocked;   // the caller, or the MDI subwindow holding it
     std::function<void(LONG)> m_done;
     std::vector<FieldEdit *> m_edits;
+    std::vector<FieldRadioGroup *> m_groups;
     WidgetResizer *m_resizer = nullptr;
 };
 
@@ -211,4 +222,23 @@ private:
     FormField m_field;
     int m_column;
     Picture m_picture;
+};
+
+// A radio group of a form: one button per option; the chosen option's text is the column's value.
+class FieldRadioGroup : public QGroupBox {
+public:
+    FieldRadioGroup(FormWindow *form, const FormField &field, int column, QWidget *parent);
+
+    const FormField &field() const { return m_field; }
+    int column() const { return m_column; }
+    // The option whose text the column holds, -1 when none.
+    int chosen() const;
+    // Checks the option the record buffer holds (none when the text matches no option).
+    void display();
+
+private:
+    FormWindow *m_form;
+    FormField m_field;
+    int m_column;
+    QButtonGroup *m_buttons;
 };

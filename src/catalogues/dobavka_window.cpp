@@ -1,0 +1,82 @@
+#include "catalogues/dobavka_window.h"
+
+#include "data/files.h"
+#include "data/globals.h"
+
+namespace {
+
+void addRow(FormDecl &d, int y, const QString &prompt, const char *column, const char *picture, int fieldWidth)
+{
+    const QString name = QStringLiteral("DOB_") + QLatin1String(column);
+    d.texts.push_back({name + QStringLiteral("_PROMPT"), prompt, QRect(16, y, 110, 21)});
+    d.fields.push_back({QLatin1String(column), name, picture, QRect(130, y, fieldWidth, 21)});
+}
+
+FormDecl makeDecl()
+{
+    FormDecl d;
+    d.procedure = QStringLiteral("UPDATEDOBAWKA");
+    d.file = &files::DOBAWKA;
+    d.windowTitle = QStringLiteral("Данные о добавке");
+    d.insertTitle = QStringLiteral("Добавить");
+    d.changeTitle = QStringLiteral("Изменить");
+    d.savePrompt = false;
+
+    d.texts.push_back({QStringLiteral("TAB_GENERAL"), QStringLiteral("Общие"), QRect(16, 8, 120, 18)});
+    addRow(d, 32, QStringLiteral("Класс:"), "KLASS", "s16", 150);
+    addRow(d, 58, QStringLiteral("Наименование:"), "NAME", "s20", 180);
+    FormField kuda{QStringLiteral("KUDA"), QStringLiteral("DOB_KUDA"), "s17", QRect(16, 86, 294, 72)};
+    kuda.choices = QStringList{QStringLiteral("Добавка в смесь"), QStringLiteral("Добавка в битум")};
+    kuda.groupTitle = QStringLiteral("Выбрать");
+    d.fields.push_back(kuda);
+    addRow(d, 168, QStringLiteral("ист.пл,г/см3:"), "ISTPLOTN", "n5.3", 70);
+    addRow(d, 194, QStringLiteral("Содержание,%:"), "SODERZAN", "n5.2", 70);
+    addRow(d, 220, QStringLiteral("Цена, УЕ/т:"), "COSTDOB_KI", "n10.2", 110);
+
+    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(86, 258, 72, 25), FormButtonRole::Ok, {}});
+    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Отменить"), QRect(164, 258, 72, 25),
+                         FormButtonRole::Cancel, {}});
+    d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(242, 258, 68, 25),
+                         FormButtonRole::Help, {}});
+    d.size = QSize(326, 298);
+    return d;
+}
+
+} // namespace
+
+BrowseDeclaration BROWSEDOBAVKADeclaration()
+{
+    BrowseDeclaration d;
+    d.procedure = QStringLiteral("BROWSEDOBAVKA");
+    d.title = QStringLiteral("Просмотр базы добавок");
+    d.file = &files::DOBAWKA;
+    d.fileName = QStringLiteral("DOBAWKA");
+    d.orders.push_back({QStringLiteral("Название"), QString(), DataFile::PhysicalOrder, {}, false});
+    d.columns.push_back(BrowseColumn::string(QStringLiteral("Класс"), "s16", DOB.KLASS));
+    d.columns.push_back(BrowseColumn::string(QStringLiteral("Наименование"), "s20", DOB.NAME));
+    d.columns.push_back(BrowseColumn::string(QStringLiteral("Применение"), "s17", DOB.KUDA));
+    d.columns.push_back(BrowseColumn::number(QStringLiteral("ист.плотн."), "n5.3", [] { return DOB.ISTPLOTN; }));
+    d.columns.push_back(BrowseColumn::number(QStringLiteral("Содержание,%"), "n5.2", [] { return DOB.SODERZAN; }));
+    d.insert = BrowseButton{QStringLiteral("&Новая"), QStringLiteral("INSERT")};
+    d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE")};
+    d.remove = BrowseButton{QStringLiteral("Удалить"), QStringLiteral("DELETE")};
+    d.select = BrowseButton{QStringLiteral("&Select"), QStringLiteral("SELECT")};
+    d.extraButtons.push_back({QStringLiteral("Help"), QStringLiteral("HELP"), {}});
+    d.updateForm = [](QWidget *list, std::function<void()> done) {
+        UPDATEDOBAWKA(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); });
+    };
+    return d;
+}
+
+BrowseWindow *BROWSEDOBAVKA() { return new BrowseWindow(BROWSEDOBAVKADeclaration()); }
+
+const FormDecl &updateDobawkaDecl()
+{
+    static const FormDecl decl = makeDecl();
+    return decl;
+}
+
+FormWindow *UPDATEDOBAWKA(LONG request, QWidget *caller, std::function<void(LONG)> done, WindowHost host)
+{
+    return openForm(updateDobawkaDecl(), request, caller, std::move(done), std::move(host));
+}
