@@ -3,6 +3,7 @@
 // asphalt --seed DIR [WORKDIR]: adds the sample data of DIR (CSV files) to the data files of
 // WORKDIR and ends, without opening a window.
 #include "app/frame_window.h"
+#include "catalogues/binders_ui.h"
 #include "catalogues/catalogues_ui.h"
 #include "catalogues/protbit_window.h"
 #include "data/globals.h"
@@ -72,6 +73,7 @@ int main(int argc, char **argv)
     installMessageBoxSink(MAIN::kTitle);
     registerCatalogueProcedures();
     registerReportProcedures();
+    registerBinderProcedures();
     MAIN frame;
     frame.show();
     return QApplication::exec();
