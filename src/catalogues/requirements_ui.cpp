@@ -1,0 +1,9 @@
+#include "catalogues/requirements_ui.h"
+
+#include "app/procedures.h"
+#include "catalogues/zr3n_window.h"
+
+void registerRequirementsProcedures()
+{
+    registerProcedure(QStringLiteral("BROWSEZR3N"), [] { return BROWSEZR3N(); }); // menu "Зарубежные нормы"
+}
