@@ -1,5 +1,6 @@
 // The foreign requirements, approval data and mixer screens as a user keeps them: the lists
 // with their forms, driven through buttons and typed fields.
+#include "catalogues/titul_window.h"
 #include "catalogues/zr3n_window.h"
 #include "data/files.h"
 #include "data/globals.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -227,6 +229,61 @@ private slots:
                 for (int k = 0; k < 2; ++k)
                     QCOMPARE(now.mgost[j][k], good.first().mgost[j][k]);
         }
+    }
+    // The approval form makes the record it was opened on the current object key, whether it
+    // was saved or left with "Отменить"; a key changed in the form and saved counts as typed.
+    void approvalFormSetsTheObjectKey_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("typedKey");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("cancel on the recipe key") << 0 << "CANCEL" << "" << "РЕЦЕПТ";
+        QTest::newRow("ok on the second record") << 1 << "OK" << "" << "Трасса М-4";
+        QTest::newRow("key changed and saved") << 1 << "OK" << "Обход" << "Обход";
+    }
+    void approvalFormSetsTheObjectKey()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, button);
+        QFETCH(QString, typedKey);
+        QFETCH(QString, expected);
+        {
+            FileUse use(files::NASTROJK);
+            QVERIFY(use.ok());
+            files::NASTROJK.setOrder(DataFile::PhysicalOrder);
+            files::NASTROJK.setToStart();
+            while (files::NASTROJK.next() == FileError::None)
+                QCOMPARE(files::NASTROJK.remove(), FileError::None);
+            for (const QString &key : {QStringLiteral("РЕЦЕПТ"), QStringLiteral("Трасса М-4")}) {
+                NAS = NastrojkRecord();
+                NAS.REGION = key;
+                NAS.FIRMA = QStringLiteral("ООО «Дорстрой»");
+                QCOMPARE(files::NASTROJK.add(), FileError::None);
+            }
+        }
+        glob::OBEKT = QStringLiteral("прежний");
+
+        BrowseWindow *list = BROWSETITUL();
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        for (int i = 0; i < row; ++i)
+            QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
+        QCOMPARE(list->currentChoice(), row);
+        list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
+        FormWindow *form = visibleForm();
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Изменить настройки"));
+        if (!typedKey.isEmpty())
+            typeInto(form, QStringLiteral("NAS_REGION"), typedKey);
+        if (row == 0)
+            shoot(form, QStringLiteral("UPDATENASTROJKI"));
+        form->findChild<QPushButton *>(button)->click();
+        QTRY_VERIFY(list->isEnabled());
+        QCOMPARE(glob::OBEKT.text().trimmed(), expected);
+        if (row == 1 && typedKey.isEmpty())
+            shoot(list, QStringLiteral("BROWSETITUL"));
+        delete list;
     }
 };
 
