@@ -1,5 +1,7 @@
 // The foreign requirements, approval data and mixer screens as a user keeps them: the lists
 // with their forms, driven through buttons and typed fields.
+#include "catalogues/grohot_scheme.h"
+#include "catalogues/grohotbrowse11_window.h"
 #include "catalogues/titul_window.h"
 #include "catalogues/zr3n_window.h"
 #include "data/files.h"
@@ -284,6 +286,73 @@ private slots:
         if (row == 1 && typedKey.isEmpty())
             shoot(list, QStringLiteral("BROWSETITUL"));
         delete list;
+    }
+    // The schematic shows the highlighted mixer's openings in use: the round size of a round
+    // deck, the square size of a square deck, and for a deck of another code the value shown
+    // before. The form changes a deck's shape and only the chosen size can be typed.
+    void mixerSchematicAndForm()
+    {
+        {
+            FileUse use(files::GROHOT);
+            QVERIFY(use.ok());
+            GRO = GrohotRecord();
+            GRO.NUMMIXER = 1;
+            GRO.MASSAZAMES = 1000;
+            GRO.FORMA[0].setRaw(grohot::shapeCode(grohot::DeckShape::Round));
+            GRO.OTW[0][0] = 40;
+            GRO.OTW[0][1] = 35;
+            GRO.FORMA[2].setRaw(grohot::shapeCode(grohot::DeckShape::Square));
+            GRO.OTW[2][0] = 10;
+            GRO.OTW[2][1] = 12;
+            QCOMPARE(files::GROHOT.add(), FileError::None);
+            GRO = GrohotRecord();
+            GRO.NUMMIXER = 2;
+            GRO.FORMA[1].setRaw(grohot::shapeCode(grohot::DeckShape::Round));
+            GRO.OTW[1][0] = 20;
+            QCOMPARE(files::GROHOT.add(), FileError::None);
+        }
+        BrowseWindow *list = GROHOTBROWSE11();
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        auto shown = [list](const char *what, int deck) {
+            return list->findChild<QLabel *>(QStringLiteral("SCHEME_%1_%2").arg(QLatin1String(what)).arg(deck))->text();
+        };
+        QTRY_COMPARE(shown("OTW", 3), QStringLiteral("12"));
+        QCOMPARE(shown("OTW", 1), QStringLiteral("40"));
+        QCOMPARE(shown("OTW", 2), QStringLiteral("0"));
+        QCOMPARE(shown("FORMA", 3), deckSymbol(grohot::shapeCode(grohot::DeckShape::Square), QFont()));
+        QVERIFY(!shown("FORMA", 3).isEmpty());
+        QVERIFY(shown("FORMA", 2).isEmpty());
+        shoot(list, QStringLiteral("GROHOTBROWSE11"));
+
+        QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
+        QTRY_COMPARE(shown("OTW", 2), QStringLiteral("20"));
+        QCOMPARE(shown("OTW", 3), QStringLiteral("12")); // mixer 2's deck 3 has no shape: kept
+        QVERIFY(shown("FORMA", 3).isEmpty());
+
+        list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
+        FormWindow *form = visibleForm();
+        QVERIFY(form);
+        QVERIFY(form->findChild<QRadioButton *>(QStringLiteral("NUMMIXER_2"))->isChecked());
+        QVERIFY(form->field(QStringLiteral("GRO_OTW_2_1"))->isEnabled());
+        QVERIFY(!form->field(QStringLiteral("GRO_OTW_2_2"))->isEnabled());
+        QVERIFY(!form->field(QStringLiteral("GRO_OTW_4_1"))->isEnabled());
+        QTest::mouseClick(form->findChild<QRadioButton *>(QStringLiteral("FORMA_2_SQUARE")), Qt::LeftButton, {}, QPoint(6, 10));
+        QVERIFY(!form->field(QStringLiteral("GRO_OTW_2_1"))->isEnabled());
+        QVERIFY(form->field(QStringLiteral("GRO_OTW_2_2"))->isEnabled());
+        typeInto(form, QStringLiteral("GRO_OTW_2_2"), QStringLiteral("15"));
+        shoot(form, QStringLiteral("UPDATEGROHOT"));
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+        QTRY_COMPARE(shown("OTW", 2), QStringLiteral("15"));
+        delete list;
+
+        FileUse use(files::GROHOT);
+        GRO.NUMMIXER = 2;
+        QCOMPARE(files::GROHOT.get(files::key::GRO_KEYNUMMIX), FileError::None);
+        QCOMPARE(grohot::deckShape(GRO.FORMA[1]), grohot::DeckShape::Square);
+        QCOMPARE(GRO.OTW[1][1], 15.0);
+        QCOMPARE(GRO.OTW[1][0], 20.0);
     }
 };
 
