@@ -1,5 +1,6 @@
 // The foreign requirements, approval data and mixer screens as a user keeps them: the lists
 // with their forms, driven through buttons and typed fields.
+#include "catalogues/filter_window.h"
 #include "catalogues/grohot_scheme.h"
 #include "catalogues/grohotbrowse11_window.h"
 #include "catalogues/titul_window.h"
@@ -12,6 +13,7 @@
 #include "framework/warnings.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -353,6 +355,47 @@ private slots:
         QCOMPARE(grohot::deckShape(GRO.FORMA[1]), grohot::DeckShape::Square);
         QCOMPARE(GRO.OTW[1][1], 15.0);
         QCOMPARE(GRO.OTW[1][0], 20.0);
+    }
+    // The filter windows leave the chosen zone and grade in the globals for the calling
+    // report, with the response "cancelled" whichever button closes them.
+    void filterLeavesTheChoicesInTheGlobals_data()
+    {
+        QTest::addColumn<bool>("withGrade");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("zone");
+        QTest::addColumn<int>("grade");
+        QTest::addColumn<QString>("dkz");
+        QTest::addColumn<QString>("marka");
+        QTest::newRow("FILTER21 Ок, II and III") << true << "OK" << 1 << 2 << "II" << "III";
+        QTest::newRow("FILTER21 cancel, V and blank") << true << "CANCEL" << 4 << 3 << "V" << "";
+        QTest::newRow("FILTER2 Ок, IV") << false << "OK" << 3 << -1 << "IV" << "прежн";
+    }
+    void filterLeavesTheChoicesInTheGlobals()
+    {
+        QFETCH(bool, withGrade);
+        QFETCH(QString, button);
+        QFETCH(int, zone);
+        QFETCH(int, grade);
+        QFETCH(QString, dkz);
+        QFETCH(QString, marka);
+        glob::MARKA = QStringLiteral("прежн").left(3);
+        glob::DKZ.clear();
+        LONG response = 0;
+        int calls = 0;
+        auto done = [&](LONG r) { response = r; ++calls; };
+        QWidget *window = withGrade ? FILTER21(nullptr, done) : FILTER2(nullptr, done);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->findChild<QComboBox *>(QStringLiteral("DKZ"))->setCurrentIndex(zone);
+        if (grade >= 0)
+            window->findChild<QComboBox *>(QStringLiteral("MARKA"))->setCurrentIndex(grade);
+        shoot(window, window->objectName());
+        QPointer<QWidget> alive = window;
+        window->findChild<QPushButton *>(button)->click();
+        QTRY_VERIFY(!alive);
+        QCOMPARE(calls, 1);
+        QCOMPARE(response, LONG(glob::RequestCancelled));
+        QCOMPARE(glob::DKZ.text().trimmed(), dkz);
+        QCOMPARE(glob::MARKA.text().trimmed(), marka.left(3));
     }
 };
 
