@@ -1,0 +1,13 @@
+#include "catalogues/requirements_ui.h"
+
+#include "app/procedures.h"
+#include "catalogues/grohotbrowse11_window.h"
+#include "catalogues/titul_window.h"
+#include "catalogues/zr3n_window.h"
+
+void registerRequirementsProcedures()
+{
+    registerProcedure(QStringLiteral("BROWSEZR3N"), [] { return BROWSEZR3N(); }); // menu "Зарубежные нормы"
+    registerProcedure(QStringLiteral("BROWSETITUL"), [] { return BROWSETITUL(); }); // menu "Для отчета"
+    registerProcedure(QStringLiteral("GROHOTBROWSE11"), [] { return GROHOTBROWSE11(); }); // menu "Смесители"
+}

@@ -1,0 +1,403 @@
+// The foreign requirements, approval data and mixer screens as a user keeps them: the lists
+// with their forms, driven through buttons and typed fields.
+#include "catalogues/filter_window.h"
+#include "catalogues/grohot_scheme.h"
+#include "catalogues/grohotbrowse11_window.h"
+#include "catalogues/titul_window.h"
+#include "catalogues/zr3n_window.h"
+#include "data/files.h"
+#include "data/globals.h"
+#include "framework/browse_window.h"
+#include "framework/fileservices.h"
+#include "framework/form_window.h"
+#include "framework/warnings.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+class AnsweringSink final : public MessageSink {
+public:
+    QList<MessageRequest> shown;
+    LONG answer = 0; // 0: the default button
+    LONG show(const MessageRequest &r) override
+    {
+        shown.append(r);
+        return answer ? answer : r.defaultButton;
+    }
+};
+
+// The open form, made the active window so that typing and focus moves work as for a user.
+FormWindow *visibleForm()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *f = qobject_cast<FormWindow *>(w); f && f->isVisible()) {
+            f->activateWindow();
+            if (!QTest::qWaitForWindowActive(f))
+                return nullptr;
+            return f;
+        }
+    return nullptr;
+}
+
+void typeInto(QWidget *form, const QString &field, const QString &text)
+{
+    auto *edit = form->findChild<QLineEdit *>(field);
+    QVERIFY2(edit, qPrintable(field));
+    edit->setFocus();
+    edit->selectAll();
+    for (QChar c : text) // keyClicks takes ASCII only
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+void shoot(QWidget *w, const QString &name)
+{
+    const QString dir = QStringLiteral("/tmp/requirements_shots");
+    QDir().mkpath(dir);
+    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// The ZR3N records in number order: {ANUM, MGOST}.
+struct StoredZr3 {
+    REAL anum;
+    REAL mgost[11][2];
+};
+QList<StoredZr3> storedZr3()
+{
+    QList<StoredZr3> out;
+    FileUse use(files::ZR3N);
+    files::ZR3N.setOrder(files::key::ZR3_KEYNUM);
+    files::ZR3N.setToStart();
+    while (files::ZR3N.next() == FileError::None) {
+        StoredZr3 s{ZR3.ANUM, {}};
+        std::copy(&ZR3.MGOST[0][0], &ZR3.MGOST[0][0] + 22, &s.mgost[0][0]);
+        out << s;
+    }
+    return out;
+}
+
+double t(double d) { return std::pow(d, 2.0 / 3.0); }
+
+} // namespace
+
+class TestRequirements : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    AnsweringSink m_sink;
+
+    // Opens BROWSEZR3N and presses one of its buttons; returns the list (the form is visibleForm()).
+    static BrowseWindow *listAndPress(const char *button)
+    {
+        BrowseWindow *list = BROWSEZR3N();
+        list->show();
+        if (!QTest::qWaitForWindowExposed(list))
+            return list;
+        list->findChild<QPushButton *>(QLatin1String(button))->click();
+        return list;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        setDataDirectory(m_dir.path());
+        glob::resetGlobals();
+        setMessageSink(&m_sink);
+    }
+    void cleanupTestCase() { setMessageSink(nullptr); }
+
+    // The first insert into an empty file is numbered 1 and added at once; leaving the form
+    // without saving (typed or not) takes the added record out again.
+    void unsavedInsertLeavesNoRecord()
+    {
+        for (bool typed : {false, true}) {
+            BrowseWindow *list = listAndPress("INSERT_2");
+            FormWindow *form = visibleForm();
+            QVERIFY(form);
+            QCOMPARE(form->windowTitle(), QStringLiteral("Ввести записи"));
+            QCOMPARE(form->findChild<QLabel *>(QStringLiteral("ACTIONMESSAGE"))->text(),
+                     QStringLiteral("Записи можно добавлять"));
+            QCOMPARE(storedZr3().size(), 1);
+            QCOMPARE(storedZr3().first().anum, 1.0);
+            if (typed) {
+                typeInto(form, QStringLiteral("ZR3_LAND"), QStringLiteral("DE"));
+                m_sink.answer = MsgNo; // "save the changes?" no
+            }
+            m_sink.shown.clear();
+            form->findChild<QPushButton *>(QStringLiteral("CANCEL"))->click();
+            QTRY_VERIFY(list->isEnabled());
+            QCOMPARE(m_sink.shown.size(), typed ? 1 : 0);
+            m_sink.answer = 0;
+            QVERIFY(storedZr3().isEmpty());
+            delete list;
+        }
+    }
+
+    // Gradings typed into the form are stored reduced to the standard sieves; each new record
+    // takes the highest number + 1.
+    void insertStoresTheReducedGrading_data()
+    {
+        QTest::addColumn<QString>("shape");   // radio button, empty: none chosen
+        QTest::addColumn<int>("sieve");       // standard sieve checked
+        QTest::addColumn<double>("min");
+        QTest::addColumn<double>("max");
+        // Round holes: 15 mm lies between the 20 and 10 mm rows.
+        const double f15 = (t(15) - t(10)) / (t(20) - t(10));
+        QTest::newRow("round, 15 mm") << "OTW_ROUND" << 2 << 60 + 35 * f15 << 80 + 20 * f15;
+        // Square holes: the 20 mm row is a 25.1051 mm round hole, the 10 mm row 12.4761 mm.
+        const double f20 = (t(20) - t(12.4761)) / (t(25.1051) - t(12.4761));
+        QTest::newRow("square, 20 mm") << "OTW_SQUARE" << 1 << 60 + 35 * f20 << 80 + 20 * f20;
+        QTest::newRow("no shape, 0,071 mm") << "" << 10 << 100.0 << 100.0;
+    }
+    void insertStoresTheReducedGrading()
+    {
+        QFETCH(QString, shape);
+        QFETCH(int, sieve);
+        QFETCH(double, min);
+        QFETCH(double, max);
+        const qsizetype before = storedZr3().size();
+
+        BrowseWindow *list = listAndPress("INSERT_2");
+        FormWindow *form = visibleForm();
+        QVERIFY(form);
+        typeInto(form, QStringLiteral("ZR3_LAND"), QStringLiteral("Германия"));
+        typeInto(form, QStringLiteral("ZR3_NAME"), QStringLiteral("0/16"));
+        const char *rows[3][3] = {{"20", "95", "100"}, {"10", "60", "80"}, {"5", "40", "60"}};
+        for (int i = 0; i < 3; ++i)
+            for (int k = 0; k < 3; ++k)
+                typeInto(form, QStringLiteral("ZR3_WWOD_%1_%2").arg(i + 1).arg(k + 1), QString::fromLatin1(rows[i][k]));
+        if (!shape.isEmpty())
+            QTest::mouseClick(form->findChild<QRadioButton *>(shape), Qt::LeftButton, {}, QPoint(6, 10));
+        if (shape == QLatin1String("OTW_SQUARE"))
+            shoot(form, QStringLiteral("UPDATEZR3N"));
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+        delete list;
+
+        const QList<StoredZr3> stored = storedZr3();
+        QCOMPARE(stored.size(), before + 1);
+        const StoredZr3 &added = stored.last();
+        QCOMPARE(added.anum, double(before + 1));
+        QVERIFY2(std::abs(added.mgost[sieve][0] - min) < 1e-9, qPrintable(QString::number(added.mgost[sieve][0])));
+        QVERIFY2(std::abs(added.mgost[sieve][1] - max) < 1e-9, qPrintable(QString::number(added.mgost[sieve][1])));
+        FileUse use(files::ZR3N);
+        files::ZR3N.setOrder(files::key::ZR3_KEYNUM);
+        ZR3.ANUM = added.anum;
+        QCOMPARE(files::ZR3N.get(files::key::ZR3_KEYNUM), FileError::None);
+        QCOMPARE(ZR3.OTW.text().trimmed(), shape == QLatin1String("OTW_SQUARE") ? QStringLiteral("Квадратные")
+                                            : shape == QLatin1String("OTW_ROUND") ? QStringLiteral("Круглые")
+                                                                                  : QString());
+    }
+
+    // A record whose stored reduced grading is stale (written by other means) gets it
+    // recomputed by opening and saving it unchanged; a second save keeps the same values.
+    void savingUnchangedRecomputesTheSame()
+    {
+        const QList<StoredZr3> good = storedZr3();
+        QVERIFY(!good.isEmpty());
+        {
+            FileUse use(files::ZR3N);
+            files::ZR3N.setOrder(files::key::ZR3_KEYNUM);
+            ZR3.ANUM = good.first().anum;
+            QCOMPARE(files::ZR3N.get(files::key::ZR3_KEYNUM), FileError::None);
+            for (auto &row : ZR3.MGOST)
+                row[0] = row[1] = 0;
+            QCOMPARE(files::ZR3N.put(), FileError::None);
+        }
+
+        for (int pass = 0; pass < 2; ++pass) {
+            BrowseWindow *list = listAndPress("CHANGE_2");
+            FormWindow *form = visibleForm();
+            QVERIFY(form);
+            QCOMPARE(form->findChild<QLabel *>(QStringLiteral("ACTIONMESSAGE"))->text(),
+                     QStringLiteral("Записи можно изменять"));
+            QVERIFY(form->findChild<QRadioButton *>(QStringLiteral("OTW_ROUND"))->isChecked());
+            form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            QTRY_VERIFY(list->isEnabled());
+            if (pass == 1)
+                shoot(list, QStringLiteral("BROWSEZR3N"));
+            delete list;
+            const StoredZr3 now = storedZr3().first();
+            for (int j = 0; j < 11; ++j)
+                for (int k = 0; k < 2; ++k)
+                    QCOMPARE(now.mgost[j][k], good.first().mgost[j][k]);
+        }
+    }
+    // The approval form makes the record it was opened on the current object key, whether it
+    // was saved or left with "Отменить"; a key changed in the form and saved counts as typed.
+    void approvalFormSetsTheObjectKey_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("typedKey");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("cancel on the recipe key") << 0 << "CANCEL" << "" << "РЕЦЕПТ";
+        QTest::newRow("ok on the second record") << 1 << "OK" << "" << "Трасса М-4";
+        QTest::newRow("key changed and saved") << 1 << "OK" << "Обход" << "Обход";
+    }
+    void approvalFormSetsTheObjectKey()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, button);
+        QFETCH(QString, typedKey);
+        QFETCH(QString, expected);
+        {
+            FileUse use(files::NASTROJK);
+            QVERIFY(use.ok());
+            files::NASTROJK.setOrder(DataFile::PhysicalOrder);
+            files::NASTROJK.setToStart();
+            while (files::NASTROJK.next() == FileError::None)
+                QCOMPARE(files::NASTROJK.remove(), FileError::None);
+            for (const QString &key : {QStringLiteral("РЕЦЕПТ"), QStringLiteral("Трасса М-4")}) {
+                NAS = NastrojkRecord();
+                NAS.REGION = key;
+                NAS.FIRMA = QStringLiteral("ООО «Дорстрой»");
+                QCOMPARE(files::NASTROJK.add(), FileError::None);
+            }
+        }
+        glob::OBEKT = QStringLiteral("прежний");
+
+        BrowseWindow *list = BROWSETITUL();
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        for (int i = 0; i < row; ++i)
+            QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
+        QCOMPARE(list->currentChoice(), row);
+        list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
+        FormWindow *form = visibleForm();
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Изменить настройки"));
+        if (!typedKey.isEmpty())
+            typeInto(form, QStringLiteral("NAS_REGION"), typedKey);
+        if (row == 0)
+            shoot(form, QStringLiteral("UPDATENASTROJKI"));
+        form->findChild<QPushButton *>(button)->click();
+        QTRY_VERIFY(list->isEnabled());
+        QCOMPARE(glob::OBEKT.text().trimmed(), expected);
+        if (row == 1 && typedKey.isEmpty())
+            shoot(list, QStringLiteral("BROWSETITUL"));
+        delete list;
+    }
+    // The schematic shows the highlighted mixer's openings in use: the round size of a round
+    // deck, the square size of a square deck, and for a deck of another code the value shown
+    // before. The form changes a deck's shape and only the chosen size can be typed.
+    void mixerSchematicAndForm()
+    {
+        {
+            FileUse use(files::GROHOT);
+            QVERIFY(use.ok());
+            GRO = GrohotRecord();
+            GRO.NUMMIXER = 1;
+            GRO.MASSAZAMES = 1000;
+            GRO.FORMA[0].setRaw(grohot::shapeCode(grohot::DeckShape::Round));
+            GRO.OTW[0][0] = 40;
+            GRO.OTW[0][1] = 35;
+            GRO.FORMA[2].setRaw(grohot::shapeCode(grohot::DeckShape::Square));
+            GRO.OTW[2][0] = 10;
+            GRO.OTW[2][1] = 12;
+            QCOMPARE(files::GROHOT.add(), FileError::None);
+            GRO = GrohotRecord();
+            GRO.NUMMIXER = 2;
+            GRO.FORMA[1].setRaw(grohot::shapeCode(grohot::DeckShape::Round));
+            GRO.OTW[1][0] = 20;
+            QCOMPARE(files::GROHOT.add(), FileError::None);
+        }
+        BrowseWindow *list = GROHOTBROWSE11();
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        auto shown = [list](const char *what, int deck) {
+            return list->findChild<QLabel *>(QStringLiteral("SCHEME_%1_%2").arg(QLatin1String(what)).arg(deck))->text();
+        };
+        QTRY_COMPARE(shown("OTW", 3), QStringLiteral("12"));
+        QCOMPARE(shown("OTW", 1), QStringLiteral("40"));
+        QCOMPARE(shown("OTW", 2), QStringLiteral("0"));
+        QCOMPARE(shown("FORMA", 3), deckSymbol(grohot::shapeCode(grohot::DeckShape::Square), QFont()));
+        QVERIFY(!shown("FORMA", 3).isEmpty());
+        QVERIFY(shown("FORMA", 2).isEmpty());
+        shoot(list, QStringLiteral("GROHOTBROWSE11"));
+
+        QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
+        QTRY_COMPARE(shown("OTW", 2), QStringLiteral("20"));
+        QCOMPARE(shown("OTW", 3), QStringLiteral("12")); // mixer 2's deck 3 has no shape: kept
+        QVERIFY(shown("FORMA", 3).isEmpty());
+
+        list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
+        FormWindow *form = visibleForm();
+        QVERIFY(form);
+        QVERIFY(form->findChild<QRadioButton *>(QStringLiteral("NUMMIXER_2"))->isChecked());
+        QVERIFY(form->field(QStringLiteral("GRO_OTW_2_1"))->isEnabled());
+        QVERIFY(!form->field(QStringLiteral("GRO_OTW_2_2"))->isEnabled());
+        QVERIFY(!form->field(QStringLiteral("GRO_OTW_4_1"))->isEnabled());
+        QTest::mouseClick(form->findChild<QRadioButton *>(QStringLiteral("FORMA_2_SQUARE")), Qt::LeftButton, {}, QPoint(6, 10));
+        QVERIFY(!form->field(QStringLiteral("GRO_OTW_2_1"))->isEnabled());
+        QVERIFY(form->field(QStringLiteral("GRO_OTW_2_2"))->isEnabled());
+        typeInto(form, QStringLiteral("GRO_OTW_2_2"), QStringLiteral("15"));
+        shoot(form, QStringLiteral("UPDATEGROHOT"));
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+        QTRY_COMPARE(shown("OTW", 2), QStringLiteral("15"));
+        delete list;
+
+        FileUse use(files::GROHOT);
+        GRO.NUMMIXER = 2;
+        QCOMPARE(files::GROHOT.get(files::key::GRO_KEYNUMMIX), FileError::None);
+        QCOMPARE(grohot::deckShape(GRO.FORMA[1]), grohot::DeckShape::Square);
+        QCOMPARE(GRO.OTW[1][1], 15.0);
+        QCOMPARE(GRO.OTW[1][0], 20.0);
+    }
+    // The filter windows leave the chosen zone and grade in the globals for the calling
+    // report, with the response "cancelled" whichever button closes them.
+    void filterLeavesTheChoicesInTheGlobals_data()
+    {
+        QTest::addColumn<bool>("withGrade");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("zone");
+        QTest::addColumn<int>("grade");
+        QTest::addColumn<QString>("dkz");
+        QTest::addColumn<QString>("marka");
+        QTest::newRow("FILTER21 Ок, II and III") << true << "OK" << 1 << 2 << "II" << "III";
+        QTest::newRow("FILTER21 cancel, V and blank") << true << "CANCEL" << 4 << 3 << "V" << "";
+        QTest::newRow("FILTER2 Ок, IV") << false << "OK" << 3 << -1 << "IV" << "прежн";
+    }
+    void filterLeavesTheChoicesInTheGlobals()
+    {
+        QFETCH(bool, withGrade);
+        QFETCH(QString, button);
+        QFETCH(int, zone);
+        QFETCH(int, grade);
+        QFETCH(QString, dkz);
+        QFETCH(QString, marka);
+        glob::MARKA = QStringLiteral("прежн").left(3);
+        glob::DKZ.clear();
+        LONG response = 0;
+        int calls = 0;
+        auto done = [&](LONG r) { response = r; ++calls; };
+        QWidget *window = withGrade ? FILTER21(nullptr, done) : FILTER2(nullptr, done);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->findChild<QComboBox *>(QStringLiteral("DKZ"))->setCurrentIndex(zone);
+        if (grade >= 0)
+            window->findChild<QComboBox *>(QStringLiteral("MARKA"))->setCurrentIndex(grade);
+        shoot(window, window->objectName());
+        QPointer<QWidget> alive = window;
+        window->findChild<QPushButton *>(button)->click();
+        QTRY_VERIFY(!alive);
+        QCOMPARE(calls, 1);
+        QCOMPARE(response, LONG(glob::RequestCancelled));
+        QCOMPARE(glob::DKZ.text().trimmed(), dkz);
+        QCOMPARE(glob::MARKA.text().trimmed(), marka.left(3));
+    }
+};
+
+QTEST_MAIN(TestRequirements)
+#include "tst_requirements.moc"
