@@ -5,6 +5,7 @@
 #include "app/frame_window.h"
 #include "catalogues/binders_ui.h"
 #include "catalogues/catalogues_ui.h"
+#include "catalogues/requirements_ui.h"
 #include "catalogues/protbit_window.h"
 #include "data/globals.h"
 #include "data/seed.h"
@@ -74,6 +75,7 @@ int main(int argc, char **argv)
     registerCatalogueProcedures();
     registerReportProcedures();
     registerBinderProcedures();
+    registerRequirementsProcedures();
     MAIN frame;
     frame.show();
     return QApplication::exec();
