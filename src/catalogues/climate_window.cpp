@@ -16,7 +16,9 @@ const QStringList kZones = {QString(), QStringLiteral("I"), QStringLiteral("II")
 
 BrowseSortOrder regionOrder()
 {
-    return {QString(), QString(), files::key::USL_KEYREGION, BrowseKeyField::text(USL.REGION), true};
+    // The one order needs no choosing; its tab still names it so that it does not show empty.
+    return {QStringLiteral("Регион"), QStringLiteral("По наименованию региона"), files::key::USL_KEYREGION,
+            BrowseKeyField::text(USL.REGION), true};
 }
 
 // Puts `button` into the row of the list's buttons, before "Закрыть".
