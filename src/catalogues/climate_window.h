@@ -1,0 +1,24 @@
+#pragma once
+// The climate regions (file USLOV): the list REG with its update form UPDATEKLIM and its
+// printed list PROT_REG, and the selection list SELREG1.
+#include "framework/browse_window.h"
+#include "framework/form_window.h"
+
+BrowseDeclaration REGDeclaration();
+// Opens the list of regions (a new window; the caller shows it). Its "Список" prints PROT_REG.
+BrowseWindow *REG();
+
+BrowseDeclaration SELREG1Declaration();
+// Opens the selection list in the mode glob::GLOBALREQUEST asks for (a new window).
+BrowseWindow *SELREG1();
+// Opens SELREG1 in select mode and shows it. `done` gets true when a region was chosen: its
+// record is then left in USL. `done` is not called when `context` dies first.
+BrowseWindow *selectRegion(QObject *context, std::function<void(bool chosen)> done);
+
+// The form's declaration.
+const FormDecl &updateKlimDecl();
+// Opens the form for `request` on the record in USL (see openForm).
+FormWindow *UPDATEKLIM(LONG request, QWidget *caller, std::function<void(LONG)> done, WindowHost host = {});
+
+// Starts the printed list of regions; returns its progress window (already shown).
+QWidget *PROT_REG();

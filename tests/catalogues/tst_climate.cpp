@@ -1,0 +1,276 @@
+// The climate regions as a user keeps them: the list REG with its form UPDATEKLIM, the selection
+// list SELREG1 and the printed list PROT_REG.
+#include "app/procedures.h"
+#include "catalogues/climate_ui.h"
+#include "catalogues/climate_window.h"
+#include "data/files.h"
+#include "data/globals.h"
+#include "framework/fileservices.h"
+#include "framework/reportpaint_ui.h"
+#include "framework/reportpreview_window.h"
+#include "framework/reportprogress_window.h"
+#include "framework/warnings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kShots = QStringLiteral("/tmp/climate_shots");
+
+struct Region {
+    const char *name;
+    const char *zone;
+    double tmax, tmin;
+};
+
+void storeRegions(const std::vector<Region> &regions)
+{
+    while (files::USLOV.USED > 0)
+        releaseFile(files::USLOV);
+    QFile::remove(files::USLOV.diskName());
+    FileUse use(files::USLOV);
+    QVERIFY(use.ok());
+    for (const Region &r : regions) {
+        USL = UslovRecord();
+        USL.REGION = QString::fromUtf8(r.name);
+        USL.DKZ = QString::fromUtf8(r.zone);
+        USL.TMAX = r.tmax;
+        USL.TMIN = r.tmin;
+        QCOMPARE(files::USLOV.add(), FileError::None);
+    }
+}
+
+QStringList column(BrowseWindow *list, int c)
+{
+    QStringList out;
+    for (const auto &e : list->page()->entries())
+        out << e.texts.value(c).trimmed();
+    return out;
+}
+
+class Sink : public MessageSink {
+public:
+    QStringList texts;
+    LONG show(const MessageRequest &request) override
+    {
+        texts << request.text;
+        return request.defaultButton;
+    }
+};
+
+} // namespace
+
+class TestClimate : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QList<QPointer<QWidget>> m_shown;
+    Sink m_sink;
+
+    static FormWindow *openForm()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *f = qobject_cast<FormWindow *>(w); f && f->isVisible())
+                return f;
+        return nullptr;
+    }
+    static void typeInto(FormWindow *form, const char *field, const QString &text)
+    {
+        auto *edit = form->findChild<QLineEdit *>(QLatin1String(field));
+        QVERIFY2(edit, field);
+        edit->setFocus();
+        edit->selectAll();
+        for (QChar c : text) // keyClicks takes ASCII only
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    static BrowseWindow *shownList(BrowseWindow *list)
+    {
+        list->show();
+        if (!QTest::qWaitForWindowExposed(list))
+            return nullptr;
+        return list;
+    }
+    // Waits for the preview of a report started meanwhile (nullptr when none came).
+    REPORTPREVIEW *awaitPreview(int ms = 30000)
+    {
+        REPORTPREVIEW *preview = nullptr;
+        auto find = [&] {
+            for (const auto &w : m_shown)
+                if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
+                    preview = p;
+            return preview != nullptr;
+        };
+        (void)QTest::qWaitFor(find, ms);
+        return preview;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        setDataDirectory(m_dir.path());
+        glob::resetGlobals();
+        setMessageSink(&m_sink);
+        setWindowHost([this](QWidget *w) {
+            w->setAttribute(Qt::WA_DeleteOnClose);
+            m_shown << w;
+            w->show();
+        });
+        ReportProcedure::setPrintHook([](std::shared_ptr<const ReportDocument>) {});
+        registerClimateProcedures();
+        QDir().mkpath(kShots);
+    }
+
+    // A region typed in the form (Cyrillic name, zone, a negative minimum typed with a decimal
+    // comma) reaches the file exactly and is listed in the Cyrillic order of the names.
+    void insertedRegionListedInOrder()
+    {
+        storeRegions({{"Якутск", "I", 38, -55}, {"Астрахань", "IV", 41, -22}, {"Ёкатеринбург", "II", 38, -35}});
+        BrowseWindow *list = shownList(REG());
+        QVERIFY(list);
+        QCOMPARE(list->windowTitle(), QStringLiteral("Список климатических регионов"));
+        QCOMPARE(column(list, 0), (QStringList{"Астрахань", "Ёкатеринбург", "Якутск"}));
+
+        list->findChild<QPushButton *>(QStringLiteral("INSERT"))->click();
+        FormWindow *form = openForm();
+        QVERIFY(form);
+        QVERIFY(!list->isEnabled());
+        typeInto(form, "USL_REGION", QStringLiteral("Москва"));
+        typeInto(form, "USL_DKZ", QStringLiteral("II"));
+        typeInto(form, "USL_TMAX", QStringLiteral("37"));
+        typeInto(form, "USL_TMIN", QStringLiteral("-26,0"));
+        form->grab().save(kShots + QStringLiteral("/updateklim.png"));
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+
+        QCOMPARE(column(list, 0), (QStringList{"Астрахань", "Ёкатеринбург", "Москва", "Якутск"}));
+        QCOMPARE(list->currentChoice(), 2);
+        QCOMPARE(list->page()->entries()[2].texts.mid(1), (QStringList{"II", "37", "-26"}));
+        list->grab().save(kShots + QStringLiteral("/reg.png"));
+
+        files::USLOV.open();
+        files::USLOV.setOrder(files::key::USL_KEYREGION);
+        QStringList stored;
+        while (files::USLOV.next() == FileError::None)
+            stored << QStringLiteral("%1|%2|%3|%4").arg(USL.REGION.text(), USL.DKZ.text()).arg(USL.TMAX).arg(USL.TMIN);
+        files::USLOV.close();
+        QCOMPARE(stored, (QStringList{"Астрахань|IV|41|-22", "Ёкатеринбург|II|38|-35", "Москва|II|37|-26",
+                                      "Якутск|I|38|-55"}));
+        delete list;
+    }
+
+    // The zone field takes only the drop list's entries; a wrong one keeps the form open.
+    void zoneOutsideTheListStays()
+    {
+        storeRegions({});
+        BrowseWindow *list = shownList(REG());
+        QVERIFY(list);
+        list->findChild<QPushButton *>(QStringLiteral("INSERT"))->click();
+        FormWindow *form = openForm();
+        QVERIFY(form);
+        typeInto(form, "USL_REGION", QStringLiteral("Омск"));
+        typeInto(form, "USL_DKZ", QStringLiteral("VI"));
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTest::qWait(50);
+        QVERIFY(form->isVisible());
+        typeInto(form, "USL_DKZ", QStringLiteral("III"));
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+        QCOMPARE(column(list, 1), QStringList{"III"});
+        delete list;
+    }
+
+    // SELREG1 chooses: "Выбор" leaves the highlighted region in USL; "Закрыть" chooses nothing.
+    void selectionLeavesTheRegion()
+    {
+        storeRegions({{"Тверь", "II", 36, -29}, {"Белгород", "III", 40, -23}, {"Курск", "III", 39, -24}});
+        struct Case {
+            bool select;
+            int down;
+        };
+        for (const Case c : {Case{true, 1}, Case{false, 2}}) {
+            std::optional<bool> result;
+            USL = UslovRecord();
+            BrowseWindow *sel = selectRegion(this, [&](bool chosen) { result = chosen; });
+            QVERIFY(QTest::qWaitForWindowExposed(sel));
+            QCOMPARE(sel->windowTitle(), QStringLiteral("Выбор региона"));
+            QVERIFY(sel->selectMode());
+            QCOMPARE(column(sel, 0), (QStringList{"Белгород", "Курск", "Тверь"}));
+            QVERIFY(!sel->findChild<QPushButton *>(QStringLiteral("INSERT")));
+            auto *view = sel->findChild<QTableView *>(QStringLiteral("BROWSE_1"));
+            for (int i = 0; i < c.down; ++i)
+                QTest::keyClick(view, Qt::Key_Down);
+            if (c.select)
+                sel->grab().save(kShots + QStringLiteral("/selreg1.png"));
+            sel->findChild<QPushButton *>(c.select ? QStringLiteral("SELECT") : QStringLiteral("CLOSE"))->click();
+            QTRY_VERIFY(result.has_value());
+            QCOMPARE(*result, c.select);
+            if (c.select) {
+                QCOMPARE(USL.REGION.text(), QStringLiteral("Курск"));
+                QCOMPARE(USL.TMIN, -24.0);
+                QCOMPARE(USL.TMAX, 39.0);
+            }
+        }
+    }
+
+    // "Список" of the list prints every region in name order over numbered pages.
+    void printedListPages()
+    {
+        std::vector<QByteArray> names;
+        std::vector<Region> regions;
+        const char *zones[] = {"I", "II", "III", "IV", "V"};
+        for (int i = 0; i < 60; ++i)
+            names.push_back(QStringLiteral("Город %1").arg(59 - i, 2, 10, QLatin1Char('0')).toUtf8());
+        for (int i = 0; i < 60; ++i)
+            regions.push_back({names[std::size_t(i)].constData(), zones[i % 5], double(30 + i % 10), double(-10 - i)});
+        storeRegions(regions);
+
+        BrowseWindow *list = shownList(REG());
+        QVERIFY(list);
+        m_shown.clear();
+        list->findChild<QPushButton *>(QStringLiteral("LIST"))->click();
+        REPORTPREVIEW *preview = awaitPreview();
+        QVERIFY(preview);
+        const int pages = preview->IMAGECOUNT;
+        QVERIFY(pages >= 2);
+        QStringList lines;
+        for (int p = 0; p < pages; ++p) {
+            const QStringList t = preview->document().page(p).texts();
+            QCOMPARE(t.mid(0, 5), (QStringList{"Список регионов", "Наименование", "ДКЗ", "Тмин", "Тмах"}));
+            QCOMPARE(t.last(), QStringLiteral("Page %1").arg(p + 1));
+            const QStringList body = t.mid(5, t.size() - 6);
+            QCOMPARE(body.size() % 4, 0);
+            for (int i = 0; i < body.size(); i += 4)
+                lines << body.mid(i, 4).join(QLatin1Char('|'));
+        }
+        QCOMPARE(lines.size(), 60);
+        // "Город 00" was stored last: name order, and its own values (i = 59).
+        QCOMPARE(lines.first(), QStringLiteral("Город 00|V|-69|39"));
+        QCOMPARE(lines.at(1), QStringLiteral("Город 01|IV|-68|38"));
+        QCOMPARE(lines.last(), QStringLiteral("Город 59|I|-10|30"));
+        renderReportPage(preview->document().page(0), preview->document().pageSizeMm(), 100)
+            .save(kShots + QStringLiteral("/prot_reg_page1.png"));
+        preview->exitWithoutPrinting();
+        QTRY_COMPARE(files::USLOV.USED, 1); // the list still holds it
+        delete list;
+        QCOMPARE(files::USLOV.USED, 0);
+    }
+
+    // No regions: the report ends without a preview, the file is released.
+    void emptyFilePreviewsNothing()
+    {
+        storeRegions({});
+        m_shown.clear();
+        QVERIFY(startProcedure(QStringLiteral("PROT_REG")));
+        QVERIFY(!awaitPreview(1500));
+        QTRY_COMPARE(files::USLOV.USED, 0);
+    }
+};
+
+QTEST_MAIN(TestClimate)
+#include "tst_climate.moc"
