@@ -5,6 +5,7 @@
 #include "app/frame_window.h"
 #include "catalogues/binders_ui.h"
 #include "catalogues/catalogues_ui.h"
+#include "catalogues/climate_ui.h"
 #include "catalogues/requirements_ui.h"
 #include "catalogues/protbit_window.h"
 #include "data/globals.h"
@@ -76,6 +77,7 @@ int main(int argc, char **argv)
     registerReportProcedures();
     registerBinderProcedures();
     registerRequirementsProcedures();
+    registerClimateProcedures();
     MAIN frame;
     frame.show();
     return QApplication::exec();
