@@ -49,7 +49,16 @@ struct AggregateForm {
 
 constexpr int kRow = 24, kH = 21;
 constexpr int kTabTop = 26;        // below the action message line
-constexpr int kPageH = 400, kWidth = 470;
+constexpr int kWidth = 470;
+
+// Tall enough for the sieve grid of the first tab and the residues of the second.
+int pageHeight(const AggregateForm &f)
+{
+    const int sieves = 11 - f.firstSieve;
+    const int grid = 10 + int(f.top.size()) * (kRow + 2) + 26 + sieves * kRow;
+    const int residues = 10 + kRow + 6 + (sieves + 1) * kRow + 6 + kH;
+    return std::max(grid, residues) + 20;
+}
 
 QString name(const AggregateForm &f, const QString &column) { return QLatin1String(f.prefix) + QLatin1Char('_') + column; }
 
@@ -129,8 +138,8 @@ FormDecl makeDecl(const AggregateForm &f)
     int y = 10;
     for (const SideItem &s : f.top) {
         d.texts.push_back({name(f, QLatin1String(s.column)) + QStringLiteral("_PROMPT"), QString::fromUtf8(s.prompt),
-                           QRect(10, y, 170, kH)});
-        d.fields.push_back({QLatin1String(s.column), name(f, QLatin1String(s.column)), s.picture, QRect(184, y, 170, kH)});
+                           QRect(10, y, 186, kH)});
+        d.fields.push_back({QLatin1String(s.column), name(f, QLatin1String(s.column)), s.picture, QRect(200, y, 170, kH)});
         y += kRow + 2;
     }
     const int kGridTop = y + 26;
@@ -156,7 +165,7 @@ FormDecl makeDecl(const AggregateForm &f)
     if (f.numberOnResidues) // repeated on the second tab (see attachTabs)
         d.fields.push_back({QStringLiteral("NUM"), name(f, QStringLiteral("NUM_2")), "n4", QRect(330, 10, 60, kH)});
 
-    const int buttonsY = (f.messageLine ? kTabTop : 4) + kPageH + 36;
+    const int buttonsY = (f.messageLine ? kTabTop : 4) + pageHeight(f) + 36;
     const bool help = !f.messageLine;
     int x = kWidth - (help ? 3 : 2) * 76;
     if (help) {
@@ -187,13 +196,13 @@ QLineEdit *addEntry(QWidget *page, QWidget *&previous, const QString &objectName
                     int x, int y)
 {
     auto *label = new QLabel(prompt, page);
-    label->setGeometry(x, y, 130, kH);
+    label->setGeometry(x, y, 150, kH);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto *e = new QLineEdit(page);
     e->setObjectName(objectName);
     e->setValidator(new PictureValidator(Picture::of(picture), e));
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    e->setGeometry(x + 134, y, 70, kH);
+    e->setGeometry(x + 154, y, 70, kH);
     if (previous) QWidget::setTabOrder(previous, e);
     previous = e;
     return e;
@@ -206,7 +215,7 @@ void attachTabs(FormWindow &form, const AggregateForm &f)
     auto *tabs = new QTabWidget(&form);
     tabs->setObjectName(QStringLiteral("SHEET"));
     const int top = f.messageLine ? kTabTop : 4;
-    tabs->setGeometry(4, top, kWidth - 8, kPageH + 28);
+    tabs->setGeometry(4, top, kWidth - 8, pageHeight(f) + 28);
     auto *first = new QWidget;
     auto *second = new QWidget;
     tabs->addTab(first, QString::fromUtf8(f.tab1));
@@ -233,21 +242,25 @@ void attachTabs(FormWindow &form, const AggregateForm &f)
         label->setGeometry(250, y, 76, kH);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    t->mass = addEntry(second, previous, QStringLiteral("MNAWESK"), QString::fromUtf8(f.massPrompt), "n7.2", 0, y);
+    t->mass = addEntry(second, previous, QStringLiteral("MNAWESK"), QString::fromUtf8(f.massPrompt), "n7.2", 10, y);
     y += kRow + 6;
     for (int i = f.firstSieve; i < 11; ++i, y += kRow) {
         const QString label = QString::fromUtf8(kSieves[i]) + QString::fromUtf8(i == 10 ? ":" : " мм:");
         t->residues[i] = addEntry(second, previous, QStringLiteral("DIMZASTN_") + QString::number(i + 1), label,
-                                  f.residuePicture, 0, y);
+                                  f.residuePicture, 10, y);
     }
-    t->pan = addEntry(second, previous, QStringLiteral("MPODDON"), QString::fromUtf8(f.panPrompt), f.residuePicture, 0, y);
+    t->pan = addEntry(second, previous, QStringLiteral("MPODDON"), QString::fromUtf8(f.panPrompt), f.residuePicture, 10, y);
     t->discrepancy = addEntry(second, previous, QStringLiteral("NEVJAZK"), QString::fromUtf8(f.discrepancyPrompt),
-                              f.discrepancyPicture, 0, y + kRow + 6);
+                              f.discrepancyPicture, 10, y + kRow + 6);
     t->discrepancy->setReadOnly(true);
     t->discrepancy->installEventFilter(t);
     for (QLineEdit *e : second->findChildren<QLineEdit *>()) {
         if (e == t->discrepancy || e->objectName() == numberCopy) continue;
-        QObject::connect(e, &QLineEdit::editingFinished, &form, [&form] { form.refreshWindow(); });
+        QObject::connect(e, &QLineEdit::editingFinished, &form, [&form, e] {
+            const Picture &p = static_cast<const PictureValidator *>(e->validator())->picture();
+            if (const EntryResult r = p.read(e->text()); r.ok()) e->setText(p.formatNumber(r.number));
+            form.refreshWindow();
+        });
     }
     tabs->show();
     if (auto *firstField = first->findChild<FieldEdit *>(name(f, QLatin1String(f.top.front().column))))
