@@ -201,6 +201,7 @@ QLineEdit *addEntry(QWidget *page, QWidget *&previous, const QString &objectName
     auto *e = new QLineEdit(page);
     e->setObjectName(objectName);
     e->setValidator(new PictureValidator(Picture::of(picture), e));
+    e->setText(Picture::of(picture).formatNumber(0)); // the working values start at zero
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     e->setGeometry(x + 154, y, 70, kH);
     if (previous) QWidget::setTabOrder(previous, e);
