@@ -99,7 +99,7 @@ BrowseDeclaration SELSPLITDeclaration()
     d.title = QStringLiteral("База щебня");
     d.file = &files::SPLIT;
     d.fileName = QStringLiteral("SPLIT");
-    d.orders.push_back({QString(), QString(), files::key::SPL_KEYNAME, BrowseKeyField::text(SPL.NAIMEN), false});
+    d.orders.push_back({QStringLiteral("Имя"), QString(), files::key::SPL_KEYNAME, BrowseKeyField::text(SPL.NAIMEN), false});
     d.columns.push_back(BrowseColumn::string(QStringLiteral("Наименование"), "s20", SPL.NAIMEN));
     d.select = BrowseButton{QStringLiteral("&Выбрать"), QStringLiteral("SELECT")};
     return d;
