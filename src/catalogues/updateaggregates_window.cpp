@@ -258,6 +258,7 @@ void attachTabs(FormWindow &form, const AggregateForm &f)
     for (QLineEdit *e : second->findChildren<QLineEdit *>()) {
         if (e == t->discrepancy || e->objectName() == numberCopy) continue;
         QObject::connect(e, &QLineEdit::editingFinished, &form, [&form, e] {
+            if (!form.isVisible()) return; // a focus lost while the form is being closed
             const Picture &p = static_cast<const PictureValidator *>(e->validator())->picture();
             if (const EntryResult r = p.read(e->text()); r.ok()) e->setText(p.formatNumber(r.number));
             form.refreshWindow();
