@@ -1,0 +1,363 @@
+#include "catalogues/updateaggregates_window.h"
+
+#include "catalogues/grading.h"
+#include "data/files.h"
+#include "framework/picture.h"
+#include "framework/picturevalidator_ui.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <map>
+#include <QTabWidget>
+
+namespace {
+
+using grading::AggregateKind;
+
+const char *const kSieves[11] = {"40", "20", "15", "10", "5", "2,5", "1,25", "0,63", "0,315", "0,16", "0,071"};
+
+// A field of the first tab beside the sieve grid, or a caption when `column` is empty.
+struct SideItem {
+    const char *prompt;
+    const char *column;
+    const char *picture;
+};
+
+// What one material's form has of its own.
+struct AggregateForm {
+    AggregateKind kind;
+    const char *procedure;
+    DataFile *file;
+    const char *prefix;          // "SPL": control names SPL_NAIMEN ...
+    const char *title, *insertTitle, *changeTitle;
+    bool savePrompt;
+    bool messageLine;            // the action message in a text line, the title kept
+    const char *tab1, *tab2;
+    std::vector<SideItem> top;   // above the sieve grid (the name first)
+    const char *heading;         // over the sieve grid
+    int firstSieve;              // 0-based index of the first sieve shown
+    std::function<const char *(int)> sievePicture;
+    std::vector<SideItem> side;  // beside the sieve grid
+    const char *massPrompt, *panPrompt, *discrepancyPrompt;
+    const char *residuePicture, *discrepancyPicture;
+    bool numberOnResidues;       // the laboratory number repeated on the second tab
+    std::function<REAL *()> zrn; // the grading of the record in the buffer
+};
+
+constexpr int kRow = 24, kH = 21;
+constexpr int kTabTop = 26;        // below the action message line
+constexpr int kWidth = 470;
+
+// Tall enough for the sieve grid of the first tab and the residues of the second.
+int pageHeight(const AggregateForm &f)
+{
+    const int sieves = 11 - f.firstSieve;
+    const int grid = 10 + int(f.top.size()) * (kRow + 2) + 26 + sieves * kRow;
+    const int residues = 10 + kRow + 6 + (sieves + 1) * kRow + 6 + kH;
+    return std::max(grid, residues) + 20;
+}
+
+QString name(const AggregateForm &f, const QString &column) { return QLatin1String(f.prefix) + QLatin1Char('_') + column; }
+
+// The working values of one opening of a form: the second tab's entry fields. The sieve
+// analysis is read from their texts whenever it is needed, so a value still being typed counts.
+class ResidueTab : public QObject {
+public:
+    ResidueTab(FormWindow &form, const AggregateForm &spec) : QObject(&form), m_form(form), m_spec(spec) {}
+
+    QLineEdit *mass = nullptr, *pan = nullptr, *discrepancy = nullptr;
+    QLineEdit *residues[11] = {};
+
+    grading::SieveAnalysis analysis() const
+    {
+        grading::SieveAnalysis a;
+        a.MNAWESK = valueOf(mass);
+        a.MPODDON = valueOf(pan);
+        for (int i = 0; i < 11; ++i)
+            a.DIMZASTN[size_t(i)] = valueOf(residues[i]); // sieves not shown stay 0
+        return a;
+    }
+    // Step 1 of the grading form: with a sample mass, the passing percentages replace the grading.
+    void applyGrading() const
+    {
+        const grading::SieveAnalysis a = analysis();
+        if (a.MNAWESK <= 0) return;
+        REAL *z = m_spec.zrn();
+        grading::Grading previous;
+        std::copy(z, z + 11, previous.begin());
+        const grading::Grading next = grading::passingFromResidues(m_spec.kind, a, previous);
+        std::copy(next.begin(), next.end(), z);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == discrepancy && event->type() == QEvent::FocusIn) {
+            // grading::discrepancy shows 0 for a sample mass of 0 instead of dividing by it.
+            discrepancy->setText(Picture::of(m_spec.discrepancyPicture).formatNumber(grading::discrepancy(analysis())));
+            m_form.refreshWindow();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static REAL valueOf(const QLineEdit *e)
+    {
+        if (!e) return 0;
+        auto *v = qobject_cast<const PictureValidator *>(e->validator());
+        const EntryResult r = v ? v->picture().read(e->text()) : EntryResult{};
+        return r.ok() ? r.number : 0;
+    }
+    FormWindow &m_form;
+    const AggregateForm &m_spec;
+};
+
+// (ResidueTab has no meta-object of its own, so findChild cannot tell it from other children.)
+ResidueTab *residueTab(FormWindow &form)
+{
+    for (QObject *child : form.children())
+        if (auto *t = dynamic_cast<ResidueTab *>(child)) return t;
+    return nullptr;
+}
+
+FormDecl makeDecl(const AggregateForm &f)
+{
+    FormDecl d;
+    d.procedure = QLatin1String(f.procedure);
+    d.file = f.file;
+    d.windowTitle = QString::fromUtf8(f.title);
+    d.insertTitle = QString::fromUtf8(f.insertTitle);
+    d.changeTitle = QString::fromUtf8(f.changeTitle);
+    d.savePrompt = f.savePrompt;
+    d.resizer = false; // the tab sheet is laid out once
+    if (f.messageLine)
+        d.texts.push_back({QStringLiteral("ACTIONMESSAGE"), QString(), QRect(12, 4, kWidth - 24, 18)});
+    int y = 10;
+    for (const SideItem &s : f.top) {
+        d.texts.push_back({name(f, QLatin1String(s.column)) + QStringLiteral("_PROMPT"), QString::fromUtf8(s.prompt),
+                           QRect(10, y, 186, kH)});
+        d.fields.push_back({QLatin1String(s.column), name(f, QLatin1String(s.column)), s.picture, QRect(200, y, 170, kH)});
+        y += kRow + 2;
+    }
+    const int kGridTop = y + 26;
+    d.texts.push_back({QStringLiteral("HEADING"), QString::fromUtf8(f.heading), QRect(10, y + 4, 300, 18)});
+    for (int i = f.firstSieve; i < 11; ++i) {
+        const int row = i - f.firstSieve;
+        const QString element = QStringLiteral("ZRN_") + QString::number(i + 1);
+        d.texts.push_back({QStringLiteral("SIEVE_") + QString::number(i + 1), QString::fromUtf8(kSieves[i]) + QLatin1Char(':'),
+                           QRect(10, kGridTop + row * kRow, 50, kH), true});
+        d.fields.push_back({element, name(f, element), f.sievePicture(i), QRect(64, kGridTop + row * kRow, 60, kH)});
+    }
+    y = kGridTop;
+    for (const SideItem &s : f.side) {
+        if (!s.column) {
+            d.texts.push_back({QStringLiteral("CAPTION_") + QString::number(y), QString::fromUtf8(s.prompt), QRect(160, y, 190, kH)});
+        } else {
+            d.texts.push_back({name(f, QLatin1String(s.column)) + QStringLiteral("_PROMPT"), QString::fromUtf8(s.prompt),
+                               QRect(160, y, 150, kH), true});
+            d.fields.push_back({QLatin1String(s.column), name(f, QLatin1String(s.column)), s.picture, QRect(314, y, 100, kH)});
+        }
+        y += kRow + 4;
+    }
+    if (f.numberOnResidues) // repeated on the second tab (see attachTabs)
+        d.fields.push_back({QStringLiteral("NUM"), name(f, QStringLiteral("NUM_2")), "n4", QRect(330, 10, 60, kH)});
+
+    const int buttonsY = (f.messageLine ? kTabTop : 4) + pageHeight(f) + 36;
+    const bool help = !f.messageLine;
+    int x = kWidth - (help ? 3 : 2) * 76;
+    if (help) {
+        d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(x, buttonsY, 68, 25), FormButtonRole::Help, {}});
+        x += 76;
+    }
+    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(x, buttonsY, 68, 25), FormButtonRole::Ok, {}});
+    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Cancel"), QRect(x + 76, buttonsY, 68, 25),
+                         FormButtonRole::Cancel, {}});
+    d.size = QSize(kWidth, buttonsY + 25 + 10);
+
+    const AggregateForm *spec = &f;
+    d.refreshWindow = [](FormWindow &w) {
+        if (ResidueTab *t = residueTab(w)) t->applyGrading();
+    };
+    d.fieldAccepted = [spec](FormWindow &, const QString &objectName) {
+        if (objectName != name(*spec, QStringLiteral("NAIMEN"))) return;
+        REAL *z = spec->zrn();
+        grading::Grading g;
+        std::copy(z, z + 11, g.begin());
+        g = grading::setCoarseSievesTo100(spec->kind, g);
+        std::copy(g.begin(), g.end(), z);
+    };
+    return d;
+}
+
+QLineEdit *addEntry(QWidget *page, QWidget *&previous, const QString &objectName, const QString &prompt, const char *picture,
+                    int x, int y)
+{
+    auto *label = new QLabel(prompt, page);
+    label->setGeometry(x, y, 150, kH);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto *e = new QLineEdit(page);
+    e->setObjectName(objectName);
+    e->setValidator(new PictureValidator(Picture::of(picture), e));
+    e->setText(Picture::of(picture).formatNumber(0)); // the working values start at zero
+    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    e->setGeometry(x + 154, y, 70, kH);
+    if (previous) QWidget::setTabOrder(previous, e);
+    previous = e;
+    return e;
+}
+
+// Puts the declared controls on the first tab and builds the second: the working values,
+// zero at every opening. A residue entry redisplays the form so that the grading follows it.
+void attachTabs(FormWindow &form, const AggregateForm &f)
+{
+    auto *tabs = new QTabWidget(&form);
+    tabs->setObjectName(QStringLiteral("SHEET"));
+    const int top = f.messageLine ? kTabTop : 4;
+    tabs->setGeometry(4, top, kWidth - 8, pageHeight(f) + 28);
+    auto *first = new QWidget;
+    auto *second = new QWidget;
+    tabs->addTab(first, QString::fromUtf8(f.tab1));
+    tabs->addTab(second, QString::fromUtf8(f.tab2));
+
+    const QString numberCopy = name(f, QStringLiteral("NUM_2"));
+    for (QWidget *w : form.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w == tabs || qobject_cast<QPushButton *>(w) || w->objectName() == QStringLiteral("ACTIONMESSAGE")) continue;
+        const QRect r = w->geometry();
+        w->setParent(w->objectName() == numberCopy ? second : first);
+        w->setGeometry(r);
+        w->show();
+    }
+    if (auto *message = form.findChild<QLabel *>(QStringLiteral("ACTIONMESSAGE"))) {
+        message->setText(form.windowTitle()); // the engine put the action message into the title
+        form.setWindowTitle(form.decl().windowTitle);
+    }
+
+    auto *t = new ResidueTab(form, f);
+    QWidget *previous = nullptr;
+    int y = 10;
+    if (f.numberOnResidues) {
+        auto *label = new QLabel(QStringLiteral("Лаб.№:"), second);
+        label->setGeometry(250, y, 76, kH);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    t->mass = addEntry(second, previous, QStringLiteral("MNAWESK"), QString::fromUtf8(f.massPrompt), "n7.2", 10, y);
+    y += kRow + 6;
+    for (int i = f.firstSieve; i < 11; ++i, y += kRow) {
+        const QString label = QString::fromUtf8(kSieves[i]) + QString::fromUtf8(i == 10 ? ":" : " мм:");
+        t->residues[i] = addEntry(second, previous, QStringLiteral("DIMZASTN_") + QString::number(i + 1), label,
+                                  f.residuePicture, 10, y);
+    }
+    t->pan = addEntry(second, previous, QStringLiteral("MPODDON"), QString::fromUtf8(f.panPrompt), f.residuePicture, 10, y);
+    t->discrepancy = addEntry(second, previous, QStringLiteral("NEVJAZK"), QString::fromUtf8(f.discrepancyPrompt),
+                              f.discrepancyPicture, 10, y + kRow + 6);
+    t->discrepancy->setReadOnly(true);
+    t->discrepancy->installEventFilter(t);
+    for (QLineEdit *e : second->findChildren<QLineEdit *>()) {
+        if (e == t->discrepancy || e->objectName() == numberCopy) continue;
+        QObject::connect(e, &QLineEdit::editingFinished, &form, [&form, e] {
+            if (!form.isVisible()) return; // a focus lost while the form is being closed
+            const Picture &p = static_cast<const PictureValidator *>(e->validator())->picture();
+            if (const EntryResult r = p.read(e->text()); r.ok()) e->setText(p.formatNumber(r.number));
+            form.refreshWindow();
+        });
+    }
+    tabs->show();
+    if (auto *firstField = first->findChild<FieldEdit *>(name(f, QLatin1String(f.top.front().column))))
+        firstField->setFocus(Qt::OtherFocusReason);
+}
+
+FormWindow *openAggregateForm(const AggregateForm &f, LONG request, QWidget *caller, std::function<void(LONG)> done,
+                              WindowHost host)
+{
+    static std::map<const AggregateForm *, FormDecl> decls;
+    auto it = decls.find(&f);
+    if (it == decls.end()) it = decls.emplace(&f, makeDecl(f)).first;
+    FormWindow *form = openForm(it->second, request, caller, std::move(done), std::move(host));
+    if (form) attachTabs(*form, f);
+    return form;
+}
+
+const AggregateForm &crushedStone()
+{
+    static const AggregateForm f{
+        AggregateKind::CrushedStone, "UPDATESPLIT", &files::SPLIT, "SPL",
+        "Редактор свойств щебня", "Ввести свойства", "Изменить свойства", true, true,
+        "Основные", "Частные остатки",
+        {{"Наименование щебня:", "NAIMEN", "s20"}, {"Лаб. №:", "NUM", "n4"}, {"Марка:", "MARKA", "n4"}},
+        "Содержание зерен мельче мм в %", 0,
+        [](int i) { return i < 5 ? "n5.1" : "n4.1"; },
+        {{"Плотность, г/см3  >>", nullptr, nullptr}, {"истинная:", "PLOTN", "n5.3"}, {"насыпная:", "NASPLOTN", "n4.2"},
+         {"% лещадки:", "LEZHAD", "n4.1"}, {"Цена, УЕ/м3:", "COSTSPL", "n10.2"}},
+        "Навеска в грамм (%):", "<0,071:", "Невязка,%:", "n7.2", "n-6.2", true,
+        [] { return SPL.ZRN; }};
+    return f;
+}
+
+const AggregateForm &naturalSand()
+{
+    static const AggregateForm f{
+        AggregateKind::NaturalSand, "UPDATESANT", &files::SANT, "SAN",
+        "Введи показатели песка", "Добавить", "Изменить", true, true,
+        "Основные", "Частные остатки",
+        {{"Наименование:", "NAIMEN", "s20"}, {"Лаб. №:", "NUM", "n4"}},
+        "Содержание зерен в % мельче мм", 3,
+        [](int i) { return i >= 9 ? "n4.1" : "n5.1"; },
+        {{"Плотность, г/см3 :", nullptr, nullptr}, {"истинная:", "PLOTN", "n5.3"}, {"насыпная:", "NASPLOTN", "n4.2"},
+         {"Цена, УЕ/м3:", "COSTPESOK", "n10.2"}},
+        "Навеска, г (%):", "<0.071:", "Невязка,%:", "n6.2", "n-5.2", false,
+        [] { return SAN.ZRN; }};
+    return f;
+}
+
+const AggregateForm &screenings()
+{
+    static const AggregateForm f{
+        AggregateKind::Screenings, "UPDATEOTSEW", &files::OTSEW, "OTS",
+        "Введи показатели отсева", "Добавить", "Изменить", false, false,
+        "База", "Частные остатки",
+        {{"Имя:", "NAIMEN", "s20"}, {"Лаб. №:", "NUM", "n4"}, {"Марка:", "MARKA", "n4"}},
+        "% зерен мельче мм", 3,
+        [](int) { return "n5.1"; },
+        {{"Плотн,г/см3 ", nullptr, nullptr}, {"истинная:", "PLOTN", "n5.3"}, {"насыпная:", "NASPLOTN", "n4.2"},
+         {"Цена, УЕ/м3:", "COSTOTSW", "n10.2"}},
+        "Навеска, г (%):", "<0,071:", "Невязка, %:", "n6.2", "n-5.2", false,
+        [] { return OTS.ZRN; }};
+    return f;
+}
+
+const AggregateForm &mineralPowder()
+{
+    static const AggregateForm f{
+        AggregateKind::MineralPowder, "UPDATEFILLER", &files::FILLER, "FIL",
+        "Введи показатели", "Вести показатели", "Изменить показатели", false, false,
+        "Минеральный порошок", "ЧастнОстатки",
+        {{"Имя:", "NAIMEN", "s20"}, {"Лаб. №:", "NUM", "n4"}, {"Истинная плотность, г/см3:", "PLOTN", "n5.3"}},
+        "Содержание зерен в % мельче, мм:", 6,
+        [](int) { return "n5.1"; },
+        {{"Стоимость, УЕ/т:", "COSTFILLER", "n7.2"}},
+        "Навеска, г (%):", "<0,071:", "Невязка,%:", "n6.2", "n-5.1", false,
+        [] { return FIL.ZRN; }};
+    return f;
+}
+
+} // namespace
+
+FormWindow *UPDATESPLIT(LONG request, QWidget *caller, std::function<void(LONG)> done, WindowHost host)
+{
+    return openAggregateForm(crushedStone(), request, caller, std::move(done), std::move(host));
+}
+FormWindow *UPDATESANT(LONG request, QWidget *caller, std::function<void(LONG)> done, WindowHost host)
+{
+    return openAggregateForm(naturalSand(), request, caller, std::move(done), std::move(host));
+}
+FormWindow *UPDATEOTSEW(LONG request, QWidget *caller, std::function<void(LONG)> done, WindowHost host)
+{
+    return openAggregateForm(screenings(), request, caller, std::move(done), std::move(host));
+}
+FormWindow *UPDATEFILLER(LONG request, QWidget *caller, std::function<void(LONG)> done, WindowHost host)
+{
+    return openAggregateForm(mineralPowder(), request, caller, std::move(done), std::move(host));
+}

@@ -1,0 +1,278 @@
+// The aggregates catalogue as a user keeps it: the lists with their update forms, the grading
+// computed from the partial residues of a sieve analysis, and the crushed-stone selection.
+#include "catalogues/aggregates_window.h"
+#include "data/files.h"
+#include "data/globals.h"
+#include "framework/browse_window.h"
+#include "framework/form_window.h"
+#include "framework/warnings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class RecordingSink : public MessageSink {
+public:
+    QStringList texts;
+    LONG show(const MessageRequest &r) override
+    {
+        texts << r.text;
+        return r.defaultButton;
+    }
+};
+
+const QString kShots = QStringLiteral("/tmp/aggregates_shots");
+
+} // namespace
+
+class TestAggregates : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    RecordingSink m_sink;
+
+    static FormWindow *openedForm()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *f = qobject_cast<FormWindow *>(w); f && f->isVisible())
+                return f;
+        return nullptr;
+    }
+    static void showTab(FormWindow *form, int index)
+    {
+        form->findChild<QTabWidget *>(QStringLiteral("SHEET"))->setCurrentIndex(index);
+    }
+    static void typeInto(QWidget *form, const QString &field, const QString &text)
+    {
+        auto *edit = form->findChild<QLineEdit *>(field);
+        QVERIFY2(edit, qPrintable(field));
+        edit->setFocus();
+        edit->selectAll();
+        for (QChar c : text) // keyClicks takes ASCII only
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    static QString shown(QWidget *form, const QString &field) { return form->findChild<QLineEdit *>(field)->text().trimmed(); }
+    static BrowseWindow *openList(BrowseWindow *list)
+    {
+        list->show();
+        if (!QTest::qWaitForWindowExposed(list)) return nullptr;
+        return list;
+    }
+    static FormWindow *press(BrowseWindow *list, const char *button)
+    {
+        list->findChild<QPushButton *>(QLatin1String(button))->click();
+        FormWindow *form = openedForm();
+        if (form) { // focus changes drive the form: it must be the active window
+            form->activateWindow();
+            if (!QTest::qWaitForWindowActive(form)) return nullptr;
+        }
+        return form;
+    }
+    static void shoot(QWidget *w, const QString &name) { w->grab().save(kShots + QLatin1Char('/') + name + ".png"); }
+    static QStringList names(BrowseWindow *list)
+    {
+        QStringList out;
+        for (const auto &e : list->page()->entries())
+            out << e.texts.value(1).trimmed();
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QDir().mkpath(kShots);
+        setDataDirectory(m_dir.path());
+        setMessageSink(&m_sink);
+        glob::resetGlobals();
+    }
+
+    // A new crushed stone with a sieve analysis: the residues become the stored grading, the
+    // discrepancy is shown on entering its field, and the list shows the new record.
+    void crushedStoneGradingFromResidues_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("mass");
+        QTest::addColumn<QString>("discrepancy");
+        QTest::addColumn<QList<double>>("grading");
+        QTest::newRow("1000 g") << QStringLiteral("Гранит 5-20") << "1000" << "0.00"
+                                << QList<double>{100, 95, 85, 70, 50, 35, 25, 17, 10, 5, 2};
+        QList<double> lossy;
+        double z = 100;
+        for (double r : {0, 50, 100, 150, 200, 150, 100, 80, 70, 50, 30})
+            lossy << (z -= r / 1010 * 100);
+        QTest::newRow("1010 g, 10 g lost") << QStringLiteral("Диабаз 10-20") << "1010" << "0.99" << lossy;
+    }
+    void crushedStoneGradingFromResidues()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, mass);
+        QFETCH(QString, discrepancy);
+        QFETCH(QList<double>, grading);
+        BrowseWindow *list = openList(BROUSESPLIT());
+        QVERIFY(list);
+        FormWindow *form = press(list, "INSERT");
+        QVERIFY(form);
+        typeInto(form, "SPL_NAIMEN", name);
+        typeInto(form, "SPL_MARKA", "1200");
+        showTab(form, 1);
+        typeInto(form, "MNAWESK", mass);
+        const char *residues[11] = {"0", "50", "100", "150", "200", "150", "100", "80", "70", "50", "30"};
+        for (int i = 0; i < 11; ++i)
+            typeInto(form, QStringLiteral("DIMZASTN_%1").arg(i + 1), QLatin1String(residues[i]));
+        typeInto(form, "MPODDON", "20");
+        form->findChild<QLineEdit *>(QStringLiteral("NEVJAZK"))->setFocus();
+        QCOMPARE(shown(form, "NEVJAZK"), discrepancy);
+        QCOMPARE(shown(form, "SPL_ZRN_11"), QString::number(grading.at(10), 'f', 1));
+        if (mass == "1000") {
+            shoot(form, "UPDATESPLIT_residues");
+            showTab(form, 0);
+            shoot(form, "UPDATESPLIT_main");
+        }
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+        QVERIFY(names(list).contains(name));
+        if (mass == "1010") shoot(list, "BROUSESPLIT");
+        delete list;
+
+        files::SPLIT.open();
+        files::SPLIT.setOrder(files::key::SPL_KEYNAME);
+        bool found = false;
+        while (files::SPLIT.next() == FileError::None) {
+            if (SPL.NAIMEN.text() != name) continue;
+            found = true;
+            QCOMPARE(SPL.MARKA, LONG(1200));
+            for (int i = 0; i < 11; ++i)
+                QVERIFY2(qAbs(SPL.ZRN[i] - grading.at(i)) < 1e-9, qPrintable(QString::number(i)));
+        }
+        files::SPLIT.close();
+        QVERIFY(found);
+    }
+
+    // Changing a record without touching the residues keeps its grading; the mass 0 of a fresh
+    // opening shows a discrepancy of 0 rather than a division by zero.
+    void savingUntouchedRecordKeepsGrading()
+    {
+        BrowseWindow *list = openList(BROUSESPLIT());
+        QVERIFY(list);
+        QVERIFY(list->currentChoice() >= 0);
+        FormWindow *form = press(list, "CHANGE");
+        QVERIFY(form);
+        const QString name = shown(form, "SPL_NAIMEN");
+        typeInto(form, "SPL_PLOTN", "2.7");
+        showTab(form, 1);
+        form->findChild<QLineEdit *>(QStringLiteral("NEVJAZK"))->setFocus();
+        QCOMPARE(shown(form, "NEVJAZK"), QStringLiteral("0.00"));
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+        delete list;
+
+        files::SPLIT.open();
+        files::SPLIT.setOrder(files::key::SPL_KEYNAME);
+        while (files::SPLIT.next() == FileError::None) {
+            if (SPL.NAIMEN.text() != name) continue;
+            QCOMPARE(SPL.PLOTN, 2.7);
+            QVERIFY(qAbs(SPL.ZRN[1] - 95) < 0.06); // 95 or 95.05 of the rows above
+            QVERIFY(SPL.ZRN[10] > 1.9 && SPL.ZRN[10] < 2.1);
+        }
+        files::SPLIT.close();
+        QVERIFY(m_sink.texts.isEmpty());
+    }
+
+    // The finer materials: accepting the name sets the sieves their form does not show to 100;
+    // the residues of the powder's five sieves give its grading.
+    void coarseSievesOfSandAndPowder()
+    {
+        BrowseWindow *list = openList(BROUSESANT());
+        QVERIFY(list);
+        FormWindow *form = press(list, "INSERT");
+        QVERIFY(form);
+        typeInto(form, "SAN_NAIMEN", QStringLiteral("Песок речной"));
+        form->findChild<QLineEdit *>(QStringLiteral("SAN_NUM"))->setFocus();
+        QCOMPARE(shown(form, "SAN_ZRN_4"), QStringLiteral("100.0"));
+        shoot(form, "UPDATESANT_main");
+        showTab(form, 1);
+        shoot(form, "UPDATESANT_residues");
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+        shoot(list, "BROUSESANT");
+        delete list;
+        files::SANT.open();
+        QCOMPARE(files::SANT.next(), FileError::None);
+        for (int i = 0; i < 4; ++i) QCOMPARE(SAN.ZRN[i], 100.0);
+        QCOMPARE(SAN.ZRN[4], 0.0);
+        files::SANT.close();
+
+        list = openList(BROUSEFILLERPOROSHOK());
+        QVERIFY(list);
+        form = press(list, "INSERT");
+        QVERIFY(form);
+        typeInto(form, "FIL_NAIMEN", QStringLiteral("Известняковый"));
+        typeInto(form, "FIL_PLOTN", "2.7");
+        showTab(form, 1);
+        typeInto(form, "MNAWESK", "100");
+        const char *residues[5] = {"0", "2", "5", "8", "10"};
+        for (int i = 0; i < 5; ++i)
+            typeInto(form, QStringLiteral("DIMZASTN_%1").arg(i + 7), QLatin1String(residues[i]));
+        form->findChild<QLineEdit *>(QStringLiteral("NEVJAZK"))->setFocus();
+        QCOMPARE(shown(form, "NEVJAZK"), QStringLiteral("75.0")); // no pan residue given
+        shoot(form, "UPDATEFILLER_residues");
+        showTab(form, 0);
+        shoot(form, "UPDATEFILLER_main");
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+        shoot(list, "BROUSEFILLERPOROSHOK");
+        delete list;
+        files::FILLER.open();
+        QCOMPARE(files::FILLER.next(), FileError::None);
+        const double expected[11] = {100, 100, 100, 100, 100, 100, 100, 98, 93, 85, 75};
+        for (int i = 0; i < 11; ++i) QVERIFY2(qAbs(FIL.ZRN[i] - expected[i]) < 1e-9, qPrintable(QString::number(i)));
+        files::FILLER.close();
+    }
+
+    void screeningsFormAndList()
+    {
+        BrowseWindow *list = openList(BROUSEOTSEW());
+        QVERIFY(list);
+        FormWindow *form = press(list, "INSERT");
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Добавить"));
+        typeInto(form, "OTS_NAIMEN", QStringLiteral("Отсев гранитный"));
+        typeInto(form, "OTS_MARKA", "800");
+        QCOMPARE(shown(form, "OTS_ZRN_4"), QStringLiteral("0.0")); // the 10 mm sieve is shown: not set
+        shoot(form, "UPDATEOTSEW_main");
+        showTab(form, 1);
+        shoot(form, "UPDATEOTSEW_residues");
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_VERIFY(list->isEnabled());
+        QCOMPARE(names(list), QStringList{QStringLiteral("Отсев гранитный")});
+        shoot(list, "BROUSEOTSEW");
+        delete list;
+    }
+
+    // The selection list ends with the highlighted crushed stone in SPL.
+    void selectionReturnsTheChosenStone()
+    {
+        SPL = SplitRecord{};
+        BrowseWindow *list = openList(SELSPLIT());
+        QVERIFY(list);
+        QCOMPARE(list->currentChoice(), 0);
+        QCOMPARE(list->page()->entries().at(0).texts.value(0).trimmed(), QStringLiteral("Гранит 5-20"));
+        QTest::keyClick(list->findChild<QTableView *>(), Qt::Key_Down);
+        shoot(list, "SELSPLIT");
+        LONG response = 0;
+        connect(list, &BrowseWindow::finished, this, [&response](LONG r) { response = r; });
+        list->findChild<QPushButton *>(QStringLiteral("SELECT"))->click();
+        QCOMPARE(response, LONG(glob::RequestCompleted));
+        QCOMPARE(SPL.NAIMEN.text(), QStringLiteral("Диабаз 10-20"));
+    }
+};
+
+QTEST_MAIN(TestAggregates)
+#include "tst_aggregates.moc"
