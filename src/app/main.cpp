@@ -3,6 +3,7 @@
 // asphalt --seed DIR [WORKDIR]: adds the sample data of DIR (CSV files) to the data files of
 // WORKDIR and ends, without opening a window.
 #include "app/frame_window.h"
+#include "catalogues/aggregates_ui.h"
 #include "catalogues/binders_ui.h"
 #include "catalogues/catalogues_ui.h"
 #include "catalogues/climate_ui.h"
@@ -78,6 +79,7 @@ int main(int argc, char **argv)
     registerBinderProcedures();
     registerRequirementsProcedures();
     registerClimateProcedures();
+    registerAggregateProcedures();
     MAIN frame;
     frame.show();
     return QApplication::exec();
