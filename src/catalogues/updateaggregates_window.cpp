@@ -66,7 +66,7 @@ QString name(const AggregateForm &f, const QString &column) { return QLatin1Stri
 // analysis is read from their texts whenever it is needed, so a value still being typed counts.
 class ResidueTab : public QObject {
 public:
-    ResidueTab(FormWindow &form, const AggregateForm &spec) : QObject(&form), m_form(form), m_spec(spec) {}
+    ResidueTab(FormWindow &form, const AggregateForm &material) : QObject(&form), m_form(form), m_material(material) {}
 
     QLineEdit *mass = nullptr, *pan = nullptr, *discrepancy = nullptr;
     QLineEdit *residues[11] = {};
@@ -85,10 +85,10 @@ public:
     {
         const grading::SieveAnalysis a = analysis();
         if (a.MNAWESK <= 0) return;
-        REAL *z = m_spec.zrn();
+        REAL *z = m_material.zrn();
         grading::Grading previous;
         std::copy(z, z + 11, previous.begin());
-        const grading::Grading next = grading::passingFromResidues(m_spec.kind, a, previous);
+        const grading::Grading next = grading::passingFromResidues(m_material.kind, a, previous);
         std::copy(next.begin(), next.end(), z);
     }
 
@@ -97,7 +97,7 @@ protected:
     {
         if (watched == discrepancy && event->type() == QEvent::FocusIn) {
             // grading::discrepancy shows 0 for a sample mass of 0 instead of dividing by it.
-            discrepancy->setText(Picture::of(m_spec.discrepancyPicture).formatNumber(grading::discrepancy(analysis())));
+            discrepancy->setText(Picture::of(m_material.discrepancyPicture).formatNumber(grading::discrepancy(analysis())));
             m_form.refreshWindow();
         }
         return QObject::eventFilter(watched, event);
@@ -112,7 +112,7 @@ private:
         return r.ok() ? r.number : 0;
     }
     FormWindow &m_form;
-    const AggregateForm &m_spec;
+    const AggregateForm &m_material;
 };
 
 // (ResidueTab has no meta-object of its own, so findChild cannot tell it from other children.)
@@ -177,16 +177,16 @@ FormDecl makeDecl(const AggregateForm &f)
                          FormButtonRole::Cancel, {}});
     d.size = QSize(kWidth, buttonsY + 25 + 10);
 
-    const AggregateForm *spec = &f;
+    const AggregateForm *material = &f;
     d.refreshWindow = [](FormWindow &w) {
         if (ResidueTab *t = residueTab(w)) t->applyGrading();
     };
-    d.fieldAccepted = [spec](FormWindow &, const QString &objectName) {
-        if (objectName != name(*spec, QStringLiteral("NAIMEN"))) return;
-        REAL *z = spec->zrn();
+    d.fieldAccepted = [material](FormWindow &, const QString &objectName) {
+        if (objectName != name(*material, QStringLiteral("NAIMEN"))) return;
+        REAL *z = material->zrn();
         grading::Grading g;
         std::copy(z, z + 11, g.begin());
-        g = grading::setCoarseSievesTo100(spec->kind, g);
+        g = grading::setCoarseSievesTo100(material->kind, g);
         std::copy(g.begin(), g.end(), z);
     };
     return d;
