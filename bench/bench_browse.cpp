@@ -5,6 +5,7 @@
 // Generates the file once (kept for later runs), then reports the median wall time of each
 // user action including the repaint: opening the window (with its step table), page down,
 // dragging the thumb to the middle, typing a letter; and the peak memory.
+#include "bench_util.h"
 #include "catalogues/norma_window.h"
 #include "data/files.h"
 #include "data/globals.h"
@@ -23,18 +24,7 @@
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
-long peakKiB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 
 void generate(qint64 records)
 {

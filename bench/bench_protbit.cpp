@@ -5,6 +5,7 @@
 // Generates the binders in a temporary directory, runs PROTBIT as the frame does (progress
 // window, timer-driven chunks) and reports the time until the preview is ready, the time to
 // write the whole protocol as a PDF, the pages, and the process's peak memory.
+#include "bench_util.h"
 #include "app/procedures.h"
 #include "catalogues/protbit_window.h"
 #include "data/files.h"
@@ -25,12 +26,6 @@
 
 namespace {
 
-long peakKiB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 
 void generate(int records)
 {

@@ -5,6 +5,7 @@
 // Generates the file once (kept in DIR for later runs), then reports medians of: opening the
 // file on a new connection, one page forward from the start of a random key value, one page
 // backward, in the name order and the number order, and the process's peak memory.
+#include "bench_util.h"
 #include "data/files.h"
 
 #include <QCoreApplication>
@@ -17,18 +18,7 @@
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
-long peakKiB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
 
 void generate(qint64 records)
 {

@@ -13,10 +13,7 @@ constexpr double kTableW = kNumW + kGradeW + 7 * kValueW;
 
 double valueX(int i) { return kNumW + kGradeW + i * kValueW; }
 
-constexpr int kLeft = 0x0001 | 0x0080;   // Qt::AlignLeft | Qt::AlignVCenter
-constexpr int kRight = 0x0002 | 0x0080;  // Qt::AlignRight | Qt::AlignVCenter
-constexpr int kCenter = 0x0084;          // Qt::AlignCenter
-constexpr int kWrap = 0x1000;            // Qt::TextWordWrap
+using namespace reportalign;
 } // namespace
 
 QString title() { return QStringLiteral("Физико-механические свойства битумов"); }
@@ -50,14 +47,7 @@ ReportDocument::Layout layout()
         b.line(kNumW, kTitleH, kNumW, kTitleH + kHeaderH, 0.2);
         return b;
     };
-    l.pageFooter = [](int page) {
-        ReportBand b;
-        b.heightMm = 8;
-        b.line(0, 1, kTableW, 1, 0.2);
-        b.text(0, kTableW, QStringLiteral("Page ") + QString::number(page), kRight, 8);
-        b.items.back().rect = QRectF(0, 2, kTableW, 6);
-        return b;
-    };
+    l.pageFooter = [](int page) { return pageNumberFooter(page, kTableW); };
     return l;
 }
 

@@ -12,9 +12,7 @@ constexpr double kRowH = 5.5, kHeaderH = 8, kTitleH = 12;
 constexpr double kTableW = kNameW + kZoneW + 2 * kValueW;
 constexpr double kZoneX = kNameW, kMinX = kNameW + kZoneW, kMaxX = kMinX + kValueW;
 
-constexpr int kLeft = 0x0001 | 0x0080;   // Qt::AlignLeft | Qt::AlignVCenter
-constexpr int kRight = 0x0002 | 0x0080;  // Qt::AlignRight | Qt::AlignVCenter
-constexpr int kCenter = 0x0084;          // Qt::AlignCenter
+using namespace reportalign;
 } // namespace
 
 QString title() { return QStringLiteral("Список регионов"); }
@@ -45,14 +43,7 @@ ReportDocument::Layout layout()
             b.line(x, kTitleH, x, kTitleH + kHeaderH, 0.2);
         return b;
     };
-    l.pageFooter = [](int page) {
-        ReportBand b;
-        b.heightMm = 8;
-        b.line(0, 1, kTableW, 1, 0.2);
-        b.text(0, kTableW, QStringLiteral("Page ") + QString::number(page), kRight, 8);
-        b.items.back().rect = QRectF(0, 2, kTableW, 6);
-        return b;
-    };
+    l.pageFooter = [](int page) { return pageNumberFooter(page, kTableW); };
     return l;
 }
 

@@ -30,6 +30,16 @@ void ReportBand::text(double xMm, double widthMm, const QString &text, int align
     items.push_back(std::move(item));
 }
 
+ReportBand pageNumberFooter(int page, double widthMm)
+{
+    ReportBand b;
+    b.heightMm = 8;
+    b.line(0, 1, widthMm, 1, 0.2);
+    b.text(0, widthMm, QStringLiteral("Page ") + QString::number(page), reportalign::kRight, 8);
+    b.items.back().rect = QRectF(0, 2, widthMm, 6);
+    return b;
+}
+
 void ReportBand::line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm)
 {
     ReportItem item;

@@ -43,6 +43,17 @@ struct ReportBand {
     void line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm = 0.2);
 };
 
+// Text alignments of report items (Qt::Alignment values; the core library does not need QtGui).
+namespace reportalign {
+constexpr int kLeft = 0x0001 | 0x0080;  // Qt::AlignLeft | Qt::AlignVCenter
+constexpr int kRight = 0x0002 | 0x0080; // Qt::AlignRight | Qt::AlignVCenter
+constexpr int kCenter = 0x0084;         // Qt::AlignCenter
+constexpr int kWrap = 0x1000;           // Qt::TextWordWrap
+} // namespace reportalign
+
+// The usual page footer: a rule across a table `widthMm` wide and "Page n" at its right.
+ReportBand pageNumberFooter(int page, double widthMm);
+
 // The pages of one report, filled band by band: a page starts with its header band, detail
 // bands follow while they fit above the footer, and the footer band (which gets the page
 // number) closes each page.

@@ -1,5 +1,6 @@
 // The aggregates catalogue as a user keeps it: the lists with their update forms, the grading
 // computed from the partial residues of a sieve analysis, and the crushed-stone selection.
+#include "window_helpers.h"
 #include "catalogues/aggregates_window.h"
 #include "data/files.h"
 #include "data/globals.h"
@@ -37,25 +38,9 @@ class TestAggregates : public QObject {
     QTemporaryDir m_dir;
     RecordingSink m_sink;
 
-    static FormWindow *openedForm()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *f = qobject_cast<FormWindow *>(w); f && f->isVisible())
-                return f;
-        return nullptr;
-    }
     static void showTab(FormWindow *form, int index)
     {
         form->findChild<QTabWidget *>(QStringLiteral("SHEET"))->setCurrentIndex(index);
-    }
-    static void typeInto(QWidget *form, const QString &field, const QString &text)
-    {
-        auto *edit = form->findChild<QLineEdit *>(field);
-        QVERIFY2(edit, qPrintable(field));
-        edit->setFocus();
-        edit->selectAll();
-        for (QChar c : text) // keyClicks takes ASCII only
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
     static QString shown(QWidget *form, const QString &field) { return form->findChild<QLineEdit *>(field)->text().trimmed(); }
     static BrowseWindow *openList(BrowseWindow *list)

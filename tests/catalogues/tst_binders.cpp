@@ -1,5 +1,6 @@
 // The binders and additives as a user keeps them: BROWSEBIT with BITUMUPDATE and its protocol
 // button, BROWSEDOBAVKA with UPDATEDOBAWKA and its destination radio group.
+#include "window_helpers.h"
 #include "app/procedures.h"
 #include "catalogues/binders_ui.h"
 #include "catalogues/bitumen_window.h"
@@ -41,22 +42,6 @@ class TestBinders : public QObject {
     QTemporaryDir m_dir;
     CountingSink m_sink;
 
-    static FormWindow *openedForm()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *f = qobject_cast<FormWindow *>(w); f && f->isVisible())
-                return f;
-        return nullptr;
-    }
-    static void typeInto(FormWindow *form, const QString &field, const QString &text)
-    {
-        auto *edit = form->findChild<QLineEdit *>(field);
-        QVERIFY2(edit, qPrintable(field));
-        edit->setFocus();
-        edit->selectAll();
-        for (QChar c : text) // keyClicks takes ASCII only
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
     static QStringList column(BrowseWindow *list, int c)
     {
         QStringList out;

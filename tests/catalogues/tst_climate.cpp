@@ -1,5 +1,6 @@
 // The climate regions as a user keeps them: the list REG with its form UPDATEKLIM, the selection
 // list SELREG1 and the printed list PROT_REG.
+#include "window_helpers.h"
 #include "app/procedures.h"
 #include "catalogues/climate_ui.h"
 #include "catalogues/climate_window.h"
@@ -72,22 +73,6 @@ class TestClimate : public QObject {
     QList<QPointer<QWidget>> m_shown;
     Sink m_sink;
 
-    static FormWindow *openForm()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *f = qobject_cast<FormWindow *>(w); f && f->isVisible())
-                return f;
-        return nullptr;
-    }
-    static void typeInto(FormWindow *form, const char *field, const QString &text)
-    {
-        auto *edit = form->findChild<QLineEdit *>(QLatin1String(field));
-        QVERIFY2(edit, field);
-        edit->setFocus();
-        edit->selectAll();
-        for (QChar c : text) // keyClicks takes ASCII only
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
     static BrowseWindow *shownList(BrowseWindow *list)
     {
         list->show();

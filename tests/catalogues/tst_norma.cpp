@@ -1,4 +1,5 @@
 // The requirement bands as a user keeps them: the list BROUSENORMA1 with its form UPDATENORMA.
+#include "window_helpers.h"
 #include "catalogues/norma_window.h"
 #include "data/files.h"
 #include "data/globals.h"
@@ -17,22 +18,6 @@ class TestNorma : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    static FormWindow *openForm()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *f = qobject_cast<FormWindow *>(w); f && f->isVisible())
-                return f;
-        return nullptr;
-    }
-    static void typeInto(FormWindow *form, const char *field, const QString &text)
-    {
-        auto *edit = form->findChild<QLineEdit *>(QLatin1String(field));
-        QVERIFY2(edit, field);
-        edit->setFocus();
-        edit->selectAll();
-        for (QChar c : text) // keyClicks takes ASCII only
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
     static QStringList types(BrowseWindow *list)
     {
         QStringList out;
