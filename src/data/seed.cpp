@@ -91,12 +91,13 @@ std::optional<double> parseNumber(const QString &cell, QString *digitsAfterPoint
     return v;
 }
 
-// A cell as quoted in a message: trimmed and, when long, cut short (a quote left open can make
-// one cell of the rest of a file).
+// A cell as quoted in a message: trimmed, on one line and, when long, cut short (a quote left
+// open can make one cell of the rest of a file).
 QString shown(const QString &cell)
 {
     constexpr qsizetype kLongest = 40;
-    const QString s = cell.simplified();
+    QString s = cell.trimmed();
+    s.remove(QLatin1Char('\r')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     if (s.size() <= kLongest)
         return s;
     const qsizetype n = s.at(kLongest - 1).isHighSurrogate() ? kLongest - 1 : kLongest;
