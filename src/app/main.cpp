@@ -1,7 +1,7 @@
 // asphalt [WORKDIR]: opens the frame on WORKDIR (default: the current
 // directory), where the data files are created as the windows first use them.
-// asphalt --seed DIR [WORKDIR]: adds the sample data of DIR (CSV files) to the data files of
-// WORKDIR and ends, without opening a window.
+// asphalt --seed DIR [WORKDIR]: creates the data files of WORKDIR (made when missing) from the
+// sample data of DIR (CSV files) and ends, without opening a window.
 #include "app/frame_window.h"
 #include "catalogues/aggregates_ui.h"
 #include "catalogues/binders_ui.h"
@@ -9,6 +9,7 @@
 #include "catalogues/climate_ui.h"
 #include "catalogues/requirements_ui.h"
 #include "catalogues/protbit_window.h"
+#include "data/datafile.h"
 #include "data/globals.h"
 #include "data/seed.h"
 #include "framework/messagebox_ui.h"
@@ -58,19 +59,37 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qUtf8Printable(parser.helpText()));
         return 1;
     }
-    if (!positional.isEmpty() && !QDir::setCurrent(positional.first())) {
-        std::fprintf(stderr, "%s\n",
-                     qUtf8Printable(QStringLiteral("Рабочий каталог не найден: %1").arg(positional.first())));
-        return 1;
-    }
-
     if (seeding) {
+        // The working directory is made when missing (with its missing parents), and removed
+        // again when the seed is refused.
+        const QString workDir = QFileInfo(positional.isEmpty() ? QDir::currentPath() : positional.first()).absoluteFilePath();
+        QStringList made; // deepest first
+        for (QString d = QDir::cleanPath(workDir); !QFileInfo::exists(d);) {
+            made << d;
+            const QString up = QFileInfo(d).absolutePath();
+            if (up == d) // a root that is not there
+                break;
+            d = up;
+        }
+        if (!QDir().mkpath(workDir) || !QFileInfo(workDir).isDir()) {
+            std::fprintf(stderr, "%s\n",
+                         qUtf8Printable(QStringLiteral("Рабочий каталог не создан: %1").arg(QDir::toNativeSeparators(workDir))));
+            return 1;
+        }
+        setDataDirectory(workDir);
         QString error;
         if (!loadSeed(seedDir, &error)) {
+            for (const QString &d : made)
+                QDir().rmdir(d); // only while empty
             std::fprintf(stderr, "%s\n", qUtf8Printable(error));
             return 1;
         }
         return 0;
+    }
+    if (!positional.isEmpty() && !QDir::setCurrent(positional.first())) {
+        std::fprintf(stderr, "%s\n",
+                     qUtf8Printable(QStringLiteral("Рабочий каталог не найден: %1").arg(positional.first())));
+        return 1;
     }
 
     installMessageBoxSink(MAIN::kTitle);

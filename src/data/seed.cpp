@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
@@ -90,6 +91,19 @@ std::optional<double> parseNumber(const QString &cell, QString *digitsAfterPoint
     return v;
 }
 
+// A cell as quoted in a message: trimmed, on one line and, when long, cut short (a quote left
+// open can make one cell of the rest of a file).
+QString shown(const QString &cell)
+{
+    constexpr qsizetype kLongest = 40;
+    QString s = cell.trimmed();
+    s.remove(QLatin1Char('\r')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (s.size() <= kLongest)
+        return s;
+    const qsizetype n = s.at(kLongest - 1).isHighSurrogate() ? kLongest - 1 : kLongest;
+    return s.left(n) + QChar(0x2026);
+}
+
 // Checks one cell against its column and turns it into the value the record buffer takes.
 // Returns the reason of a refusal, or an empty string.
 QString toValue(const QString &cell, const Column &col, Value &out)
@@ -103,20 +117,20 @@ QString toValue(const QString &cell, const Column &col, Value &out)
         while (!b.isEmpty() && b.back() == ' ')
             b.chop(1);
         if (b.size() > col.size)
-            return QStringLiteral("текст «%1» длиннее поля (%2 знаков)").arg(cell).arg(col.size);
+            return QStringLiteral("текст «%1» длиннее поля (%2 знаков)").arg(shown(cell)).arg(col.size);
         out = b;
         return {};
     }
     QString fraction;
     const std::optional<double> v = parseNumber(cell, &fraction);
     if (!v)
-        return QStringLiteral("«%1» не является числом").arg(cell);
+        return QStringLiteral("«%1» не является числом").arg(shown(cell));
     const double d = *v;
     auto whole = [&](double lo, double hi) -> QString {
         if (d != std::trunc(d))
-            return QStringLiteral("%1: поле хранит только целые числа").arg(cell.trimmed());
+            return QStringLiteral("%1: поле хранит только целые числа").arg(shown(cell));
         if (d < lo || d > hi)
-            return QStringLiteral("%1 вне допустимого диапазона %2..%3").arg(cell.trimmed()).arg(lo, 0, 'f', 0).arg(hi, 0, 'f', 0);
+            return QStringLiteral("%1 вне допустимого диапазона %2..%3").arg(shown(cell)).arg(lo, 0, 'f', 0).arg(hi, 0, 'f', 0);
         out = qint64(d);
         return {};
     };
@@ -129,10 +143,10 @@ QString toValue(const QString &cell, const Column &col, Value &out)
         while (fraction.endsWith(QLatin1Char('0')))
             fraction.chop(1);
         if (fraction.size() > col.places || fraction.contains(QLatin1Char('e'), Qt::CaseInsensitive))
-            return QStringLiteral("%1: допустимо знаков после запятой: %2").arg(cell.trimmed()).arg(col.places);
+            return QStringLiteral("%1: допустимо знаков после запятой: %2").arg(shown(cell)).arg(col.places);
         const double limit = double(pow10i(col.digits) - 1) / double(pow10i(col.places));
         if (std::fabs(d) > limit)
-            return QStringLiteral("%1 вне допустимого диапазона ±%2").arg(cell.trimmed()).arg(limit, 0, 'f', col.places);
+            return QStringLiteral("%1 вне допустимого диапазона ±%2").arg(shown(cell)).arg(limit, 0, 'f', col.places);
         out = d;
         return {};
     }
@@ -153,11 +167,13 @@ Value blankValue(const Column &col)
 
 struct SeedFile {
     DataFile *file = nullptr;
+    QString csvName;
     std::vector<Row> rows;
+    std::vector<int> lines; // line of the CSV where each row starts
 };
 
 // Reads and checks one CSV into rows of its data file.
-bool readSeedFile(const QString &path, DataFile &file, std::vector<Row> &rows, QString *error)
+bool readSeedFile(const QString &path, DataFile &file, SeedFile &seed, QString *error)
 {
     const QString fileName = QFileInfo(path).fileName();
     auto refuse = [&](int line, const QString &why) {
@@ -191,9 +207,9 @@ bool readSeedFile(const QString &path, DataFile &file, std::vector<Row> &rows, Q
     for (const QString &h : records.front().cells) {
         const int c = file.desc().columnIndex(h.trimmed());
         if (c < 0)
-            return refuse(records.front().line, QStringLiteral("в файле %1 нет поля «%2»").arg(file.name(), h.trimmed()));
+            return refuse(records.front().line, QStringLiteral("в файле %1 нет поля «%2»").arg(file.name(), shown(h)));
         if (std::find(columnOfCell.begin(), columnOfCell.end(), c) != columnOfCell.end())
-            return refuse(records.front().line, QStringLiteral("поле «%1» названо дважды").arg(h.trimmed()));
+            return refuse(records.front().line, QStringLiteral("поле «%1» названо дважды").arg(shown(h)));
         columnOfCell.push_back(c);
     }
 
@@ -210,54 +226,66 @@ bool readSeedFile(const QString &path, DataFile &file, std::vector<Row> &rows, Q
             if (!why.isEmpty())
                 return refuse(rec.line, QStringLiteral("поле %1: %2").arg(col.name, why));
         }
-        rows.push_back(std::move(row));
+        seed.rows.push_back(std::move(row));
+        seed.lines.push_back(rec.line);
     }
     return true;
 }
 
-QString fileErrorMessage(DataFile &file, FileError e)
+// The storage failure of the current operation, as "Creates Duplicate Key (driver's words)".
+QString storageError(FileError e)
 {
-    QString text = QStringLiteral("%1: %2").arg(file.diskName(), fileErrorText(e));
+    QString text = fileErrorText(e);
     if (!currentError().driverMessage.isEmpty())
         text += QStringLiteral(" (%1)").arg(currentError().driverMessage);
     return text;
 }
 
-// Adds the rows to the file (created when missing) in one transaction. The file's record buffer
-// is left as it was.
-bool writeSeedFile(DataFile &file, const std::vector<Row> &rows, QString *error)
+// Creates the seed's file in the current data directory and adds its rows in one transaction.
+// A failing row is named by its CSV line. The file's record buffer is left as it was.
+bool writeSeedFile(const SeedFile &seed, QString *error)
 {
-    const bool wasOpen = file.isOpen();
-    if (!wasOpen) {
-        FileError e = file.open();
-        if (e == FileError::NotFound) {
-            e = file.create();
-            if (e == FileError::None)
-                e = file.open();
-        }
-        if (e != FileError::None) {
-            *error = fileErrorMessage(file, e);
-            return false;
-        }
+    DataFile &file = *seed.file;
+    FileError e = file.create();
+    if (e == FileError::None)
+        e = file.open();
+    if (e != FileError::None) {
+        *error = QStringLiteral("%1: %2").arg(seed.csvName, storageError(e));
+        return false;
     }
     const Row saved = file.buffer().save();
-    FileError e = file.begin();
-    for (std::size_t i = 0; e == FileError::None && i < rows.size(); ++i) {
-        file.buffer().load(rows[i]); // every value was checked against its field
+    int failedLine = 0;
+    e = file.begin();
+    for (std::size_t i = 0; e == FileError::None && i < seed.rows.size(); ++i) {
+        file.buffer().load(seed.rows[i]); // every value was checked against its field
         e = file.add();
+        if (e != FileError::None)
+            failedLine = seed.lines[i];
     }
     if (e == FileError::None)
         e = file.commit();
     if (e != FileError::None) {
-        *error = fileErrorMessage(file, e);
+        *error = failedLine > 0 ? QStringLiteral("%1, строка %2: %3").arg(seed.csvName).arg(failedLine).arg(storageError(e))
+                                : QStringLiteral("%1: %2").arg(seed.csvName, storageError(e));
         if (file.inTransaction())
             file.rollback();
     }
     file.buffer().load(saved);
-    if (!wasOpen)
-        file.close();
+    file.close();
     return e == FileError::None;
 }
+
+// Points the data files at another directory for the life of the scope.
+class DataDirectoryScope {
+public:
+    explicit DataDirectoryScope(const QString &dir) : m_saved(dataDirectory()) { setDataDirectory(dir); }
+    ~DataDirectoryScope() { setDataDirectory(m_saved); }
+    DataDirectoryScope(const DataDirectoryScope &) = delete;
+    DataDirectoryScope &operator=(const DataDirectoryScope &) = delete;
+
+private:
+    QString m_saved;
+};
 
 } // namespace
 
@@ -278,14 +306,55 @@ bool loadSeed(const QString &seedDir, QString *error)
             *error = QStringLiteral("%1: нет такого файла данных").arg(name);
             return false;
         }
-        SeedFile seed{file, {}};
-        if (!readSeedFile(dir.filePath(name), *file, seed.rows, error))
+        SeedFile seed{file, name, {}, {}};
+        if (!readSeedFile(dir.filePath(name), *file, seed, error))
             return false;
         seeds.push_back(std::move(seed));
     }
-    for (SeedFile &seed : seeds) {
-        if (!writeSeedFile(*seed.file, seed.rows, error))
+
+    // Only new files are seeded: adding to a file already there would double a record loaded
+    // before, and a file changed half-way could not be put back.
+    const QDir target(dataDirectory());
+    if (!target.exists()) {
+        *error = QStringLiteral("Рабочий каталог не найден: %1").arg(QDir::toNativeSeparators(target.path()));
+        return false;
+    }
+    for (const SeedFile &seed : seeds) {
+        if (seed.file->isOpen() || QFileInfo::exists(seed.file->diskName())) {
+            *error = QStringLiteral("%1: файл данных уже есть в каталоге %2; начальные данные загружаются только в новые файлы")
+                         .arg(QFileInfo(seed.file->diskName()).fileName(), QDir::toNativeSeparators(target.path()));
             return false;
+        }
+    }
+
+    // All or nothing: the files are made in a directory of their own inside the target and
+    // moved in only when every one of them is complete. A failure (or a crash) leaves the
+    // target as it was; the staging directory goes with the QTemporaryDir.
+    QTemporaryDir staging(target.filePath(QStringLiteral(".seed-XXXXXX")));
+    if (!staging.isValid()) {
+        *error = QStringLiteral("Не удалось создать временный каталог в %1: %2")
+                     .arg(QDir::toNativeSeparators(target.path()), staging.errorString());
+        return false;
+    }
+    {
+        const DataDirectoryScope scope(staging.path());
+        for (const SeedFile &seed : seeds) {
+            if (!writeSeedFile(seed, error))
+                return false;
+        }
+    }
+    std::vector<std::pair<QString, QString>> moved; // staged, destination
+    for (const SeedFile &seed : seeds) {
+        const QString destination = seed.file->diskName();
+        const QString staged = QDir(staging.path()).filePath(QFileInfo(destination).fileName());
+        if (!QFile::rename(staged, destination)) { // refuses to replace a file made meanwhile
+            for (auto it = moved.rbegin(); it != moved.rend(); ++it)
+                QFile::rename(it->second, it->first);
+            *error = QStringLiteral("%1: %2 (файл не перенесён в рабочий каталог)")
+                         .arg(QFileInfo(destination).fileName(), fileErrorText(FileError::FileSystem));
+            return false;
+        }
+        moved.emplace_back(staged, destination);
     }
     error->clear();
     return true;

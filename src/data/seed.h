@@ -8,9 +8,11 @@
 // Numbers take '.' or ',' as the decimal point; texts are stored as written.
 #include <QString>
 
-// Creates each data file that has a CSV in seedDir when it is missing, and adds the CSV's
-// records to it, one transaction per file. Every CSV is read and checked before anything is
-// written: a value that does not fit its field (a text too long or outside Windows-1251, a
-// number out of range, a fraction in a whole-number field, more decimals than a DECIMAL holds)
-// refuses the whole seed with the file, line and column in *error, and nothing is written.
+// Creates each data file that has a CSV in seedDir in the current data directory, with the CSV's
+// records. Every CSV is read and checked before anything is written: a value that does not fit
+// its field (a text too long or outside Windows-1251, a number out of range, a fraction in a
+// whole-number field, more decimals than a DECIMAL holds) refuses the whole seed with the file,
+// line and column in *error. A data file that already exists refuses the seed too (loading
+// into it again would double its records). The files are written all or nothing: a failure
+// while writing (a duplicate key, named by its CSV line) leaves the data directory as it was.
 bool loadSeed(const QString &seedDir, QString *error);

@@ -212,6 +212,13 @@ private slots:
         QTest::newRow("quote left open")
             << "SPLIT" << QByteArray("NUM,NAIMEN\n1,\"Щебень\n")
             << "SPLIT.csv, строка 2: кавычка не закрыта";
+        QTest::newRow("a runaway cell is quoted cut short")
+            << "NORMA" << QByteArray("NUM,TYPASPH\n1,") + QByteArray(3000, 'x') + "\n"
+            << "NORMA.csv, строка 2: поле TYPASPH: текст «" + QString(40, QLatin1Char('x'))
+                   + "…» длиннее поля (20 знаков)";
+        QTest::newRow("a runaway header cell is quoted cut short")
+            << "SPLIT" << QByteArray("NUM,") + QByteArray(3000, 'N') + "\n1,2\n"
+            << "SPLIT.csv, строка 1: в файле SPLIT нет поля «" + QString(40, QLatin1Char('N')) + "…»";
         QTest::newRow("unknown data file")
             << "SPLITT" << QByteArray("NUM\n1\n") << "SPLITT.csv: нет такого файла данных";
     }
@@ -230,39 +237,139 @@ private slots:
         QCOMPARE(QDir(work.path()).entryList(QDir::Files), QStringList());
     }
 
-    // A storage failure after some files were loaded names the file; the file it failed on
-    // is left alone.
-    void aDamagedDataFileIsReported()
+    // A fault found only while writing (a duplicate key in the third file) writes nothing, names
+    // the CSV line, and leaves nothing behind; the corrected seed then loads once.
+    void aFailedLoadWritesNothing()
     {
         QTemporaryDir seed, work;
         setDataDirectory(work.path());
-        writeFile(seed.filePath(QStringLiteral("SANT.csv")), "NUM,NAIMEN\n1,Песок\n");
-        writeFile(seed.filePath(QStringLiteral("SPLIT.csv")), "NUM,NAIMEN\n1,Щебень\n2,Щебень 2\n");
-        writeFile(files::SPLIT.diskName(), QByteArray(4096, 'x'));
+        writeFile(seed.filePath(QStringLiteral("BITUMEN.csv")), "NUMBIT,MARBIT\n1,БНД 60/90\n");
+        writeFile(seed.filePath(QStringLiteral("FILLER.csv")), "NUM,NAIMEN\n1,МП-1\n");
+        writeFile(seed.filePath(QStringLiteral("N_BALKI.csv")), "ANUM,WIDTEST\n1,изгиб\n2,сжатие\n3,изгиб\n");
         QString error;
         QVERIFY(!loadSeed(seed.path(), &error));
-        QVERIFY2(error.contains(QStringLiteral("SPLIT")), qPrintable(error));
-        QCOMPARE(countOf(files::SANT), qint64(1));
+        QVERIFY2(error.startsWith(QStringLiteral("N_BALKI.csv, строка 4: ")), qPrintable(error));
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+
+        writeFile(seed.filePath(QStringLiteral("N_BALKI.csv")), "ANUM,WIDTEST\n1,изгиб\n2,сжатие\n");
+        QVERIFY2(loadSeed(seed.path(), &error), qPrintable(error));
+        QCOMPARE(countOf(files::BITUMEN), qint64(1));
+        QCOMPARE(countOf(files::FILLER), qint64(1));
+        QCOMPARE(countOf(files::N_BALKI), qint64(2));
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"BITUMEN.sqlite", "FILLER.sqlite", "N_BALKI.sqlite"}));
     }
 
-    // `asphalt --seed DIR WORKDIR` loads the seed and ends; a refusal ends with 1 and the message.
+    // A data file that is already there is never added to (a second load would double its
+    // records) nor touched; nothing else is written either.
+    void aDataFileAlreadyThereIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("existing");
+        QTest::newRow("a loaded file") << QByteArray();
+        QTest::newRow("a damaged file") << QByteArray(4096, 'x');
+    }
+    void aDataFileAlreadyThereIsRefused()
+    {
+        QFETCH(QByteArray, existing);
+        QTemporaryDir seed, work;
+        setDataDirectory(work.path());
+        writeFile(seed.filePath(QStringLiteral("SPLIT.csv")), "NUM,NAIMEN\n1,Щебень\n2,Щебень 2\n");
+        if (existing.isEmpty()) {
+            QString error;
+            QVERIFY2(loadSeed(seed.path(), &error), qPrintable(error));
+            existing = [] { QFile f(files::SPLIT.diskName()); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }();
+        } else {
+            writeFile(files::SPLIT.diskName(), existing);
+        }
+        writeFile(seed.filePath(QStringLiteral("SANT.csv")), "NUM,NAIMEN\n1,Песок\n");
+        QString error;
+        QVERIFY(!loadSeed(seed.path(), &error));
+        QVERIFY2(error.startsWith(QStringLiteral("SPLIT.sqlite: ")), qPrintable(error));
+        QFile f(files::SPLIT.diskName());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), existing);
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"SPLIT.sqlite"}));
+    }
+
+    // The sample mineral powders meet their grade: МП-1 passes at least 100 % at 1.25 mm, 90 % at
+    // 0.315 mm and 80 % at 0.071 mm.
+    void sampleMineralPowdersMeetTheirGrade()
+    {
+        QTemporaryDir dir;
+        setDataDirectory(dir.path());
+        QString error;
+        QVERIFY2(loadSeed(sourceSeedDir(), &error), qPrintable(error));
+        QCOMPARE(files::FILLER.open(), FileError::None);
+        QStringList checked, outOfGrade;
+        while (files::FILLER.next() == FileError::None) {
+            if (!FIL.NAIMEN.text().startsWith(QStringLiteral("МП-1")))
+                continue;
+            checked << FIL.NAIMEN.text();
+            if (FIL.ZRN[6] < 100 || FIL.ZRN[8] < 90 || FIL.ZRN[10] < 80)
+                outOfGrade << FIL.NAIMEN.text();
+        }
+        files::FILLER.close();
+        QVERIFY(!checked.isEmpty());
+        QCOMPARE(outOfGrade, QStringList());
+    }
+
+    // Gap-graded bands: no grains between 2.5 and 0.63 mm, so the band keeps its 2.5 mm limits
+    // (28-50 % for type А, 38-60 % for type Б) down to 0.63 mm; below, its own limits.
+    void sampleGapGradedBands_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("sieve");
+        QTest::addColumn<double>("min");
+        QTest::addColumn<double>("max");
+        QTest::newRow("Апр 1.25") << "тип Апр" << 6 << 28.0 << 50.0;
+        QTest::newRow("Апр 0.63") << "тип Апр" << 7 << 28.0 << 50.0;
+        QTest::newRow("Апр 0.315") << "тип Апр" << 8 << 14.0 << 28.0;
+        QTest::newRow("Бпр 1.25") << "тип Бпр" << 6 << 38.0 << 60.0;
+        QTest::newRow("Бпр 0.63") << "тип Бпр" << 7 << 38.0 << 60.0;
+        QTest::newRow("Бпр 0.315") << "тип Бпр" << 8 << 20.0 << 34.0;
+    }
+    void sampleGapGradedBands()
+    {
+        QFETCH(QString, type);
+        QFETCH(int, sieve);
+        QFETCH(double, min);
+        QFETCH(double, max);
+        QTemporaryDir dir;
+        setDataDirectory(dir.path());
+        QString error;
+        QVERIFY2(loadSeed(sourceSeedDir(), &error), qPrintable(error));
+        QVERIFY(lookUp(files::NORMA, files::key::NOR_KEYTYP, [&] { NOR.TYPASPH = type; }));
+        QCOMPARE(NOR.DNORM2[sieve][0], min);
+        QCOMPARE(NOR.DNORM2[sieve][1], max);
+    }
+
+    // `asphalt --seed DIR WORKDIR` loads the seed and ends, creating WORKDIR when missing; a
+    // refusal ends with 1 and the message, and removes the directories it created.
     void commandLineSeedOption()
     {
         const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/asphalt");
         if (!QFileInfo::exists(program))
             QSKIP("the program is not built");
         QTemporaryDir work, bad;
+        const QString target = QDir(work.path()).filePath(QStringLiteral("new/demo"));
         QProcess p;
-        p.start(program, {QStringLiteral("--seed"), sourceSeedDir(), work.path()});
+        p.start(program, {QStringLiteral("--seed"), sourceSeedDir(), target});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 0);
-        QVERIFY(QFileInfo::exists(QDir(work.path()).filePath(QStringLiteral("NORMA.sqlite"))));
+        QVERIFY(QFileInfo::exists(QDir(target).filePath(QStringLiteral("NORMA.sqlite"))));
 
         writeFile(bad.filePath(QStringLiteral("USLOV.csv")), "REGION\nПетропавловск-Камчатский\n");
-        p.start(program, {QStringLiteral("--seed"), bad.path(), work.path()});
+        p.start(program, {QStringLiteral("--seed"), bad.path(), target});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 1);
         QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("USLOV.csv, строка 2: поле REGION")));
+
+        const QString other = QDir(work.path()).filePath(QStringLiteral("other/demo"));
+        p.start(program, {QStringLiteral("--seed"), bad.path(), other});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(!QFileInfo::exists(QDir(work.path()).filePath(QStringLiteral("other"))));
     }
 };
 
