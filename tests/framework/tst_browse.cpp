@@ -525,6 +525,21 @@ private slots:
         pending();
         QCOMPARE(shown(), before);
         QCOMPARE(current(), follower);
+
+        // The highlighted record deleted meanwhile by another window: no form opens on the
+        // record the file read last; the page shows the file as it is.
+        {
+            FileUse use(files::NORMA);
+            const auto &entry = m_window->page()->entries().at(std::size_t(m_window->currentChoice()));
+            QCOMPARE(files::NORMA.fetch(entry.position), FileError::None);
+            QCOMPARE(files::NORMA.remove(), FileError::None);
+        }
+        seenRequest = 0;
+        key(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(seenRequest, LONG(0));
+        QVERIFY(m_window->isEnabled());
+        QVERIFY(!shown().contains(follower));
+        QCOMPARE(shown().size(), before.size());
     }
 
     void fileErrorsWarnAndAReadErrorClosesTheList()
