@@ -181,13 +181,17 @@ FormDecl makeDecl(const AggregateForm &f)
     d.refreshWindow = [](FormWindow &w) {
         if (ResidueTab *t = residueTab(w)) t->applyGrading();
     };
-    d.fieldAccepted = [material](FormWindow &, const QString &objectName) {
-        if (objectName != name(*material, QStringLiteral("NAIMEN"))) return;
+    // A name the user accepts sets the coarse sieves to 100: those the form does not show, and
+    // a shown one (sand 10 mm, powder 1.25 mm) while it is empty. OK's pass over every field
+    // leaves them alone, so a typed passing is what is stored.
+    d.fieldAccepted = [material](FormWindow &form, const QString &objectName) {
+        if (form.acceptingAll() || objectName != name(*material, QStringLiteral("NAIMEN"))) return;
         REAL *z = material->zrn();
         grading::Grading g;
         std::copy(z, z + 11, g.begin());
         g = grading::setCoarseSievesTo100(material->kind, g);
-        std::copy(g.begin(), g.end(), z);
+        for (int i = 0; i < 11; ++i)
+            if (i < material->firstSieve || z[i] == 0) z[i] = g[size_t(i)];
     };
     return d;
 }

@@ -609,39 +609,90 @@ void BrowseWindow::initializeBrowse()
         m_realSteps = stepstops::realTable(o.first.getReal(), highReal);
 }
 
-bool BrowseWindow::keyBeginsWith(const BrowsePageModel::Entry &e, unsigned char c)
+// Whether the entry's key begins with `prefix` (Windows-1251 bytes; letters in either case).
+bool BrowseWindow::keyBeginsWith(const BrowsePageModel::Entry &e, const QByteArray &prefix)
 {
     const BrowseKeyField &f = m_decl.orders[std::size_t(m_sort)].first;
     m_file.buffer().load(e.record);
     if (f.kind == BrowseKeyField::Kind::Text) {
         const QByteArray key = f.getText();
-        return !key.isEmpty() && cp1251::sortWeight(uchar(key[0])) == cp1251::sortWeight(c);
+        if (key.size() < prefix.size())
+            return false;
+        for (int i = 0; i < prefix.size(); ++i)
+            if (cp1251::sortWeight(uchar(key[i])) != cp1251::sortWeight(uchar(prefix[i])))
+                return false;
+        return true;
     }
-    return QString::number(f.getReal()).startsWith(QLatin1Char(char(c)));
+    return QString::number(f.getReal()).startsWith(QString::fromLatin1(prefix));
 }
 
-// Typing a character: the highlight walks through the records whose key begins with it and,
-// past the last of them, the page is located at the first record at or after the character.
+// Puts `prefix` into the key's first field of a cleared record buffer, for a locate on value.
+void BrowseWindow::setKeyPrefix(const QByteArray &prefix)
+{
+    const BrowseKeyField &f = m_decl.orders[std::size_t(m_sort)].first;
+    m_file.buffer().clear();
+    if (f.kind == BrowseKeyField::Kind::Text)
+        f.setText(prefix);
+    else
+        f.setReal(prefix.toDouble());
+}
+
+// Typing: characters typed in quick succession (within the application's keyboard input
+// interval) locate the first record whose key begins with all of them; a pause starts anew.
+// A single character, or one letter typed repeatedly, walks through the records beginning with
+// it and, past the last of them, locates the first record at or after it.
 void BrowseWindow::characterLocate(QChar ch)
 {
     const BrowseKeyField &f = m_decl.orders[std::size_t(m_sort)].first;
     const auto byte = cp1251::fromUnicode(ch.unicode());
-    if (!byte || *byte <= ' ' || f.kind == BrowseKeyField::Kind::None)
+    if (f.kind == BrowseKeyField::Kind::None || !byte || *byte < ' ')
         return;
+    const bool continued = !m_typed.isEmpty() && m_typedTimer.isValid()
+                           && m_typedTimer.elapsed() < QApplication::keyboardInputInterval();
+    if (!continued)
+        m_typed.clear();
     const unsigned char c = *byte;
-    if (f.kind == BrowseKeyField::Kind::Real && !cp1251::isDigit(c))
+    if ((m_typed.isEmpty() && c == ' ') || (f.kind == BrowseKeyField::Kind::Real && !cp1251::isDigit(c)))
         return;
-    if (keyBeginsWith(m_model->entries()[std::size_t(m_current)], c))
+    m_typed.append(char(c));
+    m_typedTimer.start();
+    bool oneLetter = f.kind == BrowseKeyField::Kind::Text || m_typed.size() == 1;
+    for (char typed : std::as_const(m_typed))
+        oneLetter = oneLetter && cp1251::sortWeight(uchar(typed)) == cp1251::sortWeight(c);
+    if (!oneLetter) {
+        prefixLocate(m_typed);
+        return;
+    }
+    const QByteArray letter(1, char(c));
+    if (keyBeginsWith(m_model->entries()[std::size_t(m_current)], letter))
         scrollOne(true);
     if (m_closing)
         return;
-    if (!keyBeginsWith(m_model->entries()[std::size_t(m_current)], c)) {
-        m_file.buffer().clear();
-        if (f.kind == BrowseKeyField::Kind::Text)
-            f.setText(QByteArray(1, char(c)));
-        else
-            f.setReal(REAL(c - '0'));
+    if (!keyBeginsWith(m_model->entries()[std::size_t(m_current)], letter)) {
+        setKeyPrefix(letter);
         locateOnValue();
+    }
+    if (!m_closing)
+        newSelection();
+}
+
+// Highlights the first record at or after `prefix`: it stays where it is when it is the
+// highlighted one already, otherwise the page is located at it.
+void BrowseWindow::prefixLocate(const QByteArray &prefix)
+{
+    const Position highlighted = m_model->entries()[std::size_t(m_current)].position;
+    setKeyPrefix(prefix);
+    reset();
+    m_file.setToKeyValue();
+    FileError e;
+    if (!readOne(true, e)) {
+        if (e == FileError::EndOfFile)
+            showLast();
+        else
+            readError();
+    } else if (m_file.position() != highlighted) {
+        const BrowsePageModel::Entry found = entryFromBuffer();
+        refreshPage(found, found.position, false);
     }
     if (!m_closing)
         newSelection();
@@ -683,16 +734,20 @@ void BrowseWindow::fillBuffer()
         m_file.buffer().clear();
 }
 
-// Re-reads the highlighted record from the file into the buffer (SYNCWINDOW); false when the
-// page is empty.
+// Re-reads the highlighted record from the file at its row's position into the buffer
+// (SYNCWINDOW), so that an action works on exactly the record the user sees highlighted.
+// False when the page is empty or the record is no longer in the file: the buffer then holds
+// the row's copy and the file no record read, so nothing can be written over another record.
 bool BrowseWindow::syncWindow()
 {
     if (m_current < 0)
         return false;
     const auto &entry = m_model->entries()[std::size_t(m_current)];
-    if (m_file.fetch(entry.position) != FileError::None)
-        m_file.buffer().load(entry.record);
-    return true;
+    if (m_file.fetch(entry.position) == FileError::None)
+        return true;
+    m_file.buffer().load(entry.record);
+    m_file.restoreReadState({});
+    return false;
 }
 
 void BrowseWindow::updateThumb()
@@ -768,6 +823,10 @@ bool BrowseWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_list && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const bool ctrl = key->modifiers() & Qt::ControlModifier;
+        const QString text = key->text();
+        const bool character = !empty && text.size() == 1 && text[0].isPrint() && !ctrl;
+        if (!character)
+            m_typed.clear(); // another key ends a typed sequence
         switch (key->key()) {
         case Qt::Key_Up: processScroll(Scroll::Up); return true;
         case Qt::Key_Down: processScroll(Scroll::Down); return true;
@@ -794,13 +853,14 @@ bool BrowseWindow::eventFilter(QObject *watched, QEvent *event)
             return true;
         default: break;
         }
-        const QString text = key->text();
-        if (!empty && text.size() == 1 && text[0].isPrint() && !ctrl) {
+        if (character) {
             characterLocate(text[0]);
             return true;
         }
     }
     if (watched == m_list->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            m_typed.clear();
         if (event->type() == QEvent::MouseButtonDblClick && !empty) {
             if (m_select && m_select->isEnabled())
                 m_select->click();
@@ -860,10 +920,12 @@ void BrowseWindow::callUpdate(LONG request)
 {
     if (m_closing || !m_decl.updateForm)
         return;
-    if (request == glob::InsertRecord)
+    if (request == glob::InsertRecord) {
         m_file.buffer().clear();
-    else if (!syncWindow())
+    } else if (!syncWindow()) {
+        refresh(); // gone meanwhile: the page shows the file as it is now
         return;
+    }
     m_localRequest = request;
     glob::GLOBALREQUEST = request;
     glob::VCRREQUEST = 0;
@@ -904,8 +966,10 @@ void BrowseWindow::afterUpdate(LONG request, Position written)
 
 void BrowseWindow::pressSelect()
 {
-    if (!syncWindow())
+    if (!syncWindow()) {
+        refresh();
         return;
+    }
     m_localResponse = glob::RequestCompleted;
     close();
 }

@@ -12,6 +12,7 @@
 #include "framework/steplocator.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -193,7 +194,9 @@ private:
     void selectSort(int order);
     void initializeBrowse();
     void characterLocate(QChar ch);
-    bool keyBeginsWith(const BrowsePageModel::Entry &e, unsigned char c);
+    void prefixLocate(const QByteArray &prefix);
+    void setKeyPrefix(const QByteArray &prefix);
+    bool keyBeginsWith(const BrowsePageModel::Entry &e, const QByteArray &prefix);
     // Selection and display
     void setCurrent(int row);
     void newSelection();
@@ -225,6 +228,8 @@ private:
     int m_current = -1;
     int m_thumb = 0;
     int m_lastPageSize = 0;
+    QByteArray m_typed;         // characters typed in quick succession (Windows-1251)
+    QElapsedTimer m_typedTimer; // since the last of them
     std::optional<stepstops::StringTable> m_textSteps;
     std::optional<stepstops::RealTable> m_realSteps;
     quint64 m_seenGeneration = 0;

@@ -15,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 #include <QTimer>
 
@@ -188,19 +189,21 @@ FormWindow *openForm(const FormDecl &decl, LONG request, QWidget *caller, std::f
     auto *form = new FormWindow(decl, request, caller, std::move(done));
     bool opened = false;
     {
+        // The form's record is the one in the buffer now. Showing the window lets other
+        // windows work (a maximised list gives way to the new subwindow and re-reads its page
+        // into the same buffer), so the claim ends before it: the form keeps its record aside.
         FormWindow::BufferClaim claim(*form);
         if (form->m_blocked)
             form->m_blocked->setEnabled(false);
         opened = form->prepareProcedure();
-        if (opened)
-            form->openWindow(host);
-        else
+        if (!opened)
             form->procedureReturn();
     }
     if (!opened) {
         delete form;
         return nullptr;
     }
+    form->openWindow(host);
     return form;
 }
 
@@ -256,6 +259,18 @@ FieldRadioGroup *FormWindow::radioGroup(const QString &objectName) const
     for (FieldRadioGroup *g : m_groups)
         if (g->objectName() == objectName) return g;
     return nullptr;
+}
+
+// Asks a question while the form's record and read state are in the file: the message box
+// handles events, and another window may read the file meanwhile. They are put back after.
+LONG FormWindow::ask(LONG warning, const QString &text)
+{
+    const Row record = m_file.buffer().save();
+    const DataFile::ReadState state = m_file.readState();
+    const LONG answer = STANDARDWARNING(warning, text);
+    m_file.buffer().load(record);
+    m_file.restoreReadState(state);
+    return answer;
 }
 
 bool FormWindow::prepareProcedure()
@@ -349,7 +364,7 @@ bool FormWindow::autoNumberRecord()
         }
         if (++failures >= 3) {
             saveError();
-            if (STANDARDWARNING(25) != MsgRetry) {
+            if (ask(25) != MsgRetry) {
                 buffer.load(primed);
                 return false;
             }
@@ -360,7 +375,7 @@ bool FormWindow::autoNumberRecord()
 
 void FormWindow::performDelete()
 {
-    if (STANDARDWARNING(32) != MsgOk)
+    if (ask(32) != MsgOk)
         return;
     for (;;) {
         m_localResponse = glob::RequestCancelled;
@@ -371,7 +386,7 @@ void FormWindow::performDelete()
             m_localResponse = glob::RequestCompleted;
             return;
         }
-        if (STANDARDWARNING(18) != MsgYes)
+        if (ask(18) != MsgYes)
             return;
     }
 }
@@ -557,6 +572,7 @@ void FormWindow::syncFocusedField()
 // The accept-all pass: every field in tab order, stopping at the first that fails.
 bool FormWindow::acceptAll()
 {
+    const QScopedValueRollback<bool> pass(m_acceptingAll, true);
     for (FieldEdit *e : m_edits) {
         if (!acceptField(e)) {
             e->setFocus(Qt::OtherFocusReason);
@@ -646,9 +662,9 @@ void FormWindow::saveInsert()
         m_file.buffer().load(typed);
     }
     if (duplicate)
-        STANDARDWARNING(24, m_decl.checkedKeyName);
+        ask(24, m_decl.checkedKeyName);
     else
-        STANDARDWARNING(14);
+        ask(14);
     glob::VCRREQUEST = 0;
     focusFirstField();
 }
@@ -662,7 +678,7 @@ void FormWindow::saveChange()
         const BYTE error = changed ? RIUPDATE(m_file, 1) : BYTE(RiWritten);
         QApplication::restoreOverrideCursor();
         if (error == RiFailed) {
-            const LONG answer = STANDARDWARNING(16);
+            const LONG answer = ask(16);
             if (answer == MsgYes)
                 continue;
             if (answer == MsgNo) {
@@ -697,7 +713,7 @@ bool FormWindow::closingWindow()
     const bool editing = m_originalRequest == glob::InsertRecord || m_originalRequest == glob::ChangeRecord;
     if (m_localResponse == glob::RequestCompleted || !editing || !recordChanged())
         return true;
-    const LONG answer = STANDARDWARNING(33);
+    const LONG answer = ask(33);
     if (answer == MsgYes) {
         QTimer::singleShot(0, this, &FormWindow::pressOk);
         return false;

@@ -88,7 +88,9 @@ struct FormDecl {
 
     // Hooks for the form's own work. All optional.
     std::function<bool(FormWindow &)> primeFields;       // initial values of a new record; false: cancel
-    std::function<void(FormWindow &, const QString &objectName)> fieldAccepted; // after a value is stored
+    // After a value is stored: typed by the user, or re-accepted by OK's pass over every field
+    // (FormWindow::acceptingAll()), where defaults that belong to the user's entry must not run.
+    std::function<void(FormWindow &, const QString &objectName)> fieldAccepted;
     std::function<void(FormWindow &, const QString &objectName)> fieldFocused;
     std::function<bool(FormWindow &, const QString &objectName)> validateField; // false: stays on it
     std::function<void(FormWindow &)> refreshWindow;     // own recalculations before a redisplay
@@ -124,6 +126,9 @@ public:
     // Copies the focused field's value from the history record (HISTORYFIELD).
     void historyField();
 
+    // True during OK's pass that accepts every field again before the save.
+    bool acceptingAll() const { return m_acceptingAll; }
+
     // Reads a field's text into the record buffer; false (beep, old value shown, focus back)
     // when its picture refuses the text.
     bool acceptField(FieldEdit *edit);
@@ -158,6 +163,7 @@ private:
     FormWindow(const FormDecl &decl, LONG request, QWidget *caller, std::function<void(LONG)> done);
 
     bool prepareProcedure();       // false: returned without a window
+    LONG ask(LONG warning, const QString &text = {});
     bool primeFields();
     bool autoNumberRecord();
     void performDelete();
@@ -193,6 +199,7 @@ private:
     bool m_closing = false;       // closing after a completed save: no prompt
     bool m_autoAdded = false;     // the auto-numbered record is in the file already
     bool m_hadCaller = false;
+    bool m_acceptingAll = false;
     QPointer<QWidget> m_blocked;   // the caller, or the MDI subwindow holding it
     std::function<void(LONG)> m_done;
     std::vector<FieldEdit *> m_edits;

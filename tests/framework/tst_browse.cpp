@@ -8,6 +8,7 @@
 #include "framework/warnings.h"
 #include "framework/writewatch.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -124,6 +125,7 @@ private slots:
     void init()
     {
         glob::resetGlobals();
+        QApplication::setKeyboardInputInterval(0); // each typed character on its own, as after a pause
         m_sink.shown.clear();
         setMessageSink(&m_sink);
     }
@@ -267,6 +269,54 @@ private slots:
         key(Qt::Key_Down);
         QCOMPARE(m_window->currentChoice(), 2);
         QCOMPARE(shown(), (QStringList{"Б1", "Б2", "В"}));
+    }
+
+    // Characters typed in quick succession locate by prefix (letters in either case, blanks
+    // inside); after a pause a single letter walks through its records as before.
+    void typingQuicklyLocatesByPrefix()
+    {
+        makeFile(0);
+        {
+            FileUse use(files::NORMA);
+            int num = 0;
+            for (const char *t : {"Щебень гранит 5-10", "Песок", "Щебень габбро", "Щебень гранит 10-20", "Щит",
+                                  "Щебень диабаз", "Шлак"})
+                QVERIFY(addNorma(QString::fromUtf8(t), ++num));
+        }
+        QVERIFY(open(BROUSENORMA1()));
+        const auto highlighted = [] { return NOR.TYPASPH.text(); }; // the list shows its first 10 letters
+        QCOMPARE(highlighted(), QStringLiteral("Песок"));
+        QApplication::setKeyboardInputInterval(5000);
+        type(QStringLiteral("ЩЕБЕНЬ Г"));
+        QCOMPARE(highlighted(), QStringLiteral("Щебень габбро"));
+        type(QStringLiteral("р"));
+        QCOMPARE(highlighted(), QStringLiteral("Щебень гранит 10-20"));
+        type(QStringLiteral("анит 5"));
+        QCOMPARE(highlighted(), QStringLiteral("Щебень гранит 5-10"));
+        type(QStringLiteral("Ж")); // no key begins so: the first record after the prefix
+        QCOMPARE(highlighted(), QStringLiteral("Щебень диабаз"));
+
+        QApplication::setKeyboardInputInterval(40);
+        QTest::qWait(80); // a pause
+        type(QStringLiteral("Ш"));
+        QCOMPARE(highlighted(), QStringLiteral("Шлак"));
+        QTest::qWait(80);
+        type(QStringLiteral("щ"));
+        QCOMPARE(highlighted(), QStringLiteral("Щебень габбро"));
+        QTest::qWait(80);
+        type(QStringLiteral("Щ"));
+        QCOMPARE(highlighted(), QStringLiteral("Щебень гранит 10-20"));
+
+        // One letter typed repeatedly in quick succession still walks through its records;
+        // another key ends a sequence.
+        QApplication::setKeyboardInputInterval(5000);
+        key(Qt::Key_Up);
+        QCOMPARE(highlighted(), QStringLiteral("Щебень габбро"));
+        type(QStringLiteral("ЩЩщ"));
+        QCOMPARE(highlighted(), QStringLiteral("Щебень диабаз"));
+        key(Qt::Key_Home, Qt::ControlModifier);
+        type(QStringLiteral("щи"));
+        QCOMPARE(highlighted(), QStringLiteral("Щит"));
     }
 
     void draggingTheThumbLocatesByTheStepTable()
@@ -475,6 +525,21 @@ private slots:
         pending();
         QCOMPARE(shown(), before);
         QCOMPARE(current(), follower);
+
+        // The highlighted record deleted meanwhile by another window: no form opens on the
+        // record the file read last; the page shows the file as it is.
+        {
+            FileUse use(files::NORMA);
+            const auto &entry = m_window->page()->entries().at(std::size_t(m_window->currentChoice()));
+            QCOMPARE(files::NORMA.fetch(entry.position), FileError::None);
+            QCOMPARE(files::NORMA.remove(), FileError::None);
+        }
+        seenRequest = 0;
+        key(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(seenRequest, LONG(0));
+        QVERIFY(m_window->isEnabled());
+        QVERIFY(!shown().contains(follower));
+        QCOMPARE(shown().size(), before.size());
     }
 
     void fileErrorsWarnAndAReadErrorClosesTheList()
