@@ -1,6 +1,7 @@
 #pragma once
 // MAIN: the frame window. Its menu and toolbar start the list windows and the design
 // procedure, each as a new MDI child; the splash shows over the work area after opening.
+#include <QEvent>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -50,6 +51,7 @@ private:
     void printSetup();
     void arrangeIcons();
     void showChild(QWidget *window);
+    void childWindowEvent(QWidget *window, QEvent::Type type);
 
     QMdiArea *m_mdi = nullptr;
     int m_splashMilliseconds;

@@ -130,6 +130,9 @@ public:
     // Stores the chosen option of a radio group into the record buffer.
     void acceptChoice(FieldRadioGroup *group, int choice);
 
+    // The designed opening size (FormDecl::size): a form places its controls by hand.
+    QSize sizeHint() const override;
+
     // The history record and window position kept for a procedure since the application started.
     static void forgetMemory(); // for tests
 
