@@ -14,11 +14,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <cmath>
 
 const QString MAIN::kTitle = QStringLiteral("Проектирование составов асфальтобетонных смесей");
 
@@ -112,7 +115,7 @@ void MAIN::buildMenus()
     windows->setObjectName(QStringLiteral("MenuWindow"));
     setHelp(windows->menuAction(), {QStringLiteral("Вид окон")});
     addItem(windows, QStringLiteral("Tile"), QStringLiteral("T&ile"), {QStringLiteral("Make all open windows visible")},
-            [this] { m_mdi->tileSubWindows(); });
+            [this] { tileWindows(); });
     addItem(windows, QStringLiteral("Cascade"), QStringLiteral("&Cascade"), {QStringLiteral("Stack all open windows")},
             [this] { m_mdi->cascadeSubWindows(); });
     addItem(windows, QStringLiteral("ArrangeIcons"), QStringLiteral("&Arrange Icons"),
@@ -257,18 +260,10 @@ void MAIN::showChild(QWidget *window)
     const QMargins margins = sub->contentsMargins();
     const QSize area = m_mdi->viewport()->size();
     QSize outer = wanted.grownBy(margins);
+    sub->setWidget(window);
     if (outer.width() > area.width() || outer.height() > area.height()) {
-        auto *scroll = new QScrollArea;
-        scroll->setObjectName(QStringLiteral("SCROLLER"));
-        scroll->setFrameShape(QFrame::NoFrame);
-        scroll->setWidgetResizable(true);
-        scroll->setWidget(window);
-        sub->setWidget(scroll);
-        sub->setWindowTitle(window->windowTitle());
-        sub->setWindowIcon(window->windowIcon());
+        letScroll(sub);
         outer = outer.boundedTo(area);
-    } else {
-        sub->setWidget(window);
     }
     window->installEventFilter(this);
     sub->resize(outer);
@@ -322,6 +317,50 @@ void MAIN::centreSplash()
     m_splash->move(r.topLeft());
 }
 
+// Puts a scroll area between the subwindow and its window, so that the subwindow can be
+// smaller than the window: the window keeps at least its own minimum size and scrolls.
+void MAIN::letScroll(QMdiSubWindow *sub)
+{
+    QWidget *window = sub->widget();
+    if (!window || window->objectName() == QLatin1String("SCROLLER"))
+        return;
+    const QScopedValueRollback<bool> moving(m_rehosting, true); // reparenting hides the window
+    const QString title = window->windowTitle();
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("SCROLLER"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(window);
+    sub->setWidget(scroll);
+    sub->setWindowTitle(title);
+    sub->setWindowIcon(window->windowIcon());
+    scroll->show(); // now, not when the layout would get round to it
+    window->show();
+}
+
+// Every shown window gets an equal share of the work area; a window that needs more than its
+// share scrolls inside it (the work area neither scrolls nor grows the frame).
+void MAIN::tileWindows()
+{
+    QList<QMdiSubWindow *> shown;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (sub->isVisible() && !sub->isMinimized())
+            shown.append(sub);
+    if (!shown.isEmpty()) {
+        const int n = int(shown.size());
+        const int columns = int(std::ceil(std::sqrt(double(n))));
+        const int rows = (n + columns - 1) / columns;
+        const QSize area = m_mdi->contentsRect().size();
+        const QSize tile(area.width() / columns, area.height() / rows);
+        for (QMdiSubWindow *sub : shown) {
+            const QSize least = sub->minimumSizeHint().expandedTo(sub->minimumSize());
+            if (least.width() > tile.width() || least.height() > tile.height())
+                letScroll(sub);
+        }
+    }
+    m_mdi->tileSubWindows();
+}
+
 bool MAIN::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_mdi && event->type() == QEvent::Resize)
@@ -339,6 +378,8 @@ void MAIN::childWindowEvent(QWidget *window, QEvent::Type type)
 {
     auto *sub = qobject_cast<QMdiSubWindow *>(hostFrame(window));
     if (!sub)
+        return;
+    if (m_rehosting)
         return;
     if (type == QEvent::WindowTitleChange) {
         sub->setWindowTitle(window->windowTitle());

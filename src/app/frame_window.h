@@ -9,6 +9,7 @@
 
 class QAction;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
@@ -52,10 +53,13 @@ private:
     void arrangeIcons();
     void showChild(QWidget *window);
     void childWindowEvent(QWidget *window, QEvent::Type type);
+    void letScroll(QMdiSubWindow *sub);
+    void tileWindows();
 
     QMdiArea *m_mdi = nullptr;
     int m_splashMilliseconds;
     bool m_splashStarted = false;
+    bool m_rehosting = false; // a window is moving into a scroll area
     QPointer<SPLASH1> m_splash;
     QList<QPair<QObject *, QString>> m_procedureControls; // action or button, and its procedure
 };

@@ -2,10 +2,12 @@
 
 #include "app/frame_window.h"
 #include "app/procedures.h"
+#include "framework/printer_ui.h"
 #include "framework/warnings.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -63,6 +65,10 @@ public:
         m_frame->mdiArea()->closeAllSubWindows();
         wait(100);
         shot(QStringLiteral("closed"));
+        // The standard dialogs, each on its own: page set-up, then printing.
+        m_frame->findChild<QAction *>(QStringLiteral("PrintSetup"))->trigger();
+        dialog(m_frame->findChild<QDialog *>(QStringLiteral("PrintSetupDialog")), QStringLiteral("print_setup"));
+        dialog(printWithDialog(m_frame, [](QPrinter &) {}), QStringLiteral("print"));
     }
 
 private:
@@ -72,6 +78,15 @@ private:
     {
         wait(200);
         m_frame->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 2, 10, QLatin1Char('0')).arg(name)));
+    }
+
+    void dialog(QDialog *d, const QString &name)
+    {
+        if (!d)
+            return;
+        wait(300);
+        d->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 2, 10, QLatin1Char('0')).arg(name)));
+        d->reject();
     }
 
     QPushButton *button(QMdiSubWindow *sub, const char *name)
@@ -84,6 +99,8 @@ private:
     void form(QMdiSubWindow *list, const char *buttonName, const QString &name)
     {
         QPushButton *b = button(list, buttonName);
+        if (!b) // the second name some lists give their buttons
+            b = button(list, qPrintable(QLatin1String(buttonName) + QStringLiteral("_2")));
         if (!b)
             return;
         b->click();

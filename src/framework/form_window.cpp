@@ -379,7 +379,6 @@ void FormWindow::performDelete()
 void FormWindow::buildWindow()
 {
     setObjectName(m_decl.procedure);
-    resize(m_decl.size);
     for (const FormText &t : m_decl.texts) {
         auto *label = new QLabel(t.text, this);
         label->setObjectName(t.objectName);
@@ -419,6 +418,12 @@ void FormWindow::buildWindow()
             break;
         }
     }
+    // The declared size, enlarged where a control would stand (partly) outside it: a form
+    // never opens with a control cut off.
+    const QRect used = childrenRect();
+    const int margin = 8;
+    m_openingSize = m_decl.size.expandedTo(QSize(used.right() + 1 + margin, used.bottom() + 1 + margin));
+    resize(m_openingSize);
 }
 
 void FormWindow::openWindow(const WindowHost &host)
@@ -456,7 +461,7 @@ void FormWindow::openWindow(const WindowHost &host)
 
 QWidget *FormWindow::frameWidget() { return hostFrame(this); }
 
-QSize FormWindow::sizeHint() const { return m_decl.size; }
+QSize FormWindow::sizeHint() const { return m_openingSize; }
 
 bool FormWindow::eventFilter(QObject *watched, QEvent *event)
 {

@@ -130,7 +130,8 @@ public:
     // Stores the chosen option of a radio group into the record buffer.
     void acceptChoice(FieldRadioGroup *group, int choice);
 
-    // The designed opening size (FormDecl::size): a form places its controls by hand.
+    // The opening size: FormDecl::size, or more where a control reaches beyond it (a form places
+    // its controls by hand and has no layout to ask).
     QSize sizeHint() const override;
 
     // The history record and window position kept for a procedure since the application started.
@@ -201,6 +202,7 @@ private:
     std::vector<FieldEdit *> m_edits;
     std::vector<FieldRadioGroup *> m_groups;
     WidgetResizer *m_resizer = nullptr;
+    QSize m_openingSize;
 };
 
 // An entry field of a form: shows its column through its picture, refuses at once what the

@@ -116,10 +116,13 @@ class TestWindowsInFrame : public QObject {
         }
     }
 
-    // Opens the list's update form with `buttonName` and checks it like any window; returns its subwindow.
+    // Opens the list's update form with `buttonName` (or its second name, "INSERT_2") and checks it
+    // like any window; returns its subwindow.
     QMdiSubWindow *openForm(QMdiSubWindow *list, const char *buttonName, const QString &what)
     {
         QPushButton *button = usableButton(windowIn(list), buttonName);
+        if (!button)
+            button = usableButton(windowIn(list), qPrintable(QLatin1String(buttonName) + QStringLiteral("_2")));
         if (!button)
             return nullptr;
         const auto before = area()->subWindowList().size();
@@ -271,6 +274,23 @@ private slots:
             QCOMPARE(m_frame->size(), frameSize);
             QCOMPARE(area()->size(), areaSize);
         }
+        // Tiled: side by side inside the area, each window's controls reachable in its tile.
+        const QList<QMdiSubWindow *> subs = area()->subWindowList();
+        for (QMdiSubWindow *sub : subs) {
+            QVERIFY2(area()->viewport()->rect().contains(sub->geometry()), qPrintable(sub->windowTitle()));
+            for (QMdiSubWindow *other : subs)
+                QVERIFY2(other == sub || !other->geometry().intersects(sub->geometry()), qPrintable(sub->windowTitle()));
+            QWidget *window = windowIn(sub);
+            QVERIFY2(window->isVisible() && window->width() >= window->minimumWidth(), qPrintable(sub->windowTitle()));
+            QCOMPARE(sub->windowTitle(), window->windowTitle());
+        }
+        // A list that scrolls in its tile still works as a list: its own "Закрыть" closes it.
+        QMdiSubWindow *last = subs.last();
+        QPointer<QMdiSubWindow> gone = last;
+        QPushButton *close = usableButton(windowIn(last), "CLOSE");
+        QVERIFY(close);
+        close->click();
+        QTRY_VERIFY(!gone);
     }
 
     // A window that closes itself, a form's OK or Cancel, a report preview's Exit: the
