@@ -258,7 +258,8 @@ void MAIN::showChild(QWidget *window)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     m_mdi->addSubWindow(sub, hints); // now the subwindow knows its frame's margins
     const QMargins margins = sub->contentsMargins();
-    const QSize area = m_mdi->viewport()->size();
+    // Before the frame is shown its work area has no size yet: nothing to fit then.
+    const QSize area = m_mdi->isVisible() ? m_mdi->viewport()->size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     QSize outer = wanted.grownBy(margins);
     sub->setWidget(window);
     if (outer.width() > area.width() || outer.height() > area.height()) {

@@ -4,6 +4,7 @@
 // WORKDIR and ends, without opening a window.
 // asphalt --shots OUTDIR [WORKDIR]: opens every window in a 1280x800 frame, writes a picture
 // of the frame for each into OUTDIR and ends (see app/shots.h; used by scripts/shots).
+#include "app/emblems.h"
 #include "app/frame_window.h"
 #include "app/shots.h"
 #include "app/startup.h"
@@ -81,6 +82,7 @@ int main(int argc, char **argv)
     loadQtTranslations(); // without them the standard dialogs stay in English
     installMessageBoxSink(MAIN::kTitle);
     registerProgramProcedures();
+    QApplication::setWindowIcon(applicationIcon()); // on every subwindow as on the frame
     MAIN frame;
     if (!shotsDir.isEmpty()) {
         frame.setGeometry(0, 0, 1280, 800);

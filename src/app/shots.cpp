@@ -108,6 +108,8 @@ private:
         if (!form || form == list)
             return;
         shot(name);
+        form->resize(form->size() * 3 / 2); // enlarged by hand
+        shot(name + QStringLiteral("_enlarged"));
         if (QPushButton *cancel = button(form, "CANCEL"))
             cancel->click();
         else
@@ -125,6 +127,14 @@ private:
         shot(name);
         form(list, "INSERT", name + QStringLiteral("_insert"));
         form(list, "CHANGE", name + QStringLiteral("_change"));
+        if (QPushButton *report = button(list, "LIST")) { // a report's preview
+            report->click();
+            wait(1500);
+            if (QMdiSubWindow *preview = area()->activeSubWindow(); preview && preview != list) {
+                shot(name + QStringLiteral("_report"));
+                preview->close();
+            }
+        }
         list->showMaximized();
         shot(name + QStringLiteral("_maximised"));
         form(list, "INSERT", name + QStringLiteral("_insert_over_maximised"));
