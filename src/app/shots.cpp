@@ -77,7 +77,7 @@ private:
     void shot(const QString &name)
     {
         wait(200);
-        m_frame->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 2, 10, QLatin1Char('0')).arg(name)));
+        m_frame->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 3, 10, QLatin1Char('0')).arg(name)));
     }
 
     void dialog(QDialog *d, const QString &name)
@@ -85,7 +85,7 @@ private:
         if (!d)
             return;
         wait(300);
-        d->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 2, 10, QLatin1Char('0')).arg(name)));
+        d->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 3, 10, QLatin1Char('0')).arg(name)));
         d->reject();
     }
 
