@@ -14,13 +14,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrinter>
+#include <QScopedValueRollback>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <cmath>
 
 const QString MAIN::kTitle = QStringLiteral("Проектирование составов асфальтобетонных смесей");
 
@@ -46,6 +47,11 @@ MAIN::MAIN(QWidget *parent, int splashMilliseconds) : QMainWindow(parent), m_spl
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MDIAREA"));
     m_mdi->installEventFilter(this);
+    // A window that does not fit scrolls the area rather than growing the frame (Tile and
+    // Cascade of many windows included), and opening a window never maximises it.
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(m_mdi);
     statusBar()->setObjectName(QStringLiteral("STATUSBAR"));
     buildMenus();
@@ -109,7 +115,7 @@ void MAIN::buildMenus()
     windows->setObjectName(QStringLiteral("MenuWindow"));
     setHelp(windows->menuAction(), {QStringLiteral("Вид окон")});
     addItem(windows, QStringLiteral("Tile"), QStringLiteral("T&ile"), {QStringLiteral("Make all open windows visible")},
-            [this] { m_mdi->tileSubWindows(); });
+            [this] { tileWindows(); });
     addItem(windows, QStringLiteral("Cascade"), QStringLiteral("&Cascade"), {QStringLiteral("Stack all open windows")},
             [this] { m_mdi->cascadeSubWindows(); });
     addItem(windows, QStringLiteral("ArrangeIcons"), QStringLiteral("&Arrange Icons"),
@@ -208,20 +214,7 @@ void MAIN::startTests()
     startProcedure(QStringLiteral("MENUTEST"));
 }
 
-// The page set-up dialog handles only the system's own printers (on Windows it also chooses the
-// printer); without one (no print system, or printing to PDF) the print dialog chooses instead.
-void MAIN::printSetup()
-{
-    QPrinter &printer = sharedPrinter();
-    QDialog *dialog = nullptr;
-    if (printer.outputFormat() == QPrinter::NativeFormat)
-        dialog = new QPageSetupDialog(&printer, this);
-    else
-        dialog = new QPrintDialog(&printer, this);
-    dialog->setObjectName(QStringLiteral("PrintSetupDialog"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
-}
+void MAIN::printSetup() { openPrinterSetup(this); }
 
 // Lays the minimised children in rows along the bottom of the work area, left to right.
 void MAIN::arrangeIcons()
@@ -244,13 +237,42 @@ void MAIN::arrangeIcons()
     }
 }
 
+// The size a window opens at: what it was resized to, and never less than its size hint or
+// its minimum size (a window placed by hand has no layout to ask for its size).
+static QSize openingSize(const QWidget *window)
+{
+    QSize size = window->sizeHint().expandedTo(window->minimumSize()).expandedTo(window->minimumSizeHint());
+    if (window->testAttribute(Qt::WA_Resized))
+        size = size.expandedTo(window->size());
+    return size.expandedTo(QSize(1, 1));
+}
+
+// Every window opens at its opening size, wholly inside the work area and on top, whatever
+// state the other subwindows are in. A window larger than the work area gets a subwindow that
+// fits the area, and scrolls inside it.
 void MAIN::showChild(QWidget *window)
 {
     const Qt::WindowFlags hints = window->windowFlags() & ~Qt::WindowType_Mask;
-    QMdiSubWindow *sub = m_mdi->addSubWindow(window, hints);
+    const QSize wanted = openingSize(window);
+    auto *sub = new QMdiSubWindow(nullptr, hints);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    m_mdi->addSubWindow(sub, hints); // now the subwindow knows its frame's margins
+    const QMargins margins = sub->contentsMargins();
+    // Before the frame is shown its work area has no size yet: nothing to fit then.
+    const QSize area = m_mdi->isVisible() ? m_mdi->viewport()->size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    QSize outer = wanted.grownBy(margins);
+    sub->setWidget(window);
+    if (outer.width() > area.width() || outer.height() > area.height()) {
+        letScroll(sub);
+        outer = outer.boundedTo(area);
+    }
+    window->installEventFilter(this);
+    sub->resize(outer);
     sub->show();
     window->show();
+    moveHostedWindow(window, sub->pos()); // where the area placed it, moved inside when needed
+    m_mdi->setActiveSubWindow(sub);
+    sub->raise();
 }
 
 void MAIN::showEvent(QShowEvent *event)
@@ -296,9 +318,76 @@ void MAIN::centreSplash()
     m_splash->move(r.topLeft());
 }
 
+// Puts a scroll area between the subwindow and its window, so that the subwindow can be
+// smaller than the window: the window keeps at least its own minimum size and scrolls.
+void MAIN::letScroll(QMdiSubWindow *sub)
+{
+    QWidget *window = sub->widget();
+    if (!window || window->objectName() == QLatin1String("SCROLLER"))
+        return;
+    const QScopedValueRollback<bool> moving(m_rehosting, true); // reparenting hides the window
+    const QString title = window->windowTitle();
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("SCROLLER"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(window);
+    sub->setWidget(scroll);
+    sub->setWindowTitle(title);
+    sub->setWindowIcon(window->windowIcon());
+    scroll->show(); // now, not when the layout would get round to it
+    window->show();
+}
+
+// Every shown window gets an equal share of the work area; a window that needs more than its
+// share scrolls inside it (the work area neither scrolls nor grows the frame).
+void MAIN::tileWindows()
+{
+    QList<QMdiSubWindow *> shown;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (sub->isVisible() && !sub->isMinimized())
+            shown.append(sub);
+    if (!shown.isEmpty()) {
+        const int n = int(shown.size());
+        const int columns = int(std::ceil(std::sqrt(double(n))));
+        const int rows = (n + columns - 1) / columns;
+        const QSize area = m_mdi->contentsRect().size();
+        const QSize tile(area.width() / columns, area.height() / rows);
+        for (QMdiSubWindow *sub : shown) {
+            const QSize least = sub->minimumSizeHint().expandedTo(sub->minimumSize());
+            if (least.width() > tile.width() || least.height() > tile.height())
+                letScroll(sub);
+        }
+    }
+    m_mdi->tileSubWindows();
+}
+
 bool MAIN::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_mdi && event->type() == QEvent::Resize)
         centreSplash();
+    if (event->type() == QEvent::Hide || event->type() == QEvent::WindowTitleChange)
+        if (auto *window = qobject_cast<QWidget *>(watched); window && window != m_mdi)
+            childWindowEvent(window, event->type());
     return QMainWindow::eventFilter(watched, event);
+}
+
+// A window shown in the frame that closes itself takes its subwindow with it (the window has
+// had its close event already, so the subwindow goes without asking it again); a window that
+// scrolls inside its subwindow passes its new title on.
+void MAIN::childWindowEvent(QWidget *window, QEvent::Type type)
+{
+    auto *sub = qobject_cast<QMdiSubWindow *>(hostFrame(window));
+    if (!sub)
+        return;
+    if (m_rehosting)
+        return;
+    if (type == QEvent::WindowTitleChange) {
+        sub->setWindowTitle(window->windowTitle());
+        return;
+    }
+    if (window->isHidden() && sub->isVisible() && !sub->isMinimized() && !sub->isShaded()) {
+        sub->hide();
+        sub->deleteLater();
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // MAIN: the frame window. Its menu and toolbar start the list windows and the design
 // procedure, each as a new MDI child; the splash shows over the work area after opening.
+#include <QEvent>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -8,6 +9,7 @@
 
 class QAction;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
@@ -50,10 +52,14 @@ private:
     void printSetup();
     void arrangeIcons();
     void showChild(QWidget *window);
+    void childWindowEvent(QWidget *window, QEvent::Type type);
+    void letScroll(QMdiSubWindow *sub);
+    void tileWindows();
 
     QMdiArea *m_mdi = nullptr;
     int m_splashMilliseconds;
     bool m_splashStarted = false;
+    bool m_rehosting = false; // a window is moving into a scroll area
     QPointer<SPLASH1> m_splash;
     QList<QPair<QObject *, QString>> m_procedureControls; // action or button, and its procedure
 };

@@ -2,13 +2,12 @@
 // directory), where the data files are created as the windows first use them.
 // asphalt --seed DIR [WORKDIR]: creates the data files of WORKDIR (made when missing) from the
 // sample data of DIR (CSV files) and ends, without opening a window.
+// asphalt --shots OUTDIR [WORKDIR]: opens every window in a 1280x800 frame, writes a picture
+// of the frame for each into OUTDIR and ends (see app/shots.h; used by scripts/shots).
+#include "app/emblems.h"
 #include "app/frame_window.h"
-#include "catalogues/aggregates_ui.h"
-#include "catalogues/binders_ui.h"
-#include "catalogues/catalogues_ui.h"
-#include "catalogues/climate_ui.h"
-#include "catalogues/requirements_ui.h"
-#include "catalogues/protbit_window.h"
+#include "app/shots.h"
+#include "app/startup.h"
 #include "data/datafile.h"
 #include "data/globals.h"
 #include "data/seed.h"
@@ -48,12 +47,19 @@ int main(int argc, char **argv)
                                         QStringLiteral("Load the sample data of DIR into WORKDIR and exit."),
                                         QStringLiteral("DIR"));
     parser.addOption(seedOption);
+    QCommandLineOption shotsOption(QStringLiteral("shots"),
+                                   QStringLiteral("Write a picture of every window into OUTDIR and exit."),
+                                   QStringLiteral("OUTDIR"));
+    shotsOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(shotsOption);
     parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working directory."));
     parser.process(*app);
 
     glob::resetGlobals();
     // Resolved before changing to WORKDIR, so that a relative DIR means what the user typed.
     const QString seedDir = seeding ? QFileInfo(parser.value(seedOption)).absoluteFilePath() : QString();
+    const QString shotsDir =
+        parser.isSet(shotsOption) ? QFileInfo(parser.value(shotsOption)).absoluteFilePath() : QString();
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(parser.helpText()));
@@ -92,14 +98,15 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    loadQtTranslations(); // without them the standard dialogs stay in English
     installMessageBoxSink(MAIN::kTitle);
-    registerCatalogueProcedures();
-    registerReportProcedures();
-    registerBinderProcedures();
-    registerRequirementsProcedures();
-    registerClimateProcedures();
-    registerAggregateProcedures();
+    registerProgramProcedures();
+    QApplication::setWindowIcon(applicationIcon()); // on every subwindow as on the frame
     MAIN frame;
+    if (!shotsDir.isEmpty()) {
+        frame.setGeometry(0, 0, 1280, 800);
+        takeShots(&frame, shotsDir);
+    }
     frame.show();
     return QApplication::exec();
 }

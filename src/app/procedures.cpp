@@ -1,6 +1,11 @@
 #include "app/procedures.h"
 
+#include <algorithm>
+
 #include <QHash>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollArea>
 #include <QWidget>
 
 namespace {
@@ -43,4 +48,37 @@ void showInFrame(QWidget *window)
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+}
+
+QWidget *hostFrame(QWidget *window)
+{
+    QWidget *parent = window->parentWidget();
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parent))
+        return sub;
+    // window -> the scroll area's viewport -> the scroll area -> the subwindow
+    QWidget *scroll = parent ? parent->parentWidget() : nullptr;
+    if (auto *area = qobject_cast<QScrollArea *>(scroll); area && area->widget() == window)
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(area->parentWidget()))
+            return sub;
+    return window;
+}
+
+void closeHostedWindow(QWidget *window)
+{
+    hostFrame(window)->close();
+}
+
+void moveHostedWindow(QWidget *window, QPoint to)
+{
+    QWidget *frame = hostFrame(window);
+    auto *sub = qobject_cast<QMdiSubWindow *>(frame);
+    if (!sub || !sub->mdiArea()) {
+        frame->move(to);
+        return;
+    }
+    const QSize area = sub->mdiArea()->viewport()->size();
+    // Right and bottom first, so that a frame larger than the area keeps its top left corner.
+    to.setX(std::max(0, std::min(to.x(), area.width() - sub->width())));
+    to.setY(std::max(0, std::min(to.y(), area.height() - sub->height())));
+    sub->move(to);
 }

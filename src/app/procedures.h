@@ -2,6 +2,7 @@
 // The procedures the frame starts, by name ("BROUSESPLIT", "PODBOR", ...). Each window module
 // registers a factory for its window; starting a procedure makes a new, independent window and
 // shows it in the frame. A menu item or button whose procedure is not registered is disabled.
+#include <QPoint>
 #include <QString>
 
 #include <functional>
@@ -22,3 +23,12 @@ bool startProcedure(const QString &name);
 using WindowHost = std::function<void(QWidget *window)>;
 void setWindowHost(WindowHost host); // an empty host restores the default
 void showInFrame(QWidget *window);
+
+// The frame widget that holds a shown window: its MDI subwindow (also when the frame put a
+// scroll area between them because the window is larger than the work area), or the window
+// itself when it is shown on its own.
+QWidget *hostFrame(QWidget *window);
+// Closes a shown window together with its subwindow.
+void closeHostedWindow(QWidget *window);
+// Moves a shown window's frame to `to`, kept wholly inside the work area when it is in the frame.
+void moveHostedWindow(QWidget *window, QPoint to);

@@ -51,10 +51,7 @@ QWidget *openFilter(bool withGrade, QWidget *caller, std::function<void(LONG)> d
         done = nullptr;
         call(glob::RequestCancelled);
         if (!closeWindow) return;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
-            sub->close();
-        else
-            window->close();
+        closeHostedWindow(window);
     };
     auto shared = std::make_shared<decltype(finish)>(std::move(finish));
     const char *names[2] = {"OK", "CANCEL"};

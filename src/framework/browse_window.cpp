@@ -1,5 +1,6 @@
 #include "framework/browse_window.h"
 
+#include "app/procedures.h"
 #include "data/cp1251.h"
 #include "framework/fileservices.h"
 #include "framework/warnings.h"
@@ -116,7 +117,7 @@ BrowseWindow::BrowseWindow(BrowseDeclaration declaration, QWidget *parent)
     m_fileOpened = useFile(m_file);
     if (!m_fileOpened) {
         m_closing = true;
-        QTimer::singleShot(0, this, &QWidget::close);
+        QTimer::singleShot(0, this, [this] { closeHostedWindow(this); });
         return;
     }
     selectSort(0);
@@ -248,7 +249,7 @@ void BrowseWindow::buildUi()
     connect(m_close, &QPushButton::clicked, this, [this] {
         syncWindow();
         m_localResponse = glob::RequestCancelled;
-        close();
+        closeHostedWindow(this); // with its subwindow in the frame
     });
 
     auto *listRow = new QHBoxLayout;
@@ -394,7 +395,7 @@ void BrowseWindow::readError()
         return;
     m_closing = true;
     STANDARDWARNING(35, m_decl.fileName);
-    QTimer::singleShot(0, this, &QWidget::close);
+    QTimer::singleShot(0, this, [this] { closeHostedWindow(this); });
 }
 
 // ---- page operations ------------------------------------------------------------------------
@@ -971,5 +972,5 @@ void BrowseWindow::pressSelect()
         return;
     }
     m_localResponse = glob::RequestCompleted;
-    close();
+    closeHostedWindow(this);
 }

@@ -394,7 +394,6 @@ void FormWindow::performDelete()
 void FormWindow::buildWindow()
 {
     setObjectName(m_decl.procedure);
-    resize(m_decl.size);
     for (const FormText &t : m_decl.texts) {
         auto *label = new QLabel(t.text, this);
         label->setObjectName(t.objectName);
@@ -434,6 +433,12 @@ void FormWindow::buildWindow()
             break;
         }
     }
+    // The declared size, enlarged where a control would stand (partly) outside it: a form
+    // never opens with a control cut off.
+    const QRect used = childrenRect();
+    const int margin = 8;
+    m_openingSize = m_decl.size.expandedTo(QSize(used.right() + 1 + margin, used.bottom() + 1 + margin));
+    resize(m_openingSize);
 }
 
 void FormWindow::openWindow(const WindowHost &host)
@@ -444,6 +449,13 @@ void FormWindow::openWindow(const WindowHost &host)
     if (m_localRequest == glob::ChangeRecord) actionMessage = m_decl.changeTitle;
     setWindowTitle(actionMessage.isEmpty() ? m_decl.windowTitle : actionMessage);
     refreshWindow();
+    // The resizer takes the designed layout as its original before any host sizes the window:
+    // every later size is then a proportion of the size the form was laid out for.
+    if (m_decl.resizer) {
+        m_resizer = new WidgetResizer(this);
+        m_resizer->initialize(winresize::SPREADSTRATEGY);
+        connect(m_resizer, &WidgetResizer::resized, this, &FormWindow::refreshWindow);
+    }
     if (host)
         host(this);
     else
@@ -452,26 +464,19 @@ void FormWindow::openWindow(const WindowHost &host)
 
     FormMemory &mem = memories()[m_decl.procedure];
     if (mem.posInit)
-        frameWidget()->move(mem.pos);
+        moveHostedWindow(this, mem.pos);
     else {
         mem.pos = frameWidget()->pos();
         mem.posInit = true;
     }
     if (QWidget *frame = frameWidget(); frame != this)
         frame->installEventFilter(this);
-    if (m_decl.resizer) {
-        m_resizer = new WidgetResizer(this);
-        m_resizer->initialize(winresize::SPREADSTRATEGY);
-        connect(m_resizer, &WidgetResizer::resized, this, &FormWindow::refreshWindow);
-    }
     focusFirstField();
 }
 
-QWidget *FormWindow::frameWidget()
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) return sub;
-    return this;
-}
+QWidget *FormWindow::frameWidget() { return hostFrame(this); }
+
+QSize FormWindow::sizeHint() const { return m_openingSize; }
 
 bool FormWindow::eventFilter(QObject *watched, QEvent *event)
 {
@@ -742,13 +747,7 @@ void FormWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void FormWindow::closeForm()
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
-}
+void FormWindow::closeForm() { closeHostedWindow(this); }
 
 void FormWindow::procedureReturn()
 {

@@ -135,6 +135,10 @@ public:
     // Stores the chosen option of a radio group into the record buffer.
     void acceptChoice(FieldRadioGroup *group, int choice);
 
+    // The opening size: FormDecl::size, or more where a control reaches beyond it (a form places
+    // its controls by hand and has no layout to ask).
+    QSize sizeHint() const override;
+
     // The history record and window position kept for a procedure since the application started.
     static void forgetMemory(); // for tests
 
@@ -205,6 +209,7 @@ private:
     std::vector<FieldEdit *> m_edits;
     std::vector<FieldRadioGroup *> m_groups;
     WidgetResizer *m_resizer = nullptr;
+    QSize m_openingSize;
 };
 
 // An entry field of a form: shows its column through its picture, refuses at once what the

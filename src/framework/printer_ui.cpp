@@ -1,6 +1,8 @@
 #include "framework/printer_ui.h"
 
 #include <QCoreApplication>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 
 namespace {
@@ -21,4 +23,27 @@ QPrinter &sharedPrinter()
         qAddPostRoutine(deletePrinter);
     }
     return *g_printer;
+}
+
+// The page set-up dialog, never the print dialog: set-up chooses, it does not print (nor offer
+// a file to print to).
+QDialog *openPrinterSetup(QWidget *parent)
+{
+    auto *dialog = new QPageSetupDialog(&sharedPrinter(), parent);
+    dialog->setObjectName(QStringLiteral("PrintSetupDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+    return dialog;
+}
+
+QDialog *printWithDialog(QWidget *parent, std::function<void(QPrinter &)> print)
+{
+    QPrinter &printer = sharedPrinter();
+    auto *dialog = new QPrintDialog(&printer, parent);
+    dialog->setObjectName(QStringLiteral("PrintDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setOption(QAbstractPrintDialog::PrintPageRange, false);
+    QObject::connect(dialog, &QDialog::accepted, dialog, [print = std::move(print), &printer] { print(printer); });
+    dialog->open();
+    return dialog;
 }

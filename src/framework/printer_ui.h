@@ -1,6 +1,19 @@
 #pragma once
-// The one printer of the program: the frame's printer set-up changes it, and every printed
-// document goes to it.
+// The one printer of the program: the printer set-up chooses its page (and, where the platform's
+// set-up dialog offers it, the printer) for the rest of the run, and every printed document
+// goes to it through printWithDialog().
+#include <functional>
+
+class QDialog;
 class QPrinter;
+class QWidget;
 
 QPrinter &sharedPrinter();
+
+// The platform's printer set-up over `parent`, shown without blocking the other windows. It
+// prints nothing: accepting it keeps the choice in the shared printer. Named "PrintSetupDialog".
+QDialog *openPrinterSetup(QWidget *parent);
+
+// The platform's print dialog, starting from the shared printer's set-up; `print` is called with
+// the printer once the user accepts it. Named "PrintDialog".
+QDialog *printWithDialog(QWidget *parent, std::function<void(QPrinter &)> print);

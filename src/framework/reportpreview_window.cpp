@@ -1,5 +1,6 @@
 #include "framework/reportpreview_window.h"
 
+#include "app/procedures.h"
 #include "data/globals.h"
 #include "framework/reportpaint_ui.h"
 #include "framework/warnings.h"
@@ -163,14 +164,6 @@ REPORTPREVIEW::~REPORTPREVIEW()
         glob::GLOBALRESPONSE = glob::RequestCancelled;
         emit finished(false);
     }
-}
-
-void closeHostedWindow(QWidget *window)
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
-        sub->close();
-    else
-        window->close();
 }
 
 double REPORTPREVIEW::dluX() const { return std::max(1.0, fontMetrics().averageCharWidth() / 4.0); }

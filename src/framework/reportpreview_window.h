@@ -93,9 +93,6 @@ private:
     std::vector<QAction *> m_zoomPopup;     // the Zoom button's popup, by Zoom
 };
 
-// Closes a window, with its frame sub-window when it is shown in the frame.
-void closeHostedWindow(QWidget *window);
-
 // PREVIEW:JUMPTOPAGE. Shown without blocking; `done` gets the page chosen, or the current
 // page on Cancel.
 QDialog *PREVIEW_JUMPTOPAGE(LONG currentPage, LONG pageCount, std::function<void(LONG)> done);

@@ -8,7 +8,6 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -64,12 +63,7 @@ ReportProcedure::PrintHook g_printHook;
 // The system print dialog over the shared printer, without blocking the other windows.
 void printThroughDialog(std::shared_ptr<const ReportDocument> document)
 {
-    QPrinter &printer = sharedPrinter();
-    auto *dialog = new QPrintDialog(&printer);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QAbstractPrintDialog::PrintPageRange, false);
-    QObject::connect(dialog, &QDialog::accepted, dialog, [document, &printer] { printReportPages(*document, printer); });
-    dialog->open();
+    printWithDialog(nullptr, [document](QPrinter &printer) { printReportPages(*document, printer); });
 }
 } // namespace
 

@@ -1,0 +1,165 @@
+#include "app/shots.h"
+
+#include "app/frame_window.h"
+#include "app/procedures.h"
+#include "framework/printer_ui.h"
+#include "framework/warnings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+
+class AnsweringSink final : public MessageSink {
+public:
+    explicit AnsweringSink(const QString &path) : m_file(path) { m_file.open(QIODevice::WriteOnly | QIODevice::Text); }
+    LONG show(const MessageRequest &request) override
+    {
+        QTextStream(&m_file) << request.caption << ": " << request.text << '\n';
+        return request.defaultButton;
+    }
+
+private:
+    QFile m_file;
+};
+
+void wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+class Walk {
+public:
+    Walk(MAIN *frame, const QString &dir) : m_frame(frame), m_dir(dir) {}
+
+    void run()
+    {
+        QList<QAction *> items;
+        for (QAction *menu : m_frame->menuBar()->actions())
+            for (QAction *item : menu->menu()->actions())
+                if (isProcedureRegistered(item->objectName()) && item->isEnabled())
+                    items.append(item);
+        for (QAction *item : items)
+            walkWindow(item);
+        // Several windows at once, tiled and cascaded.
+        for (QAction *item : items)
+            item->trigger();
+        wait(300);
+        m_frame->findChild<QAction *>(QStringLiteral("Tile"))->trigger();
+        shot(QStringLiteral("tile"));
+        m_frame->findChild<QAction *>(QStringLiteral("Cascade"))->trigger();
+        shot(QStringLiteral("cascade"));
+        m_frame->mdiArea()->closeAllSubWindows();
+        wait(100);
+        shot(QStringLiteral("closed"));
+        // The standard dialogs, each on its own: page set-up, then printing.
+        m_frame->findChild<QAction *>(QStringLiteral("PrintSetup"))->trigger();
+        dialog(m_frame->findChild<QDialog *>(QStringLiteral("PrintSetupDialog")), QStringLiteral("print_setup"));
+        dialog(printWithDialog(m_frame, [](QPrinter &) {}), QStringLiteral("print"));
+    }
+
+private:
+    QMdiArea *area() const { return m_frame->mdiArea(); }
+
+    void shot(const QString &name)
+    {
+        wait(200);
+        m_frame->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 3, 10, QLatin1Char('0')).arg(name)));
+    }
+
+    void dialog(QDialog *d, const QString &name)
+    {
+        if (!d)
+            return;
+        wait(300);
+        d->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 3, 10, QLatin1Char('0')).arg(name)));
+        d->reject();
+    }
+
+    QPushButton *button(QMdiSubWindow *sub, const char *name)
+    {
+        auto *b = sub ? sub->findChild<QPushButton *>(QLatin1String(name)) : nullptr;
+        return b && b->isVisible() && b->isEnabled() ? b : nullptr;
+    }
+
+    // Presses the list's button and shoots the form it opens, then cancels the form.
+    void form(QMdiSubWindow *list, const char *buttonName, const QString &name)
+    {
+        QPushButton *b = button(list, buttonName);
+        if (!b) // the second name some lists give their buttons
+            b = button(list, qPrintable(QLatin1String(buttonName) + QStringLiteral("_2")));
+        if (!b)
+            return;
+        b->click();
+        QMdiSubWindow *form = area()->activeSubWindow();
+        if (!form || form == list)
+            return;
+        shot(name);
+        form->resize(form->size() * 3 / 2); // enlarged by hand
+        shot(name + QStringLiteral("_enlarged"));
+        if (QPushButton *cancel = button(form, "CANCEL"))
+            cancel->click();
+        else
+            form->close();
+        wait(100);
+    }
+
+    void walkWindow(QAction *item)
+    {
+        const QString name = item->objectName();
+        item->trigger();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        if (!list)
+            return;
+        shot(name);
+        form(list, "INSERT", name + QStringLiteral("_insert"));
+        form(list, "CHANGE", name + QStringLiteral("_change"));
+        if (QPushButton *report = button(list, "LIST")) { // a report's preview
+            report->click();
+            wait(1500);
+            if (QMdiSubWindow *preview = area()->activeSubWindow(); preview && preview != list) {
+                shot(name + QStringLiteral("_report"));
+                preview->close();
+            }
+        }
+        list->showMaximized();
+        shot(name + QStringLiteral("_maximised"));
+        form(list, "INSERT", name + QStringLiteral("_insert_over_maximised"));
+        list->showNormal();
+        if (QPushButton *close = button(list, "CLOSE"))
+            close->click();
+        else
+            list->close();
+        shot(name + QStringLiteral("_closed"));
+    }
+
+    MAIN *m_frame;
+    QDir m_dir;
+    int m_count = 0;
+};
+
+} // namespace
+
+void takeShots(MAIN *frame, const QString &outDir)
+{
+    QDir().mkpath(outDir);
+    static AnsweringSink sink(QDir(outDir).filePath(QStringLiteral("messages.txt")));
+    setMessageSink(&sink);
+    QTimer::singleShot(500, frame, [frame, outDir] {
+        Walk(frame, outDir).run();
+        QApplication::quit();
+    });
+}

@@ -1,0 +1,33 @@
+#include "app/startup.h"
+
+#include "catalogues/aggregates_ui.h"
+#include "catalogues/binders_ui.h"
+#include "catalogues/catalogues_ui.h"
+#include "catalogues/climate_ui.h"
+#include "catalogues/protbit_window.h"
+#include "catalogues/requirements_ui.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+void registerProgramProcedures()
+{
+    registerCatalogueProcedures();
+    registerReportProcedures();
+    registerBinderProcedures();
+    registerRequirementsProcedures();
+    registerClimateProcedures();
+    registerAggregateProcedures();
+}
+
+bool loadQtTranslations()
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}

@@ -1,0 +1,362 @@
+// Every window of the program opened in the real frame (MAIN at 1280x800, all procedures
+// registered, data files in a temporary working directory): where it opens, how large, what of
+// it can be seen, and that closing it closes its subwindow.
+#include "app/frame_window.h"
+#include "app/procedures.h"
+#include "app/startup.h"
+#include "data/globals.h"
+#include "framework/printer_ui.h"
+#include "framework/reportpreview_window.h"
+#include "framework/warnings.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+class QuietSink final : public MessageSink {
+public:
+    QStringList texts;
+    LONG show(const MessageRequest &request) override
+    {
+        texts.append(request.text);
+        return request.defaultButton;
+    }
+};
+
+// The window a subwindow shows: its widget, or the widget of the scroll area between them.
+QWidget *windowIn(QMdiSubWindow *sub)
+{
+    if (auto *scroll = qobject_cast<QScrollArea *>(sub->widget()))
+        return scroll->widget();
+    return sub->widget();
+}
+
+QPushButton *usableButton(QWidget *window, const char *name)
+{
+    auto *b = window->findChild<QPushButton *>(QLatin1String(name));
+    return b && b->isVisibleTo(window) && b->isEnabled() ? b : nullptr;
+}
+
+} // namespace
+
+class TestWindowsInFrame : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QuietSink m_sink;
+    MAIN *m_frame = nullptr;
+
+    QMdiArea *area() const { return m_frame->mdiArea(); }
+    QAction *item(const QString &name) const { return m_frame->findChild<QAction *>(name); }
+
+    // The procedures of the menus, in menu order, that are built.
+    QStringList registeredItems() const
+    {
+        QStringList names;
+        for (QAction *menu : m_frame->menuBar()->actions())
+            for (QAction *a : menu->menu()->actions())
+                if (isProcedureRegistered(a->objectName()))
+                    names.append(a->objectName());
+        return names;
+    }
+
+    // The subwindow lies inside the work area, on top and active; it shows the window at least
+    // at its size hint (the subwindow then fits it whole) or, when the window is larger than
+    // the area, fills at most the area and scrolls; every control the window shows lies inside it.
+    void checkWhole(QMdiSubWindow *sub, const QString &what)
+    {
+        QVERIFY2(sub, qPrintable(what));
+        const QRect areaRect = area()->viewport()->rect();
+        QVERIFY2(areaRect.contains(sub->geometry()),
+                 qPrintable(QStringLiteral("%1: subwindow %2,%3 %4x%5 outside the area %6x%7")
+                                .arg(what).arg(sub->x()).arg(sub->y()).arg(sub->width()).arg(sub->height())
+                                .arg(areaRect.width()).arg(areaRect.height())));
+        QCOMPARE(area()->activeSubWindow(), sub);
+        QCOMPARE(area()->subWindowList(QMdiArea::StackingOrder).last(), sub);
+
+        QWidget *window = windowIn(sub);
+        QVERIFY2(window && window->isVisible(), qPrintable(what));
+        const QSize hint = window->sizeHint();
+        QVERIFY2(window->width() >= hint.width() && window->height() >= hint.height(),
+                 qPrintable(QStringLiteral("%1: %2x%3 below its size hint %4x%5")
+                                .arg(what).arg(window->width()).arg(window->height()).arg(hint.width())
+                                .arg(hint.height())));
+        auto *scroll = qobject_cast<QScrollArea *>(sub->widget());
+        if (scroll) {
+            // Scrolls only because it does not fit.
+            const QSize needed = hint.grownBy(sub->contentsMargins());
+            QVERIFY2(needed.width() > areaRect.width() || needed.height() > areaRect.height(), qPrintable(what));
+        } else {
+            QVERIFY2(sub->contentsRect().contains(window->geometry()), qPrintable(what));
+        }
+        const QRect shown = window->rect();
+        for (QWidget *control : window->findChildren<QWidget *>()) {
+            if (!control->isVisibleTo(window) || control->isWindow())
+                continue;
+            const QRect at(control->mapTo(window, QPoint(0, 0)), control->size());
+            QVERIFY2(shown.contains(at), qPrintable(QStringLiteral("%1: %2 at %3,%4 %5x%6 outside %7x%8")
+                                                        .arg(what, control->objectName()).arg(at.x()).arg(at.y())
+                                                        .arg(at.width()).arg(at.height()).arg(shown.width())
+                                                        .arg(shown.height())));
+        }
+    }
+
+    // Opens the list's update form with `buttonName` (or its second name, "INSERT_2") and checks it
+    // like any window; returns its subwindow.
+    QMdiSubWindow *openForm(QMdiSubWindow *list, const char *buttonName, const QString &what)
+    {
+        QPushButton *button = usableButton(windowIn(list), buttonName);
+        if (!button)
+            button = usableButton(windowIn(list), qPrintable(QLatin1String(buttonName) + QStringLiteral("_2")));
+        if (!button)
+            return nullptr;
+        const auto before = area()->subWindowList().size();
+        button->click();
+        if (area()->subWindowList().size() != before + 1)
+            return nullptr;
+        QMdiSubWindow *form = area()->activeSubWindow();
+        checkWhole(form, what);
+        if (QTest::currentTestFailed())
+            return nullptr;
+        // The list waits for its form, greyed; the form itself is usable.
+        if (!list->isEnabled() && form->isEnabled() && windowIn(form)->isEnabled())
+            return form;
+        QTest::qFail(qPrintable(what + QStringLiteral(": form or list in the wrong state")), __FILE__, __LINE__);
+        return nullptr;
+    }
+
+    // Cancel closes the form's subwindow and gives the list back.
+    void cancelForm(QMdiSubWindow *list, QMdiSubWindow *form, const QString &what)
+    {
+        QPointer<QMdiSubWindow> gone = form;
+        QPushButton *cancel = usableButton(windowIn(form), "CANCEL");
+        QVERIFY2(cancel, qPrintable(what));
+        cancel->click();
+        QTRY_VERIFY2(!gone, qPrintable(what + QStringLiteral(": the form's subwindow stays")));
+        QVERIFY(list->isEnabled());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        glob::resetGlobals();
+        setMessageSink(&m_sink);
+        QVERIFY(loadQtTranslations());
+        registerProgramProcedures();
+        m_frame = new MAIN(nullptr, 60000);
+        m_frame->setGeometry(0, 0, 1280, 800);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame));
+        m_frame->findChild<QAction *>(QStringLiteral("Cascade"))->trigger(); // the splash goes
+    }
+
+    void cleanupTestCase()
+    {
+        delete m_frame;
+        setMessageSink(nullptr);
+    }
+
+    void cleanup()
+    {
+        area()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(area()->subWindowList().size(), 0);
+    }
+
+    // Each list, its insert form from the list as opened and from the list maximised, and the
+    // list's own "Закрыть" (which takes its subwindow along).
+    void everyWindowOpensWhole_data()
+    {
+        QTest::addColumn<QString>("procedure");
+        const QStringList names = registeredItems();
+        QVERIFY(names.size() >= 11);
+        for (const QString &name : names)
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void everyWindowOpensWhole()
+    {
+        QFETCH(QString, procedure);
+        const QSize frameSize = m_frame->size();
+        QAction *menuItem = item(procedure);
+        QVERIFY(menuItem->isEnabled());
+        menuItem->trigger();
+        QCOMPARE(area()->subWindowList().size(), 1);
+        QMdiSubWindow *list = area()->activeSubWindow();
+        checkWhole(list, procedure);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(list->windowTitle(), windowIn(list)->windowTitle());
+
+        if (QMdiSubWindow *form = openForm(list, "INSERT", procedure + QStringLiteral(" insert"))) {
+            cancelForm(list, form, procedure);
+            if (QTest::currentTestFailed())
+                return;
+            list->showMaximized();
+            form = openForm(list, "INSERT", procedure + QStringLiteral(" insert over the maximised list"));
+            QVERIFY(form);
+            cancelForm(list, form, procedure);
+            if (QTest::currentTestFailed())
+                return;
+            QVERIFY(list->isMaximized()); // the list stays as the user left it
+            list->showNormal();
+        }
+        QCOMPARE(m_frame->size(), frameSize);
+
+        QPointer<QMdiSubWindow> gone = list;
+        QPushButton *close = usableButton(windowIn(list), "CLOSE");
+        QVERIFY(close);
+        close->click();
+        QTRY_VERIFY2(!gone, "Закрыть leaves the subwindow");
+        QCOMPARE(area()->subWindowList().size(), 0);
+    }
+
+    // The climate form enlarged by hand keeps every field and its buttons in view, and comes
+    // back to its layout when restored.
+    void enlargedFormKeepsItsControls()
+    {
+        item(QStringLiteral("REG"))->trigger();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        QMdiSubWindow *form = openForm(list, "INSERT", QStringLiteral("climate insert"));
+        QVERIFY(form);
+        QWidget *window = windowIn(form);
+        QHash<QString, QRect> opened;
+        const QStringList names = {QStringLiteral("USL_REGION"), QStringLiteral("USL_DKZ"), QStringLiteral("USL_TMAX"),
+                                   QStringLiteral("USL_TMIN"), QStringLiteral("OK"), QStringLiteral("CANCEL")};
+        for (const QString &name : names) {
+            QWidget *control = window->findChild<QWidget *>(name);
+            QVERIFY2(control && control->isVisible(), qPrintable(name));
+            opened.insert(name, control->geometry());
+        }
+        const QSize openedSize = form->size();
+        form->resize(openedSize * 3 / 2);
+        QCOMPARE(form->size(), openedSize * 3 / 2);
+        checkWhole(form, QStringLiteral("climate insert enlarged"));
+        for (const QString &name : names) {
+            QWidget *control = window->findChild<QWidget *>(name);
+            QVERIFY2(control->width() >= opened[name].width(), qPrintable(name)); // grown or kept, not lost
+            QVERIFY2(control->x() >= opened[name].x() && control->y() >= opened[name].y(), qPrintable(name));
+        }
+        form->resize(openedSize);
+        for (const QString &name : names)
+            QCOMPARE(window->findChild<QWidget *>(name)->geometry(), opened[name]);
+        cancelForm(list, form, QStringLiteral("climate"));
+    }
+
+    // Ten windows tiled or cascaded: the frame keeps its size; every subwindow stays in reach.
+    void tileAndCascadeKeepTheFrame()
+    {
+        const QSize frameSize = m_frame->size();
+        const QSize areaSize = area()->size();
+        for (const QString &name : registeredItems())
+            item(name)->trigger();
+        QVERIFY(area()->subWindowList().size() >= 10);
+        QCOMPARE(m_frame->size(), frameSize);
+        for (const char *arrange : {"Tile", "Cascade", "Tile"}) {
+            item(QLatin1String(arrange))->trigger();
+            QCoreApplication::processEvents();
+            QCOMPARE(m_frame->size(), frameSize);
+            QCOMPARE(area()->size(), areaSize);
+        }
+        // Tiled: side by side inside the area, each window's controls reachable in its tile.
+        const QList<QMdiSubWindow *> subs = area()->subWindowList();
+        for (QMdiSubWindow *sub : subs) {
+            QVERIFY2(area()->viewport()->rect().contains(sub->geometry()), qPrintable(sub->windowTitle()));
+            for (QMdiSubWindow *other : subs)
+                QVERIFY2(other == sub || !other->geometry().intersects(sub->geometry()), qPrintable(sub->windowTitle()));
+            QWidget *window = windowIn(sub);
+            QVERIFY2(window->isVisible() && window->width() >= window->minimumWidth(), qPrintable(sub->windowTitle()));
+            QCOMPARE(sub->windowTitle(), window->windowTitle());
+        }
+        // A list that scrolls in its tile still works as a list: its own "Закрыть" closes it.
+        QMdiSubWindow *last = subs.last();
+        QPointer<QMdiSubWindow> gone = last;
+        QPushButton *close = usableButton(windowIn(last), "CLOSE");
+        QVERIFY(close);
+        close->click();
+        QTRY_VERIFY(!gone);
+    }
+
+    // A window that closes itself, a form's OK or Cancel, a report preview's Exit: the
+    // subwindow goes with the window. Minimising is not closing.
+    void closingAWindowClosesItsSubwindow()
+    {
+        registerProcedure(QStringLiteral("TESTWINDOW"), [] {
+            auto *w = new QLabel(QStringLiteral("Окно"));
+            w->setWindowTitle(QStringLiteral("Окно"));
+            return w;
+        });
+        QVERIFY(startProcedure(QStringLiteral("TESTWINDOW")));
+        QPointer<QMdiSubWindow> sub = area()->activeSubWindow();
+        QVERIFY(sub);
+        sub->showMinimized();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(sub);
+        sub->showNormal();
+        QVERIFY(sub->isVisible());
+        windowIn(sub)->close();
+        QTRY_VERIFY(!sub);
+
+        auto document = std::make_shared<ReportDocument>();
+        document->finish();
+        auto *preview = new REPORTPREVIEW(document);
+        bool finished = false;
+        connect(preview, &REPORTPREVIEW::finished, this, [&finished] { finished = true; });
+        showInFrame(preview);
+        sub = area()->activeSubWindow();
+        checkWhole(sub, QStringLiteral("preview"));
+        preview->exitWithoutPrinting();
+        QTRY_VERIFY(!sub);
+        QVERIFY(finished);
+        QCOMPARE(area()->subWindowList().size(), 0);
+    }
+
+    // Printer set-up chooses and prints nothing; its choice is what the print dialog starts
+    // from. Qt's own buttons speak Russian.
+    void printerSetupIsKeptForPrinting()
+    {
+        QPrinter &printer = sharedPrinter();
+        printer.setPageOrientation(QPageLayout::Portrait);
+        item(QStringLiteral("PrintSetup"))->trigger();
+        auto *setup = m_frame->findChild<QPageSetupDialog *>(QStringLiteral("PrintSetupDialog"));
+        QVERIFY(setup);
+        QTRY_VERIFY(setup->isVisible());
+        QCOMPARE(setup->printer(), &printer);
+        auto *buttons = setup->findChild<QDialogButtonBox *>();
+        QVERIFY(buttons);
+        QVERIFY(buttons->button(QDialogButtonBox::Cancel));
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+        for (QAbstractButton *b : buttons->buttons())
+            QVERIFY2(buttons->buttonRole(b) != QDialogButtonBox::ActionRole, qPrintable(b->text())); // no Print
+        printer.setPageOrientation(QPageLayout::Landscape); // as the user would choose in it
+        setup->accept();
+
+        bool printed = false;
+        QDialog *print = printWithDialog(m_frame, [&printed, &printer](QPrinter &p) { printed = &p == &printer; });
+        auto *printDialog = qobject_cast<QPrintDialog *>(print);
+        QVERIFY(printDialog);
+        QCOMPARE(printDialog->printer(), &printer);
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        printDialog->reject();
+        QVERIFY(!printed);
+    }
+};
+
+QTEST_MAIN(TestWindowsInFrame)
+#include "tst_windows_in_frame.moc"
