@@ -37,6 +37,23 @@ QString sqlType(ColumnType t)
     return {};
 }
 
+// The highest id the file has ever given, so that a deleted record's id is never given again
+// (a station still holding the deleted record would otherwise reach the new one). A trigger
+// keeps it, so that whatever adds records (this program, an older one, another tool) raises it.
+// Files made before it existed get it on their first open.
+const char *const kIdMarkTable = "idmark";
+const char *const kIdMarkTrigger = "idmark_add";
+
+QString idMarkSql(const QString &schema, qint64 start)
+{
+    return QStringLiteral("CREATE TABLE %1.%2(last INTEGER NOT NULL); INSERT INTO %1.%2 VALUES(%3); "
+                          "CREATE TRIGGER %1.%4 AFTER INSERT ON data BEGIN "
+                          "UPDATE %2 SET last = NEW.id WHERE last < NEW.id; END;")
+        .arg(quoted(schema), QLatin1String(kIdMarkTable))
+        .arg(start)
+        .arg(QLatin1String(kIdMarkTrigger));
+}
+
 FileError mapSqlite(int rc)
 {
     switch (rc & 0xFF) {
@@ -281,8 +298,9 @@ int DataFile::createSchema(const QString &path) const
             indexes << QStringLiteral("CREATE UNIQUE INDEX %1 ON data(%2);").arg(uniqueIndex(k), uniqueColumn(k));
         }
     }
-    QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; BEGIN; CREATE TABLE data(%3); %4 COMMIT;")
-                      .arg(kApplicationId).arg(kSchemaVersion).arg(cols.join(QLatin1Char(',')), indexes.join(QLatin1Char(' ')));
+    QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; BEGIN; CREATE TABLE data(%3); %4 %5 COMMIT;")
+                      .arg(kApplicationId).arg(kSchemaVersion)
+                      .arg(cols.join(QLatin1Char(',')), indexes.join(QLatin1Char(' ')), idMarkSql(QStringLiteral("main"), 0));
     rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
     return rc;
@@ -855,8 +873,10 @@ FileError DataFile::add()
     QStringList cols = writableColumns();
     QStringList marks;
     for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
-    QString sql = QStringLiteral("INSERT INTO %1(id,ver,%2) VALUES((SELECT coalesce(max(id),0)+1 FROM %1),1,%3) RETURNING id")
-                      .arg(table(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    QString sql = QStringLiteral("INSERT INTO %1(id,ver,%2) VALUES((SELECT max(coalesce((SELECT max(id) FROM %1),0),"
+                                 "coalesce((SELECT max(last) FROM %4.%5),0))+1),1,%3) RETURNING id")
+                      .arg(table(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')), quoted(m_schema),
+                           QLatin1String(kIdMarkTable));
     sqlite3_stmt *st = m_conn->statement(sql);
     if (!st)
         return fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
@@ -875,6 +895,47 @@ FileError DataFile::add()
     m_currentVersion = 1;
     ++m_writes;
     return succeed();
+}
+
+FileError DataFile::addNumbered(int key, int column, NumberingStep *failedStep)
+{
+    auto failedAt = [&](NumberingStep step) {
+        if (failedStep)
+            *failedStep = step;
+    };
+    failedAt(NumberingStep::Add);
+    if (!m_conn)
+        return fail(FileError::NotOpen);
+    if (key < 0 || key >= int(m_desc.keys.size()) || column < 0 || column >= int(m_desc.columns.size()))
+        return fail(FileError::RecordNotFound, 0, QStringLiteral("no such key or column"));
+    const Row primed = m_buffer->save();
+    const int order = m_order;
+    m_order = key;
+    setToEnd();
+    FileError e = readOne(false); // the highest number, whatever filter a list has set
+    double number = 1;
+    if (e == FileError::None)
+        number = [](const Value &v) {
+            if (auto *i = std::get_if<qint64>(&v)) return double(*i);
+            if (auto *d = std::get_if<double>(&v)) return *d;
+            return 0.0;
+        }(m_buffer->save().at(column)) + 1;
+    setOrder(order);
+    if (e != FileError::None && e != FileError::EndOfFile) {
+        ErrorState why = currentError();
+        m_buffer->load(primed);
+        failedAt(NumberingStep::Read);
+        return fail(e, why.driverCode, why.driverMessage);
+    }
+    Row row = primed;
+    row[column] = m_desc.columns[column].type == ColumnType::Real || m_desc.columns[column].type == ColumnType::Decimal
+                      ? Value(number)
+                      : Value(qint64(number));
+    m_buffer->load(row);
+    e = add();
+    if (e != FileError::None)
+        m_buffer->load(primed);
+    return e;
 }
 
 FileError DataFile::put()

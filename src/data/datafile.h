@@ -89,6 +89,12 @@ public:
     FileError add();      // the buffer as a new record; position() then finds it
     FileError put();      // the buffer over the record last read (change watch)
     FileError remove();   // the record last read (change watch)
+    // Auto-numbering: the buffer as a new record whose `column` is the highest value of `key`
+    // + 1 (1 in an empty file). Reading the highest number and adding the record are one write
+    // transaction (or part of the open one), so two stations never take the same number. The
+    // buffer then holds the added record. `step` tells which part failed.
+    enum class NumberingStep { Read, Add };
+    FileError addNumbered(int key, int column, NumberingStep *failedStep = nullptr);
 
     // ---- transactions over this file and others of its group ---------------------------------
     // Starts a write transaction covering every file of the group; waits at most 2 seconds for

@@ -8,6 +8,7 @@
 namespace {
 
 DataFile *g_transaction = nullptr; // the file whose transaction is open
+int g_recoverSeconds = 10;
 
 bool isRecipe(const DataFile &f) { return &f == &files::PODBOR; }
 
@@ -148,12 +149,14 @@ LONG deleteGur(REAL number)
 
 } // namespace
 
+void setRecoverSeconds(int seconds) { g_recoverSeconds = seconds; }
+
 bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing)
 {
     const QString diskName = file.diskName();
     FileError e = file.open();
     if (e == FileError::Locked) {
-        file.sendOption(QStringLiteral("Recover=10"));
+        file.sendOption(QStringLiteral("Recover=%1").arg(g_recoverSeconds));
         e = file.open();
     }
     if (e == FileError::None || e == FileError::AlreadyOpen)

@@ -19,6 +19,8 @@ inline Position HOLDPOSITION;
 // (every window passes true); a damaged key file is rebuilt when the user agrees. Returns false
 // when the application has been told to end (the file could not be opened).
 bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing = true);
+// How long CHECKOPEN waits in all for a file another station holds locked (10 s).
+void setRecoverSeconds(int seconds);
 
 // Use counting: the first use opens the file, the last release closes it.
 bool useFile(DataFile &file);
