@@ -51,6 +51,11 @@ public:
     // "QUICKSCAN=on" (check only small files fully on open; the default), "QUICKSCAN=off"
     // (check every file fully on open). Returns false for an option it does not know.
     bool sendOption(const QString &option);
+    // Told while open() waits for a file another process holds locked ("Recover=N"): the file,
+    // how long it has waited and the limit, in ms; returning false gives up at once. Called once
+    // more with waitedMs -1 when a wait it was told of is over.
+    using LockWaitHook = std::function<bool(const DataFile &file, int waitedMs, int limitMs)>;
+    static void setLockWaitHook(LockWaitHook hook);
 
     // ---- reading ----------------------------------------------------------------------------
     void setOrder(int key);                 // key index or PhysicalOrder; positions at the start
@@ -116,7 +121,12 @@ private:
     FileError succeed();
     FileError step(bool forward);
     FileError readOne(bool forward);
+    FileError openOnce();
     FileError verifyOnOpen();
+    FileError verifyLayout();
+    FileError checkIntegrity();
+    FileError keepIdMark();
+    FileError sqlFailure(int rc, const QString &message);
     FileError openDbase();
     int createSchema(const QString &path) const;
     QString table() const;
@@ -142,6 +152,7 @@ private:
     int m_recoverSeconds = 0;
     bool m_quickScan = true;
     int m_repaired = 0;
+    FileError m_damage = FileError::None; // damage found since the file was opened
     qint64 m_dataVersion = -1;
     quint64 m_writes = 0;
 };

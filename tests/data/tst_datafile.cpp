@@ -420,10 +420,13 @@ private slots:
         const QString filler(40, QChar(0x0416));
         int records = 0;
         QCOMPARE(f.begin(), FileError::None);
-        for (; records < 14000; ++records) {
+        for (; records < 20000; ++records) {
             NOR = NormaRecord();
             NOR.NUM = records;
-            NOR.TYPASPH = QStringLiteral("тип %1 ").arg(records % 97) + filler;
+            NOR.TYPASPH = (QStringLiteral("тип %1 ").arg(records % 97) + filler).left(20);
+            for (auto &sieve : NOR.DNORM2)
+                for (auto &limit : sieve)
+                    limit = records + 0.25;
             QCOMPARE(f.add(), FileError::None);
         }
         QCOMPARE(f.commit(), FileError::None);
