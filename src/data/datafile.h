@@ -42,13 +42,15 @@ public:
     LONG USED = 0;
 
     // ---- lifecycle --------------------------------------------------------------------------
-    FileError open();          // shared read-write; NotFound when missing
+    FileError open();          // shared read-write; NotFound when missing, Locked when held
     FileError create();        // a new, empty file; refuses to replace an existing one
     FileError close();
     FileError rebuildKeys();   // rebuilds every key from the records (repairs a damaged key file)
     bool isOpen() const;
-    // Driver options: "Recover=N" (wait up to N seconds for another process's lock on open),
-    // "QUICKSCAN=on" (check only small files fully on open; the default), "QUICKSCAN=off"
+    // Driver options: "Recover=N" (open waits at most N seconds in all for a file another
+    // process holds locked; 0: one short try),
+    // "QUICKSCAN=on" (check small files fully on every open, big ones on their first open in a
+    // run and after damage showed; the default), "QUICKSCAN=off"
     // (check every file fully on open). Returns false for an option it does not know.
     bool sendOption(const QString &option);
     // Told while open() waits for a file another process holds locked ("Recover=N"): the file,

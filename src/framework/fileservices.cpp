@@ -203,6 +203,10 @@ bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing)
         e = file.open();
         if (e == FileError::None)
             return true;
+        if (e == FileError::Locked) {
+            STANDARDWARNING(30, diskName);
+            return false;
+        }
     }
     STANDARDWARNING(30, diskName);
     haltApplication(QStringLiteral("Disk Error"));

@@ -78,7 +78,8 @@ bool ProgressWaitSink::waiting(const QString &text, int waitedMs, int limitMs)
     m_dialog->setValue(qBound(0, waitedMs, qMax(1, limitMs)));
     m_dialog->show();
     QApplication::processEvents(); // repaint, and let Cancel be pressed
-    return !m_dialog->wasCanceled();
+    // A wait of another window that ran meanwhile may have ended (and removed) the dialog.
+    return !m_dialog || !m_dialog->wasCanceled();
 }
 
 void ProgressWaitSink::done()
