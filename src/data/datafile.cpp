@@ -137,8 +137,6 @@ void bindValue(sqlite3_stmt *st, int index, const Value &v, bool textAsBlob)
 } // namespace
 
 void setDataDirectory(const QString &dir) { g_dataDir = dir; }
-
-void DataFile::setLockWaitHook(LockWaitHook hook) { lockWaitHook() = std::move(hook); }
 QString dataDirectory() { return g_dataDir.isEmpty() ? QDir::currentPath() : g_dataDir; }
 
 // ---- Connection: one SQLite connection per group of files ---------------------------------
@@ -380,6 +378,8 @@ FileError DataFile::open()
         QThread::msleep(ulong(qMin<qint64>(kRetryMs, limitMs - elapsed)));
     }
 }
+
+void DataFile::setLockWaitHook(LockWaitHook hook) { lockWaitHook() = std::move(hook); }
 
 FileError DataFile::openOnce()
 {
