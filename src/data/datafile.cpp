@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <QElapsedTimer>
 #include <map>
+#include <set>
 #include <sqlite3.h>
 
 namespace {
@@ -13,7 +15,24 @@ namespace {
 constexpr int kApplicationId = 0x41535048; // marks our data files
 constexpr int kSchemaVersion = 1;
 constexpr int kBusyMs = 2000;              // a transaction waits at most 2 s to start
-constexpr qint64 kFullCheckBytes = 4 << 20; // files up to this size are fully checked on open
+constexpr qint64 kFullCheckBytes = 4 << 20; // files up to this size are fully checked on every open
+constexpr int kOpenTryMs = 100;            // an open waits this long for a lock on each try
+constexpr int kRetryMs = 100;              // and this long between tries
+
+bool isBusy(int rc) { return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED; }
+
+// The files fully checked in this run of the program (by absolute path).
+std::set<QString> &checkedThisRun()
+{
+    static std::set<QString> checked;
+    return checked;
+}
+
+DataFile::LockWaitHook &lockWaitHook()
+{
+    static DataFile::LockWaitHook hook;
+    return hook;
+}
 
 QString g_dataDir;
 
@@ -35,6 +54,23 @@ QString sqlType(ColumnType t)
     case ColumnType::Text: return QStringLiteral("TEXT NOT NULL DEFAULT ''");
     }
     return {};
+}
+
+// The highest id the file has ever given, so that a deleted record's id is never given again
+// (a station still holding the deleted record would otherwise reach the new one). A trigger
+// keeps it, so that whatever adds records (this program, an older one, another tool) raises it.
+// Files made before it existed get it on their first open.
+const char *const kIdMarkTable = "idmark";
+const char *const kIdMarkTrigger = "idmark_add";
+
+QString idMarkSql(const QString &schema, qint64 start)
+{
+    return QStringLiteral("CREATE TABLE %1.%2(last INTEGER NOT NULL); INSERT INTO %1.%2 VALUES(%3); "
+                          "CREATE TRIGGER %1.%4 AFTER INSERT ON data BEGIN "
+                          "UPDATE %2 SET last = NEW.id WHERE last < NEW.id; END;")
+        .arg(quoted(schema), QLatin1String(kIdMarkTable))
+        .arg(start)
+        .arg(QLatin1String(kIdMarkTrigger));
 }
 
 FileError mapSqlite(int rc)
@@ -281,8 +317,9 @@ int DataFile::createSchema(const QString &path) const
             indexes << QStringLiteral("CREATE UNIQUE INDEX %1 ON data(%2);").arg(uniqueIndex(k), uniqueColumn(k));
         }
     }
-    QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; BEGIN; CREATE TABLE data(%3); %4 COMMIT;")
-                      .arg(kApplicationId).arg(kSchemaVersion).arg(cols.join(QLatin1Char(',')), indexes.join(QLatin1Char(' ')));
+    QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; BEGIN; CREATE TABLE data(%3); %4 %5 COMMIT;")
+                      .arg(kApplicationId).arg(kSchemaVersion)
+                      .arg(cols.join(QLatin1Char(',')), indexes.join(QLatin1Char(' ')), idMarkSql(QStringLiteral("main"), 0));
     rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
     return rc;
@@ -310,6 +347,43 @@ FileError DataFile::open()
     if (!QFileInfo::exists(path))
         return fail(FileError::NotFound, 0, path);
 
+    // A file another process holds answers "locked"; with "Recover=N" the open tries again
+    // until N seconds have passed in all, telling the lock-wait hook how long it has waited
+    // (the hook may give up sooner).
+    const int limitMs = m_recoverSeconds * 1000;
+    QElapsedTimer clock;
+    clock.start();
+    bool waited = false;
+    auto endWait = [&] {
+        if (waited && lockWaitHook())
+            lockWaitHook()(*this, -1, limitMs);
+    };
+    for (;;) {
+        FileError e = openOnce();
+        if (e != FileError::Locked) {
+            endWait();
+            return e;
+        }
+        const ErrorState why = currentError();
+        const qint64 elapsed = clock.elapsed();
+        bool goOn = elapsed < limitMs;
+        if (goOn && lockWaitHook()) {
+            waited = true;
+            goOn = lockWaitHook()(*this, int(elapsed), limitMs);
+        }
+        if (!goOn) {
+            endWait();
+            return fail(FileError::Locked, why.driverCode, why.driverMessage);
+        }
+        QThread::msleep(ulong(qMin<qint64>(kRetryMs, limitMs - elapsed)));
+    }
+}
+
+void DataFile::setLockWaitHook(LockWaitHook hook) { lockWaitHook() = std::move(hook); }
+
+FileError DataFile::openOnce()
+{
+    const QString path = diskName();
     const QString connKey = dataDirectory() + QLatin1Char('|') + m_desc.group;
     std::shared_ptr<Connection> conn = Connection::registry()[connKey].lock();
     if (!conn) {
@@ -327,6 +401,12 @@ FileError DataFile::open()
         Connection::configure(db);
         Connection::registry()[connKey] = conn;
     }
+    // Each try waits only briefly for a lock: open() decides how long to go on trying.
+    sqlite3_busy_timeout(conn->db, kOpenTryMs);
+    struct RestoreTimeout {
+        sqlite3 *db;
+        ~RestoreTimeout() { sqlite3_busy_timeout(db, kBusyMs); }
+    } restore{conn->db};
     if (conn->mainFile == m_desc.name) {
         m_schema = QStringLiteral("main");
     } else {
@@ -339,13 +419,18 @@ FileError DataFile::open()
             sqlite3_bind_text(st, 2, n.constData(), -1, SQLITE_TRANSIENT);
             int rc = sqlite3_step(st);
             sqlite3_finalize(st);
-            if (rc != SQLITE_DONE)
-                return fail(mapSqlite(rc), rc, QString::fromUtf8(sqlite3_errmsg(conn->db)));
+            if (rc != SQLITE_DONE) {
+                const QString why = QString::fromUtf8(sqlite3_errmsg(conn->db));
+                return fail(isBusy(rc) ? FileError::Locked : mapSqlite(rc), rc, why);
+            }
             conn->attached[m_desc.name] = true;
         }
     }
     m_conn = conn;
+    m_damage = FileError::None;
     FileError e = verifyOnOpen();
+    if (e == FileError::None)
+        e = keepIdMark();
     if (e != FileError::None) {
         ErrorState why = currentError();
         close();
@@ -361,10 +446,57 @@ FileError DataFile::open()
     return succeed();
 }
 
+// Files made before the id mark existed get it now, set to the highest id they hold.
+FileError DataFile::keepIdMark()
+{
+    sqlite3_stmt *st = nullptr;
+    const QString count = QStringLiteral("SELECT count(*) FROM %1.sqlite_master WHERE name IN ('%2','%3')")
+                              .arg(quoted(m_schema), QLatin1String(kIdMarkTable), QLatin1String(kIdMarkTrigger));
+    sqlite3_prepare_v2(m_conn->db, count.toUtf8().constData(), -1, &st, nullptr);
+    int rc = st ? sqlite3_step(st) : SQLITE_ERROR;
+    const bool present = rc == SQLITE_ROW && sqlite3_column_int(st, 0) == 2;
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW)
+        return fail(isBusy(rc) ? FileError::Locked : FileError::InvalidFile, rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    if (present || m_conn->inTransaction)
+        return FileError::None;
+    const QString s = quoted(m_schema);
+    const QString sql =
+        QStringLiteral("BEGIN IMMEDIATE; CREATE TABLE IF NOT EXISTS %1.%2(last INTEGER NOT NULL); "
+                       "INSERT INTO %1.%2 SELECT coalesce(max(id),0) FROM %1.data WHERE NOT EXISTS (SELECT 1 FROM %1.%2); "
+                       "CREATE TRIGGER IF NOT EXISTS %1.%3 AFTER INSERT ON data BEGIN "
+                       "UPDATE %2 SET last = NEW.id WHERE last < NEW.id; END; COMMIT;")
+            .arg(s, QLatin1String(kIdMarkTable), QLatin1String(kIdMarkTrigger));
+    rc = m_conn->exec(sql);
+    if (rc == SQLITE_OK)
+        return FileError::None;
+    const QString why = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+    m_conn->exec(QStringLiteral("ROLLBACK"));
+    if (isBusy(rc))
+        return fail(FileError::Locked, rc, why);
+    // A file this station may only read (no write permission) still opens: adding is refused.
+    return FileError::None;
+}
+
 // Checks that the file is one of ours with the expected layout and sound keys. A file
 // that is not a database, or not ours, is invalid; missing or damaged indexes make an
-// invalid key file (rebuilding the keys repairs it).
+// invalid key file (rebuilding the keys repairs it). The checks run in one read transaction,
+// so that a station writing meanwhile cannot make them see a half-read file.
 FileError DataFile::verifyOnOpen()
+{
+    sqlite3 *db = m_conn->db;
+    const bool ownRead = !m_conn->inTransaction;
+    if (ownRead)
+        m_conn->exec(QStringLiteral("BEGIN"));
+    FileError e = verifyLayout();
+    if (ownRead)
+        m_conn->exec(e == FileError::None ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"));
+    if (e == FileError::None && ownRead && sqlite3_get_autocommit(db) == 0)
+        m_conn->exec(QStringLiteral("ROLLBACK"));
+    return e;
+}
+
+FileError DataFile::verifyLayout()
 {
     sqlite3 *db = m_conn->db;
     auto pragmaInt = [&](const char *name, qint64 &out) -> int {
@@ -379,18 +511,15 @@ FileError DataFile::verifyOnOpen()
         return rc;
     };
     qint64 appId = 0, version = 0;
-    int waitedMs = 0;
-    int rc;
-    // A file another process holds exclusively answers BUSY; "Recover=N" waits for it.
-    while ((rc = pragmaInt("application_id", appId)) == SQLITE_BUSY && waitedMs < m_recoverSeconds * 1000) {
-        QThread::msleep(100);
-        waitedMs += 100;
-    }
-    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
+    // The first read takes the file's read lock (and holds it to the end of the checks).
+    int rc = pragmaInt("application_id", appId);
+    if (isBusy(rc))
         return fail(FileError::Locked, rc);
     if (rc != SQLITE_OK)
         return fail(mapSqlite(rc) == FileError::NotFound ? FileError::FileSystem : mapSqlite(rc), rc);
-    pragmaInt("user_version", version);
+    rc = pragmaInt("user_version", version);
+    if (isBusy(rc))
+        return fail(FileError::Locked, rc);
     if (appId != kApplicationId || version != kSchemaVersion)
         return fail(FileError::InvalidFile, 0, QStringLiteral("not a data file of this program"));
 
@@ -404,9 +533,11 @@ FileError DataFile::verifyOnOpen()
     QStringList found, indexes;
     sqlite3_stmt *st = nullptr;
     sqlite3_prepare_v2(db, QStringLiteral("PRAGMA %1.table_info(data)").arg(quoted(m_schema)).toUtf8().constData(), -1, &st, nullptr);
-    while (st && sqlite3_step(st) == SQLITE_ROW)
+    while (st && (rc = sqlite3_step(st)) == SQLITE_ROW)
         found << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
     sqlite3_finalize(st);
+    if (isBusy(rc))
+        return fail(FileError::Locked, rc);
     if (found != expected)
         return fail(FileError::InvalidFile, 0, QStringLiteral("unexpected record layout"));
     sqlite3_prepare_v2(db, QStringLiteral("PRAGMA %1.index_list(data)").arg(quoted(m_schema)).toUtf8().constData(), -1, &st, nullptr);
@@ -422,23 +553,58 @@ FileError DataFile::verifyOnOpen()
         if (!indexes.contains(w))
             return fail(FileError::InvalidKeyFile, 0, QStringLiteral("missing key ") + w);
 
-    if (m_quickScan && QFileInfo(diskName()).size() > kFullCheckBytes)
+    // A big file is checked fully on its first open in this run (and again after damage
+    // showed); later opens skip it while QUICKSCAN is on.
+    const QString path = QFileInfo(diskName()).absoluteFilePath();
+    if (m_quickScan && QFileInfo(path).size() > kFullCheckBytes && checkedThisRun().count(path))
         return FileError::None;
+    FileError e = checkIntegrity();
+    if (e == FileError::None)
+        checkedThisRun().insert(path);
+    return e;
+}
+
+// The full check: None, InvalidKeyFile when every record still reads without its keys (a
+// rebuild repairs it), otherwise InvalidFile.
+FileError DataFile::checkIntegrity()
+{
+    sqlite3 *db = m_conn->db;
+    sqlite3_stmt *st = nullptr;
     QString verdict;
     sqlite3_prepare_v2(db, QStringLiteral("PRAGMA %1.quick_check(1)").arg(quoted(m_schema)).toUtf8().constData(), -1, &st, nullptr);
-    rc = st ? sqlite3_step(st) : SQLITE_ERROR;
+    int rc = st ? sqlite3_step(st) : SQLITE_ERROR;
     if (rc == SQLITE_ROW)
         verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
     else
         verdict = QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_finalize(st);
+    if (isBusy(rc))
+        return fail(FileError::Locked, rc, verdict);
     if (verdict == QLatin1String("ok"))
         return FileError::None;
-    // Something is damaged: when every record still reads without its keys, only the keys are.
     sqlite3_prepare_v2(db, QStringLiteral("SELECT * FROM %1 NOT INDEXED").arg(table()).toUtf8().constData(), -1, &st, nullptr);
     while (st && (rc = sqlite3_step(st)) == SQLITE_ROW) {}
     sqlite3_finalize(st);
     return fail(rc == SQLITE_DONE ? FileError::InvalidKeyFile : FileError::InvalidFile, 0, verdict);
+}
+
+// A statement failed. Damage found while reading or writing is told apart as on open (keys
+// only, or the file itself), refuses every further write until the file is repaired, and
+// makes the next open check the file fully.
+FileError DataFile::sqlFailure(int rc, const QString &message)
+{
+    if ((rc & 0xFF) != SQLITE_CORRUPT && (rc & 0xFF) != SQLITE_NOTADB)
+        return fail(mapSqlite(rc), rc, message);
+    checkedThisRun().erase(QFileInfo(diskName()).absoluteFilePath());
+    if (m_damage == FileError::None) {
+        m_damage = FileError::InvalidFile;
+        if ((rc & 0xFF) == SQLITE_CORRUPT && !m_conn->inTransaction) {
+            m_damage = checkIntegrity();
+            if (m_damage == FileError::None || m_damage == FileError::Locked)
+                m_damage = FileError::InvalidFile;
+        }
+    }
+    return fail(m_damage, rc, message);
 }
 
 FileError DataFile::close()
@@ -479,10 +645,23 @@ FileError DataFile::rebuildKeys()
     rc = sqlite3_open_v2(fresh.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     Connection::configure(db);
     // The WHERE clause keeps SQLite from copying the old (damaged) index pages as they are.
-    QString sql = QStringLiteral("ATTACH %1 AS old; BEGIN; INSERT INTO main.data SELECT * FROM old.data NOT INDEXED WHERE ver + 0 = ver; COMMIT;")
+    QString sql = QStringLiteral("ATTACH %1 AS old; BEGIN; INSERT INTO main.data SELECT * FROM old.data NOT INDEXED WHERE ver + 0 = ver;")
                       .arg(QLatin1Char('\'') + QString(path).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''));
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    // The ids given before (and deleted since) stay given.
+    if (rc == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        const QString has = QStringLiteral("SELECT count(*) FROM old.sqlite_master WHERE name='%1'").arg(QLatin1String(kIdMarkTable));
+        rc = sqlite3_prepare_v2(db, has.toUtf8().constData(), -1, &st, nullptr);
+        const bool oldMark = rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int(st, 0) > 0;
+        sqlite3_finalize(st);
+        if (rc == SQLITE_OK && oldMark)
+            rc = sqlite3_exec(db, QStringLiteral("UPDATE main.%1 SET last = max(last, coalesce((SELECT max(last) FROM old.%1), 0));")
+                                      .arg(QLatin1String(kIdMarkTable)).toUtf8().constData(), nullptr, nullptr, nullptr);
+    }
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     QString why = QString::fromUtf8(sqlite3_errmsg(db));
     if (rc != SQLITE_OK) {
         sqlite3_close(db);
@@ -684,7 +863,7 @@ FileError DataFile::readOne(bool forward)
     sqlite3_reset(st);
     if (rc == SQLITE_DONE)
         return fail(FileError::EndOfFile);
-    return fail(mapSqlite(rc), rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    return sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
 }
 
 FileError DataFile::step(bool forward)
@@ -741,7 +920,7 @@ FileError DataFile::get(int key)
     }
     m_order = saved;
     sqlite3_reset(st);
-    return rc == SQLITE_DONE ? fail(FileError::RecordNotFound) : fail(mapSqlite(rc), rc);
+    return rc == SQLITE_DONE ? fail(FileError::RecordNotFound) : sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
 }
 
 FileError DataFile::fetch(Position p)
@@ -763,7 +942,7 @@ FileError DataFile::fetch(Position p)
         return succeed();
     }
     sqlite3_reset(st);
-    return rc == SQLITE_DONE ? fail(FileError::RecordNotFound) : fail(mapSqlite(rc), rc);
+    return rc == SQLITE_DONE ? fail(FileError::RecordNotFound) : sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
 }
 
 FileError DataFile::setToPosition(Position p)
@@ -851,12 +1030,16 @@ FileError DataFile::add()
     }
     if (!m_conn)
         return fail(FileError::NotOpen);
+    if (m_damage != FileError::None)
+        return fail(m_damage, 0, QStringLiteral("the file is damaged: its keys must be rebuilt first"));
     rememberForRollback();
     QStringList cols = writableColumns();
     QStringList marks;
     for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
-    QString sql = QStringLiteral("INSERT INTO %1(id,ver,%2) VALUES((SELECT coalesce(max(id),0)+1 FROM %1),1,%3) RETURNING id")
-                      .arg(table(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    QString sql = QStringLiteral("INSERT INTO %1(id,ver,%2) VALUES((SELECT max(coalesce((SELECT max(id) FROM %1),0),"
+                                 "coalesce((SELECT max(last) FROM %4.%5),0))+1),1,%3) RETURNING id")
+                      .arg(table(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')), quoted(m_schema),
+                           QLatin1String(kIdMarkTable));
     sqlite3_stmt *st = m_conn->statement(sql);
     if (!st)
         return fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
@@ -868,13 +1051,74 @@ FileError DataFile::add()
     if (rc != SQLITE_DONE) {
         QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
         rc = sqlite3_reset(st);
-        return fail(mapSqlite(rc), rc, msg);
+        return sqlFailure(rc, msg);
     }
     sqlite3_reset(st);
     m_current.id = id;
     m_currentVersion = 1;
     ++m_writes;
     return succeed();
+}
+
+FileError DataFile::addNumbered(int key, int column, NumberingStep *failedStep)
+{
+    auto failedAt = [&](NumberingStep step) {
+        if (failedStep)
+            *failedStep = step;
+    };
+    failedAt(NumberingStep::Add);
+    if (!m_conn)
+        return fail(FileError::NotOpen);
+    if (key < 0 || key >= int(m_desc.keys.size()) || column < 0 || column >= int(m_desc.columns.size()))
+        return fail(FileError::RecordNotFound, 0, QStringLiteral("no such key or column"));
+    // The number is read inside the write transaction: no other station can add between.
+    const bool own = !m_conn->inTransaction;
+    if (own) {
+        FileError e = begin();
+        if (e != FileError::None)
+            return e;
+    }
+    auto giveUp = [&](FileError e) {
+        if (own) {
+            const ErrorState why = currentError();
+            rollback();
+            setCurrentError(e, why.driverCode, why.driverMessage);
+        }
+        return e;
+    };
+    const Row primed = m_buffer->save();
+    const int order = m_order;
+    m_order = key;
+    setToEnd();
+    FileError e = readOne(false); // the highest number, whatever filter a list has set
+    double number = 1;
+    if (e == FileError::None)
+        number = [](const Value &v) {
+            if (auto *i = std::get_if<qint64>(&v)) return double(*i);
+            if (auto *d = std::get_if<double>(&v)) return *d;
+            return 0.0;
+        }(m_buffer->save().at(column)) + 1;
+    const ErrorState readError = currentError();
+    setOrder(order);
+    if (e != FileError::None && e != FileError::EndOfFile) {
+        m_buffer->load(primed);
+        failedAt(NumberingStep::Read);
+        setCurrentError(e, readError.driverCode, readError.driverMessage);
+        return giveUp(e);
+    }
+    Row row = primed;
+    row[column] = m_desc.columns[column].type == ColumnType::Real || m_desc.columns[column].type == ColumnType::Decimal
+                      ? Value(number)
+                      : Value(qint64(number));
+    m_buffer->load(row);
+    e = add();
+    if (e == FileError::None && own)
+        e = commit();
+    if (e != FileError::None) {
+        m_buffer->load(primed);
+        return giveUp(e);
+    }
+    return e;
 }
 
 FileError DataFile::put()
@@ -887,6 +1131,8 @@ FileError DataFile::put()
     }
     if (!m_conn)
         return fail(FileError::NotOpen);
+    if (m_damage != FileError::None)
+        return fail(m_damage, 0, QStringLiteral("the file is damaged: its keys must be rebuilt first"));
     if (m_current.isNull())
         return fail(FileError::RecordNotFound);
     rememberForRollback();
@@ -901,7 +1147,7 @@ FileError DataFile::put()
     QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
     if (rc != SQLITE_DONE) {
         rc = sqlite3_reset(st);
-        return fail(mapSqlite(rc), rc, msg);
+        return sqlFailure(rc, msg);
     }
     sqlite3_reset(st);
     if (sqlite3_changes(m_conn->db) == 0)
@@ -919,6 +1165,8 @@ FileError DataFile::remove()
     }
     if (!m_conn)
         return fail(FileError::NotOpen);
+    if (m_damage != FileError::None)
+        return fail(m_damage, 0, QStringLiteral("the file is damaged: its keys must be rebuilt first"));
     if (m_current.isNull())
         return fail(FileError::RecordNotFound);
     rememberForRollback();
@@ -929,7 +1177,7 @@ FileError DataFile::remove()
     QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
     if (rc != SQLITE_DONE) {
         rc = sqlite3_reset(st);
-        return fail(mapSqlite(rc), rc, msg);
+        return sqlFailure(rc, msg);
     }
     sqlite3_reset(st);
     if (sqlite3_changes(m_conn->db) == 0)

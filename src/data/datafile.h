@@ -42,15 +42,22 @@ public:
     LONG USED = 0;
 
     // ---- lifecycle --------------------------------------------------------------------------
-    FileError open();          // shared read-write; NotFound when missing
+    FileError open();          // shared read-write; NotFound when missing, Locked when held
     FileError create();        // a new, empty file; refuses to replace an existing one
     FileError close();
     FileError rebuildKeys();   // rebuilds every key from the records (repairs a damaged key file)
     bool isOpen() const;
-    // Driver options: "Recover=N" (wait up to N seconds for another process's lock on open),
-    // "QUICKSCAN=on" (check only small files fully on open; the default), "QUICKSCAN=off"
+    // Driver options: "Recover=N" (open waits at most N seconds in all for a file another
+    // process holds locked; 0: one short try),
+    // "QUICKSCAN=on" (check small files fully on every open, big ones on their first open in a
+    // run and after damage showed; the default), "QUICKSCAN=off"
     // (check every file fully on open). Returns false for an option it does not know.
     bool sendOption(const QString &option);
+    // Told while open() waits for a file another process holds locked ("Recover=N"): the file,
+    // how long it has waited and the limit, in ms; returning false gives up at once. Called once
+    // more with waitedMs -1 when a wait it was told of is over.
+    using LockWaitHook = std::function<bool(const DataFile &file, int waitedMs, int limitMs)>;
+    static void setLockWaitHook(LockWaitHook hook);
 
     // ---- reading ----------------------------------------------------------------------------
     void setOrder(int key);                 // key index or PhysicalOrder; positions at the start
@@ -89,6 +96,12 @@ public:
     FileError add();      // the buffer as a new record; position() then finds it
     FileError put();      // the buffer over the record last read (change watch)
     FileError remove();   // the record last read (change watch)
+    // Auto-numbering: the buffer as a new record whose `column` is the highest value of `key`
+    // + 1 (1 in an empty file). Reading the highest number and adding the record are one write
+    // transaction (or part of the open one), so two stations never take the same number. The
+    // buffer then holds the added record. `step` tells which part failed.
+    enum class NumberingStep { Read, Add };
+    FileError addNumbered(int key, int column, NumberingStep *failedStep = nullptr);
 
     // ---- transactions over this file and others of its group ---------------------------------
     // Starts a write transaction covering every file of the group; waits at most 2 seconds for
@@ -110,7 +123,12 @@ private:
     FileError succeed();
     FileError step(bool forward);
     FileError readOne(bool forward);
+    FileError openOnce();
     FileError verifyOnOpen();
+    FileError verifyLayout();
+    FileError checkIntegrity();
+    FileError keepIdMark();
+    FileError sqlFailure(int rc, const QString &message);
     FileError openDbase();
     int createSchema(const QString &path) const;
     QString table() const;
@@ -136,6 +154,7 @@ private:
     int m_recoverSeconds = 0;
     bool m_quickScan = true;
     int m_repaired = 0;
+    FileError m_damage = FileError::None; // damage found since the file was opened
     qint64 m_dataVersion = -1;
     quint64 m_writes = 0;
 };

@@ -8,6 +8,7 @@
 namespace {
 
 DataFile *g_transaction = nullptr; // the file whose transaction is open
+int g_recoverSeconds = 10;
 
 bool isRecipe(const DataFile &f) { return &f == &files::PODBOR; }
 
@@ -148,16 +149,35 @@ LONG deleteGur(REAL number)
 
 } // namespace
 
+void setRecoverSeconds(int seconds) { g_recoverSeconds = seconds; }
+
 bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing)
 {
     const QString diskName = file.diskName();
+    file.sendOption(QStringLiteral("Recover=0")); // a file found locked is waited for once, below
     FileError e = file.open();
     if (e == FileError::Locked) {
-        file.sendOption(QStringLiteral("Recover=10"));
+        // Another station holds the file: wait for it at most the recovery time in all, showing
+        // the wait (the user may cancel it).
+        file.sendOption(QStringLiteral("Recover=%1").arg(g_recoverSeconds));
+        DataFile::setLockWaitHook([](const DataFile &f, int waitedMs, int limitMs) {
+            if (waitedMs < 0) {
+                endWaiting();
+                return true;
+            }
+            return showWaiting(QStringLiteral("Файл %1 занят другой станцией, ожидание...").arg(f.diskName()),
+                               waitedMs, limitMs);
+        });
         e = file.open();
+        DataFile::setLockWaitHook({});
     }
     if (e == FileError::None || e == FileError::AlreadyOpen)
         return true;
+    if (e == FileError::Locked) {
+        // Only busy, not broken: the program goes on and the user can try again.
+        STANDARDWARNING(30, diskName);
+        return false;
+    }
     if (e == FileError::NotFound && createIfMissing.has_value()) {
         if (!*createIfMissing || file.create() != FileError::None) {
             STANDARDWARNING(4, diskName);
@@ -183,6 +203,10 @@ bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing)
         e = file.open();
         if (e == FileError::None)
             return true;
+        if (e == FileError::Locked) {
+            STANDARDWARNING(30, diskName);
+            return false;
+        }
     }
     STANDARDWARNING(30, diskName);
     haltApplication(QStringLiteral("Disk Error"));
@@ -281,7 +305,9 @@ LONG RIDELETE(DataFile &file)
         STANDARDWARNING(34, QStringLiteral("Delete"), file.name());
         return finish(1);
     }
-    if (file.fetch(HOLDPOSITION) != FileError::None) {
+    if (FileError e = file.fetch(HOLDPOSITION); e != FileError::None) {
+        if (e == FileError::RecordNotFound) // deleted by another station since it was read
+            setCurrentError(FileError::ChangedByOther, currentError().driverCode, currentError().driverMessage);
         RISAVEERROR();
         STANDARDWARNING(17, file.name());
         return finish(1);

@@ -16,9 +16,13 @@ inline SavGroup SAV;
 inline Position HOLDPOSITION;
 
 // Opens `file` (shared, read-write). A missing file is created when `createIfMissing` is true
-// (every window passes true); a damaged key file is rebuilt when the user agrees. Returns false
-// when the application has been told to end (the file could not be opened).
+// (every window passes true); a damaged key file is rebuilt when the user agrees. A file another
+// station holds locked is waited for (shown, with Cancel) and then reported; the program goes
+// on, so the user can try again. Returns false when the file is not open: locked, or the
+// application has been told to end.
 bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing = true);
+// How long CHECKOPEN waits in all for a file another station holds locked (10 s).
+void setRecoverSeconds(int seconds);
 
 // Use counting: the first use opens the file, the last release closes it.
 bool useFile(DataFile &file);

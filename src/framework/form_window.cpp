@@ -336,38 +336,21 @@ bool FormWindow::autoNumberRecord()
     const AutoNumber &an = m_decl.autoNumber;
     const int col = m_file.desc().columnIndex(an.column);
     Q_ASSERT(col >= 0);
-    RecordBuffer &buffer = m_file.buffer();
-    const Row primed = buffer.save();
-    const bool integer = m_file.desc().columns.at(col).type != ColumnType::Real;
     int failures = 0;
     for (;;) {
-        const int order = m_file.order();
-        m_file.setOrder(an.key);
-        m_file.setToEnd();
-        const FileError e = m_file.previous(); // the highest number
-        double number = 1;
-        if (e == FileError::None) {
-            number = numberOf(buffer.save().at(col)) + 1;
-        } else if (e != FileError::EndOfFile) {
-            STANDARDWARNING(35, an.fileLabel);
-            m_file.setOrder(order);
-            buffer.load(primed);
-            return false;
-        }
-        m_file.setOrder(order);
-        Row row = primed;
-        row[col] = integer ? Value(qint64(number)) : Value(number);
-        buffer.load(row);
-        if (m_file.add() == FileError::None) {
+        DataFile::NumberingStep failedStep = DataFile::NumberingStep::Add;
+        if (m_file.addNumbered(an.key, col, &failedStep) == FileError::None) {
             m_autoAdded = true;
             return true;
         }
+        if (failedStep == DataFile::NumberingStep::Read) {
+            ask(35, an.fileLabel);
+            return false;
+        }
         if (++failures >= 3) {
             saveError();
-            if (ask(25) != MsgRetry) {
-                buffer.load(primed);
+            if (ask(25) != MsgRetry)
                 return false;
-            }
             failures = 0;
         }
     }

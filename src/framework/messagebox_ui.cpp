@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 namespace {
@@ -58,8 +59,39 @@ LONG MessageBoxSink::show(const MessageRequest &request)
     return request.defaultButton;
 }
 
+ProgressWaitSink::~ProgressWaitSink() { delete m_dialog; }
+
+bool ProgressWaitSink::waiting(const QString &text, int waitedMs, int limitMs)
+{
+    if (!m_dialog) {
+        m_dialog = new QProgressDialog(QApplication::activeWindow());
+        m_dialog->setObjectName(QStringLiteral("LOCKWAIT"));
+        m_dialog->setWindowTitle(QStringLiteral("Ожидание файла"));
+        m_dialog->setCancelButtonText(QStringLiteral("Отмена"));
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setMinimumDuration(0);
+    }
+    m_dialog->setLabelText(text);
+    m_dialog->setRange(0, qMax(1, limitMs));
+    m_dialog->setValue(qBound(0, waitedMs, qMax(1, limitMs)));
+    m_dialog->show();
+    QApplication::processEvents(); // repaint, and let Cancel be pressed
+    // A wait of another window that ran meanwhile may have ended (and removed) the dialog.
+    return !m_dialog || !m_dialog->wasCanceled();
+}
+
+void ProgressWaitSink::done()
+{
+    delete m_dialog;
+    m_dialog = nullptr;
+}
+
 void installMessageBoxSink(const QString &fallbackCaption)
 {
     static MessageBoxSink sink(fallbackCaption);
     setMessageSink(&sink);
+    static ProgressWaitSink wait;
+    setWaitSink(&wait);
 }

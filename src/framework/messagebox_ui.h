@@ -13,5 +13,17 @@ private:
     QString m_fallbackCaption;
 };
 
-// Installs one MessageBoxSink for the rest of the run.
+// The wait sink of the GUI: an application-modal progress dialog ("LOCKWAIT") with Cancel,
+// shown at once and kept up to date while the wait lasts.
+class ProgressWaitSink final : public WaitSink {
+public:
+    ~ProgressWaitSink() override;
+    bool waiting(const QString &text, int waitedMs, int limitMs) override;
+    void done() override;
+
+private:
+    class QProgressDialog *m_dialog = nullptr;
+};
+
+// Installs one MessageBoxSink and one ProgressWaitSink for the rest of the run.
 void installMessageBoxSink(const QString &fallbackCaption);

@@ -20,6 +20,14 @@ public:
 
 DefaultSink g_defaultSink;
 MessageSink *g_sink = &g_defaultSink;
+
+class DefaultWaitSink final : public WaitSink {
+public:
+    bool waiting(const QString &, int, int) override { return true; }
+    void done() override {}
+};
+DefaultWaitSink g_defaultWaitSink;
+WaitSink *g_waitSink = &g_defaultWaitSink;
 HaltHook g_haltHook;
 
 void defaultHalt(const QString &message)
@@ -181,6 +189,10 @@ LONG showMessage(const QString &text, const QString &caption, MessageIcon icon, 
 {
     return showMessage(MessageRequest{caption, text, icon, buttons, defaultButton});
 }
+
+void setWaitSink(WaitSink *sink) { g_waitSink = sink ? sink : &g_defaultWaitSink; }
+bool showWaiting(const QString &text, int waitedMs, int limitMs) { return g_waitSink->waiting(text, waitedMs, limitMs); }
+void endWaiting() { g_waitSink->done(); }
 
 void setHaltHook(HaltHook hook) { g_haltHook = std::move(hook); }
 

@@ -44,6 +44,19 @@ LONG showMessage(const MessageRequest &request);
 LONG showMessage(const QString &text, const QString &caption = {}, MessageIcon icon = MessageIcon::None,
                  LONG buttons = MsgOk, LONG defaultButton = MsgOk);
 
+// Shows a wait the user may cut short (a file another station holds): `waiting` is called
+// repeatedly while the wait lasts and returns false once the user pressed Cancel; `done` when
+// the wait is over. The GUI installs a progress dialog; the default shows nothing and waits.
+class WaitSink {
+public:
+    virtual ~WaitSink() = default;
+    virtual bool waiting(const QString &text, int waitedMs, int limitMs) = 0;
+    virtual void done() = 0;
+};
+void setWaitSink(WaitSink *sink); // not owned; nullptr restores the default
+bool showWaiting(const QString &text, int waitedMs, int limitMs);
+void endWaiting();
+
 // Ends the application after showing `message`. The default hook shows the message and exits
 // the process with code 0; it does not return. A test hook may return, so callers return
 // straight after calling it.

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QFileInfo>
 
 // The storage driver over real files in a temporary working directory. The two-process
 // cases run this same program again as the "other user" (see main below).
@@ -325,8 +326,154 @@ private slots:
         QCOMPARE(f.open(), FileError::InvalidFile);
     }
 
+    // A record deleted here must not come back under its id: a station still holding it (same
+    // id, same version) would otherwise write over, or delete, the record added after it.
+    void deletedIdsAreNeverGivenAgain_data()
+    {
+        QTest::addColumn<QString>("history");
+        QTest::newRow("new file") << QString();
+        QTest::newRow("file made before ids were kept") << QStringLiteral("older");
+        QTest::newRow("keys rebuilt after the delete") << QStringLiteral("rebuilt");
+    }
+    void deletedIdsAreNeverGivenAgain()
+    {
+        QFETCH(QString, history);
+        DataFile &f = files::SPLIT;
+        openFresh(f);
+        for (int i = 1; i <= 3; ++i)
+            addSplit(i, QStringLiteral("Щебень %1").arg(i));
+        f.close();
+        if (history == QLatin1String("older"))
+            QVERIFY(execOn(f.diskName(), "DROP TRIGGER IF EXISTS idmark_add; DROP TABLE IF EXISTS idmark;"));
+        QCOMPARE(f.open(), FileError::None);
+        f.setOrder(DataFile::PhysicalOrder);
+        f.setToEnd();
+        QCOMPARE(f.previous(), FileError::None);
+        const DataFile::ReadState stale = f.readState(); // what the other station still holds
+        QCOMPARE(f.remove(), FileError::None);
+        f.close();
+        if (history == QLatin1String("rebuilt"))
+            QCOMPARE(f.rebuildKeys(), FileError::None);
+        QCOMPARE(f.open(), FileError::None);
+        addSplit(4, QStringLiteral("Новый"));
+        const Position added = f.position();
+        QVERIFY(added.id > stale.position.id);
+
+        f.restoreReadState(stale);
+        SPL.NAIMEN = QStringLiteral("Устаревший");
+        QCOMPARE(f.put(), FileError::ChangedByOther);
+        QCOMPARE(f.remove(), FileError::ChangedByOther);
+        QCOMPARE(f.fetch(added), FileError::None);
+        QCOMPARE(SPL.NAIMEN.text(), QStringLiteral("Новый"));
+        QCOMPARE(f.recordCount(), qint64(3));
+        f.close();
+    }
+
+    // Two stations numbering at once: the other one holds its numbered, not yet committed
+    // record while this one numbers. A list's filter does not hide the highest number.
+    void autoNumbersAreNeverTakenTwice()
+    {
+        DataFile &f = files::ZR3N;
+        openFresh(f);
+        const int anum = f.desc().columnIndex(QStringLiteral("ANUM"));
+        for (int i = 0; i < 2; ++i) {
+            ZR3 = Zr3nRecord();
+            QCOMPARE(f.addNumbered(files::key::ZR3_KEYNUM, anum), FileError::None);
+        }
+        QCOMPARE(ZR3.ANUM, 2.0);
+        QProcess *other = otherUser({QStringLiteral("number"), QStringLiteral("800")});
+        QVERIFY(other->waitForReadyRead(10000)); // "holding" its number 3
+        ZR3 = Zr3nRecord();
+        ZR3.LAND = QStringLiteral("Германия");
+        QCOMPARE(f.addNumbered(files::key::ZR3_KEYNUM, anum), FileError::None);
+        QCOMPARE(ZR3.ANUM, 4.0);
+        QCOMPARE(ZR3.LAND.text(), QStringLiteral("Германия"));
+        QVERIFY(other->waitForFinished(10000));
+        QCOMPARE(other->exitCode(), 0);
+
+        f.setFilter([] { return ZR3.ANUM < 2; });
+        ZR3 = Zr3nRecord();
+        QCOMPARE(f.addNumbered(files::key::ZR3_KEYNUM, anum), FileError::None);
+        QCOMPARE(ZR3.ANUM, 5.0);
+        f.setFilter({});
+        QList<double> numbers;
+        f.setOrder(files::key::ZR3_KEYNUM);
+        while (f.next() == FileError::None)
+            numbers << ZR3.ANUM;
+        QCOMPARE(numbers, QList<double>({1, 2, 3, 4, 5}));
+        f.close();
+    }
+
+    // A damaged key in a file too big for the full check on every open is still found: on the
+    // program's first open of the file, and after a read fails on it.
+    void damagedKeyOfABigFileIsFound_data()
+    {
+        QTest::addColumn<bool>("firstOpenOfTheRun");
+        QTest::newRow("first open of the run") << true;
+        QTest::newRow("read failed in this run") << false;
+    }
+    void damagedKeyOfABigFileIsFound()
+    {
+        QFETCH(bool, firstOpenOfTheRun);
+        DataFile &f = files::NORMA;
+        openFresh(f);
+        const QString filler(40, QChar(0x0416));
+        int records = 0;
+        QCOMPARE(f.begin(), FileError::None);
+        for (; records < 20000; ++records) {
+            NOR = NormaRecord();
+            NOR.NUM = records;
+            NOR.TYPASPH = (QStringLiteral("тип %1 ").arg(records % 97) + filler).left(20);
+            for (auto &sieve : NOR.DNORM2)
+                for (auto &limit : sieve)
+                    limit = records + 0.25;
+            QCOMPARE(f.add(), FileError::None);
+        }
+        QCOMPARE(f.commit(), FileError::None);
+        f.close();
+        QVERIFY2(QFileInfo(f.diskName()).size() > 4 * 1024 * 1024, "too small to be spared the full check");
+        QCOMPARE(f.open(), FileError::None); // checked once in this run
+        f.close();
+
+        QFile file(f.diskName());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray head = file.read(100);
+        const int pageSize = (quint8(head[16]) << 8) | quint8(head[17]);
+        const int root = rootPageOf(f.diskName(), QStringLiteral("key2"));
+        QVERIFY(root > 1);
+        file.seek(qint64(root - 1) * pageSize);
+        file.write(QByteArray(pageSize, '\x5A'));
+        file.close();
+
+        if (firstOpenOfTheRun) {
+            QProcess *other = otherUser({QStringLiteral("open-norma")});
+            QVERIFY(other->waitForFinished(30000));
+            QCOMPARE(other->exitCode(), int(FileError::InvalidKeyFile));
+        } else {
+            QCOMPARE(f.open(), FileError::None); // already checked in this run: not again
+            f.setOrder(files::key::NOR_KEYTYP);
+            FileError e;
+            while ((e = f.next()) == FileError::None) {}
+            QCOMPARE(e, FileError::InvalidKeyFile);
+            NOR = NormaRecord();
+            NOR.NUM = -1;
+            QCOMPARE(f.add(), FileError::InvalidKeyFile); // not written into a damaged key
+            f.close();
+            QCOMPARE(f.open(), FileError::InvalidKeyFile);
+        }
+        QCOMPARE(f.rebuildKeys(), FileError::None);
+        QCOMPARE(f.open(), FileError::None);
+        f.setOrder(files::key::NOR_KEYTYP);
+        int n = 0;
+        while (f.next() == FileError::None)
+            ++n;
+        QCOMPARE(n, records);
+        f.close();
+    }
+
 public:
     static int rootPageOf(const QString &path, const QString &index);
+    static bool execOn(const QString &path, const char *sql);
 };
 
 #include <sqlite3.h>
@@ -345,11 +492,35 @@ int TestDataFile::rootPageOf(const QString &path, const QString &index)
     return root;
 }
 
+bool TestDataFile::execOn(const QString &path, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc == SQLITE_OK;
+}
+
 // The other user: "rename NAME" renames the first crushed stone; "hold MS" keeps a write
 // transaction open for MS milliseconds.
 static int otherUserMain(const QStringList &args)
 {
     setDataDirectory(args.value(0));
+    if (args.value(1) == QLatin1String("open-norma"))
+        return int(files::NORMA.open());
+    if (args.value(1) == QLatin1String("number")) {
+        DataFile &f = files::ZR3N;
+        if (f.open() != FileError::None || f.begin() != FileError::None)
+            return 2;
+        ZR3 = Zr3nRecord();
+        if (f.addNumbered(files::key::ZR3_KEYNUM, f.desc().columnIndex(QStringLiteral("ANUM"))) != FileError::None
+            || ZR3.ANUM != 3)
+            return 3;
+        fputs("holding\n", stdout);
+        fflush(stdout);
+        QThread::msleep(args.value(2).toULong());
+        return f.commit() == FileError::None ? 0 : 4;
+    }
     if (files::SPLIT.open() != FileError::None)
         return 2;
     if (args.value(1) == QLatin1String("rename")) {

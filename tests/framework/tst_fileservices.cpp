@@ -6,10 +6,27 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QElapsedTimer>
 #include <csignal>
 #include <sqlite3.h>
 
 namespace {
+
+// Records the waits shown; can press Cancel on the first one.
+class RecordingWaitSink final : public WaitSink {
+public:
+    int shown = 0;
+    int finished = 0;
+    bool cancel = false;
+    QString text;
+    bool waiting(const QString &t, int, int) override
+    {
+        ++shown;
+        text = t;
+        return !cancel;
+    }
+    void done() override { ++finished; }
+};
 
 // Answers every message box with a preset button and keeps what was shown.
 class AnsweringSink final : public MessageSink {
@@ -73,6 +90,7 @@ class TestFileServices : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     AnsweringSink m_sink;
+    RecordingWaitSink m_wait;
     QStringList m_halts;
 
     void freshRecipeFiles()
@@ -93,6 +111,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         setDataDirectory(m_dir.path());
         setMessageSink(&m_sink);
+        setWaitSink(&m_wait);
         setHaltHook([this](const QString &m) { m_halts << m; });
     }
     void init()
@@ -100,6 +119,9 @@ private slots:
         m_sink.shown.clear();
         m_sink.answer = 0;
         m_halts.clear();
+        m_wait.shown = m_wait.finished = 0;
+        m_wait.cancel = false;
+        m_wait.text.clear();
         glob::resetGlobals();
     }
 
@@ -226,6 +248,84 @@ private slots:
         QCOMPARE(RIUPDATE(files::GUR, 0), BYTE(RiFailed)); // no record read: refused, not written
     }
 
+    // Another station deletes the newest recipe and adds one of its own; this station, still
+    // showing the deleted recipe, may neither write over the new one nor delete it with its tests.
+    void aStationHoldingADeletedRecipeCannotTouchItsSuccessor()
+    {
+        freshRecipeFiles();
+        addRecipe(6, 0, false);
+        addRecipe(7, 1, false);
+        QVERIFY(readRecipe(7));
+        RISNAP(files::PODBOR);
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--other-user"), m_dir.path(), QStringLiteral("replace")});
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(other.exitCode(), 0);
+
+        POD.OBEKT = QStringLiteral("Моё");
+        QCOMPARE(RIUPDATE(files::PODBOR, 1), BYTE(RiChangedByOther));
+        QCOMPARE(m_sink.shown.value(0).caption, QStringLiteral("Record Was Not Updated"));
+        m_sink.shown.clear();
+        QCOMPARE(RIDELETE(files::PODBOR), 1);
+        QCOMPARE(m_sink.shown.value(0).caption, QStringLiteral("Delete Operation Error"));
+        QVERIFY2(m_sink.shown.value(0).text.contains(QStringLiteral("(89)")), qPrintable(m_sink.shown.value(0).text));
+        QVERIFY(readRecipe(8));
+        QCOMPARE(POD.OBEKT.text(), QStringLiteral("Трасса М-8"));
+        QCOMPARE(countTests(8), 3);
+        QVERIFY(m_halts.isEmpty());
+    }
+
+    // Another station holds a file locked: the wait is shown and bounded by the recovery time,
+    // then the file is reported locked and the program goes on (the user can try again).
+    void aLockedFileIsWaitedForThenReportedWithoutEndingTheProgram_data()
+    {
+        QTest::addColumn<bool>("recipesOpen"); // the test journal then joins their connection
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("test journal while the recipes are open") << true << false;
+        QTest::newRow("test journal alone") << false << false;
+        QTest::newRow("wait cancelled") << true << true;
+    }
+    void aLockedFileIsWaitedForThenReportedWithoutEndingTheProgram()
+    {
+        QFETCH(bool, recipesOpen);
+        QFETCH(bool, cancel);
+        freshRecipeFiles();
+        for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO})
+            while (f->USED > 0)
+                releaseFile(*f);
+        if (recipesOpen)
+            QVERIFY(useFile(files::PODBOR));
+        m_wait.cancel = cancel;
+        setRecoverSeconds(2);
+
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--other-user"), m_dir.path(), QStringLiteral("lock"), files::GUR.diskName()});
+        QVERIFY(other.waitForReadyRead(10000)); // "locked"
+        QElapsedTimer t;
+        t.start();
+        const bool opened = useFile(files::GUR);
+        const qint64 waited = t.elapsed();
+        other.kill();
+        other.waitForFinished(10000);
+        setRecoverSeconds(10);
+
+        QVERIFY(!opened);
+        QVERIFY2(waited < (cancel ? 1500 : 5000), qPrintable(QString::number(waited)));
+        QVERIFY(m_halts.isEmpty());
+        QCOMPARE(m_sink.shown.size(), 1);
+        QCOMPARE(m_sink.shown[0].caption, QStringLiteral("File Access Error"));
+        QVERIFY2(m_sink.shown[0].text.contains(QStringLiteral("(32)")), qPrintable(m_sink.shown[0].text));
+        QVERIFY(m_wait.shown > 0);
+        QVERIFY(m_wait.text.contains(files::GUR.diskName()));
+        QCOMPARE(m_wait.finished, 1);
+
+        QVERIFY(useFile(files::GUR)); // once the other station lets go
+        releaseFile(files::GUR);
+        if (recipesOpen)
+            releaseFile(files::PODBOR);
+    }
+
     // A process killed in the middle of deleting recipes leaves every recipe with all its
     // records or with none of them.
     void aKilledProcessLeavesAllOrNothing()
@@ -274,6 +374,16 @@ private slots:
 static int otherUserMain(const QStringList &args)
 {
     setDataDirectory(args.value(0));
+    if (args.value(1) == QLatin1String("lock")) { // holds the file exclusively until killed
+        sqlite3 *db = nullptr;
+        sqlite3_open(args.value(2).toUtf8().constData(), &db);
+        if (sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            return 6;
+        fputs("locked\n", stdout);
+        fflush(stdout);
+        QThread::sleep(60);
+        return 0;
+    }
     if (!useFile(files::PODBOR))
         return 2;
     if (args.value(1) == QLatin1String("rename")) {
@@ -281,6 +391,20 @@ static int otherUserMain(const QStringList &args)
             return 3;
         POD.OBEKT = QStringLiteral("Чужое");
         return files::PODBOR.put() == FileError::None ? 0 : 4;
+    }
+    if (args.value(1) == QLatin1String("replace")) {
+        if (!readRecipe(7) || RIDELETE(files::PODBOR) != 0 || !useFile(files::GUR) || !useFile(files::OBRGIDRO))
+            return 3;
+        POD = PodborRecord();
+        POD.NUM = 8;
+        POD.OBEKT = QStringLiteral("Трасса М-8");
+        bool ok = files::PODBOR.add() == FileError::None;
+        for (int i = 0; i < 3; ++i) {
+            GUR = GurRecord();
+            GUR.REZNUM = 8;
+            ok = ok && files::GUR.add() == FileError::None;
+        }
+        return ok ? 0 : 4;
     }
     files::PODBOR.setOrder(files::key::POD_KEYNUM);
     files::PODBOR.setToEnd();

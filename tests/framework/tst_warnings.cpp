@@ -1,7 +1,11 @@
 #include "data/fileerror.h"
 #include "data/globals.h"
+#include "framework/messagebox_ui.h"
 #include "framework/warnings.h"
 
+#include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -262,7 +266,36 @@ private slots:
         haltApplication(QStringLiteral("Disk Error"));
         QCOMPARE(halts, QStringList{QStringLiteral("Disk Error")});
     }
+
+    // The wait for a locked file: shown at once with its text and progress, given up on Cancel,
+    // and gone once the wait is over.
+    void lockWaitDialogShowsTheWaitAndTakesCancel()
+    {
+        ProgressWaitSink wait;
+        const QString text = QStringLiteral("Файл GUR.sqlite занят другой станцией, ожидание...");
+        QVERIFY(wait.waiting(text, 0, 2000));
+        auto *dialog = qApp->findChild<QProgressDialog *>(QStringLiteral("LOCKWAIT"));
+        if (!dialog)
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String("LOCKWAIT"))
+                    dialog = qobject_cast<QProgressDialog *>(w);
+        QVERIFY(dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->labelText(), text);
+        QVERIFY(wait.waiting(text, 1000, 2000));
+        QCOMPARE(dialog->value(), 1000);
+        QPushButton *cancel = dialog->findChild<QPushButton *>();
+        QVERIFY(cancel);
+        QCOMPARE(cancel->text(), QStringLiteral("Отмена"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QVERIFY(!wait.waiting(text, 1100, 2000));
+        QPointer<QProgressDialog> gone(dialog);
+        wait.done();
+        QVERIFY(gone.isNull());
+        QVERIFY(wait.waiting(text, 0, 2000)); // a later wait starts afresh
+        wait.done();
+    }
 };
 
-QTEST_GUILESS_MAIN(TestWarnings)
+QTEST_MAIN(TestWarnings)
 #include "tst_warnings.moc"
