@@ -218,6 +218,9 @@ bool ReportRun::readAccepted()
     for (;;) {
         const bool found = getNextRecord();
         validateRecord(found);
+        const DataFile &file = *m_def.file;
+        if (found && (!(file.position() == m_current) || file.order() != m_def.order) && !restorePosition())
+            return false;
         if (RECORDSTATUS == Accept)
             return true;
         if (RECORDSTATUS == Stop)
@@ -225,14 +228,14 @@ bool ReportRun::readAccepted()
     }
 }
 
-// Another window may have moved the file or changed its buffer since the last cycle: put
-// the record in hand back into the buffer with the file positioned after it.
-bool ReportRun::resync()
+// Puts the record in hand back into the buffer with the file, in the run's order, just after
+// it. Between cycles another window may have moved the file; within a cycle a detail or a
+// validation may have read the same file by key (a settings record of the file printed over).
+bool ReportRun::restorePosition()
 {
     DataFile &file = *m_def.file;
     file.setOrder(m_def.order);
-    if (file.setToPosition(m_current) != FileError::None || file.next() != FileError::None
-        || !(file.position() == m_current)) {
+    if (file.fetch(m_current) != FileError::None || !(file.position() == m_current)) {
         STANDARDWARNING(35, file.name());
         return false;
     }
@@ -244,7 +247,7 @@ bool ReportRun::cycle()
     if (m_finished)
         return true;
     progress.RECORDSTHISCYCLE = 0;
-    if (!resync()) {
+    if (!restorePosition()) {
         m_finished = true;
         return true;
     }
@@ -252,7 +255,7 @@ bool ReportRun::cycle()
         PRINTSKIPDETAILS = 0;
         if (m_def.printDetail)
             m_def.printDetail(*this);
-        if (!readAccepted()) {
+        if ((m_def.printDetail && !restorePosition()) || !readAccepted()) {
             m_finished = true;
             return true;
         }

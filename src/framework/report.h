@@ -118,8 +118,9 @@ enum class ProgressBasis {
 // The generic report loop over one file (no window): opens the file through its use counter,
 // reads records in the file's order (or a key), passes each through the filter and the
 // instance's validation, and prints one detail band per accepted record, RECORDSPERCYCLE
-// records per call of cycle(). Another window may use the same file between cycles: each
-// cycle first re-reads the record in hand and continues after it.
+// records per call of cycle(). Another window may use the same file between cycles, and a
+// detail or a validation may read it by key: the loop keeps the position of the record in
+// hand and goes back to it before printing and before reading on.
 class ReportRun {
 public:
     enum Status : BYTE { Accept = 0, Stop = 1, Skip = 2 }; // RECORDSTATUS
@@ -157,7 +158,7 @@ private:
     bool getNextRecord();   // GETNEXTRECORD: true when a record was read
     void validateRecord(bool found);
     bool readAccepted();    // reads until a record is accepted; false at the end
-    bool resync();
+    bool restorePosition();
 
     Definition m_def;
     bool m_using = false;

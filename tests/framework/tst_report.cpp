@@ -304,6 +304,42 @@ private slots:
         QCOMPARE(doc2.page(doc2.pageCount() - 1).texts().at(1 + (59 % 6)), QStringLiteral("БНД 60"));
     }
 
+    // A detail or a validation that reads the report's own file by key (a form reading its
+    // settings record from the file it is printed over) moves neither the loop nor the record
+    // printed: each record once, in order, and the run ends.
+    void detailReadsTheSameFile()
+    {
+        fillBinders(8);
+        QStringList printed, looked;
+        ReportRun::Definition def;
+        def.file = &files::BITUMEN;
+        def.validate = [&looked] {
+            if (int(BIT.NUMBIT) == 2) { // looks at another binder before accepting this one
+                BIT.MARBIT = QStringLiteral("БНД 7");
+                looked << (files::BITUMEN.get(files::key::BIT_KEYBIT) == FileError::None ? BIT.MARBIT.text() : QString());
+            }
+            return BYTE(ReportRun::Accept);
+        };
+        def.printDetail = [&printed](ReportRun &) {
+            printed << BIT.MARBIT.text();
+            BIT.MARBIT = QStringLiteral("БНД 4");
+            QCOMPARE(files::BITUMEN.get(files::key::BIT_KEYBIT), FileError::None);
+        };
+        ReportRun run(def);
+        run.RECORDSPERCYCLE = 3;
+        QVERIFY(run.start());
+        int cycles = 0;
+        while (!run.cycle() && ++cycles < 20) {
+        }
+        QVERIFY(run.finished());
+        QCOMPARE(looked, QStringList{QStringLiteral("БНД 7")});
+        QStringList expected;
+        for (int n = 1; n <= 8; ++n)
+            expected << QStringLiteral("БНД %1").arg(n);
+        QCOMPARE(printed, expected);
+        QCOMPARE(run.progress.RECORDSPROCESSED, 8);
+    }
+
     // Nothing accepted (an empty file, a filter that refuses everything): no preview, no
     // message, the procedure returns cancelled and releases its file.
     void nothingAccepted_data()
