@@ -1,6 +1,7 @@
 #include "framework/report.h"
 
 #include "framework/fileservices.h"
+#include "framework/picture.h"
 #include "framework/warnings.h"
 
 #include <QFileInfo>
@@ -18,7 +19,7 @@ QStringList ReportPage::texts() const
     return out;
 }
 
-void ReportBand::text(double xMm, double widthMm, const QString &text, int align, double pointSize, bool bold)
+ReportItem &ReportBand::text(double xMm, double widthMm, const QString &text, int align, double pointSize, bool bold)
 {
     ReportItem item;
     item.kind = ReportItem::Text;
@@ -28,6 +29,49 @@ void ReportBand::text(double xMm, double widthMm, const QString &text, int align
     item.pointSize = pointSize;
     item.bold = bold;
     items.push_back(std::move(item));
+    return items.back();
+}
+
+ReportItem &ReportBand::line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm, unsigned rgb)
+{
+    ReportItem item;
+    item.kind = ReportItem::Line;
+    item.rect = QRectF(QPointF(x1Mm, y1Mm), QPointF(x2Mm, y2Mm));
+    item.penMm = penMm;
+    item.rgb = rgb;
+    items.push_back(std::move(item));
+    return items.back();
+}
+
+void ReportBand::polyline(const std::vector<QPointF> &pointsMm, double penMm, unsigned rgb)
+{
+    for (std::size_t i = 1; i < pointsMm.size(); ++i)
+        line(pointsMm[i - 1].x(), pointsMm[i - 1].y(), pointsMm[i].x(), pointsMm[i].y(), penMm, rgb);
+}
+
+ReportItem &ReportBand::box(const QRectF &rectMm, double penMm, unsigned rgb)
+{
+    ReportItem &item = line(0, 0, 0, 0, penMm, rgb);
+    item.kind = ReportItem::Box;
+    item.rect = rectMm;
+    return item;
+}
+
+ReportItem &ReportBand::image(const QRectF &rectMm, const QString &path)
+{
+    ReportItem item;
+    item.kind = ReportItem::Image;
+    item.rect = rectMm;
+    item.imagePath = path;
+    items.push_back(std::move(item));
+    return items.back();
+}
+
+ReportItem &ReportBand::imageData(const QRectF &rectMm, const QByteArray &encoded)
+{
+    ReportItem &item = image(rectMm, QString());
+    item.imageData = encoded;
+    return item;
 }
 
 ReportBand pageNumberFooter(int page, double widthMm)
@@ -35,18 +79,8 @@ ReportBand pageNumberFooter(int page, double widthMm)
     ReportBand b;
     b.heightMm = 8;
     b.line(0, 1, widthMm, 1, 0.2);
-    b.text(0, widthMm, QStringLiteral("Page ") + QString::number(page), reportalign::kRight, 8);
-    b.items.back().rect = QRectF(0, 2, widthMm, 6);
+    b.text(0, widthMm, QStringLiteral("Page ") + QString::number(page), reportalign::kRight, 8).rect = QRectF(0, 2, widthMm, 6);
     return b;
-}
-
-void ReportBand::line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm)
-{
-    ReportItem item;
-    item.kind = ReportItem::Line;
-    item.rect = QRectF(QPointF(x1Mm, y1Mm), QPointF(x2Mm, y2Mm));
-    item.penMm = penMm;
-    items.push_back(std::move(item));
 }
 
 ReportDocument::ReportDocument() = default;
@@ -105,9 +139,85 @@ void ReportDocument::printDetail(const ReportBand &band)
     place(band, m_y);
     m_y += band.heightMm;
     ++m_detailsOnPage;
+    if (band.pageBreakAfter)
+        closePage();
+}
+
+void ReportDocument::pageBreak()
+{
+    if (m_pageOpen && m_detailsOnPage > 0)
+        closePage();
 }
 
 void ReportDocument::finish() { closePage(); }
+
+// ---- tables -----------------------------------------------------------------------------------
+
+std::function<QString()> pictureNumber(const char *picture, std::function<double()> number)
+{
+    return [p = Picture::of(picture), number = std::move(number)] { return p.formatNumber(number()); };
+}
+
+std::function<QString()> pictureText(const char *picture, std::function<QString()> text)
+{
+    return [p = Picture::of(picture), text = std::move(text)] { return p.formatText(text()); };
+}
+
+double ReportTable::widthMm() const { return columnX(int(columns.size())); }
+
+double ReportTable::columnX(int column) const
+{
+    double x = 0;
+    for (int i = 0; i < column && i < int(columns.size()); ++i)
+        x += columns[std::size_t(i)].widthMm;
+    return x;
+}
+
+ReportBand ReportTable::headerBand() const
+{
+    using namespace reportalign;
+    const double titleH = title.isEmpty() ? 0 : titleHeightMm;
+    const double width = widthMm();
+    ReportBand b;
+    b.heightMm = titleH + headerHeightMm;
+    if (!title.isEmpty())
+        b.text(0, width, title, kCenter, titlePointSize, true).rect.setHeight(titleH);
+    for (int i = 0; i < int(columns.size()); ++i)
+        if (!columns[std::size_t(i)].header.isEmpty())
+            b.text(0, 0, columns[std::size_t(i)].header, kCenter | kWrap, headerPointSize, true).rect =
+                QRectF(columnX(i), titleH, columns[std::size_t(i)].widthMm, headerHeightMm);
+    b.line(0, titleH, width, titleH, 0.4);
+    b.line(0, b.heightMm, width, b.heightMm, 0.4);
+    for (int i = 1; i < int(columns.size()); ++i)
+        b.line(columnX(i), titleH, columnX(i), b.heightMm, 0.2);
+    return b;
+}
+
+ReportBand ReportTable::row() const
+{
+    ReportBand b;
+    b.heightMm = rowHeightMm;
+    for (int i = 0; i < int(columns.size()); ++i) {
+        const ReportColumn &c = columns[std::size_t(i)];
+        double x = columnX(i), w = c.widthMm;
+        if (c.align & 0x0001) { // Qt::AlignLeft
+            x += c.padMm;
+            w -= c.padMm;
+        } else if (c.align & 0x0002) { // Qt::AlignRight
+            w -= c.padMm;
+        }
+        b.text(x, w, c.value ? c.value() : QString(), c.align, pointSize);
+    }
+    b.line(0, rowHeightMm, widthMm(), rowHeightMm, 0.1);
+    return b;
+}
+
+ReportDocument::Layout ReportTable::layout(ReportDocument::Layout page) const
+{
+    page.pageHeader = [table = *this] { return table.headerBand(); };
+    page.pageFooter = [width = widthMm()](int number) { return pageNumberFooter(number, width); };
+    return page;
+}
 
 // ---- progress ---------------------------------------------------------------------------------
 

@@ -6,6 +6,8 @@
 // reportpreview_window.
 #include "data/datafile.h"
 
+#include <QByteArray>
+#include <QPointF>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -18,7 +20,7 @@
 
 // One thing drawn on a page; rectangles are in millimetres from the page's top left corner.
 struct ReportItem {
-    enum Kind { Text, Line, Box };
+    enum Kind { Text, Line, Box, Image };
     Kind kind = Text;
     QRectF rect;             // a Line runs from rect.topLeft() to rect.bottomRight()
     QString text;
@@ -26,6 +28,11 @@ struct ReportItem {
     double pointSize = 9;    // font size of a Text
     bool bold = false;
     double penMm = 0.2;      // line width of a Line or Box
+    unsigned rgb = 0x000000; // colour of a Text, Line or Box (0xRRGGBB)
+    // An Image: encoded bytes (PNG, JPEG, ...) or, when there are none, a resource or file
+    // path; painted as large as fits the rectangle with its proportions kept, centred.
+    QByteArray imageData;
+    QString imagePath;
 };
 
 // A kept page (one entry of PRINTPREVIEWQUEUE).
@@ -35,12 +42,21 @@ struct ReportPage {
     QStringList texts() const;
 };
 
-// A band: a horizontal strip of items, positioned from the band's top.
+// A band: a horizontal strip of items, positioned from the band's top. The helpers return the
+// item added, to be adjusted in place (its rectangle, colour, ...).
 struct ReportBand {
     double heightMm = 0;
     std::vector<ReportItem> items;
-    void text(double xMm, double widthMm, const QString &text, int align, double pointSize = 9, bool bold = false);
-    void line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm = 0.2);
+    bool pageBreakAfter = false; // the page ends after this band (one page per record)
+
+    // A text across the band's height.
+    ReportItem &text(double xMm, double widthMm, const QString &text, int align, double pointSize = 9, bool bold = false);
+    ReportItem &line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm = 0.2, unsigned rgb = 0);
+    // Segments joining the points in turn.
+    void polyline(const std::vector<QPointF> &pointsMm, double penMm = 0.2, unsigned rgb = 0);
+    ReportItem &box(const QRectF &rectMm, double penMm = 0.2, unsigned rgb = 0);
+    ReportItem &image(const QRectF &rectMm, const QString &path);
+    ReportItem &imageData(const QRectF &rectMm, const QByteArray &encoded);
 };
 
 // Text alignments of report items (Qt::Alignment values; the core library does not need QtGui).
@@ -69,6 +85,8 @@ public:
     explicit ReportDocument(Layout layout);
 
     void printDetail(const ReportBand &band);
+    // Ends the page in progress (when it holds a detail): the next detail starts a new page.
+    void pageBreak();
     // Closes the last page (its footer).
     void finish();
 
@@ -89,6 +107,39 @@ private:
     int m_detailsOnPage = 0;
     double m_y = 0;            // next band's top, mm
     double m_bodyBottom = 0;   // detail bands end above this
+};
+
+// ---- tables -----------------------------------------------------------------------------------
+
+// One column of a list-like report.
+struct ReportColumn {
+    QString header;                 // caption (empty: none)
+    double widthMm = 20;
+    int align = reportalign::kRight;
+    std::function<QString()> value; // the cell's text for the record in the buffer
+    double padMm = 1.5;             // inset from the edge the text is aligned to (none centred)
+};
+
+// Cell values through a picture: a number, or a text, of the record in the buffer.
+std::function<QString()> pictureNumber(const char *picture, std::function<double()> number);
+std::function<QString()> pictureText(const char *picture, std::function<QString()> text);
+
+// A list-like report: the title, the column captions between two rules and parted by thin
+// ones, then one row per record, ruled under it; pages are numbered under a rule as wide as
+// the table.
+struct ReportTable {
+    QString title;
+    double titleHeightMm = 12, titlePointSize = 13;
+    double headerHeightMm = 8, headerPointSize = 9;
+    double rowHeightMm = 5.5, pointSize = 9;
+    std::vector<ReportColumn> columns;
+
+    double widthMm() const;
+    double columnX(int column) const;
+    ReportBand headerBand() const;
+    ReportBand row() const; // of the record in the buffer
+    // `page` (size and margins) with this table's page header and footer.
+    ReportDocument::Layout layout(ReportDocument::Layout page) const;
 };
 
 // ---- progress ---------------------------------------------------------------------------------
