@@ -67,6 +67,14 @@ ReportItem &ReportBand::image(const QRectF &rectMm, const QString &path)
     return items.back();
 }
 
+void ReportBand::insert(const ReportBand &band, double xMm, double yMm)
+{
+    for (ReportItem item : band.items) {
+        item.rect.translate(xMm, yMm);
+        items.push_back(std::move(item));
+    }
+}
+
 ReportItem &ReportBand::imageData(const QRectF &rectMm, const QByteArray &encoded)
 {
     ReportItem &item = image(rectMm, QString());
@@ -173,27 +181,59 @@ double ReportTable::columnX(int column) const
     return x;
 }
 
+bool ReportTable::grouped(int left, int right) const
+{
+    const QString &group = columns[std::size_t(left)].group;
+    return !group.isEmpty() && group == columns[std::size_t(right)].group;
+}
+
 ReportBand ReportTable::headerBand() const
 {
     using namespace reportalign;
     const double titleH = title.isEmpty() ? 0 : titleHeightMm;
     const double width = widthMm();
+    const int count = int(columns.size());
     ReportBand b;
     b.heightMm = titleH + headerHeightMm;
     if (!title.isEmpty())
         b.text(0, width, title, kCenter, titlePointSize, true).rect.setHeight(titleH);
-    for (int i = 0; i < int(columns.size()); ++i)
-        if (!columns[std::size_t(i)].header.isEmpty())
-            b.text(0, 0, columns[std::size_t(i)].header, kCenter | kWrap, headerPointSize, true).rect =
-                QRectF(columnX(i), titleH, columns[std::size_t(i)].widthMm, headerHeightMm);
+    std::vector<QRectF> groupRules;
+    for (int i = 0; i < count; ++i) {
+        const ReportColumn &c = columns[std::size_t(i)];
+        double top = titleH;
+        if (!c.group.isEmpty()) {
+            top += groupHeightMm;
+            if (i == 0 || !grouped(i - 1, i)) {
+                int last = i;
+                while (last + 1 < count && grouped(last, last + 1))
+                    ++last;
+                const QRectF span(columnX(i), titleH, columnX(last + 1) - columnX(i), groupHeightMm);
+                b.text(0, 0, c.group, kCenter | kWrap, headerPointSize, true).rect = span;
+                groupRules.push_back(span);
+            }
+        }
+        if (!c.header.isEmpty())
+            b.text(0, 0, c.header, kCenter | kWrap, headerPointSize, true).rect =
+                QRectF(columnX(i), top, c.widthMm, b.heightMm - top);
+    }
     b.line(0, titleH, width, titleH, 0.4);
     b.line(0, b.heightMm, width, b.heightMm, 0.4);
-    for (int i = 1; i < int(columns.size()); ++i)
-        b.line(columnX(i), titleH, columnX(i), b.heightMm, 0.2);
+    for (const QRectF &span : groupRules)
+        b.line(span.left(), span.bottom(), span.right(), span.bottom(), 0.2);
+    for (int i = 1; i < count; ++i)
+        b.line(columnX(i), grouped(i - 1, i) ? titleH + groupHeightMm : titleH, columnX(i), b.heightMm, 0.2);
     return b;
 }
 
 ReportBand ReportTable::row() const
+{
+    QStringList cells;
+    for (const ReportColumn &c : columns)
+        cells << (c.value ? c.value() : QString());
+    return rowOf(cells);
+}
+
+ReportBand ReportTable::rowOf(const QStringList &cells) const
 {
     ReportBand b;
     b.heightMm = rowHeightMm;
@@ -206,7 +246,7 @@ ReportBand ReportTable::row() const
         } else if (c.align & 0x0002) { // Qt::AlignRight
             w -= c.padMm;
         }
-        b.text(x, w, c.value ? c.value() : QString(), c.align, pointSize);
+        b.text(x, w, cells.value(i), c.align, pointSize);
     }
     b.line(0, rowHeightMm, widthMm(), rowHeightMm, 0.1);
     return b;

@@ -57,6 +57,8 @@ struct ReportBand {
     ReportItem &box(const QRectF &rectMm, double penMm = 0.2, unsigned rgb = 0);
     ReportItem &image(const QRectF &rectMm, const QString &path);
     ReportItem &imageData(const QRectF &rectMm, const QByteArray &encoded);
+    // Another band's items, its top left corner at (x, y) of this band (a form built of blocks).
+    void insert(const ReportBand &band, double xMm, double yMm);
 };
 
 // Text alignments of report items (Qt::Alignment values; the core library does not need QtGui).
@@ -113,11 +115,12 @@ private:
 
 // One column of a list-like report.
 struct ReportColumn {
-    QString header;                 // caption (empty: none)
+    QString header = {};                 // caption (empty: none)
     double widthMm = 20;
     int align = reportalign::kRight;
-    std::function<QString()> value; // the cell's text for the record in the buffer
-    double padMm = 1.5;             // inset from the edge the text is aligned to (none centred)
+    std::function<QString()> value = {}; // the cell's text for the record in the buffer
+    double padMm = 1.5;                  // inset from the edge the text is aligned to (none centred)
+    QString group = {};                  // a caption over the neighbouring columns of one group
 };
 
 // Cell values through a picture: a number, or a text, of the record in the buffer.
@@ -125,12 +128,13 @@ std::function<QString()> pictureNumber(const char *picture, std::function<double
 std::function<QString()> pictureText(const char *picture, std::function<QString()> text);
 
 // A list-like report: the title, the column captions between two rules and parted by thin
-// ones, then one row per record, ruled under it; pages are numbered under a rule as wide as
-// the table.
+// ones (group captions, if any, in a tier of their own above), then one row per record, ruled
+// under it; pages are numbered under a rule as wide as the table.
 struct ReportTable {
     QString title;
     double titleHeightMm = 12, titlePointSize = 13;
-    double headerHeightMm = 8, headerPointSize = 9;
+    double headerHeightMm = 8, headerPointSize = 9; // all caption tiers
+    double groupHeightMm = 5;                        // the group captions' tier
     double rowHeightMm = 5.5, pointSize = 9;
     std::vector<ReportColumn> columns;
 
@@ -138,8 +142,12 @@ struct ReportTable {
     double columnX(int column) const;
     ReportBand headerBand() const;
     ReportBand row() const; // of the record in the buffer
+    ReportBand rowOf(const QStringList &cells) const; // of given texts (a table of fixed rows)
     // `page` (size and margins) with this table's page header and footer.
     ReportDocument::Layout layout(ReportDocument::Layout page) const;
+
+private:
+    bool grouped(int left, int right) const; // two columns under one group caption
 };
 
 // ---- progress ---------------------------------------------------------------------------------

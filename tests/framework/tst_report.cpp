@@ -312,6 +312,29 @@ private slots:
                                                    cells[0], cells[1], cells[2], cells[3], QStringLiteral("Page 2")}));
         const ReportItem &footerRule = doc.page(1).items.at(doc.page(1).items.size() - 2);
         QCOMPARE(footerRule.rect.width(), 75.0);
+
+        // A group caption over its columns in a tier of its own, ruled under, the columns
+        // parted below it only; fixed rows of given texts; the table placed inside a form.
+        ReportTable limits;
+        limits.headerHeightMm = 10;
+        limits.columns = {{"Показатель", 40, kLeft},
+                          {"мин.", 15, kRight, {}, 1.5, "Требования"},
+                          {"макс.", 15, kRight, {}, 1.5, "Требования"}};
+        ReportBand form;
+        form.insert(limits.headerBand(), 10, 20);
+        texts.clear();
+        rules.clear();
+        QStringList captions;
+        for (const ReportItem &item : form.items) {
+            (item.kind == ReportItem::Text ? texts : rules).push_back(item.rect.translated(-10, -20));
+            if (item.kind == ReportItem::Text)
+                captions << item.text;
+        }
+        QCOMPARE(captions, (QStringList{"Показатель", "Требования", "мин.", "макс."}));
+        QCOMPARE(texts, (std::vector<QRectF>{{0, 0, 40, 10}, {40, 0, 30, 5}, {40, 5, 15, 5}, {55, 5, 15, 5}}));
+        QCOMPARE(rules, (std::vector<QRectF>{{0, 0, 70, 0}, {0, 10, 70, 0}, {40, 5, 30, 0}, {40, 0, 0, 10}, {55, 5, 0, 5}}));
+        QCOMPARE(ReportPage{limits.rowOf({"Пористость, %", "2.0", "4.5"}).items}.texts(),
+                 (QStringList{"Пористость, %", "2.0", "4.5"}));
     }
 
     // Colours, pen widths and pictures (encoded bytes or a file) reach the painted page; a
