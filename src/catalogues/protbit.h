@@ -1,6 +1,6 @@
 #pragma once
-// PROTBIT, the protocol of all binders: its page layout and its detail line (from the BIT
-// record buffer). The procedure that runs it is in protbit_window.
+// PROTBIT, the protocol of all binders: a table of the BIT record buffer (its page layout and
+// detail line). The procedure that runs it is in protbit_window.
 #include "framework/report.h"
 
 namespace protbit {

@@ -1,6 +1,7 @@
 #include "framework/report.h"
 
 #include "framework/fileservices.h"
+#include "framework/picture.h"
 #include "framework/warnings.h"
 
 #include <QFileInfo>
@@ -18,7 +19,7 @@ QStringList ReportPage::texts() const
     return out;
 }
 
-void ReportBand::text(double xMm, double widthMm, const QString &text, int align, double pointSize, bool bold)
+ReportItem &ReportBand::text(double xMm, double widthMm, const QString &text, int align, double pointSize, bool bold)
 {
     ReportItem item;
     item.kind = ReportItem::Text;
@@ -28,6 +29,57 @@ void ReportBand::text(double xMm, double widthMm, const QString &text, int align
     item.pointSize = pointSize;
     item.bold = bold;
     items.push_back(std::move(item));
+    return items.back();
+}
+
+ReportItem &ReportBand::line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm, unsigned rgb)
+{
+    ReportItem item;
+    item.kind = ReportItem::Line;
+    item.rect = QRectF(QPointF(x1Mm, y1Mm), QPointF(x2Mm, y2Mm));
+    item.penMm = penMm;
+    item.rgb = rgb;
+    items.push_back(std::move(item));
+    return items.back();
+}
+
+void ReportBand::polyline(const std::vector<QPointF> &pointsMm, double penMm, unsigned rgb)
+{
+    for (std::size_t i = 1; i < pointsMm.size(); ++i)
+        line(pointsMm[i - 1].x(), pointsMm[i - 1].y(), pointsMm[i].x(), pointsMm[i].y(), penMm, rgb);
+}
+
+ReportItem &ReportBand::box(const QRectF &rectMm, double penMm, unsigned rgb)
+{
+    ReportItem &item = line(0, 0, 0, 0, penMm, rgb);
+    item.kind = ReportItem::Box;
+    item.rect = rectMm;
+    return item;
+}
+
+ReportItem &ReportBand::image(const QRectF &rectMm, const QString &path)
+{
+    ReportItem item;
+    item.kind = ReportItem::Image;
+    item.rect = rectMm;
+    item.imagePath = path;
+    items.push_back(std::move(item));
+    return items.back();
+}
+
+void ReportBand::insert(const ReportBand &band, double xMm, double yMm)
+{
+    for (ReportItem item : band.items) {
+        item.rect.translate(xMm, yMm);
+        items.push_back(std::move(item));
+    }
+}
+
+ReportItem &ReportBand::imageData(const QRectF &rectMm, const QByteArray &encoded)
+{
+    ReportItem &item = image(rectMm, QString());
+    item.imageData = encoded;
+    return item;
 }
 
 ReportBand pageNumberFooter(int page, double widthMm)
@@ -35,18 +87,8 @@ ReportBand pageNumberFooter(int page, double widthMm)
     ReportBand b;
     b.heightMm = 8;
     b.line(0, 1, widthMm, 1, 0.2);
-    b.text(0, widthMm, QStringLiteral("Page ") + QString::number(page), reportalign::kRight, 8);
-    b.items.back().rect = QRectF(0, 2, widthMm, 6);
+    b.text(0, widthMm, QStringLiteral("Page ") + QString::number(page), reportalign::kRight, 8).rect = QRectF(0, 2, widthMm, 6);
     return b;
-}
-
-void ReportBand::line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm)
-{
-    ReportItem item;
-    item.kind = ReportItem::Line;
-    item.rect = QRectF(QPointF(x1Mm, y1Mm), QPointF(x2Mm, y2Mm));
-    item.penMm = penMm;
-    items.push_back(std::move(item));
 }
 
 ReportDocument::ReportDocument() = default;
@@ -105,9 +147,117 @@ void ReportDocument::printDetail(const ReportBand &band)
     place(band, m_y);
     m_y += band.heightMm;
     ++m_detailsOnPage;
+    if (band.pageBreakAfter)
+        closePage();
+}
+
+void ReportDocument::pageBreak()
+{
+    if (m_pageOpen && m_detailsOnPage > 0)
+        closePage();
 }
 
 void ReportDocument::finish() { closePage(); }
+
+// ---- tables -----------------------------------------------------------------------------------
+
+std::function<QString()> pictureNumber(const char *picture, std::function<double()> number)
+{
+    return [p = Picture::of(picture), number = std::move(number)] { return p.formatNumber(number()); };
+}
+
+std::function<QString()> pictureText(const char *picture, std::function<QString()> text)
+{
+    return [p = Picture::of(picture), text = std::move(text)] { return p.formatText(text()); };
+}
+
+double ReportTable::widthMm() const { return columnX(int(columns.size())); }
+
+double ReportTable::columnX(int column) const
+{
+    double x = 0;
+    for (int i = 0; i < column && i < int(columns.size()); ++i)
+        x += columns[std::size_t(i)].widthMm;
+    return x;
+}
+
+bool ReportTable::grouped(int left, int right) const
+{
+    const QString &group = columns[std::size_t(left)].group;
+    return !group.isEmpty() && group == columns[std::size_t(right)].group;
+}
+
+ReportBand ReportTable::headerBand() const
+{
+    using namespace reportalign;
+    const double titleH = title.isEmpty() ? 0 : titleHeightMm;
+    const double width = widthMm();
+    const int count = int(columns.size());
+    ReportBand b;
+    b.heightMm = titleH + headerHeightMm;
+    if (!title.isEmpty())
+        b.text(0, width, title, kCenter, titlePointSize, true).rect.setHeight(titleH);
+    std::vector<QRectF> groupRules;
+    for (int i = 0; i < count; ++i) {
+        const ReportColumn &c = columns[std::size_t(i)];
+        double top = titleH;
+        if (!c.group.isEmpty()) {
+            top += groupHeightMm;
+            if (i == 0 || !grouped(i - 1, i)) {
+                int last = i;
+                while (last + 1 < count && grouped(last, last + 1))
+                    ++last;
+                const QRectF span(columnX(i), titleH, columnX(last + 1) - columnX(i), groupHeightMm);
+                b.text(0, 0, c.group, kCenter | kWrap, headerPointSize, true).rect = span;
+                groupRules.push_back(span);
+            }
+        }
+        if (!c.header.isEmpty())
+            b.text(0, 0, c.header, kCenter | kWrap, headerPointSize, true).rect =
+                QRectF(columnX(i), top, c.widthMm, b.heightMm - top);
+    }
+    b.line(0, titleH, width, titleH, 0.4);
+    b.line(0, b.heightMm, width, b.heightMm, 0.4);
+    for (const QRectF &span : groupRules)
+        b.line(span.left(), span.bottom(), span.right(), span.bottom(), 0.2);
+    for (int i = 1; i < count; ++i)
+        b.line(columnX(i), grouped(i - 1, i) ? titleH + groupHeightMm : titleH, columnX(i), b.heightMm, 0.2);
+    return b;
+}
+
+ReportBand ReportTable::row() const
+{
+    QStringList cells;
+    for (const ReportColumn &c : columns)
+        cells << (c.value ? c.value() : QString());
+    return rowOf(cells);
+}
+
+ReportBand ReportTable::rowOf(const QStringList &cells) const
+{
+    ReportBand b;
+    b.heightMm = rowHeightMm;
+    for (int i = 0; i < int(columns.size()); ++i) {
+        const ReportColumn &c = columns[std::size_t(i)];
+        double x = columnX(i), w = c.widthMm;
+        if (c.align & 0x0001) { // Qt::AlignLeft
+            x += c.padMm;
+            w -= c.padMm;
+        } else if (c.align & 0x0002) { // Qt::AlignRight
+            w -= c.padMm;
+        }
+        b.text(x, w, cells.value(i), c.align, pointSize);
+    }
+    b.line(0, rowHeightMm, widthMm(), rowHeightMm, 0.1);
+    return b;
+}
+
+ReportDocument::Layout ReportTable::layout(ReportDocument::Layout page) const
+{
+    page.pageHeader = [table = *this] { return table.headerBand(); };
+    page.pageFooter = [width = widthMm()](int number) { return pageNumberFooter(number, width); };
+    return page;
+}
 
 // ---- progress ---------------------------------------------------------------------------------
 
@@ -218,6 +368,9 @@ bool ReportRun::readAccepted()
     for (;;) {
         const bool found = getNextRecord();
         validateRecord(found);
+        const DataFile &file = *m_def.file;
+        if (found && (!(file.position() == m_current) || file.order() != m_def.order) && !restorePosition())
+            return false;
         if (RECORDSTATUS == Accept)
             return true;
         if (RECORDSTATUS == Stop)
@@ -225,14 +378,14 @@ bool ReportRun::readAccepted()
     }
 }
 
-// Another window may have moved the file or changed its buffer since the last cycle: put
-// the record in hand back into the buffer with the file positioned after it.
-bool ReportRun::resync()
+// Puts the record in hand back into the buffer with the file, in the run's order, just after
+// it. Between cycles another window may have moved the file; within a cycle a detail or a
+// validation may have read the same file by key (a settings record of the file printed over).
+bool ReportRun::restorePosition()
 {
     DataFile &file = *m_def.file;
     file.setOrder(m_def.order);
-    if (file.setToPosition(m_current) != FileError::None || file.next() != FileError::None
-        || !(file.position() == m_current)) {
+    if (file.fetch(m_current) != FileError::None || !(file.position() == m_current)) {
         STANDARDWARNING(35, file.name());
         return false;
     }
@@ -244,7 +397,7 @@ bool ReportRun::cycle()
     if (m_finished)
         return true;
     progress.RECORDSTHISCYCLE = 0;
-    if (!resync()) {
+    if (!restorePosition()) {
         m_finished = true;
         return true;
     }
@@ -252,7 +405,7 @@ bool ReportRun::cycle()
         PRINTSKIPDETAILS = 0;
         if (m_def.printDetail)
             m_def.printDetail(*this);
-        if (!readAccepted()) {
+        if ((m_def.printDetail && !restorePosition()) || !readAccepted()) {
             m_finished = true;
             return true;
         }

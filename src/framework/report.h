@@ -6,6 +6,8 @@
 // reportpreview_window.
 #include "data/datafile.h"
 
+#include <QByteArray>
+#include <QPointF>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -18,7 +20,7 @@
 
 // One thing drawn on a page; rectangles are in millimetres from the page's top left corner.
 struct ReportItem {
-    enum Kind { Text, Line, Box };
+    enum Kind { Text, Line, Box, Image };
     Kind kind = Text;
     QRectF rect;             // a Line runs from rect.topLeft() to rect.bottomRight()
     QString text;
@@ -26,6 +28,11 @@ struct ReportItem {
     double pointSize = 9;    // font size of a Text
     bool bold = false;
     double penMm = 0.2;      // line width of a Line or Box
+    unsigned rgb = 0x000000; // colour of a Text, Line or Box (0xRRGGBB)
+    // An Image: encoded bytes (PNG, JPEG, ...) or, when there are none, a resource or file
+    // path; painted as large as fits the rectangle with its proportions kept, centred.
+    QByteArray imageData;
+    QString imagePath;
 };
 
 // A kept page (one entry of PRINTPREVIEWQUEUE).
@@ -35,12 +42,23 @@ struct ReportPage {
     QStringList texts() const;
 };
 
-// A band: a horizontal strip of items, positioned from the band's top.
+// A band: a horizontal strip of items, positioned from the band's top. The helpers return the
+// item added, to be adjusted in place (its rectangle, colour, ...).
 struct ReportBand {
     double heightMm = 0;
     std::vector<ReportItem> items;
-    void text(double xMm, double widthMm, const QString &text, int align, double pointSize = 9, bool bold = false);
-    void line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm = 0.2);
+    bool pageBreakAfter = false; // the page ends after this band (one page per record)
+
+    // A text across the band's height.
+    ReportItem &text(double xMm, double widthMm, const QString &text, int align, double pointSize = 9, bool bold = false);
+    ReportItem &line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm = 0.2, unsigned rgb = 0);
+    // Segments joining the points in turn.
+    void polyline(const std::vector<QPointF> &pointsMm, double penMm = 0.2, unsigned rgb = 0);
+    ReportItem &box(const QRectF &rectMm, double penMm = 0.2, unsigned rgb = 0);
+    ReportItem &image(const QRectF &rectMm, const QString &path);
+    ReportItem &imageData(const QRectF &rectMm, const QByteArray &encoded);
+    // Another band's items, its top left corner at (x, y) of this band (a form built of blocks).
+    void insert(const ReportBand &band, double xMm, double yMm);
 };
 
 // Text alignments of report items (Qt::Alignment values; the core library does not need QtGui).
@@ -69,6 +87,8 @@ public:
     explicit ReportDocument(Layout layout);
 
     void printDetail(const ReportBand &band);
+    // Ends the page in progress (when it holds a detail): the next detail starts a new page.
+    void pageBreak();
     // Closes the last page (its footer).
     void finish();
 
@@ -89,6 +109,45 @@ private:
     int m_detailsOnPage = 0;
     double m_y = 0;            // next band's top, mm
     double m_bodyBottom = 0;   // detail bands end above this
+};
+
+// ---- tables -----------------------------------------------------------------------------------
+
+// One column of a list-like report.
+struct ReportColumn {
+    QString header = {};                 // caption (empty: none)
+    double widthMm = 20;
+    int align = reportalign::kRight;
+    std::function<QString()> value = {}; // the cell's text for the record in the buffer
+    double padMm = 1.5;                  // inset from the edge the text is aligned to (none centred)
+    QString group = {};                  // a caption over the neighbouring columns of one group
+};
+
+// Cell values through a picture: a number, or a text, of the record in the buffer.
+std::function<QString()> pictureNumber(const char *picture, std::function<double()> number);
+std::function<QString()> pictureText(const char *picture, std::function<QString()> text);
+
+// A list-like report: the title, the column captions between two rules and parted by thin
+// ones (group captions, if any, in a tier of their own above), then one row per record, ruled
+// under it; pages are numbered under a rule as wide as the table.
+struct ReportTable {
+    QString title;
+    double titleHeightMm = 12, titlePointSize = 13;
+    double headerHeightMm = 8, headerPointSize = 9; // all caption tiers
+    double groupHeightMm = 5;                        // the group captions' tier
+    double rowHeightMm = 5.5, pointSize = 9;
+    std::vector<ReportColumn> columns;
+
+    double widthMm() const;
+    double columnX(int column) const;
+    ReportBand headerBand() const;
+    ReportBand row() const; // of the record in the buffer
+    ReportBand rowOf(const QStringList &cells) const; // of given texts (a table of fixed rows)
+    // `page` (size and margins) with this table's page header and footer.
+    ReportDocument::Layout layout(ReportDocument::Layout page) const;
+
+private:
+    bool grouped(int left, int right) const; // two columns under one group caption
 };
 
 // ---- progress ---------------------------------------------------------------------------------
@@ -118,8 +177,9 @@ enum class ProgressBasis {
 // The generic report loop over one file (no window): opens the file through its use counter,
 // reads records in the file's order (or a key), passes each through the filter and the
 // instance's validation, and prints one detail band per accepted record, RECORDSPERCYCLE
-// records per call of cycle(). Another window may use the same file between cycles: each
-// cycle first re-reads the record in hand and continues after it.
+// records per call of cycle(). Another window may use the same file between cycles, and a
+// detail or a validation may read it by key: the loop keeps the position of the record in
+// hand and goes back to it before printing and before reading on.
 class ReportRun {
 public:
     enum Status : BYTE { Accept = 0, Stop = 1, Skip = 2 }; // RECORDSTATUS
@@ -157,7 +217,7 @@ private:
     bool getNextRecord();   // GETNEXTRECORD: true when a record was read
     void validateRecord(bool found);
     bool readAccepted();    // reads until a record is accepted; false at the end
-    bool resync();
+    bool restorePosition();
 
     Definition m_def;
     bool m_using = false;

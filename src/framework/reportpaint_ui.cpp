@@ -20,22 +20,42 @@ void paintReportPage(QPainter &painter, const ReportPage &page)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setBrush(Qt::NoBrush);
     for (const ReportItem &item : page.items) {
-        if (item.kind == ReportItem::Text) {
+        const QColor colour = QColor::fromRgb(QRgb(0xff000000u | item.rgb));
+        switch (item.kind) {
+        case ReportItem::Text: {
             QFont font(reportFontFamily());
             font.setPointSizeF(item.pointSize); // points resolve against the device's dpi
             font.setBold(item.bold);
             painter.setFont(font);
-            painter.setPen(Qt::black);
+            painter.setPen(colour);
             painter.drawText(toDevice(item.rect), item.align | Qt::TextDontClip, item.text);
-        } else {
-            painter.setPen(QPen(Qt::black, std::max(1.0, item.penMm * dx)));
+            break;
+        }
+        case ReportItem::Line:
+        case ReportItem::Box: {
+            painter.setPen(QPen(colour, std::max(1.0, item.penMm * dx)));
             const QRectF r = toDevice(item.rect);
             if (item.kind == ReportItem::Line)
                 painter.drawLine(r.topLeft(), r.bottomRight());
             else
                 painter.drawRect(r);
+            break;
+        }
+        case ReportItem::Image: {
+            // A picture that cannot be read leaves its place empty.
+            QImage image = item.imageData.isEmpty() ? QImage(item.imagePath) : QImage::fromData(item.imageData);
+            if (image.isNull())
+                break;
+            const QRectF area = toDevice(item.rect);
+            QSizeF size = QSizeF(image.size()).scaled(area.size(), Qt::KeepAspectRatio);
+            QRectF target(QPointF(0, 0), size);
+            target.moveCenter(area.center());
+            painter.drawImage(target, image);
+            break;
+        }
         }
     }
     painter.restore();

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QLabel>
 #include <QMdiArea>
@@ -238,6 +239,144 @@ private slots:
         QCOMPARE(seen, rows);
     }
 
+    // A band that ends its page gives one page per record, each with its header and footer; a
+    // break on a page that holds no detail yet adds no empty page.
+    void pageBreaks()
+    {
+        ReportDocument doc(smallLayout());
+        doc.pageBreak();
+        for (int i = 0; i < 3; ++i) {
+            BIT.MARBIT = QStringLiteral("Ф%1").arg(i + 1);
+            ReportBand band = gradeLine();
+            band.pageBreakAfter = true;
+            doc.printDetail(band);
+            doc.pageBreak();
+        }
+        doc.printDetail(gradeLine());
+        doc.finish();
+        QCOMPARE(doc.pageCount(), 4);
+        for (int p = 0; p < 3; ++p)
+            QCOMPARE(doc.page(p).texts(), (QStringList{QStringLiteral("Заголовок"), QStringLiteral("Ф%1").arg(p + 1),
+                                                       QStringLiteral("Page %1").arg(p + 1)}));
+    }
+
+    // A declared table: title, captions (none over a column without one) parted by rules at the
+    // inner column edges, cells inset on the side they align to, values through pictures, a
+    // rule under each row and pages numbered under a rule as wide as the table.
+    void tableDeclaration()
+    {
+        using namespace reportalign;
+        ReportTable table;
+        table.title = QStringLiteral("Список");
+        table.columns = {
+            {QString(), 10, kRight, pictureNumber("n4", [] { return double(BIT.NUMBIT); })},
+            {QStringLiteral("Марка"), 30, kLeft, pictureText("s5", [] { return BIT.MARBIT.text(); }), 2},
+            {QStringLiteral("Зона"), 20, kCenter, [] { return QStringLiteral("II"); }},
+            {QStringLiteral("Тр"), 15, kRight, pictureNumber("n-5.1", [] { return BIT.TR.toDouble(); }), 4},
+        };
+        QCOMPARE(table.widthMm(), 75.0);
+
+        const ReportBand header = table.headerBand();
+        QCOMPARE(header.heightMm, 20.0);
+        std::vector<QRectF> texts, rules;
+        for (const ReportItem &item : header.items)
+            (item.kind == ReportItem::Text ? texts : rules).push_back(item.rect);
+        QCOMPARE(texts, (std::vector<QRectF>{{0, 0, 75, 12}, {10, 12, 30, 8}, {40, 12, 20, 8}, {60, 12, 15, 8}}));
+        QCOMPARE(rules, (std::vector<QRectF>{{0, 12, 75, 0}, {0, 20, 75, 0}, {10, 12, 0, 8}, {40, 12, 0, 8}, {60, 12, 0, 8}}));
+
+        BIT.NUMBIT = 12;
+        BIT.MARBIT = QStringLiteral("БНД 60/90");
+        QCOMPARE(BIT.TR.set(-4.3), StoreResult::Ok);
+        const ReportBand row = table.row();
+        QCOMPARE(row.heightMm, 5.5);
+        QCOMPARE(row.items.size(), std::size_t(5));
+        const QStringList cells = {QStringLiteral("12"), QStringLiteral("БНД 6"), QStringLiteral("II"), QStringLiteral("-4.3")};
+        const std::vector<QRectF> cellRects = {{0, 0, 8.5, 5.5}, {12, 0, 28, 5.5}, {40, 0, 20, 5.5}, {60, 0, 11, 5.5}};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(row.items[std::size_t(i)].text, cells[i]);
+            QCOMPARE(row.items[std::size_t(i)].rect, cellRects[std::size_t(i)]);
+        }
+        QCOMPARE(row.items[4].rect, QRectF(0, 5.5, 75, 0));
+
+        table.title.clear(); // no title: the captions open the page
+        QCOMPARE(table.headerBand().heightMm, 8.0);
+        ReportDocument::Layout page;
+        page.pageMm = QSizeF(100, 60);
+        page.topMm = page.bottomMm = 10;
+        ReportDocument doc(table.layout(page));
+        for (int i = 0; i < 5; ++i)
+            doc.printDetail(table.row());
+        doc.finish();
+        QCOMPARE(doc.pageCount(), 2); // 60 - 20 margins - 8 header - 8 footer: four rows a page
+        QCOMPARE(doc.page(1).texts(), (QStringList{QStringLiteral("Марка"), QStringLiteral("Зона"), QStringLiteral("Тр"),
+                                                   cells[0], cells[1], cells[2], cells[3], QStringLiteral("Page 2")}));
+        const ReportItem &footerRule = doc.page(1).items.at(doc.page(1).items.size() - 2);
+        QCOMPARE(footerRule.rect.width(), 75.0);
+
+        // A group caption over its columns in a tier of its own, ruled under, the columns
+        // parted below it only; fixed rows of given texts; the table placed inside a form.
+        ReportTable limits;
+        limits.headerHeightMm = 10;
+        limits.columns = {{"Показатель", 40, kLeft},
+                          {"мин.", 15, kRight, {}, 1.5, "Требования"},
+                          {"макс.", 15, kRight, {}, 1.5, "Требования"}};
+        ReportBand form;
+        form.insert(limits.headerBand(), 10, 20);
+        texts.clear();
+        rules.clear();
+        QStringList captions;
+        for (const ReportItem &item : form.items) {
+            (item.kind == ReportItem::Text ? texts : rules).push_back(item.rect.translated(-10, -20));
+            if (item.kind == ReportItem::Text)
+                captions << item.text;
+        }
+        QCOMPARE(captions, (QStringList{"Показатель", "Требования", "мин.", "макс."}));
+        QCOMPARE(texts, (std::vector<QRectF>{{0, 0, 40, 10}, {40, 0, 30, 5}, {40, 5, 15, 5}, {55, 5, 15, 5}}));
+        QCOMPARE(rules, (std::vector<QRectF>{{0, 0, 70, 0}, {0, 10, 70, 0}, {40, 5, 30, 0}, {40, 0, 0, 10}, {55, 5, 0, 5}}));
+        QCOMPARE(ReportPage{limits.rowOf({"Пористость, %", "2.0", "4.5"}).items}.texts(),
+                 (QStringList{"Пористость, %", "2.0", "4.5"}));
+    }
+
+    // Colours, pen widths and pictures (encoded bytes or a file) reach the painted page; a
+    // picture keeps its proportions, centred in its place; one that cannot be read is left out.
+    void paintColoursAndImages()
+    {
+        auto pictureOf = [](Qt::GlobalColor colour) {
+            QImage square(10, 10, QImage::Format_RGB32);
+            square.fill(colour);
+            return square;
+        };
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(pictureOf(Qt::green).save(&buffer, "PNG"));
+        const QString file = m_dir.filePath(QStringLiteral("scheme.png"));
+        QVERIFY(pictureOf(Qt::yellow).save(file));
+
+        ReportBand band;
+        band.heightMm = 100;
+        band.line(5, 10, 95, 10, 2, 0xff0000);
+        band.box(QRectF(10, 20, 30, 20), 1.5, 0x0000ff);
+        band.imageData(QRectF(50, 20, 40, 20), png);     // wide place: a 20 mm square in its middle
+        band.image(QRectF(10, 50, 20, 20), file);
+        band.imageData(QRectF(50, 50, 20, 20), "not a picture");
+        band.text(10, 80, QStringLiteral("████"), reportalign::kLeft, 40).rgb = 0xafc43c;
+        band.items.back().rect = QRectF(10, 75, 80, 20);
+        ReportPage page;
+        page.items = band.items;
+        const QImage image = renderReportPage(page, QSizeF(100, 100), 100);
+        auto at = [&](double xMm, double yMm) { return image.pixelColor(int(xMm / 25.4 * 100), int(yMm / 25.4 * 100)); };
+        QCOMPARE(at(50, 10), QColor(Qt::red));
+        QCOMPARE(at(50, 10.7), QColor(Qt::red));                // 2 mm wide
+        QCOMPARE(at(10, 30), QColor(Qt::blue));
+        QCOMPARE(at(25, 30), QColor(Qt::white));                // a box is not filled
+        QCOMPARE(at(70, 30), QColor(Qt::green));
+        QCOMPARE(at(55, 30), QColor(Qt::white));                // proportions kept
+        QCOMPARE(at(20, 60), QColor(Qt::yellow));
+        QCOMPARE(at(60, 60), QColor(Qt::white));
+        QCOMPARE(at(15, 85), QColor(175, 196, 60));
+    }
+
     // The loop prints every accepted record once, in physical order, skipping what the filter
     // or the instance refuses; another window reading the same file between ticks changes nothing.
     void runLoop()
@@ -302,6 +441,42 @@ private slots:
         QCOMPARE(rows, 60);
         QCOMPARE(doc2.page(0).texts().at(1), QStringLiteral("БНД 1"));
         QCOMPARE(doc2.page(doc2.pageCount() - 1).texts().at(1 + (59 % 6)), QStringLiteral("БНД 60"));
+    }
+
+    // A detail or a validation that reads the report's own file by key (a form reading its
+    // settings record from the file it is printed over) moves neither the loop nor the record
+    // printed: each record once, in order, and the run ends.
+    void detailReadsTheSameFile()
+    {
+        fillBinders(8);
+        QStringList printed, looked;
+        ReportRun::Definition def;
+        def.file = &files::BITUMEN;
+        def.validate = [&looked] {
+            if (int(BIT.NUMBIT) == 2) { // looks at another binder before accepting this one
+                BIT.MARBIT = QStringLiteral("БНД 7");
+                looked << (files::BITUMEN.get(files::key::BIT_KEYBIT) == FileError::None ? BIT.MARBIT.text() : QString());
+            }
+            return BYTE(ReportRun::Accept);
+        };
+        def.printDetail = [&printed](ReportRun &) {
+            printed << BIT.MARBIT.text();
+            BIT.MARBIT = QStringLiteral("БНД 4");
+            QCOMPARE(files::BITUMEN.get(files::key::BIT_KEYBIT), FileError::None);
+        };
+        ReportRun run(def);
+        run.RECORDSPERCYCLE = 3;
+        QVERIFY(run.start());
+        int cycles = 0;
+        while (!run.cycle() && ++cycles < 20) {
+        }
+        QVERIFY(run.finished());
+        QCOMPARE(looked, QStringList{QStringLiteral("БНД 7")});
+        QStringList expected;
+        for (int n = 1; n <= 8; ++n)
+            expected << QStringLiteral("БНД %1").arg(n);
+        QCOMPARE(printed, expected);
+        QCOMPARE(run.progress.RECORDSPROCESSED, 8);
     }
 
     // Nothing accepted (an empty file, a filter that refuses everything): no preview, no
