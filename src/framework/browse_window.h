@@ -100,7 +100,7 @@ struct BrowseExtraButton {
     QString text;
     QString objectName;
     // A button: pressed, with the highlighted record read into the buffer. A check box: after
-    // the flag changed.
+    // the flag changed (BrowseWindow::refresh() then shows the panels anew).
     std::function<void(BrowseWindow &)> pressed;
     QString tip = {};
     QString caption = {};
