@@ -452,9 +452,10 @@ QLayout *BrowseWindow::buttonArea()
     for (const BrowseExtraButton &x : m_decl.extraButtons)
         if (!x.beforeClose)
             place(extra(x), x.caption);
-    if (QPushButton *help = addButton(m_decl.help, true)) {
-        connect(help, &QPushButton::clicked, this, &BrowseWindow::showHelp);
-        place(help, {});
+    m_help = addButton(m_decl.help, true);
+    if (m_help) {
+        connect(m_help, &QPushButton::clicked, this, &BrowseWindow::showHelp);
+        place(m_help, {});
     }
     return row;
 }
@@ -1027,6 +1028,11 @@ bool BrowseWindow::eventFilter(QObject *watched, QEvent *event)
         case Qt::Key_PageDown: processScroll(Scroll::PageDown); return true;
         case Qt::Key_Home: processScroll(Scroll::Top); return true;
         case Qt::Key_End: processScroll(Scroll::Bottom); return true;
+        case Qt::Key_F1:
+            if (!m_help)
+                break;
+            m_help->click();
+            return true;
         case Qt::Key_Insert:
             if (m_insert && m_insert->isEnabled())
                 m_insert->click();

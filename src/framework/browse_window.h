@@ -262,7 +262,7 @@ private:
     QScrollBar *m_bar = nullptr;
     QTabBar *m_tabs = nullptr;
     QPushButton *m_insert = nullptr, *m_change = nullptr, *m_delete = nullptr, *m_select = nullptr;
-    QPushButton *m_close = nullptr;
+    QPushButton *m_close = nullptr, *m_help = nullptr;
     std::vector<BrowsePanel *> m_panels;
 
     bool m_fileOpened = false;
