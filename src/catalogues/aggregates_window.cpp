@@ -37,16 +37,17 @@ BrowseDeclaration materialList(const char *procedure, const char *title, DataFil
     d.insert = BrowseButton{QStringLiteral("&Добавить"), QStringLiteral("INSERT")};
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE")};
     d.remove = BrowseButton{QStringLiteral("&Удалить"), QStringLiteral("DELETE")};
-    d.updateForm = [form](QWidget *list, std::function<void()> done) {
-        form(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); }, {});
-    };
+    d.updateForm = form;
     return d;
 }
 
-void addGradingColumns(BrowseDeclaration &d, const REAL *zrn, std::initializer_list<int> sieves)
+// The grading columns, under one caption.
+void addGradingColumns(BrowseDeclaration &d, const REAL *zrn, std::initializer_list<int> sieves,
+                       const QString &caption = QStringLiteral("% зерен мельче, мм"))
 {
     for (int i : sieves)
-        d.columns.push_back(BrowseColumn::number(QString::fromUtf8(kSieves[i]), "n5.1", [zrn, i] { return zrn[i]; }));
+        d.columns.push_back(BrowseColumn::number(QString::fromUtf8(kSieves[i]), "n5.1", [zrn, i] { return zrn[i]; })
+                                .inGroup(caption));
 }
 
 } // namespace
@@ -79,6 +80,7 @@ BrowseDeclaration BROUSEOTSEWDeclaration()
                                        files::key::OTS_KEYNAME, files::key::OTS_KEYNUM, "По №", true, UPDATEOTSEW);
     d.columns.push_back(BrowseColumn::number(QStringLiteral("Р,г/см3"), "n5.3", [] { return OTS.PLOTN; }));
     addGradingColumns(d, OTS.ZRN, {3, 4, 5, 6, 7, 8, 9, 10});
+    d.help = BrowseButton{QStringLiteral("Help"), QStringLiteral("HELP")};
     return d;
 }
 
@@ -87,8 +89,12 @@ BrowseDeclaration BROUSEFILLERPOROSHOKDeclaration()
     BrowseDeclaration d = materialList("BROUSEFILLERPOROSHOK", "База минеральных порошков", files::FILLER, "FILLER", FIL,
                                        files::key::FIL_KEYNAME, files::key::FIL_KEYNUM, "По №", true, UPDATEFILLER);
     d.columns.push_back(BrowseColumn::number(QStringLiteral("Р,г/см3"), "n5.3", [] { return FIL.PLOTN; }));
-    addGradingColumns(d, FIL.ZRN, {6, 8, 10});
+    addGradingColumns(d, FIL.ZRN, {6, 8, 10}, QStringLiteral("% менее, мм:"));
+    d.insert->tip = QStringLiteral("Запись свойств нового порошка");
+    d.change->tip = QStringLiteral("Изменение свойств выделенного порошка");
+    d.remove->tip = QStringLiteral("Удаление из базы выделенного порошка");
     d.select = BrowseButton{QStringLiteral("&Select"), QStringLiteral("SELECT")};
+    d.help = BrowseButton{QStringLiteral("Help"), QStringLiteral("HELP")};
     return d;
 }
 
@@ -110,8 +116,7 @@ BrowseWindow *BROUSESANT() { return new BrowseWindow(BROUSESANTDeclaration()); }
 BrowseWindow *BROUSEOTSEW() { return new BrowseWindow(BROUSEOTSEWDeclaration()); }
 BrowseWindow *BROUSEFILLERPOROSHOK() { return new BrowseWindow(BROUSEFILLERPOROSHOKDeclaration()); }
 
-BrowseWindow *SELSPLIT()
+BrowseWindow *SELSPLIT(QWidget *caller, std::function<void(bool chosen)> done, WindowHost host)
 {
-    glob::GLOBALREQUEST = glob::SelectRecord;
-    return new BrowseWindow(SELSPLITDeclaration());
+    return selectRecord(SELSPLITDeclaration(), caller, std::move(done), std::move(host));
 }

@@ -15,7 +15,6 @@ BrowseWindow *BROUSESPLIT();
 BrowseWindow *BROUSESANT();
 BrowseWindow *BROUSEOTSEW();
 BrowseWindow *BROUSEFILLERPOROSHOK();
-// Opens the crushed-stone selection in select mode, positioned at the name in SPL. "&Выбрать"
-// ends it with the chosen record in SPL and finished(RequestCompleted); "Закрыть" with
-// finished(RequestCancelled).
-BrowseWindow *SELSPLIT();
+// Calls the crushed-stone selection over `caller` (see selectRecord), positioned at the name in
+// SPL. "&Выбрать" ends it with the chosen record in SPL and done(true); "Закрыть" with done(false).
+BrowseWindow *SELSPLIT(QWidget *caller, std::function<void(bool chosen)> done, WindowHost host = {});

@@ -9,9 +9,10 @@
 namespace {
 
 template <int D, int P>
-BrowseColumn decimalColumn(const QString &header, const char *picture, const Decimal<D, P> &field)
+BrowseColumn decimalColumn(const QString &header, const char *picture, const Decimal<D, P> &field,
+                           const QString &group = {})
 {
-    return BrowseColumn::number(header, picture, [&field] { return field.toDouble(); });
+    return BrowseColumn::number(header, picture, [&field] { return field.toDouble(); }).inGroup(group);
 }
 
 // One prompt and its entry field on a row of the form.
@@ -76,12 +77,14 @@ BrowseDeclaration BROWSEBITDeclaration()
     d.orders.push_back({QString(), QString(), DataFile::PhysicalOrder, {}, false});
     d.columns.push_back(BrowseColumn::number(QStringLiteral("№ п/п"), "n5", [] { return BIT.NUMBIT; }));
     d.columns.push_back(BrowseColumn::string(QStringLiteral("Марка"), "s15", BIT.MARBIT));
-    d.columns.push_back(decimalColumn(QStringLiteral("p25"), "n4.0", BIT.P25));
-    d.columns.push_back(decimalColumn(QStringLiteral("p0"), "n4.0", BIT.P0));
-    d.columns.push_back(decimalColumn(QStringLiteral("Tr"), "n5.1", BIT.TR));
-    d.columns.push_back(decimalColumn(QStringLiteral("Txr"), "n-5.1", BIT.TXR));
-    d.columns.push_back(decimalColumn(QStringLiteral("D25"), "n4.0", BIT.D25));
-    d.columns.push_back(decimalColumn(QStringLiteral("D0"), "n4.0", BIT.D0));
+    const QString penetration = QStringLiteral("Пенетрация, мм/10"), temperature = QStringLiteral("Температура"),
+                  ductility = QStringLiteral("Дуктильность, см");
+    d.columns.push_back(decimalColumn(QStringLiteral("p25"), "n4.0", BIT.P25, penetration));
+    d.columns.push_back(decimalColumn(QStringLiteral("p0"), "n4.0", BIT.P0, penetration));
+    d.columns.push_back(decimalColumn(QStringLiteral("Tr"), "n5.1", BIT.TR, temperature));
+    d.columns.push_back(decimalColumn(QStringLiteral("Txr"), "n-5.1", BIT.TXR, temperature));
+    d.columns.push_back(decimalColumn(QStringLiteral("D25"), "n4.0", BIT.D25, ductility));
+    d.columns.push_back(decimalColumn(QStringLiteral("D0"), "n4.0", BIT.D0, ductility));
     d.columns.push_back(decimalColumn(QStringLiteral("dTr,oC"), "n-4.0", BIT.PRTR));
     d.insert = BrowseButton{QStringLiteral("&Добавить"), QStringLiteral("INSERT")};
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE")};
@@ -92,9 +95,7 @@ BrowseDeclaration BROWSEBITDeclaration()
                                   startProcedure(QStringLiteral("PROTBIT"));
                                   list.refresh();
                               }});
-    d.updateForm = [](QWidget *list, std::function<void()> done) {
-        BITUMUPDATE(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); });
-    };
+    d.updateForm = BITUMUPDATE;
     return d;
 }
 

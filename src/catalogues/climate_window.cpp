@@ -6,9 +6,6 @@
 #include "data/globals.h"
 #include "framework/reportprogress_window.h"
 
-#include <QBoxLayout>
-#include <QPushButton>
-
 namespace {
 
 const QStringList kZones = {QString(), QStringLiteral("I"), QStringLiteral("II"), QStringLiteral("III"),
@@ -19,24 +16,6 @@ BrowseSortOrder regionOrder()
     // The one order needs no choosing; its tab still names it so that it does not show empty.
     return {QStringLiteral("Регион"), QStringLiteral("По наименованию региона"), files::key::USL_KEYREGION,
             BrowseKeyField::text(USL.REGION), true};
-}
-
-// Puts `button` into the row of the list's buttons, before "Закрыть".
-void addBeforeClose(BrowseWindow *list, QPushButton *button)
-{
-    auto *close = list->findChild<QPushButton *>(QStringLiteral("CLOSE"));
-    const std::function<bool(QLayout *)> insertInto = [&](QLayout *layout) {
-        if (auto *box = qobject_cast<QBoxLayout *>(layout); box && box->indexOf(close) >= 0) {
-            box->insertWidget(box->indexOf(close), button);
-            return true;
-        }
-        for (int i = 0; i < layout->count(); ++i)
-            if (QLayout *inner = layout->itemAt(i)->layout(); inner && insertInto(inner))
-                return true;
-        return false;
-    };
-    if (!close || !list->layout() || !insertInto(list->layout()))
-        button->hide();
 }
 
 // The zone is one of the drop list's entries (blank allowed); anything else stays for correction.
@@ -118,26 +97,18 @@ BrowseDeclaration REGDeclaration()
     d.insert = BrowseButton{QStringLiteral("&Ввести"), QStringLiteral("INSERT")};
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE")};
     d.remove = BrowseButton{QStringLiteral("&Удалить"), QStringLiteral("DELETE")};
-    d.updateForm = [](QWidget *list, std::function<void()> done) {
-        UPDATEKLIM(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); });
-    };
+    d.tip = QStringLiteral("Просмотр климатических условий местности");
+    BrowseExtraButton print{QStringLiteral("&Список"), QStringLiteral("LIST"), [](BrowseWindow &list) {
+                                PROT_REG(); // runs beside the list; the list shows the file as it is now
+                                list.refresh();
+                            }};
+    print.beforeClose = true;
+    d.extraButtons.push_back(print);
+    d.updateForm = UPDATEKLIM;
     return d;
 }
 
-BrowseWindow *REG()
-{
-    auto *list = new BrowseWindow(REGDeclaration());
-    list->setToolTip(QStringLiteral("Просмотр климатических условий местности"));
-    auto *print = new QPushButton(QStringLiteral("&Список"), list);
-    print->setObjectName(QStringLiteral("LIST"));
-    print->setAutoDefault(false);
-    addBeforeClose(list, print);
-    QObject::connect(print, &QPushButton::clicked, list, [list] {
-        PROT_REG(); // runs beside the list; the list shows the file as it is now
-        list->refresh();
-    });
-    return list;
-}
+BrowseWindow *REG() { return new BrowseWindow(REGDeclaration()); }
 
 BrowseDeclaration SELREG1Declaration()
 {
@@ -154,17 +125,9 @@ BrowseDeclaration SELREG1Declaration()
 
 BrowseWindow *SELREG1() { return new BrowseWindow(SELREG1Declaration()); }
 
-BrowseWindow *selectRegion(QObject *context, std::function<void(bool chosen)> done)
+BrowseWindow *selectRegion(QWidget *caller, std::function<void(bool chosen)> done, WindowHost host)
 {
-    glob::GLOBALREQUEST = glob::SelectRecord;
-    BrowseWindow *list = SELREG1();
-    QObject::connect(list, &BrowseWindow::finished, context ? context : list,
-                     [done = std::move(done)](LONG response) {
-                         if (done)
-                             done(response == glob::RequestCompleted);
-                     });
-    showInFrame(list);
-    return list;
+    return selectRecord(SELREG1Declaration(), caller, std::move(done), std::move(host));
 }
 
 const FormDecl &updateKlimDecl()

@@ -11,9 +11,9 @@ BrowseWindow *REG();
 BrowseDeclaration SELREG1Declaration();
 // Opens the selection list in the mode glob::GLOBALREQUEST asks for (a new window).
 BrowseWindow *SELREG1();
-// Opens SELREG1 in select mode and shows it. `done` gets true when a region was chosen: its
-// record is then left in USL. `done` is not called when `context` dies first.
-BrowseWindow *selectRegion(QObject *context, std::function<void(bool chosen)> done);
+// Calls SELREG1 over `caller` (see selectRecord). `done` gets true when a region was chosen: its
+// record is then left in USL.
+BrowseWindow *selectRegion(QWidget *caller, std::function<void(bool chosen)> done, WindowHost host = {});
 
 // The form's declaration.
 const FormDecl &updateKlimDecl();

@@ -61,10 +61,8 @@ BrowseDeclaration BROWSEDOBAVKADeclaration()
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE")};
     d.remove = BrowseButton{QStringLiteral("Удалить"), QStringLiteral("DELETE")};
     d.select = BrowseButton{QStringLiteral("&Select"), QStringLiteral("SELECT")};
-    d.extraButtons.push_back({QStringLiteral("Help"), QStringLiteral("HELP"), {}});
-    d.updateForm = [](QWidget *list, std::function<void()> done) {
-        UPDATEDOBAWKA(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); });
-    };
+    d.help = BrowseButton{QStringLiteral("Help"), QStringLiteral("HELP")};
+    d.updateForm = UPDATEDOBAWKA;
     return d;
 }
 

@@ -1,11 +1,10 @@
 #include "catalogues/filter_window.h"
 
 #include "data/globals.h"
+#include "framework/callerhold_ui.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QMdiSubWindow>
-#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -40,16 +39,15 @@ QWidget *openFilter(bool withGrade, QWidget *caller, std::function<void(LONG)> d
     if (withGrade)
         addChoice(window, 46, QStringLiteral("MARKA"), QStringLiteral("Marka:"), {"I", "II", "III", ""}, glob::MARKA);
     const int buttonsY = withGrade ? 84 : 54;
-    QPointer<QWidget> blocked = caller;
-    if (blocked) blocked->setEnabled(false);
-    // Returns once: from a button (then closes the window) or when the window goes.
-    auto finish = [window, blocked, done = std::move(done)](bool closeWindow) mutable {
+    // The caller waits, disabled; the window returns once: from a button (then closes) or when
+    // it goes.
+    auto hold = std::make_shared<CallerHold>(caller);
+    auto finish = [window, hold, done = std::move(done)](bool closeWindow) mutable {
         if (!done) return;
         glob::GLOBALRESPONSE = glob::RequestCancelled;
-        if (blocked) blocked->setEnabled(true);
         auto call = std::move(done);
         done = nullptr;
-        call(glob::RequestCancelled);
+        if (hold->release()) call(glob::RequestCancelled);
         if (!closeWindow) return;
         closeHostedWindow(window);
     };

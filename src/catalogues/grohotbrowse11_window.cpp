@@ -6,20 +6,15 @@
 #include "data/globals.h"
 #include "framework/picture.h"
 
-#include <QBoxLayout>
-#include <QEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QTabBar>
-#include <QTableView>
-#include <QTimer>
 
 namespace {
 
 // The screen of the highlighted mixer: decks from the coarsest (top) to the finest.
-class ScreenScheme : public QWidget {
+class ScreenScheme : public BrowsePanel {
 public:
-    explicit ScreenScheme(QWidget *parent) : QWidget(parent)
+    ScreenScheme()
     {
         setObjectName(QStringLiteral("SCHEME"));
         setFixedWidth(200);
@@ -44,7 +39,7 @@ public:
     }
 
     // Shows the mixer in GRO; the opening of a deck with another code stays as shown before.
-    void show(bool haveMixer)
+    void showRecord(bool haveMixer) override
     {
         static const Picture n2 = Picture::of("n2");
         if (haveMixer)
@@ -72,62 +67,6 @@ private:
     std::array<REAL, 5> m_inUse{}; // 0 when the window opens
 };
 
-// Calls `changed` after each repaint of the watched widget.
-class RepaintWatch : public QObject {
-public:
-    RepaintWatch(QObject *parent, std::function<void()> changed) : QObject(parent), m_changed(std::move(changed)) {}
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            m_changed();
-        return false;
-    }
-
-private:
-    std::function<void()> m_changed;
-};
-
-// Puts the caption over the list and the schematic beside it, and keeps the schematic on the
-// highlighted mixer.
-void attachScheme(BrowseWindow *list)
-{
-    auto *outer = qobject_cast<QBoxLayout *>(list->layout());
-    if (!outer || outer->count() < 2)
-        return;
-    auto *caption = new QLabel(QStringLiteral("Выбор смесителя"), list);
-    caption->setObjectName(QStringLiteral("CAPTION"));
-    outer->insertWidget(1, caption);
-    auto *listRow = qobject_cast<QBoxLayout *>(outer->itemAt(2)->layout());
-    auto *scheme = new ScreenScheme(list);
-    if (listRow) {
-        listRow->addSpacing(8);
-        listRow->addWidget(scheme);
-    }
-    if (auto *tabs = list->findChild<QTabBar *>(QStringLiteral("CURRENTTAB")))
-        tabs->hide(); // one unnamed order: no tab to show
-    list->setMinimumSize(0, 0); // the opening size now includes the schematic
-    list->setMinimumSize(list->sizeHint());
-    list->resize(list->sizeHint());
-    auto update = [list, scheme] {
-        const auto &entries = list->page()->entries();
-        const int row = list->currentChoice();
-        const bool have = row >= 0 && row < int(entries.size());
-        RecordBuffer &buffer = files::GROHOT.buffer();
-        const Row kept = buffer.save();
-        if (have)
-            buffer.load(entries[std::size_t(row)].record);
-        scheme->show(have);
-        buffer.load(kept);
-    };
-    auto later = [list, update] { QTimer::singleShot(0, list, update); };
-    // The engine moves the highlight without selection signals but always repaints the list.
-    auto *view = list->findChild<QTableView *>(QStringLiteral("BROWSE_1"));
-    view->viewport()->installEventFilter(new RepaintWatch(view->viewport(), later));
-    later();
-}
-
 } // namespace
 
 QString deckSymbol(const QByteArray &code, const QFont &font)
@@ -154,11 +93,13 @@ BrowseDeclaration GROHOTBROWSE11Declaration()
     d.fileName = QStringLiteral("GROHOT");
     d.orders.push_back({QString(), QString(), files::key::GRO_KEYNUMMIX, {}, false});
     d.columns.push_back(BrowseColumn::number(QStringLiteral("№ Смесителя"), "n3", [] { return REAL(GRO.NUMMIXER); }));
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < 5; ++k) { // each deck's three columns under its name
         const Picture s2 = Picture::of("s2");
-        d.columns.push_back({QStringLiteral("forma"), s2, [k] { return deckSymbol(GRO.FORMA[k].raw(), QFont()); }, 0});
-        d.columns.push_back(BrowseColumn::number(QStringLiteral("OTW"), "n5.2", [k] { return GRO.OTW[k][0]; }));
-        d.columns.push_back(BrowseColumn::number(QStringLiteral("OTW"), "n5.2", [k] { return GRO.OTW[k][1]; }));
+        const QString deck = QStringLiteral("Сито %1").arg(k + 1);
+        d.columns.push_back(BrowseColumn{QStringLiteral("forma"), s2,
+                                         [k] { return deckSymbol(GRO.FORMA[k].raw(), QFont()); }, 0, deck});
+        d.columns.push_back(BrowseColumn::number(QStringLiteral("OTW"), "n5.2", [k] { return GRO.OTW[k][0]; }).inGroup(deck));
+        d.columns.push_back(BrowseColumn::number(QStringLiteral("OTW"), "n5.2", [k] { return GRO.OTW[k][1]; }).inGroup(deck));
     }
     d.columns.push_back(BrowseColumn::number(QStringLiteral("Massa Zames"), "n4", [] { return GRO.MASSAZAMES; }));
     d.change = BrowseButton{QStringLiteral("Изменить"), QStringLiteral("CHANGE_2")}; // the "Параметры" button
@@ -166,15 +107,10 @@ BrowseDeclaration GROHOTBROWSE11Declaration()
     d.remove = BrowseButton{QStringLiteral("&Delete"), QStringLiteral("DELETE_2")};
     d.select = BrowseButton{QStringLiteral("&Select"), QStringLiteral("SELECT_2")};
     d.close = BrowseButton{QStringLiteral("Закрыть окно"), QStringLiteral("CLOSE")};
-    d.updateForm = [](QWidget *list, std::function<void()> done) {
-        UPDATEGROHOT(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); });
-    };
+    d.updateForm = UPDATEGROHOT;
+    d.caption = QStringLiteral("Выбор смесителя");
+    d.besidePanel = [] { return new ScreenScheme; };
     return d;
 }
 
-BrowseWindow *GROHOTBROWSE11()
-{
-    auto *list = new BrowseWindow(GROHOTBROWSE11Declaration());
-    attachScheme(list);
-    return list;
-}
+BrowseWindow *GROHOTBROWSE11() { return new BrowseWindow(GROHOTBROWSE11Declaration()); }

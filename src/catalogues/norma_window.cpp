@@ -35,9 +35,8 @@ BrowseDeclaration BROUSENORMA1Declaration()
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE_2")};
     d.remove = BrowseButton{QStringLiteral("&Удалить"), QStringLiteral("DELETE_2")};
     d.select = BrowseButton{QStringLiteral("&Select"), QStringLiteral("SELECT_2")};
-    d.updateForm = [](QWidget *list, std::function<void()> done) {
-        UPDATENORMA(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); });
-    };
+    d.help = BrowseButton{QStringLiteral("Help"), QStringLiteral("HELP")};
+    d.updateForm = UPDATENORMA;
     return d;
 }
 

@@ -25,9 +25,7 @@ BrowseDeclaration BROWSETITULDeclaration()
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE_2")};
     d.remove = BrowseButton{QStringLiteral("&Удалить"), QStringLiteral("DELETE_2")};
     d.select = BrowseButton{QStringLiteral("&Select"), QStringLiteral("SELECT_2")};
-    d.updateForm = [](QWidget *list, std::function<void()> done) {
-        UPDATENASTROJKI(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); });
-    };
+    d.updateForm = UPDATENASTROJKI;
     return d;
 }
 

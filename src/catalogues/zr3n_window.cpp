@@ -32,9 +32,7 @@ BrowseDeclaration BROWSEZR3NDeclaration()
     d.insert = BrowseButton{QStringLiteral("&Добавить"), QStringLiteral("INSERT_2")};
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE_2")};
     d.remove = BrowseButton{QStringLiteral("&Удалить"), QStringLiteral("DELETE_2")};
-    d.updateForm = [](QWidget *list, std::function<void()> done) {
-        UPDATEZR3N(glob::GLOBALREQUEST, list, [done = std::move(done)](LONG) { done(); });
-    };
+    d.updateForm = UPDATEZR3N;
     return d;
 }
 

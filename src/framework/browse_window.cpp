@@ -2,16 +2,20 @@
 
 #include "app/procedures.h"
 #include "data/cp1251.h"
+#include "framework/callerhold_ui.h"
 #include "framework/fileservices.h"
 #include "framework/warnings.h"
 #include "framework/writewatch.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -20,6 +24,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <memory>
 
 // ---- columns --------------------------------------------------------------------------------
 
@@ -62,8 +68,12 @@ QVariant BrowsePageModel::data(const QModelIndex &index, int role) const
 
 QVariant BrowsePageModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < int(m_columns.size()))
-        return m_columns[std::size_t(section)].header;
+    if (orientation == Qt::Horizontal && section >= 0 && section < int(m_columns.size())) {
+        if (role == Qt::DisplayRole)
+            return m_columns[std::size_t(section)].header;
+        if (role == GroupRole)
+            return m_columns[std::size_t(section)].group;
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -100,6 +110,64 @@ void BrowsePageModel::removeAt(int row)
 
 void BrowsePageModel::removeFirst() { removeAt(0); }
 void BrowsePageModel::removeLast() { removeAt(int(m_entries.size()) - 1); }
+
+// ---- grouped column headers ----------------------------------------------------------------
+
+namespace {
+
+// The column headers in two rows when columns are grouped: a group's caption spans its columns
+// above their own headers; a column of no group has its header over both rows. Each section
+// paints its own share of the group's band, so scrolling and resizing need nothing more.
+class GroupedHeader : public QHeaderView {
+public:
+    explicit GroupedHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+    QSize sizeHint() const override
+    {
+        QSize s = QHeaderView::sizeHint();
+        s.setHeight(2 * s.height());
+        return s;
+    }
+
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int logical) const override
+    {
+        const QString group = groupOf(logical);
+        if (group.isEmpty()) {
+            QHeaderView::paintSection(painter, rect, logical);
+            return;
+        }
+        int first = visualIndex(logical), last = first;
+        while (first > 0 && groupOf(logicalIndex(first - 1)) == group)
+            --first;
+        while (last + 1 < count() && groupOf(logicalIndex(last + 1)) == group)
+            ++last;
+        const int left = sectionViewportPosition(logicalIndex(first));
+        const int right = sectionViewportPosition(logicalIndex(last)) + sectionSize(logicalIndex(last));
+        const int half = rect.height() / 2;
+        painter->save();
+        painter->setClipRect(rect, Qt::IntersectClip);
+        QStyleOptionHeader band;
+        initStyleOption(&band);
+        band.rect = QRect(left, rect.top(), right - left, half);
+        band.section = logical;
+        band.text = group;
+        band.textAlignment = Qt::AlignCenter;
+        band.position = QStyleOptionHeader::Middle;
+        style()->drawControl(QStyle::CE_Header, &band, painter, this);
+        painter->restore();
+        QHeaderView::paintSection(painter, rect.adjusted(0, half, 0, 0), logical);
+    }
+
+private:
+    QString groupOf(int logical) const
+    {
+        return logical < 0 || !model() ? QString()
+                                       : model()->headerData(logical, Qt::Horizontal, BrowsePageModel::GroupRole).toString();
+    }
+};
+
+} // namespace
 
 // ---- the window -----------------------------------------------------------------------------
 
@@ -141,6 +209,7 @@ QPushButton *BrowseWindow::addButton(const std::optional<BrowseButton> &b, bool 
         return nullptr;
     auto *button = new QPushButton(b->text, this);
     button->setObjectName(b->objectName);
+    button->setToolTip(b->tip);
     button->setAutoDefault(false);
     return button;
 }
@@ -164,6 +233,10 @@ void BrowseWindow::buildUi()
 
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("BROWSE_1"));
+    const bool grouped = std::any_of(m_decl.columns.begin(), m_decl.columns.end(),
+                                     [](const BrowseColumn &c) { return !c.group.isEmpty(); });
+    if (grouped)
+        m_list->setHorizontalHeader(new GroupedHeader(m_list));
     m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -180,16 +253,7 @@ void BrowseWindow::buildUi()
     m_list->verticalHeader()->setDefaultSectionSize(rowHeight);
     m_list->horizontalHeader()->setSectionsClickable(false);
     m_list->horizontalHeader()->setHighlightSections(false);
-    const int digit = m_list->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    int tableWidth = 2 * m_list->frameWidth();
-    for (int c = 0; c < int(m_decl.columns.size()); ++c) {
-        const BrowseColumn &col = m_decl.columns[std::size_t(c)];
-        const int chars = col.widthChars > 0 ? col.widthChars : col.picture.width();
-        const int w = std::max(chars * digit, m_list->horizontalHeader()->fontMetrics().horizontalAdvance(col.header))
-                      + 12;
-        m_list->setColumnWidth(c, w);
-        tableWidth += w;
-    }
+    const int tableWidth = 2 * m_list->frameWidth() + fitColumns();
     m_list->horizontalHeader()->setStretchLastSection(true);
     const int headerHeight = m_list->horizontalHeader()->sizeHint().height();
     m_list->setMinimumSize(tableWidth, headerHeight + m_decl.rows * rowHeight + 2 * m_list->frameWidth());
@@ -232,6 +296,7 @@ void BrowseWindow::buildUi()
     });
     connect(m_bar, &QAbstractSlider::sliderReleased, this, [this] { scrollDrag(m_bar->sliderPosition()); });
 
+    setToolTip(m_decl.tip);
     const bool forms = bool(m_decl.updateForm);
     m_insert = addButton(m_decl.insert, forms);
     m_change = addButton(m_decl.change, forms);
@@ -256,19 +321,13 @@ void BrowseWindow::buildUi()
     listRow->setSpacing(0);
     listRow->addWidget(m_list, 1);
     listRow->addWidget(m_bar);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton *b : {m_select, m_insert, m_change, m_delete, m_close})
-        if (b)
-            buttons->addWidget(b);
-    for (const BrowseExtraButton &extra : m_decl.extraButtons) {
-        QPushButton *b = addButton(BrowseButton{extra.text, extra.objectName}, true);
-        connect(b, &QPushButton::clicked, this, [this, pressed = extra.pressed] {
-            syncWindow();
-            if (pressed)
-                pressed(*this);
-        });
-        buttons->addWidget(b);
+    BrowsePanel *beside = m_decl.besidePanel ? m_decl.besidePanel() : nullptr;
+    BrowsePanel *below = m_decl.belowPanel ? m_decl.belowPanel() : nullptr;
+    if (beside) {
+        beside->setParent(this);
+        listRow->addSpacing(8);
+        listRow->addWidget(beside);
+        m_panels.push_back(beside);
     }
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(0);
@@ -276,9 +335,20 @@ void BrowseWindow::buildUi()
     // A single unnamed order has nothing to choose: no tab is shown.
     if (m_decl.orders.size() == 1 && m_decl.orders.front().tabText.isEmpty())
         m_tabs->hide();
+    if (!m_decl.caption.isEmpty()) {
+        auto *caption = new QLabel(m_decl.caption, this);
+        caption->setObjectName(QStringLiteral("CAPTION"));
+        layout->addWidget(caption);
+    }
     layout->addLayout(listRow, 1);
+    if (below) {
+        below->setParent(this);
+        layout->addSpacing(6);
+        layout->addWidget(below);
+        m_panels.push_back(below);
+    }
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonArea());
     setMinimumSize(sizeHint()); // the window never shrinks below its opening size
     m_list->setFocus();
 
@@ -286,6 +356,125 @@ void BrowseWindow::buildUi()
         if (now && isAncestorOf(now) && !(old && isAncestorOf(old)))
             focusRegained();
     });
+}
+
+// Sets each column to its picture's width (or its header's, when wider), and widens the columns
+// of a group whose caption would not fit over them. Returns the total width.
+int BrowseWindow::fitColumns()
+{
+    const QFontMetrics header = m_list->horizontalHeader()->fontMetrics();
+    const int digit = m_list->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    std::vector<int> widths;
+    for (const BrowseColumn &col : m_decl.columns) {
+        const int chars = col.widthChars > 0 ? col.widthChars : col.picture.width();
+        widths.push_back(std::max(chars * digit, header.horizontalAdvance(col.header)) + 12);
+    }
+    for (std::size_t first = 0; first < widths.size();) {
+        std::size_t end = first + 1;
+        const QString &group = m_decl.columns[first].group;
+        while (end < widths.size() && m_decl.columns[end].group == group)
+            ++end;
+        if (!group.isEmpty()) {
+            int sum = 0;
+            for (std::size_t c = first; c < end; ++c)
+                sum += widths[c];
+            const int missing = header.horizontalAdvance(group) + 12 - sum;
+            const int n = int(end - first);
+            for (std::size_t c = first; missing > 0 && c < end; ++c)
+                widths[c] += missing / n + (int(c - first) < missing % n ? 1 : 0);
+        }
+        first = end;
+    }
+    int total = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        m_list->setColumnWidth(int(c), widths[c]);
+        total += widths[c];
+    }
+    return total;
+}
+
+// The row of buttons: the standard ones, the window's own items (check boxes, captions over
+// neighbouring items of one caption) before or after "Закрыть", and Help last.
+QLayout *BrowseWindow::buttonArea()
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    QHBoxLayout *groupRow = nullptr;
+    QString groupCaption;
+    const auto place = [&](QWidget *w, const QString &caption) {
+        if (!w)
+            return;
+        if (caption.isEmpty()) {
+            row->addWidget(w, 0, Qt::AlignBottom);
+            groupRow = nullptr;
+            return;
+        }
+        if (!groupRow || caption != groupCaption) {
+            auto *column = new QVBoxLayout;
+            column->setSpacing(2);
+            auto *label = new QLabel(caption, this);
+            label->setObjectName(w->objectName() + QStringLiteral("_CAPTION"));
+            column->addWidget(label, 0, Qt::AlignBottom);
+            groupRow = new QHBoxLayout;
+            column->addLayout(groupRow);
+            row->addLayout(column);
+            groupCaption = caption;
+        }
+        groupRow->addWidget(w);
+    };
+    const auto extra = [this](const BrowseExtraButton &x) -> QWidget * {
+        if (x.check) {
+            auto *box = new QCheckBox(x.text, this);
+            box->setObjectName(x.objectName);
+            box->setToolTip(x.tip);
+            box->setChecked(*x.check != 0);
+            connect(box, &QCheckBox::toggled, this, [this, flag = x.check, toggled = x.pressed](bool on) {
+                *flag = on ? 1 : 0;
+                if (toggled)
+                    toggled(*this);
+            });
+            return box;
+        }
+        QPushButton *b = addButton(BrowseButton{x.text, x.objectName, x.tip}, true);
+        connect(b, &QPushButton::clicked, this, [this, pressed = x.pressed] {
+            syncWindow();
+            if (pressed)
+                pressed(*this);
+        });
+        return b;
+    };
+    for (QPushButton *b : {m_select, m_insert, m_change, m_delete})
+        place(b, {});
+    for (const BrowseExtraButton &x : m_decl.extraButtons)
+        if (x.beforeClose)
+            place(extra(x), x.caption);
+    place(m_close, {});
+    for (const BrowseExtraButton &x : m_decl.extraButtons)
+        if (!x.beforeClose)
+            place(extra(x), x.caption);
+    m_help = addButton(m_decl.help, true);
+    if (m_help) {
+        connect(m_help, &QPushButton::clicked, this, &BrowseWindow::showHelp);
+        place(m_help, {});
+    }
+    return row;
+}
+
+// Help: the window's own text, then how a list is worked.
+void BrowseWindow::showHelp()
+{
+    syncWindow();
+    QStringList text;
+    if (!m_decl.helpText.isEmpty())
+        text << m_decl.helpText << QString();
+    text << QStringLiteral("Стрелки, PgUp, PgDn, Home, End: перемещение по списку.")
+         << QStringLiteral("Первые буквы ключа: переход к записи, которая с них начинается.");
+    if (m_insert)
+        text << QStringLiteral("Insert: добавить запись; Delete: удалить; Ctrl+Enter или двойной щелчок: изменить.");
+    if (selectMode())
+        text << QStringLiteral("Enter: выбрать выделенную запись.");
+    text << QStringLiteral("Правая кнопка мыши: меню действий.");
+    showMessage(text.join(QLatin1Char('\n')), m_decl.title);
 }
 
 int BrowseWindow::visibleRows() const
@@ -725,6 +914,10 @@ void BrowseWindow::newSelection()
     fillBuffer();
     updateThumb();
     updateButtons();
+    if (m_decl.newSelection)
+        m_decl.newSelection(*this);
+    for (BrowsePanel *panel : m_panels)
+        panel->showRecord(m_current >= 0);
 }
 
 void BrowseWindow::fillBuffer()
@@ -835,6 +1028,11 @@ bool BrowseWindow::eventFilter(QObject *watched, QEvent *event)
         case Qt::Key_PageDown: processScroll(Scroll::PageDown); return true;
         case Qt::Key_Home: processScroll(Scroll::Top); return true;
         case Qt::Key_End: processScroll(Scroll::Bottom); return true;
+        case Qt::Key_F1:
+            if (!m_help)
+                break;
+            m_help->click();
+            return true;
         case Qt::Key_Insert:
             if (m_insert && m_insert->isEnabled())
                 m_insert->click();
@@ -932,19 +1130,19 @@ void BrowseWindow::callUpdate(LONG request)
     glob::VCRREQUEST = 0;
     setEnabled(false);
     QPointer<BrowseWindow> self(this);
-    m_decl.updateForm(this, [self, request] {
+    m_decl.updateForm(request, this, [self, request](LONG response) {
         if (!self)
             return;
         self->setEnabled(true);
-        self->afterUpdate(request, self->m_file.position());
-    });
+        self->afterUpdate(request, response, self->m_file.position());
+    }, {});
 }
 
 // After the form: a completed insert or change shows the page at the record written; a
 // completed delete drops its row (the highlight moves to the record that followed it).
-void BrowseWindow::afterUpdate(LONG request, Position written)
+void BrowseWindow::afterUpdate(LONG request, LONG response, Position written)
 {
-    m_localResponse = glob::GLOBALRESPONSE;
+    m_localResponse = response;
     const bool completed = m_localResponse == glob::RequestCompleted;
     if (completed)
         writewatch::noteFileWritten(m_file);
@@ -973,4 +1171,36 @@ void BrowseWindow::pressSelect()
     }
     m_localResponse = glob::RequestCompleted;
     closeHostedWindow(this);
+}
+
+// ---- calling a list for a choice ------------------------------------------------------------
+
+BrowseWindow *selectRecord(BrowseDeclaration declaration, QWidget *caller, std::function<void(bool chosen)> done,
+                           WindowHost host)
+{
+    glob::GLOBALREQUEST = glob::SelectRecord;
+    auto *list = new BrowseWindow(std::move(declaration));
+    struct Call {
+        Call(QWidget *caller, std::function<void(bool)> done) : hold(caller), done(std::move(done)) {}
+        CallerHold hold;
+        std::function<void(bool)> done;
+        bool returned = false;
+    };
+    auto call = std::make_shared<Call>(caller, std::move(done));
+    // Returns once: when the list closes, or when it goes without closing.
+    const auto finish = [call](bool chosen) {
+        if (call->returned)
+            return;
+        call->returned = true;
+        if (call->hold.release() && call->done)
+            call->done(chosen);
+    };
+    QObject::connect(list, &BrowseWindow::finished, list,
+                     [finish](LONG response) { finish(response == glob::RequestCompleted); });
+    QObject::connect(list, &QObject::destroyed, [finish] { finish(false); });
+    if (host)
+        host(list);
+    else
+        showInFrame(list);
+    return list;
 }

@@ -1,11 +1,13 @@
 #pragma once
 // The list window engine: one page of one data file in a list, in the order of the key the
 // selected sort tab chooses. A list window is a BrowseDeclaration (its file, tabs, columns,
-// buttons and update form) handed to BrowseWindow; the engine does the rest.
+// buttons and update form, and any panel, caption or hook of its own) handed to BrowseWindow;
+// the engine does the rest. selectRecord() calls a list for a choice.
 //
 // The engine keeps only the rows shown (the page queue: each row's texts, its record and its
 // position), never counts the file and reads at most one page per user action. The scroll
 // thumb (0..100) comes from a step table of 100 key values between the first and the last key.
+#include "app/procedures.h"
 #include "data/datafile.h"
 #include "data/globals.h"
 #include "framework/picture.h"
@@ -31,6 +33,16 @@ struct BrowseColumn {
     Picture picture;
     std::function<QString()> text; // the display text of the record in the buffer
     int widthChars = 0;            // 0: the picture's width
+    // A caption over several columns ("% зерен мельче, мм"): neighbouring columns with the same
+    // group share one caption above their own headers.
+    QString group = {};
+
+    BrowseColumn inGroup(const QString &caption) const
+    {
+        BrowseColumn c = *this;
+        c.group = caption;
+        return c;
+    }
 
     static BrowseColumn number(const QString &header, const char *picture, std::function<REAL()> value);
     template <std::size_t N>
@@ -72,25 +84,45 @@ struct BrowseSortOrder {
     bool steps = false;                // keep a step table on the first field
 };
 
-// A present button: its text and its control name.
+// A present button: its text, its control name and its tip.
 struct BrowseButton {
     QString text;
     QString objectName;
+    QString tip = {};
 };
 
 class BrowseWindow;
 
-// A button of the window's own beside the standard ones (a report, a further list).
+// An item of the window's own in the button row (a report, a further list, a flag): a button,
+// or with `check` a check box showing and setting that flag (0 or 1). Neighbouring items with
+// the same caption stand together under it ("Распечатать формы:"; "\n" breaks its lines).
 struct BrowseExtraButton {
     QString text;
     QString objectName;
+    // A button: pressed, with the highlighted record read into the buffer. A check box: after
+    // the flag changed (BrowseWindow::refresh() then shows the panels anew).
     std::function<void(BrowseWindow &)> pressed;
+    QString tip = {};
+    QString caption = {};
+    BYTE *check = nullptr;
+    bool beforeClose = false; // placed before "Закрыть" instead of after it
 };
 
-// Called to insert, change or delete the record in the file's record buffer. The form reads
-// glob::GLOBALREQUEST at its start, sets glob::GLOBALRESPONSE and calls done() when it closes.
-// The list window is disabled meanwhile (no nested event loop).
-using BrowseUpdateForm = std::function<void(QWidget *listWindow, std::function<void()> done)>;
+// A part of the window's own beside the list (to its right) or below it: a schematic, the batch
+// recipe of the highlighted record.
+class BrowsePanel : public QWidget {
+public:
+    using QWidget::QWidget;
+    // After every new selection: the highlighted record is in the file's buffer; `have` is false
+    // (and the buffer cleared) when the page is empty.
+    virtual void showRecord(bool have) = 0;
+};
+
+// Calls the update form for `request` on the record in the file's buffer (a form opener such as
+// UPDATENORMA, passed as it is). The caller (the list) stays disabled until the form returns;
+// `done` gets the response, which the form also leaves in glob::GLOBALRESPONSE.
+using BrowseUpdateForm =
+    std::function<QWidget *(LONG request, QWidget *caller, std::function<void(LONG)> done, WindowHost host)>;
 
 struct BrowseDeclaration {
     QString procedure;  // "BROUSENORMA1" (the window's objectName)
@@ -102,8 +134,16 @@ struct BrowseDeclaration {
     std::optional<BrowseButton> insert, change, remove, select; // absent: no such button
     BrowseButton close{QStringLiteral("Закрыть"), QStringLiteral("CLOSE")};
     std::vector<BrowseExtraButton> extraButtons; // shown after the standard buttons
-    BrowseUpdateForm updateForm; // empty: the update buttons are not shown
+    std::optional<BrowseButton> help; // shown last; shows helpText and how the list is worked
+    QString helpText;
+    QString tip;                  // the window's tip
+    QString caption;              // a caption over the list ("Выбор смесителя")
+    BrowseUpdateForm updateForm;  // empty: the update buttons are not shown
     std::function<bool()> filter; // optional record filter
+    // After every new selection, with the highlighted record in the buffer (cleared when the
+    // page is empty); before the panels show it.
+    std::function<void(BrowseWindow &)> newSelection;
+    std::function<BrowsePanel *()> besidePanel, belowPanel; // made once with the window
     int rows = 15;                // rows shown at the opening size
 };
 
@@ -123,6 +163,7 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    static constexpr int GroupRole = Qt::UserRole; // a column's group caption
 
     const std::vector<Entry> &entries() const { return m_entries; }
     void clear();
@@ -174,6 +215,9 @@ private:
 
     void buildUi();
     QPushButton *addButton(const std::optional<BrowseButton> &b, bool shown);
+    int fitColumns();
+    QLayout *buttonArea();
+    void showHelp();
     // Reading
     void reset();
     bool readOne(bool forward, FileError &error);
@@ -208,7 +252,7 @@ private:
     void readError();
     // Update actions
     void callUpdate(LONG request);
-    void afterUpdate(LONG request, Position written);
+    void afterUpdate(LONG request, LONG response, Position written);
     void pressSelect();
 
     BrowseDeclaration m_decl;
@@ -218,7 +262,8 @@ private:
     QScrollBar *m_bar = nullptr;
     QTabBar *m_tabs = nullptr;
     QPushButton *m_insert = nullptr, *m_change = nullptr, *m_delete = nullptr, *m_select = nullptr;
-    QPushButton *m_close = nullptr;
+    QPushButton *m_close = nullptr, *m_help = nullptr;
+    std::vector<BrowsePanel *> m_panels;
 
     bool m_fileOpened = false;
     bool m_closing = false;
@@ -238,3 +283,10 @@ private:
     LONG m_originalRequest = 0;
     LONG m_localResponse = glob::RequestCancelled;
 };
+
+// Opens the list of `declaration` in select mode at the record in the file's buffer (or the
+// first after its key value). `caller` (its whole subwindow; may be null) stays disabled until
+// the list closes; `done` is called once, with true when a record was chosen (it is then in
+// the file's record buffer) and false otherwise; not when the caller has gone meanwhile.
+BrowseWindow *selectRecord(BrowseDeclaration declaration, QWidget *caller, std::function<void(bool chosen)> done,
+                           WindowHost host = {});

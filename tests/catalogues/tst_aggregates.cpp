@@ -427,16 +427,15 @@ private slots:
     void selectionReturnsTheChosenStone()
     {
         SPL = SplitRecord{};
-        BrowseWindow *list = openList(SELSPLIT());
-        QVERIFY(list);
-        QCOMPARE(list->currentChoice(), 0);
+        std::optional<bool> chosen;
+        BrowseWindow *list = SELSPLIT(nullptr, [&chosen](bool c) { chosen = c; });
+        QVERIFY(QTest::qWaitForWindowExposed(list));
         QCOMPARE(list->page()->entries().at(0).texts.value(0).trimmed(), QStringLiteral("Гранит 5-20"));
         QTest::keyClick(list->findChild<QTableView *>(), Qt::Key_Down);
         shoot(list, "SELSPLIT");
-        LONG response = 0;
-        connect(list, &BrowseWindow::finished, this, [&response](LONG r) { response = r; });
         list->findChild<QPushButton *>(QStringLiteral("SELECT"))->click();
-        QCOMPARE(response, LONG(glob::RequestCompleted));
+        QTRY_VERIFY(chosen.has_value());
+        QVERIFY(*chosen);
         QCOMPARE(SPL.NAIMEN.text(), QStringLiteral("Диабаз 10-20"));
     }
 };

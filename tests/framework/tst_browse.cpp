@@ -9,11 +9,15 @@
 #include "framework/writewatch.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -459,38 +463,19 @@ private slots:
         QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
     }
 
-    void selectModeOpensAtTheCallersRecordAndReturnsTheChoice()
-    {
-        makeFile(3000);
-        NOR = NormaRecord{};
-        NOR.TYPASPH = QStringLiteral("М");
-        glob::GLOBALREQUEST = glob::SelectRecord;
-        QVERIFY(open(BROUSENORMA1()));
-        QVERIFY(current().startsWith(QStringLiteral("М")));
-        QCOMPARE(m_window->currentChoice(), 0);
-        key(Qt::Key_Down);
-        const QString chosen = current();
-        LONG response = 0;
-        connect(m_window, &BrowseWindow::finished, this, [&response](LONG r) { response = r; });
-        key(Qt::Key_Return);
-        QCOMPARE(response, LONG(glob::RequestCompleted));
-        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
-        QCOMPARE(NOR.TYPASPH.text(), chosen);
-    }
-
     void updateFormHookInsertsAndDeletes()
     {
         makeFile(3000);
         BrowseDeclaration d = BROUSENORMA1Declaration();
         LONG seenRequest = 0;
         QWidget *disabledWhileOpen = nullptr;
-        std::function<void()> pending;
+        std::function<void(LONG)> pending;
         // A stand-in form: the test decides when it closes and what it did.
-        d.updateForm = [&](QWidget *list, std::function<void()> done) {
-            seenRequest = glob::GLOBALREQUEST;
-            glob::GLOBALREQUEST = glob::NoRequest;
+        d.updateForm = [&](LONG request, QWidget *list, std::function<void(LONG)> done, WindowHost) -> QWidget * {
+            seenRequest = request;
             disabledWhileOpen = list->isEnabled() ? nullptr : list;
             pending = std::move(done);
+            return nullptr;
         };
         QVERIFY(open(new BrowseWindow(d)));
         auto *insert = m_window->findChild<QPushButton *>(QStringLiteral("INSERT_2"));
@@ -501,8 +486,7 @@ private slots:
         QCOMPARE(disabledWhileOpen, static_cast<QWidget *>(m_window));
         QVERIFY(NOR.TYPASPH.isBlank()); // a blank record to fill
         QVERIFY(addNorma(QStringLiteral("П-new"), 5000)); // the form writes it
-        glob::GLOBALRESPONSE = glob::RequestCompleted;
-        pending();
+        pending(glob::RequestCompleted);
         QVERIFY(m_window->isEnabled());
         QCOMPARE(current(), QStringLiteral("П-new"));
 
@@ -513,16 +497,14 @@ private slots:
         QCOMPARE(seenRequest, LONG(glob::DeleteRecord));
         QCOMPARE(NOR.TYPASPH.text(), QStringLiteral("П-new")); // re-read for the form
         QCOMPARE(files::NORMA.remove(), FileError::None);
-        glob::GLOBALRESPONSE = glob::RequestCompleted;
-        pending();
+        pending(glob::RequestCompleted);
         QCOMPARE(current(), follower);
         QVERIFY(!shown().contains(QStringLiteral("П-new")));
 
         key(Qt::Key_Return, Qt::ControlModifier); // change, then cancel: nothing moves
         QCOMPARE(seenRequest, LONG(glob::ChangeRecord));
         const QStringList before = shown();
-        glob::GLOBALRESPONSE = glob::RequestCancelled;
-        pending();
+        pending(glob::RequestCancelled);
         QCOMPARE(shown(), before);
         QCOMPARE(current(), follower);
 
@@ -540,6 +522,135 @@ private slots:
         QVERIFY(m_window->isEnabled());
         QVERIFY(!shown().contains(follower));
         QCOMPARE(shown().size(), before.size());
+    }
+
+    // A window's own parts, declared: grouped captions, a panel and a hook following the
+    // highlight, a caption over the list, check boxes, captions and tips in the button row, Help.
+    void declaredPartsFollowTheList()
+    {
+        makeFile(40);
+        BrowseDeclaration d = BROUSENORMA1Declaration();
+        for (std::size_t c = 1; c < d.columns.size(); ++c)
+            d.columns[c].group = c < 3 ? QStringLiteral("Очень длинная подпись группы сит 40 мм") : QStringLiteral("Прочие");
+        QStringList hookSaw, panelSaw;
+        d.newSelection = [&hookSaw](BrowseWindow &w) { hookSaw << (w.currentChoice() < 0 ? "-" : NOR.TYPASPH.text()); };
+        struct Panel : BrowsePanel {
+            QStringList *saw;
+            explicit Panel(QStringList *s) : saw(s) { setObjectName(QStringLiteral("PANEL")); setMinimumSize(120, 40); }
+            void showRecord(bool have) override { *saw << (have ? NOR.TYPASPH.text() : QStringLiteral("-")); }
+        };
+        d.belowPanel = [&panelSaw] { return new Panel(&panelSaw); };
+        d.caption = QStringLiteral("Подпись");
+        BYTE flag = 0;
+        int toggles = 0, printed = 0;
+        d.extraButtons.push_back({QStringLiteral("Ф.1"), QStringLiteral("FORM1"), [&printed](BrowseWindow &) { ++printed; },
+                                  QStringLiteral("Первая форма"), QStringLiteral("Распечатать формы:")});
+        d.extraButtons.push_back({QStringLiteral("Ф.2"), QStringLiteral("FORM2"), {}, {}, QStringLiteral("Распечатать формы:")});
+        d.extraButtons.push_back({QStringLiteral("Удалять"), QStringLiteral("CHEKKRUP"), [&toggles](BrowseWindow &) { ++toggles; },
+                                  {}, QStringLiteral("Крупный щебень\nотгрохотать?:"), &flag});
+        d.extraButtons.back().beforeClose = true;
+        d.helpText = QStringLiteral("Требования стандарта.");
+        QVERIFY(open(new BrowseWindow(d)));
+
+        // Two header rows; the group's columns widened to carry its caption; the group role.
+        QHeaderView *header = list()->horizontalHeader();
+        QVERIFY(header->height() >= 2 * QHeaderView(Qt::Horizontal).sizeHint().height() - 2);
+        QCOMPARE(m_window->page()->headerData(1, Qt::Horizontal, BrowsePageModel::GroupRole).toString(), d.columns[1].group);
+        QVERIFY(header->sectionSize(1) + header->sectionSize(2) > header->fontMetrics().horizontalAdvance(d.columns[1].group));
+
+        // Hook and panel: the highlighted record, on every move; an emptied page shows none.
+        QCOMPARE(hookSaw.last(), m_sorted[0]);
+        QCOMPARE(panelSaw.last(), m_sorted[0]);
+        key(Qt::Key_Down);
+        key(Qt::Key_PageDown);
+        QCOMPARE(hookSaw.last(), NOR.TYPASPH.text());
+        QCOMPARE(panelSaw.last(), current());
+        QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("CAPTION"))->text(), d.caption);
+        auto *panel = m_window->findChild<QWidget *>(QStringLiteral("PANEL"));
+        QVERIFY(panel->isVisible() && panel->y() > list()->geometry().bottom());
+
+        // The button row: one caption over the two forms, the check box before Закрыть.
+        QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("FORM1_CAPTION"))->text(), QStringLiteral("Распечатать формы:"));
+        QVERIFY(!m_window->findChild<QLabel *>(QStringLiteral("FORM2_CAPTION")));
+        auto *form1 = m_window->findChild<QPushButton *>(QStringLiteral("FORM1"));
+        QCOMPARE(form1->toolTip(), QStringLiteral("Первая форма"));
+        auto *check = m_window->findChild<QCheckBox *>(QStringLiteral("CHEKKRUP"));
+        auto *close = m_window->findChild<QPushButton *>(QStringLiteral("CLOSE"));
+        QVERIFY(check->x() < close->x() && close->x() < form1->x());
+        check->click();
+        QCOMPARE(flag, BYTE(1));
+        check->click();
+        QCOMPARE(flag, BYTE(0));
+        QCOMPARE(toggles, 2);
+        form1->click();
+        QCOMPARE(printed, 1);
+
+        m_window->findChild<QPushButton *>(QStringLiteral("HELP"))->click();
+        key(Qt::Key_F1);
+        QCOMPARE(m_sink.shown.size(), 2);
+        QVERIFY(m_sink.shown[0].text.startsWith(d.helpText));
+        m_sink.shown.clear();
+
+        {
+            FileUse use(files::NORMA);
+            files::NORMA.setOrder(DataFile::PhysicalOrder);
+            while (files::NORMA.next() == FileError::None)
+                QCOMPARE(files::NORMA.remove(), FileError::None);
+        }
+        m_window->refresh();
+        QCOMPARE(hookSaw.last(), QStringLiteral("-"));
+        QCOMPARE(panelSaw.last(), QStringLiteral("-"));
+    }
+
+    // A list called for a choice: the caller's subwindow waits disabled; the callback comes once,
+    // with the record chosen in the buffer, or with nothing; never to a caller that has gone.
+    void selectRecordReturnsTheChoiceToItsCaller()
+    {
+        makeFile(40);
+        QMdiArea area;
+        auto *caller = new QLineEdit;
+        QMdiSubWindow *callerSub = area.addSubWindow(caller);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        QList<bool> results;
+        const WindowHost host = [&area](QWidget *w) {
+            w->setAttribute(Qt::WA_DeleteOnClose);
+            area.addSubWindow(w)->show();
+        };
+        const auto call = [&](QWidget *from) {
+            NOR = NormaRecord{};
+            NOR.TYPASPH = m_sorted[5];
+            return selectRecord(BROUSENORMA1Declaration(), from, [&results](bool chosen) { results << chosen; }, host);
+        };
+
+        m_window = call(caller);
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        QVERIFY(!callerSub->isEnabled());
+        QCOMPARE(current(), m_sorted[5]); // opens at the caller's record
+        key(Qt::Key_Down);
+        QPointer<BrowseWindow> alive = m_window;
+        key(Qt::Key_Return);
+        QTRY_VERIFY(!alive);
+        m_window = nullptr;
+        QCOMPARE(results, QList<bool>{true});
+        QCOMPARE(NOR.TYPASPH.text(), m_sorted[6]);
+        QVERIFY(callerSub->isEnabled());
+
+        m_window = call(caller);
+        alive = m_window;
+        m_window->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
+        QTRY_VERIFY(!alive);
+        m_window = nullptr;
+        QCOMPARE(results, (QList<bool>{true, false}));
+        QVERIFY(callerSub->isEnabled());
+
+        m_window = call(caller);
+        delete callerSub; // the caller goes first: no call back to it
+        alive = m_window;
+        m_window->findChild<QPushButton *>(QStringLiteral("SELECT_2"))->click();
+        QTRY_VERIFY(!alive);
+        m_window = nullptr;
+        QCOMPARE(results.size(), 2);
     }
 
     void fileErrorsWarnAndAReadErrorClosesTheList()
