@@ -386,6 +386,7 @@ private slots:
         QList<int> percents;
         {
             ReportRun run(def);
+            run.RECORDSPERCYCLE = 7;
             run.onProgress = [&](const ReportProgress &p) { percents << p.PERCENTPROGRESS; };
             QVERIFY(run.start());
             QCOMPARE(files::BITUMEN.USED, 1);
@@ -393,9 +394,10 @@ private slots:
             while (!run.cycle()) {
                 ++cycles;
                 files::BITUMEN.setOrder(files::key::BIT_KEYBIT); // another window moves the file
+                files::BITUMEN.setToStart();
                 files::BITUMEN.next();
             }
-            QCOMPARE(cycles, 0); // 24 accepted records fit one cycle of 25
+            QVERIFY(cycles >= 3);
             QCOMPARE(run.progress.RECORDSPROCESSED, 60);
         }
         QCOMPARE(files::BITUMEN.USED, 0);
@@ -409,28 +411,6 @@ private slots:
                 expected << QStringLiteral("БНД %1").arg(n);
         QCOMPARE(printed, expected);
         QCOMPARE(percents.last(), 100);
-
-        // Smaller cycles with the other window moving the file in between.
-        ReportDocument doc2(smallLayout());
-        def.printDetail = [&doc2](ReportRun &) { doc2.printDetail(gradeLine()); };
-        def.filter = {};
-        def.validate = {};
-        ReportRun run(def);
-        run.RECORDSPERCYCLE = 7;
-        QVERIFY(run.start());
-        while (!run.cycle()) {
-            files::BITUMEN.setOrder(files::key::BIT_KEYBIT);
-            files::BITUMEN.setToStart();
-            files::BITUMEN.next();
-        }
-        doc2.finish();
-        int rows = 0;
-        for (int p = 0; p < doc2.pageCount(); ++p)
-            for (const QString &t : doc2.page(p).texts())
-                rows += t.startsWith(QStringLiteral("БНД "));
-        QCOMPARE(rows, 60);
-        QCOMPARE(doc2.page(0).texts().at(1), QStringLiteral("БНД 1"));
-        QCOMPARE(doc2.page(doc2.pageCount() - 1).texts().at(1 + (59 % 6)), QStringLiteral("БНД 60"));
     }
 
     // A detail or a validation that reads the report's own file by key (a form reading its
