@@ -7,7 +7,7 @@
 #include "data/globals.h"
 #include "framework/printer_ui.h"
 #include "framework/reportpreview_window.h"
-#include "framework/warnings.h"
+#include "support/fake_sink.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -29,16 +29,6 @@
 
 namespace {
 
-class QuietSink final : public MessageSink {
-public:
-    QStringList texts;
-    LONG show(const MessageRequest &request) override
-    {
-        texts.append(request.text);
-        return request.defaultButton;
-    }
-};
-
 // The window a subwindow shows: its widget, or the widget of the scroll area between them.
 QWidget *windowIn(QMdiSubWindow *sub)
 {
@@ -58,7 +48,7 @@ QPushButton *usableButton(QWidget *window, const char *name)
 class TestWindowsInFrame : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QuietSink m_sink;
+    FakeSink m_sink;
     MAIN *m_frame = nullptr;
 
     QMdiArea *area() const { return m_frame->mdiArea(); }

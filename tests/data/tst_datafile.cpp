@@ -299,16 +299,7 @@ private slots:
         QCOMPARE(f.commit(), FileError::None);
         f.close();
 
-        // Garble the pages of one key's index.
-        QFile file(f.diskName());
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QByteArray all = file.readAll();
-        int pageSize = (quint8(all[16]) << 8) | quint8(all[17]);
-        int root = rootPageOf(f.diskName(), QStringLiteral("key2"));
-        QVERIFY(root > 1);
-        file.seek(qint64(root - 1) * pageSize);
-        file.write(QByteArray(pageSize, '\x5A'));
-        file.close();
+        QVERIFY(garbleKey(f.diskName()));
         QCOMPARE(f.open(), FileError::InvalidKeyFile);
         QVERIFY2(f.rebuildKeys() == FileError::None, qPrintable(currentError().driverMessage));
         QCOMPARE(f.open(), FileError::None);
@@ -320,6 +311,7 @@ private slots:
         QCOMPARE(n, 400);
         f.close();
 
+        QFile file(f.diskName());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(QByteArray(9000, 'x'));
         file.close();
@@ -435,15 +427,7 @@ private slots:
         QCOMPARE(f.open(), FileError::None); // checked once in this run
         f.close();
 
-        QFile file(f.diskName());
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        const QByteArray head = file.read(100);
-        const int pageSize = (quint8(head[16]) << 8) | quint8(head[17]);
-        const int root = rootPageOf(f.diskName(), QStringLiteral("key2"));
-        QVERIFY(root > 1);
-        file.seek(qint64(root - 1) * pageSize);
-        file.write(QByteArray(pageSize, '\x5A'));
-        file.close();
+        QVERIFY(garbleKey(f.diskName()));
 
         if (firstOpenOfTheRun) {
             QProcess *other = otherUser({QStringLiteral("open-norma")});
@@ -473,6 +457,18 @@ private slots:
 
 public:
     static int rootPageOf(const QString &path, const QString &index);
+    // Overwrites the first page of the second key's index.
+    static bool garbleKey(const QString &path)
+    {
+        QFile file(path);
+        const int root = rootPageOf(path, QStringLiteral("key2"));
+        if (root <= 1 || !file.open(QIODevice::ReadWrite))
+            return false;
+        const QByteArray head = file.read(100);
+        const int pageSize = (quint8(head[16]) << 8) | quint8(head[17]);
+        file.seek(qint64(root - 1) * pageSize);
+        return file.write(QByteArray(pageSize, '\x5A')) == pageSize;
+    }
     static bool execOn(const QString &path, const char *sql);
 };
 

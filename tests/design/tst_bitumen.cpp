@@ -1,6 +1,6 @@
 #include "design/bitumen.h"
 
-#include "design/design_test_util.h"
+#include "support/design_fixtures.h"
 
 using namespace design;
 

@@ -1,5 +1,6 @@
 #include "design/superpave.h"
-#include "design/reference_search.h"
+#include "support/design_fixtures.h"
+#include "support/reference_search.h"
 
 #include <QTest>
 
@@ -7,42 +8,9 @@ using namespace superpave;
 
 Q_DECLARE_METATYPE(Grading)
 
-namespace {
-ComponentGradings columns(std::initializer_list<Grading> gradings)
-{
-    ComponentGradings d {};
-    int k = 0;
-    for (const Grading &g : gradings) {
-        for (int i = 0; i < 11; ++i)
-            d[i][k] = g[i];
-        ++k;
-    }
-    return d;
-}
+using namespace fixtures;
 
-Grading flat(REAL v)
-{
-    Grading g;
-    g.fill(v);
-    return g;
-}
-
-QString describe(const BlendState &s)
-{
-    QStringList j;
-    for (REAL v : s.J)
-        j << QString::number(v);
-    return QStringLiteral("J=%1 OTKL=%2").arg(j.join(QLatin1Char(' '))).arg(s.OTKL, 0, 'g', 17);
-}
-
-bool identical(const BlendState &a, const BlendState &b)
-{
-    return a.J == b.J && a.OTKL == b.OTKL && a.PROEKT == b.PROEKT;
-}
-
-const BlendState previousState {{1, 2, 3, 4, 5, 6}, flat(7), 7.5};
-const Grading stone20 {100, 90, 70, 40, 10, 5, 3, 2, 1, 1, 0.5}; // first below 85 % at 15 mm: 20 mm
-} // namespace
+static const Grading stone20 {100, 90, 70, 40, 10, 5, 3, 2, 1, 1, 0.5}; // first below 85 % at 15 mm: 20 mm
 
 class TestSuperpave : public QObject {
     Q_OBJECT

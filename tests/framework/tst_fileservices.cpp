@@ -1,6 +1,6 @@
 #include "data/globals.h"
 #include "framework/fileservices.h"
-#include "framework/warnings.h"
+#include "support/fake_sink.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -26,18 +26,6 @@ public:
         return !cancel;
     }
     void done() override { ++finished; }
-};
-
-// Answers every message box with a preset button and keeps what was shown.
-class AnsweringSink final : public MessageSink {
-public:
-    QList<MessageRequest> shown;
-    LONG answer = 0; // 0: the default button
-    LONG show(const MessageRequest &r) override
-    {
-        shown.append(r);
-        return answer ? answer : r.defaultButton;
-    }
 };
 
 void addRecipe(REAL num, int tests, bool weighing)
@@ -89,20 +77,23 @@ QList<REAL> weighingNumbers()
 class TestFileServices : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    AnsweringSink m_sink;
+    FakeSink m_sink;
     RecordingWaitSink m_wait;
     QStringList m_halts;
 
-    void freshRecipeFiles()
+    static void releaseRecipeFiles()
     {
-        const std::initializer_list<DataFile *> group{&files::PODBOR, &files::GUR, &files::OBRGIDRO};
-        for (DataFile *f : group)
+        for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO})
             while (f->USED > 0)
                 releaseFile(*f);
-        for (DataFile *f : group)
+    }
+    void freshRecipeFiles()
+    {
+        releaseRecipeFiles();
+        for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO}) {
             QFile::remove(f->diskName());
-        for (DataFile *f : group)
             QVERIFY(useFile(*f));
+        }
     }
 
 private slots:
@@ -116,8 +107,7 @@ private slots:
     }
     void init()
     {
-        m_sink.shown.clear();
-        m_sink.answer = 0;
+        m_sink.clear();
         m_halts.clear();
         m_wait.shown = m_wait.finished = 0;
         m_wait.cancel = false;
@@ -290,9 +280,7 @@ private slots:
         QFETCH(bool, recipesOpen);
         QFETCH(bool, cancel);
         freshRecipeFiles();
-        for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO})
-            while (f->USED > 0)
-                releaseFile(*f);
+        releaseRecipeFiles();
         if (recipesOpen)
             QVERIFY(useFile(files::PODBOR));
         m_wait.cancel = cancel;
@@ -336,9 +324,7 @@ private slots:
         for (int r = 1; r <= recipes; ++r)
             addRecipe(r, testsEach, true);
         QCOMPARE(files::PODBOR.commit(), FileError::None);
-        for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO})
-            while (f->USED > 0)
-                releaseFile(*f);
+        releaseRecipeFiles();
 
         QProcess other;
         other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -364,8 +350,7 @@ private slots:
         QList<REAL> linked = weighingNumbers();
         linked.removeAll(0);
         QCOMPARE(linked, left);
-        for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO})
-            releaseFile(*f);
+        releaseRecipeFiles();
     }
 };
 

@@ -1,7 +1,8 @@
 #include "data/fileerror.h"
 #include "data/globals.h"
 #include "framework/messagebox_ui.h"
-#include "framework/warnings.h"
+#include "support/fake_sink.h"
+#include "support/window_helpers.h"
 
 #include <QApplication>
 #include <QProgressDialog>
@@ -10,32 +11,19 @@
 
 namespace {
 
-// Records every message box and answers with a chosen button (or the default one).
-class RecordingSink final : public MessageSink {
-public:
-    QList<MessageRequest> shown;
-    LONG answer = 0;
-    LONG show(const MessageRequest &request) override
-    {
-        shown.append(request);
-        return answer ? answer : request.defaultButton;
-    }
-};
-
 const QString kEnd = QStringLiteral(".  Press OK to end this application.");
 
 } // namespace
 
 class TestWarnings : public QObject {
     Q_OBJECT
-    RecordingSink sink;
+    FakeSink sink;
     QStringList halts;
 
 private slots:
     void init()
     {
-        sink.shown.clear();
-        sink.answer = 0;
+        sink.clear();
         halts.clear();
         setMessageSink(&sink);
         setHaltHook([this](const QString &m) { halts.append(m); });
@@ -62,77 +50,22 @@ private slots:
         const QString e = QStringLiteral("Record Not Found (35)");
         const int ex = int(MessageIcon::Exclamation), q = int(MessageIcon::Question);
         const int ync = MsgYes | MsgNo | MsgCancel;
-        QTest::newRow("1") << 1 << "Invalid File" << "Error: (" + e + ") accessing SPLIT" + kEnd << ex << 1 << 1
-                           << "Invalid File!";
-        QTest::newRow("2") << 2 << "Invalid Key" << "SPLIT key file is invalid.  Do you want to rebuild the key?"
-                           << q << (MsgYes | MsgNo) << int(MsgYes) << "";
-        QTest::newRow("3") << 3 << "Key Rebuild Error" << "Error: (" + e + ") repairing key for SPLIT" + kEnd << ex
-                           << 1 << 1 << "Error Rebuilding Key!";
-        QTest::newRow("4") << 4 << "File Creation Error" << "Error: (" + e + ") creating SPLIT" + kEnd << ex << 1
-                           << 1 << "File Creation Error!";
-        QTest::newRow("5") << 5 << "File Creation Error" << "Error: (" + e + ") opening created file:SPLIT" + kEnd
-                           << ex << 1 << 1 << "File Creation Error!";
-        QTest::newRow("12") << 12 << "Referential Integrity Update Error"
-                            << "This record is referenced from the file SPLIT.  Linking field(s) have been "
-                               "restricted from change and have been reset to original values."
-                            << ex << 1 << 1 << "";
-        QTest::newRow("14") << 14 << "Record Insert Error"
-                            << "An error was experienced during the update of record.  Error: " + e + "." << ex << 1
-                            << 1 << "";
-        QTest::newRow("15") << 15 << "Update Operation Error"
-                            << "An error (" + e
-                                   + ") was experienced when attempting to update a record from the file.  Probable "
-                                     "Cause: SPLIT."
-                            << ex << 1 << 1 << "";
-        QTest::newRow("16") << 16 << "Record Update Error"
-                            << "An error was experienced changing this record.  Do you want to try to save again?"
-                            << ex << ync << int(MsgCancel) << "";
-        QTest::newRow("17") << 17 << "Delete Operation Error"
-                            << "An error (" + e
-                                   + ") was experienced when attempting to delete a record from the file SPLIT."
-                            << ex << 1 << 1 << "";
-        QTest::newRow("18") << 18 << "Record Update Error"
-                            << "An error was experienced deleting this record.  Do you want to try to save again?"
-                            << ex << ync << int(MsgCancel) << "";
-        QTest::newRow("19") << 19 << "Invalid Request"
-                            << "This procedure was called to insert a record, however inserts are not allowed for "
-                               "this procedure.  Press OK to return to the calling procedure"
-                            << ex << 1 << 1 << "";
-        QTest::newRow("21") << 21 << "Invalid Request"
-                            << "This procedure was called to delete a record, however deletions are not allowed for "
-                               "this procedure.  Press OK to return to the calling procedure"
-                            << ex << 1 << 1 << "";
-        QTest::newRow("24") << 24 << "Duplicate Key Error"
-                            << "Adding this record creates a duplicate entry for the key:SPLIT" << ex << 1 << 1 << "";
-        QTest::newRow("25") << 25 << "Auto Increment Error"
-                            << "Attempts to automatically number this record have failed.  Error: " + e + "." << ex
-                            << (MsgRetry | MsgCancel) << int(MsgCancel) << "";
-        QTest::newRow("30") << 30 << "File Access Error"
-                            << "File (SPLIT) could not be opened.  Error: " + e + "." << ex << 1 << 1 << "";
-        QTest::newRow("32") << 32 << "Confirm Delete"
-                            << "You've selected to delete the highlighted record.  Press OK to confirm deletion of "
-                               "this record."
-                            << q << (MsgOk | MsgCancel) << int(MsgCancel) << "";
-        QTest::newRow("33") << 33 << "Update Cancelled" << "Do you want to save the changes to this record?" << q
-                            << ync << int(MsgNo) << "";
-        QTest::newRow("34") << 34 << "Transaction Framing Error"
-                            << "Error: (" + e
-                                   + ") attempting to frame the SPLIT transaction on PODBOR.  SPLIT transaction "
-                                     "cancelled."
-                            << ex << 1 << 1 << "";
-        QTest::newRow("35") << 35 << "Record Retrieval Error"
-                            << "Error: (" + e
-                                   + ") attempting to access a record from the SPLIT file.  Returning to previous "
-                                     "window."
-                            << ex << 1 << 1 << "";
-        QTest::newRow("36") << 36 << "View Open Error"
-                            << "Error: (" + e
-                                   + ") attempting to open the current VIEW. Filter and Range Limits ignored."
-                            << ex << 1 << 1 << "";
-        QTest::newRow("38") << 38 << "Record Was Not Updated"
-                            << "This record was changed by another station. Those changes will now be displayed. "
-                               "Use the Ditto Button or Ctrl+' to recall your changes."
-                            << ex << 1 << 1 << "";
+        QTest::newRow("ends the program") << 1 << "Invalid File" << "Error: (" + e + ") accessing SPLIT" + kEnd << ex << 1
+                                          << 1 << "Invalid File!";
+        QTest::newRow("asks yes or no") << 2 << "Invalid Key"
+                                        << "SPLIT key file is invalid.  Do you want to rebuild the key?" << q
+                                        << (MsgYes | MsgNo) << int(MsgYes) << "";
+        QTest::newRow("yes, no or cancel") << 16 << "Record Update Error"
+                                           << "An error was experienced changing this record.  Do you want to try to save again?"
+                                           << ex << ync << int(MsgCancel) << "";
+        QTest::newRow("retry") << 25 << "Auto Increment Error"
+                               << "Attempts to automatically number this record have failed.  Error: " + e + "." << ex
+                               << (MsgRetry | MsgCancel) << int(MsgCancel) << "";
+        QTest::newRow("two names") << 34 << "Transaction Framing Error"
+                                   << "Error: (" + e
+                                          + ") attempting to frame the SPLIT transaction on PODBOR.  SPLIT transaction "
+                                            "cancelled."
+                                   << ex << 1 << 1 << "";
     }
     void everyWarningShowsItsBox()
     {
@@ -247,17 +180,6 @@ private slots:
         QVERIFY(sink.shown.last().text.startsWith(QStringLiteral("An error (Transaction Could Not Start In Time (91)) was")));
     }
 
-    void retrievalErrorOnNorma()
-    {
-        setCurrentError(FileError::InvalidFile);
-        const QString message = currentError().message;
-        const QString code = QString::number(currentError().code);
-        STANDARDWARNING(35, QStringLiteral("NORMA"));
-        QCOMPARE(sink.shown.last().text,
-                 "Error: (" + message + " (" + code + ")" + ") attempting to access a record from the NORMA file."
-                     "  Returning to previous window.");
-    }
-
     void simpleMessagesGoThroughTheSink()
     {
         QCOMPARE(showMessage(QStringLiteral("Выбери рецепт для испытания")), LONG(MsgOk));
@@ -274,13 +196,8 @@ private slots:
         ProgressWaitSink wait;
         const QString text = QStringLiteral("Файл GUR.sqlite занят другой станцией, ожидание...");
         QVERIFY(wait.waiting(text, 0, 2000));
-        auto *dialog = qApp->findChild<QProgressDialog *>(QStringLiteral("LOCKWAIT"));
-        if (!dialog)
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (w->objectName() == QLatin1String("LOCKWAIT"))
-                    dialog = qobject_cast<QProgressDialog *>(w);
+        auto *dialog = shownWindow<QProgressDialog>("LOCKWAIT");
         QVERIFY(dialog);
-        QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->labelText(), text);
         QVERIFY(wait.waiting(text, 1000, 2000));
         QCOMPARE(dialog->value(), 1000);

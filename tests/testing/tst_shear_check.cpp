@@ -27,20 +27,6 @@ QString show(double v) { return QString::number(v, 'g', 17); }
 class TestShearCheck : public QObject {
     Q_OBJECT
 private slots:
-    void presetsOfTheDialog()
-    {
-        const OperatingConditions c = operatingPresets();
-        QVERIFY(c.REGION.isEmpty());
-        QCOMPARE(c.TMIN, 0.0);
-        QCOMPARE(c.TMAX, 0.0);
-        QCOMPARE(c.TSUMMA, 0.0);
-        QCOMPARE(c.IN_DV, 220.0);
-        QCOMPARE(c.KAT_DV, ULONG(4));
-        QCOMPARE(c.US_DV, QStringLiteral("Нормальные"));
-        QCOMPARE(c.T1, 0.1);
-        QCOMPARE(c.KKOL, 0.8);
-    }
-
     void trafficCategoryPresets_data()
     {
         QTest::addColumn<int>("category");
