@@ -26,7 +26,7 @@ FormDecl makeDecl()
     d.savePrompt = false;
 
     d.tabs = QStringList{QStringLiteral("Общие")};
-    d.sheet = QRect(6, 6, 318, 252);
+    d.sheet = QRect(6, 6, 318, 266);
     addRow(d, 32, QStringLiteral("Класс:"), "KLASS", "s16", 150);
     addRow(d, 58, QStringLiteral("Наименование:"), "NAME", "s20", 180);
     FormField kuda{QStringLiteral("KUDA"), QStringLiteral("DOB_KUDA"), "s17", QRect(8, 62, 294, 72)};
@@ -34,16 +34,16 @@ FormDecl makeDecl()
     kuda.choices = QStringList{QStringLiteral("Добавка в смесь"), QStringLiteral("Добавка в битум")};
     kuda.groupTitle = QStringLiteral("Выбрать");
     d.fields.push_back(kuda);
-    addRow(d, 168, QStringLiteral("ист.пл,г/см3:"), "ISTPLOTN", "n5.3", 70);
-    addRow(d, 194, QStringLiteral("Содержание,%:"), "SODERZAN", "n5.2", 70);
-    addRow(d, 220, QStringLiteral("Цена, УЕ/т:"), "COSTDOB_KI", "n10.2", 110);
+    addRow(d, 182, QStringLiteral("ист.пл,г/см3:"), "ISTPLOTN", "n5.3", 70);
+    addRow(d, 208, QStringLiteral("Содержание,%:"), "SODERZAN", "n5.2", 70);
+    addRow(d, 234, QStringLiteral("Цена, УЕ/т:"), "COSTDOB_KI", "n10.2", 110);
 
-    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(86, 268, 72, 25), FormButtonRole::Ok, {}});
-    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Отменить"), QRect(164, 268, 72, 25),
+    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(86, 282, 72, 25), FormButtonRole::Ok, {}});
+    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Отменить"), QRect(164, 282, 72, 25),
                          FormButtonRole::Cancel, {}});
-    d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(242, 268, 68, 25),
+    d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(242, 282, 68, 25),
                          FormButtonRole::Help, {}});
-    d.size = QSize(334, 308);
+    d.size = QSize(334, 322);
     return d;
 }
 

@@ -308,7 +308,8 @@ void FieldDropList::fill()
             f.setOrder(lf.key);
             f.setToStart();
             while (f.next() == FileError::None) {
-                const auto *b = std::get_if<QByteArray>(&f.buffer().save().at(col));
+                const Row row = f.buffer().save();
+                const auto *b = std::get_if<QByteArray>(&row.at(col));
                 const QString name = b ? cp1251::decode(*b).trimmed() : QString();
                 if (!name.isEmpty() && !m_entries.contains(name)) m_entries << name;
             }
@@ -842,7 +843,10 @@ void FormWindow::openWindow(const WindowHost &host)
     }
     if (QWidget *frame = frameWidget(); frame != this)
         frame->installEventFilter(this);
-    focusFirstField();
+    {
+        const QScopedValueRollback<bool> opening(m_opening, true); // the first focus is part of the opening
+        focusFirstField();
+    }
 }
 
 QWidget *FormWindow::frameWidget() { return hostFrame(this); }
@@ -893,7 +897,7 @@ void FormWindow::refreshWindow()
 
 void FormWindow::anEvent()
 {
-    if (m_inEvent || m_returned) // a redisplay the hook itself causes is no new event
+    if (m_inEvent || m_returned || m_opening) // a redisplay the hook itself causes is no new event
         return;
     const QScopedValueRollback<bool> inEvent(m_inEvent, true);
     BufferClaim claim(*this);

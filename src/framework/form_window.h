@@ -328,6 +328,7 @@ private:
     bool m_hadCaller = false;
     bool m_acceptingAll = false;
     bool m_inEvent = false;
+    bool m_opening = false;
     QPointer<QWidget> m_blocked;   // the caller, or the MDI subwindow holding it
     QPointer<FormWindow> m_outer;  // the form on the same file that called this one
     std::function<void(LONG)> m_done;
