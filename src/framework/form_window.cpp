@@ -95,6 +95,14 @@ bool isHistoryKey(const QKeyEvent *e)
     return e->key() == Qt::Key_Apostrophe || e->nativeVirtualKey() == 0xDE;
 }
 
+// A control focused by the user (an event of the form), not by the window gaining the focus
+// or by the program placing it (the opening, a frame activating the subwindow).
+bool movedByUser(Qt::FocusReason reason)
+{
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason ||
+           reason == Qt::ShortcutFocusReason;
+}
+
 } // namespace
 
 // ---- values other than the record's ----------------------------------------------------------
@@ -216,8 +224,7 @@ void FieldEdit::focusInEvent(QFocusEvent *event)
         FormWindow::BufferClaim claim(*m_form);
         m_form->decl().fieldFocused(*m_form, objectName());
     }
-    const bool regained = event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
-    if (!regained && m_form->isVisible())
+    if (movedByUser(event->reason()) && m_form->isVisible())
         m_form->anEvent();
 }
 
@@ -799,6 +806,12 @@ void FormWindow::buildWindow()
         const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
         const QSize needed(pages.width() + frame, pages.height() + bar + frame);
         m_sheet->setGeometry(QRect(m_decl.sheet.topLeft(), m_decl.sheet.size().expandedTo(needed)));
+        // What stands below the sheet (its buttons) moves down as far as the sheet grew.
+        const int grown = m_sheet->height() - m_decl.sheet.height();
+        if (grown > 0)
+            for (QWidget *w : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+                if (w != m_sheet && w->y() > m_decl.sheet.bottom())
+                    w->move(w->x(), w->y() + grown);
     }
     // The declared size, enlarged where a control would stand (partly) outside it: a form
     // never opens with a control cut off.
@@ -858,8 +871,7 @@ bool FormWindow::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::FocusIn && isVisible()) {
         const QVariant hook = watched->property("formFocusHook");
         if (hook.isValid()) {
-            const auto reason = static_cast<QFocusEvent *>(event)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (movedByUser(static_cast<QFocusEvent *>(event)->reason())) {
                 const FormButton &b = m_decl.buttons.at(size_t(hook.toInt()));
                 BufferClaim claim(*this);
                 syncFocusedField();
