@@ -968,12 +968,11 @@ void FormWindow::acceptChoice(FieldControl *control, const Value &value)
         control->display();
         return;
     }
-    if (control->field().listFile.file) { // the chosen name's record of the list's file
-        const FormListFile &lf = control->field().listFile;
+    const FormListFile &lf = control->field().listFile;
+    if (lf.file && lf.file != &m_file) { // the chosen name's record of the list's file
         FileUse use(*lf.file);
-        Row row(size_t(lf.file->desc().columns.size()));
         lf.file->buffer().clear();
-        row = lf.file->buffer().save();
+        Row row = lf.file->buffer().save();
         row[size_t(lf.file->desc().columnIndex(lf.column))] = value;
         lf.file->buffer().load(row);
         if (use.ok() && lf.file->get(lf.key) == FileError::None && lf.selected)
@@ -1033,7 +1032,7 @@ void FormWindow::historyField()
     BufferClaim claim(*this);
     auto *edit = dynamic_cast<FieldEdit *>(QApplication::focusWidget());
     const FormMemory &mem = memories()[m_decl.procedure];
-    if (!edit || !edit->field().history || !mem.hasHistory)
+    if (!edit || !edit->field().history || !mem.hasHistory || edit->column() < 0) // the record's fields only
         return;
     if (std::find(m_edits.begin(), m_edits.end(), edit) == m_edits.end())
         return;

@@ -2,6 +2,12 @@
 // The update-form engine: one window that inserts, changes or deletes a record of one data
 // file, built from a short declaration (FormDecl) of the form's particulars.
 //
+// Its controls are entry fields, radio groups, drop lists, spin and check boxes, each bound to a
+// column of the record, to a window-local value or to a global; texts; buttons; chart areas; all
+// placed on the window or on the pages of one sheet. A form opened without a request works on
+// the record in memory: OK stores nothing and the window stays open. A form called by a form on
+// the same file hands what it leaves in the record to its caller.
+//
 // A list window calls a form with openForm(): the request protocol (glob::GLOBALREQUEST,
 // GLOBALRESPONSE, VCRREQUEST) is set and cleared as the forms expect, the caller is disabled
 // while the form is open (no nested event loop) and `done` receives the response when the
