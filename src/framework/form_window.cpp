@@ -860,6 +860,8 @@ void FormWindow::openWindow(const WindowHost &host)
         const QScopedValueRollback<bool> opening(m_opening, true); // the first focus is part of the opening
         focusFirstField();
     }
+    if (m_decl.firstSelectionIsEvent)
+        anEvent();
 }
 
 QWidget *FormWindow::frameWidget() { return hostFrame(this); }

@@ -195,6 +195,7 @@ struct FormDecl {
     // (a value stored, an option chosen, a button pressed, a control focused, a resize),
     // before the redisplay that follows.
     std::function<void(FormWindow &)> eachEvent;
+    bool firstSelectionIsEvent = false; // the first control's selection after the opening is one (a chart drawn at once)
 };
 
 // The faults of a declaration: columns the file does not have, unknown window-local values,

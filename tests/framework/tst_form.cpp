@@ -864,6 +864,11 @@ private slots:
         QCOMPARE(edit(form, "N_B_H_BALK")->text(), QStringLiteral("6.0"));
         click(form, "HELP");
         QCOMPARE(m_sink.shown.size(), 1);
+        click(form, "CANCEL");
+        d.firstSelectionIsEvent = true; // a window that draws at once
+        events = 0;
+        form = open(d, glob::InsertRecord);
+        QCOMPARE(events, 1);
 
         Chart chart;
         chart.units = QSizeF(100, 100);
