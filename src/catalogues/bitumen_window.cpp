@@ -4,7 +4,6 @@
 #include "data/files.h"
 #include "data/globals.h"
 
-#include <QLabel>
 
 namespace {
 
@@ -31,8 +30,10 @@ FormDecl makeBitumDecl()
     d.file = &files::BITUMEN;
     // The action message goes to a text line of the form; the window keeps its own title.
     d.windowTitle = QStringLiteral("Свойства битумов");
+    d.insertTitle = QStringLiteral("Введение");
+    d.changeTitle = QStringLiteral("Изменение");
+    d.actionLine = QRect(16, 8, 300, 18);
     d.savePrompt = true;
-    d.texts.push_back({QStringLiteral("ACTIONMESSAGE"), QString(), QRect(16, 8, 300, 18)});
 
     addRow(d, 16, 32, 90, QStringLiteral("Номер "), "NUMBIT", "n5", 60);
     addRow(d, 16, 58, 90, QStringLiteral("Марка битума"), "MARBIT", "s15", 150);
@@ -55,13 +56,6 @@ FormDecl makeBitumDecl()
     d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Cancel"), QRect(228, 322, 72, 25),
                          FormButtonRole::Cancel, {}});
     d.size = QSize(320, 362);
-    d.refreshWindow = [](FormWindow &form) {
-        QString message;
-        if (form.originalRequest() == glob::InsertRecord) message = QStringLiteral("Введение");
-        if (form.originalRequest() == glob::ChangeRecord) message = QStringLiteral("Изменение");
-        if (auto *line = form.findChild<QLabel *>(QStringLiteral("ACTIONMESSAGE")))
-            line->setText(message);
-    };
     return d;
 }
 

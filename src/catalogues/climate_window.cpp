@@ -18,28 +18,6 @@ BrowseSortOrder regionOrder()
             BrowseKeyField::text(USL.REGION), true};
 }
 
-// The zone is one of the drop list's entries (blank allowed); anything else stays for correction.
-bool validZone(FormWindow &form, const QString &objectName)
-{
-    if (objectName != QLatin1String("USL_DKZ"))
-        return true;
-    FieldEdit *edit = form.field(objectName);
-    return !edit || kZones.contains(edit->text().trimmed());
-}
-
-void setTips(FormWindow &form)
-{
-    const std::pair<const char *, const char *> tips[] = {
-        {"USL_REGION", "Областной центр"},
-        {"USL_DKZ", "дорожноклиматичская зона: I, II, III, IV, V или пусто"},
-        {"USL_TMAX", "Абсолютная максимальная температура воздуха"},
-        {"USL_TMIN", "Температура воздуха наиболее холодной пятидневки обеспеченностью 0,98"},
-    };
-    for (const auto &[name, tip] : tips)
-        if (FieldEdit *edit = form.field(QLatin1String(name)))
-            edit->setToolTip(QString::fromUtf8(tip));
-}
-
 FormDecl makeKlimDecl()
 {
     FormDecl d;
@@ -51,32 +29,41 @@ FormDecl makeKlimDecl()
     d.savePrompt = false;
     d.resizer = true;
 
-    constexpr int kLabelX = 16, kLabelW = 236, kFieldX = 260, kRowH = 21, kTop = 44, kStep = 30;
-    d.texts.push_back({QStringLiteral("TAB1"), QStringLiteral("Данные СНиП 23-01-99"), QRect(16, 12, 300, 20)});
+    // One page; its rows in page coordinates.
+    constexpr int kLabelX = 8, kLabelW = 236, kFieldX = 252, kRowH = 21, kTop = 12, kStep = 30;
+    d.tabs = QStringList{QStringLiteral("Данные СНиП 23-01-99")};
+    d.sheet = QRect(8, 8, 400, 162);
     const struct {
         const char *prompt, *object, *column, *picture;
         int width;
+        const char *tip;
     } rows[] = {
-        {"Регион:", "USL_REGION", "REGION", "s15", 130},
-        {"Дорожно-климатическая зона", "USL_DKZ", "DKZ", "s3", 44},
-        {"(6)Табл.2 - Макс.температура, оС:", "USL_TMAX", "TMAX", "n3", 44},
-        {"(4)Табл.1 - Миним.температура, оС:", "USL_TMIN", "TMIN", "n-4", 52},
+        {"Регион:", "USL_REGION", "REGION", "s15", 130, "Областной центр"},
+        {"Дорожно-климатическая зона", "USL_DKZ", "DKZ", "s3", 56, "дорожноклиматичская зона: I, II, III, IV, V или пусто"},
+        {"(6)Табл.2 - Макс.температура, оС:", "USL_TMAX", "TMAX", "n3", 44, "Абсолютная максимальная температура воздуха"},
+        {"(4)Табл.1 - Миним.температура, оС:", "USL_TMIN", "TMIN", "n-4", 52,
+         "Температура воздуха наиболее холодной пятидневки обеспеченностью 0,98"},
     };
     int y = kTop;
     for (const auto &r : rows) {
         const QString object = QLatin1String(r.object);
-        d.texts.push_back({object + QStringLiteral("_PROMPT"), QString::fromUtf8(r.prompt), QRect(kLabelX, y, kLabelW, kRowH)});
-        d.fields.push_back({QLatin1String(r.column), object, r.picture, QRect(kFieldX, y, r.width, kRowH)});
+        d.texts.push_back({object + QStringLiteral("_PROMPT"), QString::fromUtf8(r.prompt), QRect(kLabelX, y, kLabelW, kRowH), false, 0});
+        FormField f{QLatin1String(r.column), object, r.picture, QRect(kFieldX, y, r.width, kRowH)};
+        f.tab = 0;
+        f.tip = QString::fromUtf8(r.tip);
+        if (object == QLatin1String("USL_DKZ")) { // the zones, or none
+            f.kind = FormControlKind::DropList;
+            f.choices = kZones;
+        }
+        d.fields.push_back(f);
         y += kStep;
     }
-    const int buttonsY = y + 12;
+    const int buttonsY = 8 + 162 + 10;
     d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(192, buttonsY, 64, 25), FormButtonRole::Ok, {}});
     d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Cancel"), QRect(264, buttonsY, 64, 25),
                          FormButtonRole::Cancel, {}});
     d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(336, buttonsY, 64, 25), FormButtonRole::Help, {}});
     d.size = QSize(416, buttonsY + 25 + 14);
-    d.validateField = &validZone;
-    d.refreshWindow = &setTips;
     return d;
 }
 

@@ -8,8 +8,11 @@ namespace {
 void addRow(FormDecl &d, int y, const QString &prompt, const char *column, const char *picture, int fieldWidth)
 {
     const QString name = QStringLiteral("DOB_") + QLatin1String(column);
-    d.texts.push_back({name + QStringLiteral("_PROMPT"), prompt, QRect(16, y, 110, 21)});
-    d.fields.push_back({QLatin1String(column), name, picture, QRect(130, y, fieldWidth, 21)});
+    // On the page "Общие": the rows' places were laid out below a caption 24 high.
+    d.texts.push_back({name + QStringLiteral("_PROMPT"), prompt, QRect(8, y - 24, 110, 21), false, 0});
+    FormField f{QLatin1String(column), name, picture, QRect(122, y - 24, fieldWidth, 21)};
+    f.tab = 0;
+    d.fields.push_back(f);
 }
 
 FormDecl makeDecl()
@@ -22,23 +25,25 @@ FormDecl makeDecl()
     d.changeTitle = QStringLiteral("Изменить");
     d.savePrompt = false;
 
-    d.texts.push_back({QStringLiteral("TAB_GENERAL"), QStringLiteral("Общие"), QRect(16, 8, 120, 18)});
+    d.tabs = QStringList{QStringLiteral("Общие")};
+    d.sheet = QRect(6, 6, 318, 266);
     addRow(d, 32, QStringLiteral("Класс:"), "KLASS", "s16", 150);
     addRow(d, 58, QStringLiteral("Наименование:"), "NAME", "s20", 180);
-    FormField kuda{QStringLiteral("KUDA"), QStringLiteral("DOB_KUDA"), "s17", QRect(16, 86, 294, 72)};
+    FormField kuda{QStringLiteral("KUDA"), QStringLiteral("DOB_KUDA"), "s17", QRect(8, 62, 294, 72)};
+    kuda.tab = 0;
     kuda.choices = QStringList{QStringLiteral("Добавка в смесь"), QStringLiteral("Добавка в битум")};
     kuda.groupTitle = QStringLiteral("Выбрать");
     d.fields.push_back(kuda);
-    addRow(d, 168, QStringLiteral("ист.пл,г/см3:"), "ISTPLOTN", "n5.3", 70);
-    addRow(d, 194, QStringLiteral("Содержание,%:"), "SODERZAN", "n5.2", 70);
-    addRow(d, 220, QStringLiteral("Цена, УЕ/т:"), "COSTDOB_KI", "n10.2", 110);
+    addRow(d, 182, QStringLiteral("ист.пл,г/см3:"), "ISTPLOTN", "n5.3", 70);
+    addRow(d, 208, QStringLiteral("Содержание,%:"), "SODERZAN", "n5.2", 70);
+    addRow(d, 234, QStringLiteral("Цена, УЕ/т:"), "COSTDOB_KI", "n10.2", 110);
 
-    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(86, 258, 72, 25), FormButtonRole::Ok, {}});
-    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Отменить"), QRect(164, 258, 72, 25),
+    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(86, 282, 72, 25), FormButtonRole::Ok, {}});
+    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Отменить"), QRect(164, 282, 72, 25),
                          FormButtonRole::Cancel, {}});
-    d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(242, 258, 68, 25),
+    d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(242, 282, 68, 25),
                          FormButtonRole::Help, {}});
-    d.size = QSize(326, 298);
+    d.size = QSize(334, 322);
     return d;
 }
 

@@ -2,16 +2,9 @@
 
 #include "catalogues/grading.h"
 #include "data/files.h"
-#include "framework/picture.h"
-#include "framework/picturevalidator_ui.h"
 
-#include <QEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include <map>
-#include <QTabWidget>
 
 namespace {
 
@@ -62,65 +55,29 @@ int pageHeight(const AggregateForm &f)
 
 QString name(const AggregateForm &f, const QString &column) { return QLatin1String(f.prefix) + QLatin1Char('_') + column; }
 
-// The working values of one opening of a form: the second tab's entry fields. The sieve
-// analysis is read from their texts whenever it is needed, so a value still being typed counts.
-class ResidueTab : public QObject {
-public:
-    ResidueTab(FormWindow &form, const AggregateForm &material) : QObject(&form), m_form(form), m_material(material) {}
-
-    QLineEdit *mass = nullptr, *pan = nullptr, *discrepancy = nullptr;
-    QLineEdit *residues[11] = {};
-
-    grading::SieveAnalysis analysis() const
-    {
-        grading::SieveAnalysis a;
-        a.MNAWESK = valueOf(mass);
-        a.MPODDON = valueOf(pan);
-        for (int i = 0; i < 11; ++i)
-            a.DIMZASTN[size_t(i)] = valueOf(residues[i]); // sieves not shown stay 0
-        return a;
-    }
-    // Step 1 of the grading form: with a sample mass, the passing percentages replace the grading.
-    void applyGrading() const
-    {
-        const grading::SieveAnalysis a = analysis();
-        if (a.MNAWESK <= 0) return;
-        REAL *z = m_material.zrn();
-        grading::Grading previous;
-        std::copy(z, z + 11, previous.begin());
-        const grading::Grading next = grading::passingFromResidues(m_material.kind, a, previous);
-        std::copy(next.begin(), next.end(), z);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched == discrepancy && event->type() == QEvent::FocusIn) {
-            // grading::discrepancy shows 0 for a sample mass of 0 instead of dividing by it.
-            discrepancy->setText(Picture::of(m_material.discrepancyPicture).formatNumber(grading::discrepancy(analysis())));
-            m_form.refreshWindow();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    static REAL valueOf(const QLineEdit *e)
-    {
-        if (!e) return 0;
-        auto *v = qobject_cast<const PictureValidator *>(e->validator());
-        const EntryResult r = v ? v->picture().read(e->text()) : EntryResult{};
-        return r.ok() ? r.number : 0;
-    }
-    FormWindow &m_form;
-    const AggregateForm &m_material;
-};
-
-// (ResidueTab has no meta-object of its own, so findChild cannot tell it from other children.)
-ResidueTab *residueTab(FormWindow &form)
+// The grading step of the form: with a sample mass, the passing percentages worked out from the
+// residues of the second page (window-local values, zero at every opening) replace the grading,
+// and the discrepancy is shown.
+grading::SieveAnalysis analysisOf(const FormWindow &form)
 {
-    for (QObject *child : form.children())
-        if (auto *t = dynamic_cast<ResidueTab *>(child)) return t;
-    return nullptr;
+    grading::SieveAnalysis a;
+    a.MNAWESK = form.localNumber(QStringLiteral("MNAWESK"));
+    a.MPODDON = form.localNumber(QStringLiteral("MPODDON"));
+    for (int i = 0; i < 11; ++i) // sieves not shown stay 0
+        a.DIMZASTN[size_t(i)] = form.localNumber(QStringLiteral("DIMZASTN_") + QString::number(i + 1));
+    return a;
+}
+
+void followResidues(FormWindow &form, const AggregateForm &material)
+{
+    const grading::SieveAnalysis a = analysisOf(form);
+    form.setLocal(QStringLiteral("NEVJAZK"), grading::discrepancy(a)); // 0 for a sample mass of 0
+    if (a.MNAWESK <= 0) return;
+    REAL *z = material.zrn();
+    grading::Grading previous;
+    std::copy(z, z + 11, previous.begin());
+    const grading::Grading next = grading::passingFromResidues(material.kind, a, previous);
+    std::copy(next.begin(), next.end(), z);
 }
 
 FormDecl makeDecl(const AggregateForm &f)
@@ -134,36 +91,63 @@ FormDecl makeDecl(const AggregateForm &f)
     d.savePrompt = f.savePrompt;
     d.resizer = false; // the tab sheet is laid out once
     if (f.messageLine)
-        d.texts.push_back({QStringLiteral("ACTIONMESSAGE"), QString(), QRect(12, 4, kWidth - 24, 18)});
+        d.actionLine = QRect(12, 4, kWidth - 24, 18);
+    d.tabs = QStringList{QString::fromUtf8(f.tab1), QString::fromUtf8(f.tab2)};
+    d.sheet = QRect(4, f.messageLine ? kTabTop : 4, kWidth - 8, pageHeight(f) + 28);
+    // The first page: the name and numbers, the grading and the side values.
+    const auto onFirst = [](FormField field) { field.tab = 0; return field; };
     int y = 10;
     for (const SideItem &s : f.top) {
         d.texts.push_back({name(f, QLatin1String(s.column)) + QStringLiteral("_PROMPT"), QString::fromUtf8(s.prompt),
-                           QRect(10, y, 186, kH)});
-        d.fields.push_back({QLatin1String(s.column), name(f, QLatin1String(s.column)), s.picture, QRect(200, y, 170, kH)});
+                           QRect(10, y, 186, kH), false, 0});
+        d.fields.push_back(onFirst({QLatin1String(s.column), name(f, QLatin1String(s.column)), s.picture, QRect(200, y, 170, kH)}));
         y += kRow + 2;
     }
     const int kGridTop = y + 26;
-    d.texts.push_back({QStringLiteral("HEADING"), QString::fromUtf8(f.heading), QRect(10, y + 4, 300, 18)});
+    d.texts.push_back({QStringLiteral("HEADING"), QString::fromUtf8(f.heading), QRect(10, y + 4, 300, 18), false, 0});
     for (int i = f.firstSieve; i < 11; ++i) {
         const int row = i - f.firstSieve;
         const QString element = QStringLiteral("ZRN_") + QString::number(i + 1);
         d.texts.push_back({QStringLiteral("SIEVE_") + QString::number(i + 1), QString::fromUtf8(kSieves[i]) + QLatin1Char(':'),
-                           QRect(10, kGridTop + row * kRow, 50, kH), true});
-        d.fields.push_back({element, name(f, element), f.sievePicture(i), QRect(64, kGridTop + row * kRow, 60, kH)});
+                           QRect(10, kGridTop + row * kRow, 50, kH), true, 0});
+        d.fields.push_back(onFirst({element, name(f, element), f.sievePicture(i), QRect(64, kGridTop + row * kRow, 60, kH)}));
     }
     y = kGridTop;
     for (const SideItem &s : f.side) {
         if (!s.column) {
-            d.texts.push_back({QStringLiteral("CAPTION_") + QString::number(y), QString::fromUtf8(s.prompt), QRect(160, y, 190, kH)});
+            d.texts.push_back({QStringLiteral("CAPTION_") + QString::number(y), QString::fromUtf8(s.prompt), QRect(160, y, 190, kH), false, 0});
         } else {
             d.texts.push_back({name(f, QLatin1String(s.column)) + QStringLiteral("_PROMPT"), QString::fromUtf8(s.prompt),
-                               QRect(160, y, 150, kH), true});
-            d.fields.push_back({QLatin1String(s.column), name(f, QLatin1String(s.column)), s.picture, QRect(314, y, 100, kH)});
+                               QRect(160, y, 150, kH), true, 0});
+            d.fields.push_back(onFirst({QLatin1String(s.column), name(f, QLatin1String(s.column)), s.picture, QRect(314, y, 100, kH)}));
         }
         y += kRow + 4;
     }
-    if (f.numberOnResidues) // repeated on the second tab (see attachTabs)
-        d.fields.push_back({QStringLiteral("NUM"), name(f, QStringLiteral("NUM_2")), "n4", QRect(330, 10, 60, kH)});
+
+    // The second page: the sieve analysis, working values of this opening only.
+    const auto residueRow = [&d](const QString &local, const QString &prompt, const char *picture, int y) {
+        d.locals.emplace_back(local, Value(0.0));
+        d.texts.push_back({local + QStringLiteral("_PROMPT"), prompt, QRect(10, y, 150, kH), true, 1});
+        FormField field{QString(), local, picture, QRect(164, y, 70, kH)};
+        field.local = local;
+        field.tab = 1;
+        d.fields.push_back(field);
+    };
+    y = 10;
+    residueRow(QStringLiteral("MNAWESK"), QString::fromUtf8(f.massPrompt), "n7.2", y);
+    if (f.numberOnResidues) { // the laboratory number repeated
+        d.texts.push_back({QStringLiteral("NUM_2_PROMPT"), QStringLiteral("Лаб.№:"), QRect(250, y, 76, kH), true, 1});
+        FormField number{QStringLiteral("NUM"), name(f, QStringLiteral("NUM_2")), "n4", QRect(330, y, 60, kH)};
+        number.tab = 1;
+        d.fields.push_back(number);
+    }
+    y += kRow + 6;
+    for (int i = f.firstSieve; i < 11; ++i, y += kRow)
+        residueRow(QStringLiteral("DIMZASTN_") + QString::number(i + 1),
+                   QString::fromUtf8(kSieves[i]) + QString::fromUtf8(i == 10 ? ":" : " мм:"), f.residuePicture, y);
+    residueRow(QStringLiteral("MPODDON"), QString::fromUtf8(f.panPrompt), f.residuePicture, y);
+    residueRow(QStringLiteral("NEVJAZK"), QString::fromUtf8(f.discrepancyPrompt), f.discrepancyPicture, y + kRow + 6);
+    d.fields.back().displayOnly = true;
 
     const int buttonsY = (f.messageLine ? kTabTop : 4) + pageHeight(f) + 36;
     const bool help = !f.messageLine;
@@ -178,9 +162,7 @@ FormDecl makeDecl(const AggregateForm &f)
     d.size = QSize(kWidth, buttonsY + 25 + 10);
 
     const AggregateForm *material = &f;
-    d.refreshWindow = [](FormWindow &w) {
-        if (ResidueTab *t = residueTab(w)) t->applyGrading();
-    };
+    d.eachEvent = [material](FormWindow &form) { followResidues(form, *material); };
     // A name the user accepts sets the coarse sieves to 100: those the form does not show, and
     // a shown one (sand 10 mm, powder 1.25 mm) while it is empty. OK's pass over every field
     // leaves them alone, so a typed passing is what is stored.
@@ -196,92 +178,13 @@ FormDecl makeDecl(const AggregateForm &f)
     return d;
 }
 
-QLineEdit *addEntry(QWidget *page, QWidget *&previous, const QString &objectName, const QString &prompt, const char *picture,
-                    int x, int y)
-{
-    auto *label = new QLabel(prompt, page);
-    label->setGeometry(x, y, 150, kH);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto *e = new QLineEdit(page);
-    e->setObjectName(objectName);
-    e->setValidator(new PictureValidator(Picture::of(picture), e));
-    e->setText(Picture::of(picture).formatNumber(0)); // the working values start at zero
-    e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    e->setGeometry(x + 154, y, 70, kH);
-    if (previous) QWidget::setTabOrder(previous, e);
-    previous = e;
-    return e;
-}
-
-// Puts the declared controls on the first tab and builds the second: the working values,
-// zero at every opening. A residue entry redisplays the form so that the grading follows it.
-void attachTabs(FormWindow &form, const AggregateForm &f)
-{
-    auto *tabs = new QTabWidget(&form);
-    tabs->setObjectName(QStringLiteral("SHEET"));
-    const int top = f.messageLine ? kTabTop : 4;
-    tabs->setGeometry(4, top, kWidth - 8, pageHeight(f) + 28);
-    auto *first = new QWidget;
-    auto *second = new QWidget;
-    tabs->addTab(first, QString::fromUtf8(f.tab1));
-    tabs->addTab(second, QString::fromUtf8(f.tab2));
-
-    const QString numberCopy = name(f, QStringLiteral("NUM_2"));
-    for (QWidget *w : form.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (w == tabs || qobject_cast<QPushButton *>(w) || w->objectName() == QStringLiteral("ACTIONMESSAGE")) continue;
-        const QRect r = w->geometry();
-        w->setParent(w->objectName() == numberCopy ? second : first);
-        w->setGeometry(r);
-        w->show();
-    }
-    if (auto *message = form.findChild<QLabel *>(QStringLiteral("ACTIONMESSAGE"))) {
-        message->setText(form.windowTitle()); // the engine put the action message into the title
-        form.setWindowTitle(form.decl().windowTitle);
-    }
-
-    auto *t = new ResidueTab(form, f);
-    QWidget *previous = nullptr;
-    int y = 10;
-    if (f.numberOnResidues) {
-        auto *label = new QLabel(QStringLiteral("Лаб.№:"), second);
-        label->setGeometry(250, y, 76, kH);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    t->mass = addEntry(second, previous, QStringLiteral("MNAWESK"), QString::fromUtf8(f.massPrompt), "n7.2", 10, y);
-    y += kRow + 6;
-    for (int i = f.firstSieve; i < 11; ++i, y += kRow) {
-        const QString label = QString::fromUtf8(kSieves[i]) + QString::fromUtf8(i == 10 ? ":" : " мм:");
-        t->residues[i] = addEntry(second, previous, QStringLiteral("DIMZASTN_") + QString::number(i + 1), label,
-                                  f.residuePicture, 10, y);
-    }
-    t->pan = addEntry(second, previous, QStringLiteral("MPODDON"), QString::fromUtf8(f.panPrompt), f.residuePicture, 10, y);
-    t->discrepancy = addEntry(second, previous, QStringLiteral("NEVJAZK"), QString::fromUtf8(f.discrepancyPrompt),
-                              f.discrepancyPicture, 10, y + kRow + 6);
-    t->discrepancy->setReadOnly(true);
-    t->discrepancy->installEventFilter(t);
-    for (QLineEdit *e : second->findChildren<QLineEdit *>()) {
-        if (e == t->discrepancy || e->objectName() == numberCopy) continue;
-        QObject::connect(e, &QLineEdit::editingFinished, &form, [&form, e] {
-            if (!form.isVisible()) return; // a focus lost while the form is being closed
-            const Picture &p = static_cast<const PictureValidator *>(e->validator())->picture();
-            if (const EntryResult r = p.read(e->text()); r.ok()) e->setText(p.formatNumber(r.number));
-            form.refreshWindow();
-        });
-    }
-    tabs->show();
-    if (auto *firstField = first->findChild<FieldEdit *>(name(f, QLatin1String(f.top.front().column))))
-        firstField->setFocus(Qt::OtherFocusReason);
-}
-
 FormWindow *openAggregateForm(const AggregateForm &f, LONG request, QWidget *caller, std::function<void(LONG)> done,
                               WindowHost host)
 {
     static std::map<const AggregateForm *, FormDecl> decls;
     auto it = decls.find(&f);
     if (it == decls.end()) it = decls.emplace(&f, makeDecl(f)).first;
-    FormWindow *form = openForm(it->second, request, caller, std::move(done), std::move(host));
-    if (form) attachTabs(*form, f);
-    return form;
+    return openForm(it->second, request, caller, std::move(done), std::move(host));
 }
 
 const AggregateForm &crushedStone()

@@ -40,15 +40,20 @@ FormDecl makeDecl()
     d.savePrompt = false;
     d.resizer = true;
 
-    d.texts.push_back({QStringLiteral("TAB_SETTINGS"), QStringLiteral("Настройки"), QRect(16, 8, 120, 18)});
-    d.texts.push_back({QStringLiteral("WHERE_USED"), QStringLiteral("Где используется смесь"), QRect(16, 64, 300, 18)});
-    d.texts.push_back({QStringLiteral("TESTER"), QStringLiteral("Ответственный за испытания"), QRect(16, 310, 300, 18)});
+    // One page "Настройки"; its rows in page coordinates.
+    d.tabs = QStringList{QStringLiteral("Настройки")};
+    d.sheet = QRect(6, 6, 458, 380);
+    constexpr int kPageTop = 26; // the rows' places were laid out below a caption of that height
+    d.texts.push_back({QStringLiteral("WHERE_USED"), QStringLiteral("Где используется смесь"), QRect(16, 64 - kPageTop, 300, 18), false, 0});
+    d.texts.push_back({QStringLiteral("TESTER"), QStringLiteral("Ответственный за испытания"), QRect(16, 310 - kPageTop, 300, 18), false, 0});
     for (const Row &r : kRows) {
         const QString column = QLatin1String(r.column);
         const int width = r.picture[1] == '2' && r.picture[2] == '5' ? 230 : 190;
-        d.texts.push_back({column + QStringLiteral("_PROMPT"), QString::fromUtf8(r.label),
-                           QRect(kLabelX, r.y, kLabelW, kRowH), true});
-        d.fields.push_back({column, QStringLiteral("NAS_") + column, r.picture, QRect(kFieldX, r.y, width, kRowH), true});
+        const int y = r.y - kPageTop;
+        d.texts.push_back({column + QStringLiteral("_PROMPT"), QString::fromUtf8(r.label), QRect(kLabelX, y, kLabelW, kRowH), true, 0});
+        FormField f{column, QStringLiteral("NAS_") + column, r.picture, QRect(kFieldX, y, width, kRowH), true};
+        f.tab = 0;
+        d.fields.push_back(f);
     }
     const int buttonsY = 396;
     d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(196, buttonsY, 80, 25), FormButtonRole::Help, {}});

@@ -2,13 +2,7 @@
 
 #include "catalogues/foreign_grading.h"
 #include "data/files.h"
-#include "data/globals.h"
 
-#include <QButtonGroup>
-#include <QGroupBox>
-#include <QLabel>
-#include <QRadioButton>
-#include <QSignalBlocker>
 
 namespace {
 
@@ -42,79 +36,30 @@ void reduce()
             ZR3.MGOST[j][k] = band[j][k];
 }
 
-// The hole-shape radio group; the text of the chosen button is stored in ZR3.OTW.
-void chooseShape(FormWindow &form, const QString &text)
-{
-    {
-        FormWindow::BufferClaim claim(form);
-        ZR3.OTW = text;
-    }
-    form.refreshWindow();
-}
-
-QButtonGroup *existingShapeGroup(FormWindow &form) { return form.findChild<QButtonGroup *>(QStringLiteral("OTW_GROUP")); }
-
-QButtonGroup *shapeGroup(FormWindow &form)
-{
-    if (QButtonGroup *group = existingShapeGroup(form))
-        return group;
-    auto *box = new QGroupBox(QStringLiteral("Форма отверстий"), &form);
-    box->setObjectName(QStringLiteral("OTW_BOX"));
-    box->setGeometry(16, 74, 284, 46);
-    auto *group = new QButtonGroup(&form);
-    group->setObjectName(QStringLiteral("OTW_GROUP"));
-    const QString texts[2] = {kSquare, kRound};
-    const char *names[2] = {"OTW_SQUARE", "OTW_ROUND"};
-    for (int b = 0; b < 2; ++b) {
-        auto *radio = new QRadioButton(texts[b], box);
-        radio->setObjectName(QLatin1String(names[b]));
-        radio->setGeometry(12 + b * 136, 20, 124, 20);
-        group->addButton(radio, b);
-        QObject::connect(radio, &QRadioButton::toggled, &form, [&form, radio](bool on) {
-            if (on) chooseShape(form, radio->text());
-        });
-    }
-    return group;
-}
-
-// REFRESHWINDOW: the reduction, the action message and the radio buttons from the record.
-// The reduction runs on every event but the opening one (the radio group does not exist yet),
-// so that an untouched record does not count as changed.
-void refresh(FormWindow &form)
-{
-    if (existingShapeGroup(form))
-        reduce();
-    if (auto *action = form.findChild<QLabel *>(QStringLiteral("ACTIONMESSAGE"))) {
-        const LONG request = form.originalRequest();
-        action->setText(request == glob::InsertRecord   ? QStringLiteral("Записи можно добавлять")
-                        : request == glob::ChangeRecord ? QStringLiteral("Записи можно изменять")
-                                                        : QString());
-    }
-    QButtonGroup *group = shapeGroup(form);
-    const QString otw = ZR3.OTW.text().trimmed();
-    QAbstractButton *wanted = otw == kSquare ? group->button(0) : otw == kRound ? group->button(1) : nullptr;
-    const QSignalBlocker b0(group->button(0)), b1(group->button(1));
-    group->setExclusive(false); // no shape chosen: both buttons off
-    for (QAbstractButton *button : group->buttons())
-        button->setChecked(button == wanted);
-    group->setExclusive(true);
-}
-
 FormDecl makeDecl()
 {
     FormDecl d;
     d.procedure = QStringLiteral("UPDATEZR3N");
     d.file = &files::ZR3N;
-    d.windowTitle = QStringLiteral("Ввести записи"); // the action message has its own line
+    d.windowTitle = QStringLiteral("Ввести записи");
+    d.insertTitle = QStringLiteral("Записи можно добавлять");
+    d.changeTitle = QStringLiteral("Записи можно изменять");
+    d.actionLine = QRect(16, 8, 284, 18);
     d.savePrompt = true;
     d.resizer = false;
     d.autoNumber = AutoNumber{files::key::ZR3_KEYNUM, QStringLiteral("ANUM"), QStringLiteral("ZR3N")};
 
-    d.texts.push_back({QStringLiteral("ACTIONMESSAGE"), QString(), QRect(16, 8, 284, 18)});
     d.texts.push_back({QStringLiteral("LAND_PROMPT"), QStringLiteral("Страна:"), QRect(16, 30, 60, 21)});
     d.fields.push_back({QStringLiteral("LAND"), QStringLiteral("ZR3_LAND"), "s12", QRect(80, 30, 110, 21), true});
     d.texts.push_back({QStringLiteral("NAME_PROMPT"), QStringLiteral("Тип:"), QRect(16, 52, 60, 21)});
     d.fields.push_back({QStringLiteral("NAME"), QStringLiteral("ZR3_NAME"), "s12", QRect(80, 52, 110, 21), true});
+    FormField shape{QStringLiteral("OTW"), QStringLiteral("OTW_BOX"), "s10", QRect(16, 74, 284, 46)};
+    shape.kind = FormControlKind::Radio;
+    shape.choices = QStringList{kSquare, kRound};
+    shape.optionNames = QStringList{QStringLiteral("OTW_SQUARE"), QStringLiteral("OTW_ROUND")};
+    shape.groupTitle = QStringLiteral("Форма отверстий");
+    shape.horizontal = true;
+    d.fields.push_back(shape);
     d.texts.push_back({QStringLiteral("SIEVES"), QStringLiteral("Сита для щебня"), QRect(16, 126, 120, 18)});
     d.texts.push_back({QStringLiteral("CONTENT"), QStringLiteral("Содержание зерен мельче заданного размера сит"),
                        QRect(130, 126, 320, 18)});
@@ -140,8 +85,8 @@ FormDecl makeDecl()
                          FormButtonRole::Cancel, {}});
     d.size = QSize(460, buttonsY + 25 + 14);
 
-    d.fieldAccepted = [](FormWindow &, const QString &) {}; // the engine then redisplays: refresh reduces
-    d.refreshWindow = refresh;
+    // The reduction follows every event but the opening, so that an untouched record does not count as changed.
+    d.eachEvent = [](FormWindow &) { reduce(); };
     return d;
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/cp1251.h"
 #include "data/globals.h"
+#include "framework/chart_ui.h"
 #include "framework/fileservices.h"
 #include "framework/picturevalidator_ui.h"
 #include "framework/resizer_ui.h"
@@ -17,6 +18,11 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
+#include <QHBoxLayout>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cmath>
@@ -89,25 +95,112 @@ bool isHistoryKey(const QKeyEvent *e)
     return e->key() == Qt::Key_Apostrophe || e->nativeVirtualKey() == 0xDE;
 }
 
+// A control focused by the user (an event of the form), not by the window gaining the focus
+// or by the program placing it (the opening, a frame activating the subwindow).
+bool movedByUser(Qt::FocusReason reason)
+{
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason ||
+           reason == Qt::ShortcutFocusReason;
+}
+
+} // namespace
+
+// ---- values other than the record's ----------------------------------------------------------
+
+FormVar FormVar::of(REAL &x)
+{
+    return {[&x] { return Value(x); }, [&x](const Value &v) { x = numberOf(v); return true; }, ColumnType::Real, 0};
+}
+
+FormVar FormVar::of(BYTE &x)
+{
+    return {[&x] { return Value(qint64(x)); },
+            [&x](const Value &v) {
+                const double n = numberOf(v);
+                if (n < 0 || n > 255 || n != std::floor(n)) return false;
+                x = BYTE(n);
+                return true;
+            },
+            ColumnType::Byte, 0};
+}
+
+FormVar FormVar::of(LONG &x)
+{
+    return {[&x] { return Value(qint64(x)); },
+            [&x](const Value &v) {
+                const double n = numberOf(v);
+                if (n < -2147483648.0 || n > 2147483647.0 || n != std::floor(n)) return false;
+                x = LONG(n);
+                return true;
+            },
+            ColumnType::Long, 0};
+}
+
+FormVar FormVar::number(std::function<double()> get)
+{
+    return {[get = std::move(get)] { return Value(get()); }, {}, ColumnType::Real, 0};
+}
+
+FormVar FormVar::text(std::function<QString()> get)
+{
+    return {[get = std::move(get)] { return Value(cp1251::encode(get()).value_or(QByteArray())); }, {}, ColumnType::Text, 255};
+}
+
+namespace {
+
+// Text values compare without trailing blanks, numbers as numbers.
+bool sameValue(const Value &a, const Value &b)
+{
+    const auto *ta = std::get_if<QByteArray>(&a);
+    const auto *tb = std::get_if<QByteArray>(&b);
+    if (ta || tb) {
+        auto trimmed = [](QByteArray t) { while (!t.isEmpty() && t.back() == ' ') t.chop(1); return t; };
+        return ta && tb && trimmed(*ta) == trimmed(*tb);
+    }
+    return numberOf(a) == numberOf(b);
+}
+
+// The value of a choice: the declared one, else its text (a text value) or its number from 1.
+Value choiceValue(const FormField &f, const Column &c, int option, const QString &text)
+{
+    if (option >= 0 && size_t(option) < f.values.size()) return f.values.at(size_t(option));
+    if (c.type == ColumnType::Text) return Value(cp1251::encode(text).value_or(QByteArray()));
+    if (f.kind == FormControlKind::DropList) { // a list of numbers ("5", "7", "10")
+        bool ok = false;
+        const double n = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        if (ok) return c.type == ColumnType::Real || c.type == ColumnType::Decimal ? Value(n) : Value(qint64(n));
+    }
+    return Value(qint64(option + 1));
+}
+
+void applyCommon(QWidget *w, const FormField &f)
+{
+    w->setObjectName(f.objectName);
+    w->setGeometry(f.rect);
+    if (!f.tip.isEmpty()) w->setToolTip(f.tip);
+}
+
 } // namespace
 
 // ---- the entry field ----------------------------------------------------------------------------
 
 FieldEdit::FieldEdit(FormWindow *form, const FormField &field, int column, QWidget *parent)
-    : QLineEdit(parent), m_form(form), m_field(field), m_column(column), m_picture(Picture::of(field.picture))
+    : QLineEdit(parent), FieldControl(form, field, column), m_picture(Picture::of(field.picture))
 {
-    setObjectName(field.objectName);
+    applyCommon(this, field);
     setValidator(new PictureValidator(m_picture, this));
-    setGeometry(field.rect);
+    setReadOnly(field.displayOnly);
     if (m_picture.kind() == PictureKind::Number && !m_picture.leftAligned())
         setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void FieldEdit::display()
 {
-    const Row row = m_form->decl().file->buffer().save();
-    setText(valueText(row.at(m_column), m_picture));
+    const QString shown = valueText(m_form->valueOf(*this), m_picture);
+    if (text() != shown) // an unchanged text keeps the cursor and selection of the focused field
+        setText(shown);
     setModified(false);
+    if (m_field.enabled) setEnabled(m_field.enabled());
 }
 
 void FieldEdit::keyPressEvent(QKeyEvent *event)
@@ -120,7 +213,7 @@ void FieldEdit::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
     const QString typed = event->text();
     const bool printable = !typed.isEmpty() && typed.at(0).isPrint() && !(event->modifiers() & Qt::ControlModifier);
-    if (printable && text() == before)
+    if (printable && text() == before && !isReadOnly())
         QApplication::beep(); // the picture refused the character
 }
 
@@ -131,6 +224,8 @@ void FieldEdit::focusInEvent(QFocusEvent *event)
         FormWindow::BufferClaim claim(*m_form);
         m_form->decl().fieldFocused(*m_form, objectName());
     }
+    if (movedByUser(event->reason()) && m_form->isVisible())
+        m_form->anEvent();
 }
 
 void FieldEdit::focusOutEvent(QFocusEvent *event)
@@ -145,29 +240,43 @@ void FieldEdit::focusOutEvent(QFocusEvent *event)
 // ---- the radio group ---------------------------------------------------------------------------
 
 FieldRadioGroup::FieldRadioGroup(FormWindow *form, const FormField &field, int column, QWidget *parent)
-    : QGroupBox(field.groupTitle, parent), m_form(form), m_field(field), m_column(column),
-      m_buttons(new QButtonGroup(this))
+    : QGroupBox(field.groupTitle, parent), FieldControl(form, field, column), m_buttons(new QButtonGroup(this))
 {
-    setObjectName(field.objectName);
-    setGeometry(field.rect);
-    auto *layout = new QVBoxLayout(this);
+    applyCommon(this, field);
+    QBoxLayout *layout = field.horizontal ? static_cast<QBoxLayout *>(new QHBoxLayout(this)) : new QVBoxLayout(this);
+    if (field.groupTitle.isEmpty()) { // the options alone, without a frame
+        setFlat(true);
+        setStyleSheet(QStringLiteral("QGroupBox#%1 { border: 0; margin: 0; padding: 0; }").arg(field.objectName));
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
     for (int i = 0; i < field.choices.size(); ++i) {
         auto *button = new QRadioButton(field.choices.at(i), this);
-        button->setObjectName(field.objectName + QLatin1Char('_') + QString::number(i + 1));
+        button->setObjectName(i < field.optionNames.size() ? field.optionNames.at(i)
+                                                           : field.objectName + QLatin1Char('_') + QString::number(i + 1));
         m_buttons->addButton(button, i);
         layout->addWidget(button);
     }
+    if (field.horizontal && !field.groupTitle.isEmpty())
+        layout->setContentsMargins(8, 0, 8, 2); // a row of options under the caption
+    // Never smaller than its options need: a squeezed option cannot be clicked.
+    setGeometry(QRect(field.rect.topLeft(), field.rect.size().expandedTo(minimumSizeHint())));
     connect(m_buttons, &QButtonGroup::idClicked, this, [this](int id) { m_form->acceptChoice(this, id); });
 }
 
-int FieldRadioGroup::chosen() const { return m_buttons->checkedId(); }
+Value FieldRadioGroup::optionValue(int option) const
+{
+    return choiceValue(m_field, m_form->columnOf(*this), option, m_field.choices.value(option));
+}
 
 void FieldRadioGroup::display()
 {
-    const Row row = m_form->decl().file->buffer().save();
-    const auto *bytes = std::get_if<QByteArray>(&row.at(m_column));
-    const QString held = bytes ? cp1251::decode(*bytes).trimmed() : QString();
-    const int index = m_field.choices.indexOf(held);
+    const Value held = m_form->valueOf(*this);
+    int index = -1;
+    for (int i = 0; i < m_field.choices.size() && index < 0; ++i)
+        if (sameValue(optionValue(i), held)) index = i;
+    for (int i = 0; i < m_field.choices.size(); ++i)
+        m_buttons->button(i)->setVisible(!m_field.optionShown || m_field.optionShown(i));
+    if (m_field.enabled) setEnabled(m_field.enabled());
     if (index >= 0) {
         m_buttons->button(index)->setChecked(true);
         return;
@@ -178,12 +287,119 @@ void FieldRadioGroup::display()
     m_buttons->setExclusive(true);
 }
 
+// ---- the drop list -----------------------------------------------------------------------------
+
+FieldDropList::FieldDropList(FormWindow *form, const FormField &field, int column, QWidget *parent)
+    : QComboBox(parent), FieldControl(form, field, column)
+{
+    applyCommon(this, field);
+    fill();
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0) m_form->acceptChoice(this, entryValue(index));
+    });
+}
+
+void FieldDropList::fill()
+{
+    m_entries = m_field.choices;
+    const FormListFile &lf = m_field.listFile;
+    if (lf.file) { // the names in the order of the name key; the file's buffer is left as it was
+        m_entries.clear();
+        FileUse use(*lf.file);
+        if (use.ok()) {
+            DataFile &f = *lf.file;
+            const Row kept = f.buffer().save();
+            const DataFile::ReadState state = f.readState();
+            const int order = f.order();
+            const int col = f.desc().columnIndex(lf.column);
+            f.setOrder(lf.key);
+            f.setToStart();
+            while (f.next() == FileError::None) {
+                const Row row = f.buffer().save();
+                const auto *b = std::get_if<QByteArray>(&row.at(col));
+                const QString name = b ? cp1251::decode(*b).trimmed() : QString();
+                if (!name.isEmpty() && !m_entries.contains(name)) m_entries << name;
+            }
+            f.setOrder(order);
+            f.buffer().load(kept);
+            f.restoreReadState(state);
+        }
+    }
+    const QSignalBlocker block(this);
+    clear();
+    addItems(m_entries);
+}
+
+Value FieldDropList::entryValue(int index) const
+{
+    return choiceValue(m_field, m_form->columnOf(*this), index, m_entries.value(index));
+}
+
+void FieldDropList::display()
+{
+    const Value held = m_form->valueOf(*this);
+    int index = -1;
+    for (int i = 0; i < m_entries.size() && index < 0; ++i)
+        if (sameValue(entryValue(i), held)) index = i;
+    const QSignalBlocker block(this);
+    setCurrentIndex(index);
+    if (m_field.enabled) setEnabled(m_field.enabled());
+}
+
+// ---- spin box and check box ----------------------------------------------------------------------
+
+FieldSpin::FieldSpin(FormWindow *form, const FormField &field, int column, QWidget *parent)
+    : QDoubleSpinBox(parent), FieldControl(form, field, column)
+{
+    applyCommon(this, field);
+    const Picture p = Picture::of(field.picture);
+    setDecimals(p.kind() == PictureKind::Number ? p.decimals() : 0);
+    setRange(field.minimum, field.maximum);
+    setReadOnly(field.displayOnly);
+    connect(this, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+        const Column c = m_form->columnOf(*this);
+        const bool integer = c.type == ColumnType::Byte || c.type == ColumnType::Long || c.type == ColumnType::Ulong;
+        m_form->acceptChoice(this, integer ? Value(qint64(std::llround(v))) : Value(v));
+    });
+}
+
+void FieldSpin::display()
+{
+    const QSignalBlocker block(this);
+    setValue(numberOf(m_form->valueOf(*this)));
+    if (m_field.enabled) setEnabled(m_field.enabled());
+}
+
+FieldCheck::FieldCheck(FormWindow *form, const FormField &field, int column, QWidget *parent)
+    : QCheckBox(field.groupTitle, parent), FieldControl(form, field, column)
+{
+    applyCommon(this, field);
+    connect(this, &QCheckBox::clicked, this, [this](bool on) { m_form->acceptChoice(this, stateValue(on)); });
+}
+
+Value FieldCheck::stateValue(bool checked) const
+{
+    const size_t i = checked ? 1 : 0;
+    if (i < m_field.values.size()) return m_field.values.at(i);
+    if (m_form->columnOf(*this).type == ColumnType::Text) return Value(QByteArray(checked ? "1" : ""));
+    return Value(qint64(checked ? 1 : 0));
+}
+
+void FieldCheck::display()
+{
+    const QSignalBlocker block(this);
+    setChecked(sameValue(m_form->valueOf(*this), stateValue(true)));
+    if (m_field.enabled) setEnabled(m_field.enabled());
+}
+
 // ---- the form -----------------------------------------------------------------------------------
 
 FormWindow *openForm(const FormDecl &decl, LONG request, QWidget *caller, std::function<void(LONG)> done,
                      WindowHost host)
 {
-    Q_ASSERT(decl.file);
+    if (const QStringList faults = checkFormDecl(decl); !faults.isEmpty())
+        qFatal("%s", qPrintable(QStringLiteral("The form %1 is declared wrongly: %2")
+                                    .arg(decl.procedure, faults.join(QStringLiteral("; ")))));
     glob::GLOBALREQUEST = request;
     glob::VCRREQUEST = 0;
     auto *form = new FormWindow(decl, request, caller, std::move(done));
@@ -218,6 +434,91 @@ FormWindow::FormWindow(const FormDecl &decl, LONG, QWidget *caller, std::functio
             break;
         }
     m_blocked = blocked;
+    for (QWidget *w = caller; w; w = w->parentWidget())
+        if (auto *outer = qobject_cast<FormWindow *>(w)) {
+            if (&outer->m_file == &m_file) m_outer = outer;
+            break;
+        }
+    for (const auto &[name, value] : decl.locals)
+        m_locals.insert(name, value);
+}
+
+QStringList checkFormDecl(const FormDecl &decl)
+{
+    QStringList faults;
+    if (!decl.file) return {QStringLiteral("no file")};
+    QStringList locals;
+    for (const auto &l : decl.locals) locals << l.first;
+    for (const FormField &f : decl.fields) {
+        if (!f.local.isEmpty()) {
+            if (!locals.contains(f.local))
+                faults << QStringLiteral("%1: no window-local value %2").arg(f.objectName, f.local);
+        } else if (!f.var) {
+            if (decl.file->desc().columnIndex(f.column) < 0)
+                faults << QStringLiteral("%1: the file %2 has no column %3").arg(f.objectName, decl.file->name(), f.column);
+        }
+        const FormListFile &lf = f.listFile;
+        if (lf.file && (lf.file->desc().columnIndex(lf.column) < 0 || lf.key < 0))
+            faults << QStringLiteral("%1: the file %2 has no name column %3").arg(f.objectName, lf.file->name(), lf.column);
+        if (!decl.tabs.isEmpty() ? f.tab >= decl.tabs.size() : f.tab >= 0)
+            faults << QStringLiteral("%1: no page %2").arg(f.objectName).arg(f.tab);
+    }
+    if (decl.autoNumber.key >= 0 && decl.file->desc().columnIndex(decl.autoNumber.column) < 0)
+        faults << QStringLiteral("the file %1 has no column %2").arg(decl.file->name(), decl.autoNumber.column);
+    return faults;
+}
+
+double FormWindow::localNumber(const QString &name) const { return numberOf(m_locals.value(name)); }
+
+void FormWindow::setLocal(const QString &name, const Value &value)
+{
+    Q_ASSERT(m_locals.contains(name));
+    m_locals.insert(name, value);
+}
+
+void FormWindow::setChart(const QString &objectName, Chart chart)
+{
+    for (auto &[name, area] : m_charts)
+        if (name == objectName) area->setChart(std::move(chart));
+}
+
+Value FormWindow::valueOf(const FieldControl &c) const
+{
+    const FormField &f = c.field();
+    if (!f.local.isEmpty()) return m_locals.value(f.local);
+    if (f.var) return f.var.get();
+    return m_file.buffer().save().at(c.column());
+}
+
+Column FormWindow::columnOf(const FieldControl &c) const
+{
+    const FormField &f = c.field();
+    if (!f.local.isEmpty()) {
+        const Value v = m_locals.value(f.local);
+        if (std::holds_alternative<QByteArray>(v)) return {f.local, ColumnType::Text, 255};
+        if (std::holds_alternative<qint64>(v)) return {f.local, ColumnType::Long};
+        return {f.local, ColumnType::Real};
+    }
+    if (f.var) return {f.objectName, f.var.type, f.var.size};
+    return m_file.desc().columns.at(c.column());
+}
+
+bool FormWindow::storeValue(const FieldControl &c, const Value &value)
+{
+    const FormField &f = c.field();
+    if (f.displayOnly) return false;
+    if (!f.local.isEmpty()) {
+        m_locals.insert(f.local, value);
+        return true;
+    }
+    if (f.var) return f.var.set && f.var.set(value);
+    RecordBuffer &buffer = m_file.buffer();
+    const Row old = buffer.save();
+    Row row = old;
+    row[c.column()] = value;
+    if (buffer.load(row) == 0) return true;
+    buffer.load(old); // a value the field cannot hold is repaired: refuse it
+    return false;
 }
 
 FormWindow::BufferClaim::BufferClaim(FormWindow &form) : m_form(&form)
@@ -374,28 +675,81 @@ void FormWindow::performDelete()
     }
 }
 
+QWidget *FormWindow::parentFor(int tab)
+{
+    if (tab >= 0 && m_sheet && tab < m_sheet->count()) return m_sheet->widget(tab);
+    return this;
+}
+
 void FormWindow::buildWindow()
 {
     setObjectName(m_decl.procedure);
+    if (!m_decl.actionLine.isEmpty()) {
+        m_actionLine = new QLabel(this);
+        m_actionLine->setObjectName(QStringLiteral("ACTIONMESSAGE"));
+        m_actionLine->setGeometry(m_decl.actionLine);
+    }
+    if (!m_decl.tabs.isEmpty()) {
+        m_sheet = new QTabWidget(this);
+        m_sheet->setObjectName(QStringLiteral("SHEET"));
+        for (const QString &title : m_decl.tabs)
+            m_sheet->addTab(new QWidget, title);
+    }
     for (const FormText &t : m_decl.texts) {
-        auto *label = new QLabel(t.text, this);
+        auto *label = new QLabel(t.text, parentFor(t.tab));
         label->setObjectName(t.objectName);
         label->setGeometry(t.rect);
         if (t.alignRight)
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        if (t.value)
+            m_computedTexts.emplace_back(label, &t);
     }
     for (const FormField &f : m_decl.fields) {
-        const int col = m_file.desc().columnIndex(f.column);
-        Q_ASSERT_X(col >= 0, "FormWindow", qPrintable(f.column));
-        if (f.choices.isEmpty())
-            m_edits.push_back(new FieldEdit(this, f, col, this));
-        else
-            m_groups.push_back(new FieldRadioGroup(this, f, col, this));
+        const int col = f.local.isEmpty() && !f.var ? m_file.desc().columnIndex(f.column) : -1;
+        QWidget *parent = parentFor(f.tab);
+        FieldControl *control = nullptr;
+        FormControlKind kind = f.kind;
+        if (kind == FormControlKind::Auto)
+            kind = f.choices.isEmpty() ? FormControlKind::Entry : FormControlKind::Radio;
+        switch (kind) {
+        case FormControlKind::Auto:
+        case FormControlKind::Entry: {
+            auto *e = new FieldEdit(this, f, col, parent);
+            m_edits.push_back(e);
+            control = e;
+            break;
+        }
+        case FormControlKind::Radio: {
+            auto *g = new FieldRadioGroup(this, f, col, parent);
+            m_groups.push_back(g);
+            control = g;
+            break;
+        }
+        case FormControlKind::DropList: control = new FieldDropList(this, f, col, parent); break;
+        case FormControlKind::Spin: control = new FieldSpin(this, f, col, parent); break;
+        case FormControlKind::Check: control = new FieldCheck(this, f, col, parent); break;
+        }
+        m_controls.push_back(control);
+    }
+    for (const FormChartArea &c : m_decl.charts) {
+        auto *area = new ChartArea(parentFor(c.tab));
+        area->setObjectName(c.objectName);
+        area->setGeometry(c.rect);
+        Chart empty;
+        empty.units = c.rect.size();
+        area->setChart(empty);
+        m_charts.emplace_back(c.objectName, area);
     }
     for (const FormButton &b : m_decl.buttons) {
-        auto *button = new QPushButton(b.text, this);
+        auto *button = new QPushButton(b.text, parentFor(b.tab));
         button->setObjectName(b.objectName);
         button->setGeometry(b.rect);
+        if (!b.tip.isEmpty())
+            button->setToolTip(b.tip);
+        if (b.focused) {
+            button->setProperty("formFocusHook", int(&b - m_decl.buttons.data()));
+            button->installEventFilter(this);
+        }
         switch (b.role) {
         case FormButtonRole::Ok:
             button->setDefault(true);
@@ -405,16 +759,42 @@ void FormWindow::buildWindow()
             connect(button, &QPushButton::clicked, this, &FormWindow::pressCancel);
             break;
         case FormButtonRole::Help:
-            connect(button, &QPushButton::clicked, this, &FormWindow::syncFocusedField);
+            connect(button, &QPushButton::clicked, this, [this, pressed = b.pressed] {
+                syncFocusedField();
+                if (pressed) {
+                    BufferClaim claim(*this);
+                    pressed(*this);
+                    return;
+                }
+                showMessage(QStringLiteral("Справка к этому окну ещё не написана."), windowTitle());
+            });
             break;
         case FormButtonRole::Other:
             connect(button, &QPushButton::clicked, this, [this, pressed = b.pressed] {
                 BufferClaim claim(*this);
                 syncFocusedField();
                 if (pressed) pressed(*this);
+                anEvent();
             });
             break;
         }
+    }
+    if (m_sheet) { // the sheet holds its pages whole
+        QSize pages;
+        for (int i = 0; i < m_sheet->count(); ++i) {
+            const QRect r = m_sheet->widget(i)->childrenRect();
+            pages = pages.expandedTo(QSize(r.right() + 10, r.bottom() + 10));
+        }
+        const int bar = m_sheet->tabBar()->sizeHint().height();
+        const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
+        const QSize needed(pages.width() + frame, pages.height() + bar + frame);
+        m_sheet->setGeometry(QRect(m_decl.sheet.topLeft(), m_decl.sheet.size().expandedTo(needed)));
+        // What stands below the sheet (its buttons) moves down as far as the sheet grew.
+        const int grown = m_sheet->height() - m_decl.sheet.height();
+        if (grown > 0)
+            for (QWidget *w : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+                if (w != m_sheet && w->y() > m_decl.sheet.bottom())
+                    w->move(w->x(), w->y() + grown);
     }
     // The declared size, enlarged where a control would stand (partly) outside it: a form
     // never opens with a control cut off.
@@ -430,14 +810,19 @@ void FormWindow::openWindow(const WindowHost &host)
     QString actionMessage;
     if (m_localRequest == glob::InsertRecord) actionMessage = m_decl.insertTitle;
     if (m_localRequest == glob::ChangeRecord) actionMessage = m_decl.changeTitle;
-    setWindowTitle(actionMessage.isEmpty() ? m_decl.windowTitle : actionMessage);
+    if (m_actionLine) {
+        m_actionLine->setText(actionMessage);
+        setWindowTitle(m_decl.windowTitle);
+    } else {
+        setWindowTitle(actionMessage.isEmpty() ? m_decl.windowTitle : actionMessage);
+    }
     refreshWindow();
     // The resizer takes the designed layout as its original before any host sizes the window:
     // every later size is then a proportion of the size the form was laid out for.
     if (m_decl.resizer) {
         m_resizer = new WidgetResizer(this);
         m_resizer->initialize(winresize::SPREADSTRATEGY);
-        connect(m_resizer, &WidgetResizer::resized, this, &FormWindow::refreshWindow);
+        connect(m_resizer, &WidgetResizer::resized, this, &FormWindow::anEvent);
     }
     if (host)
         host(this);
@@ -454,7 +839,12 @@ void FormWindow::openWindow(const WindowHost &host)
     }
     if (QWidget *frame = frameWidget(); frame != this)
         frame->installEventFilter(this);
-    focusFirstField();
+    {
+        const QScopedValueRollback<bool> opening(m_opening, true); // the first focus is part of the opening
+        focusFirstField();
+    }
+    if (m_decl.firstSelectionIsEvent)
+        anEvent();
 }
 
 QWidget *FormWindow::frameWidget() { return hostFrame(this); }
@@ -463,6 +853,18 @@ QSize FormWindow::sizeHint() const { return m_openingSize; }
 
 bool FormWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::FocusIn && isVisible()) {
+        const QVariant hook = watched->property("formFocusHook");
+        if (hook.isValid()) {
+            if (movedByUser(static_cast<QFocusEvent *>(event)->reason())) {
+                const FormButton &b = m_decl.buttons.at(size_t(hook.toInt()));
+                BufferClaim claim(*this);
+                syncFocusedField();
+                b.focused(*this);
+                anEvent();
+            }
+        }
+    }
     if (event->type() == QEvent::Move && watched == frameWidget() && m_windowOpened)
         memories()[m_decl.procedure].pos = frameWidget()->pos();
     return QWidget::eventFilter(watched, event);
@@ -480,10 +882,26 @@ void FormWindow::refreshWindow()
     BufferClaim claim(*this);
     if (m_decl.refreshWindow)
         m_decl.refreshWindow(*this);
-    for (FieldEdit *e : m_edits)
-        e->display();
-    for (FieldRadioGroup *g : m_groups)
-        g->display();
+    for (FieldControl *c : m_controls) {
+        auto *edit = dynamic_cast<FieldEdit *>(c);
+        if (edit && edit->isModified())
+            continue; // the user's text, not accepted yet: it is stored when the field is left
+        c->display();
+    }
+    for (auto &[label, text] : m_computedTexts)
+        static_cast<QLabel *>(label)->setText(text->value());
+}
+
+void FormWindow::anEvent()
+{
+    if (m_inEvent || m_returned || m_opening) // a redisplay the hook itself causes is no new event
+        return;
+    const QScopedValueRollback<bool> inEvent(m_inEvent, true);
+    BufferClaim claim(*this);
+    if (m_decl.eachEvent)
+        m_decl.eachEvent(*this);
+    if (!m_acceptingAll) // OK's pass leaves the other fields' texts to be accepted in turn
+        refreshWindow();
 }
 
 void FormWindow::focusFirstField()
@@ -495,19 +913,13 @@ void FormWindow::focusFirstField()
 bool FormWindow::acceptField(FieldEdit *edit)
 {
     BufferClaim claim(*this);
-    RecordBuffer &buffer = m_file.buffer();
+    if (edit->field().displayOnly)
+        return true;
     const EntryResult r = edit->picture().read(edit->text());
-    const Row old = buffer.save();
     bool stored = false;
-    if (r.ok()) {
-        if (std::optional<Value> v = storedValue(r, m_file.desc().columns.at(edit->column()), edit->picture())) {
-            Row row = old;
-            row[edit->column()] = *v;
-            stored = buffer.load(row) == 0; // a value the field cannot hold is repaired: refuse it
-            if (!stored)
-                buffer.load(old);
-        }
-    }
+    if (r.ok())
+        if (std::optional<Value> v = storedValue(r, columnOf(*edit), edit->picture()))
+            stored = storeValue(*edit, *v);
     if (!stored) {
         QApplication::beep();
         edit->display();
@@ -515,12 +927,8 @@ bool FormWindow::acceptField(FieldEdit *edit)
         QTimer::singleShot(0, this, [target] { if (target) target->setFocus(Qt::OtherFocusReason); });
         return false;
     }
-    if (m_decl.fieldAccepted) {
-        m_decl.fieldAccepted(*this, edit->objectName());
-        refreshWindow();
-    } else {
-        edit->display();
-    }
+    afterStore(edit->objectName());
+    edit->display();
     if (m_decl.validateField && !m_decl.validateField(*this, edit->objectName())) {
         edit->setFocus(Qt::OtherFocusReason);
         return false;
@@ -528,22 +936,34 @@ bool FormWindow::acceptField(FieldEdit *edit)
     return true;
 }
 
-void FormWindow::acceptChoice(FieldRadioGroup *group, int choice)
+void FormWindow::afterStore(const QString &objectName)
+{
+    if (m_decl.fieldAccepted)
+        m_decl.fieldAccepted(*this, objectName);
+    anEvent();
+}
+
+void FormWindow::acceptChoice(FieldRadioGroup *group, int choice) { acceptChoice(group, group->optionValue(choice)); }
+
+void FormWindow::acceptChoice(FieldControl *control, const Value &value)
 {
     BufferClaim claim(*this);
-    syncFocusedField(); // an entry field's pending text first, as when the group takes the focus
-    RecordBuffer &buffer = m_file.buffer();
-    const Row old = buffer.save();
-    Row row = old;
-    row[group->column()] = Value(cp1251::encode(group->field().choices.at(choice)).value_or(QByteArray()));
-    if (buffer.load(row) != 0) // an option longer than its column: a fault of the declaration
-        buffer.load(old);
-    if (m_decl.fieldAccepted) {
-        m_decl.fieldAccepted(*this, group->objectName());
-        refreshWindow();
-    } else {
-        group->display();
+    syncFocusedField(); // an entry field's pending text first, as when the control takes the focus
+    if (!storeValue(*control, value)) { // a value its field cannot hold: a fault of the declaration
+        control->display();
+        return;
     }
+    const FormListFile &lf = control->field().listFile;
+    if (lf.file && lf.file != &m_file) { // the chosen name's record of the list's file
+        FileUse use(*lf.file);
+        lf.file->buffer().clear();
+        Row row = lf.file->buffer().save();
+        row[size_t(lf.file->desc().columnIndex(lf.column))] = value;
+        lf.file->buffer().load(row);
+        if (use.ok() && lf.file->get(lf.key) == FileError::None && lf.selected)
+            lf.selected(*this);
+    }
+    afterStore(control->widget()->objectName());
 }
 
 // Stores the focused field's pending text when its picture accepts it (as the buttons' SYNCWINDOW).
@@ -551,6 +971,8 @@ void FormWindow::syncFocusedField()
 {
     BufferClaim claim(*this);
     auto *edit = dynamic_cast<FieldEdit *>(QApplication::focusWidget());
+    if (!edit) // the form's focused field also while another window is active
+        edit = dynamic_cast<FieldEdit *>(focusWidget());
     if (!edit || std::find(m_edits.begin(), m_edits.end(), edit) == m_edits.end() || !edit->isModified())
         return;
     if (edit->picture().read(edit->text()).ok())
@@ -595,7 +1017,7 @@ void FormWindow::historyField()
     BufferClaim claim(*this);
     auto *edit = dynamic_cast<FieldEdit *>(QApplication::focusWidget());
     const FormMemory &mem = memories()[m_decl.procedure];
-    if (!edit || !edit->field().history || !mem.hasHistory)
+    if (!edit || !edit->field().history || !mem.hasHistory || edit->column() < 0) // the record's fields only
         return;
     if (std::find(m_edits.begin(), m_edits.end(), edit) == m_edits.end())
         return;
@@ -615,10 +1037,12 @@ void FormWindow::save()
         saveInsert();
     else if (m_localRequest == glob::ChangeRecord)
         saveChange();
-    else {
+    else if (m_localRequest != glob::NoRequest) {
         m_closing = true;
         closeForm();
     }
+    // Opened without a request: the form works on the record in memory, stores nothing and
+    // stays open until it is closed.
 }
 
 void FormWindow::saveInsert()
@@ -730,6 +1154,31 @@ void FormWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+// A form called by another form on the same file works on the caller's record: what it leaves
+// there reaches the caller. That is what it stored (completed), or, opened without a request,
+// what it set in the record for the caller to store; an insert or change the user abandoned
+// does not.
+void FormWindow::handOverToOuter()
+{
+    if (!m_outer || m_outer->m_returned)
+        return;
+    const bool abandoned = (m_originalRequest == glob::InsertRecord || m_originalRequest == glob::ChangeRecord) &&
+                           m_localResponse != glob::RequestCompleted;
+    if (abandoned || m_originalRequest == glob::DeleteRecord)
+        return;
+    const Row record = m_claims > 0 || !m_haveWork ? m_file.buffer().save() : m_work;
+    const DataFile::ReadState state = m_claims > 0 || !m_haveWork ? m_file.readState() : m_readState;
+    if (m_outer->m_claims > 0) { // the caller works on the buffer now: it keeps what is there
+        m_file.buffer().load(record);
+        m_file.restoreReadState(state);
+    } else {
+        m_outer->m_work = record;
+        m_outer->m_readState = state;
+        m_outer->m_haveWork = true;
+    }
+    QTimer::singleShot(0, m_outer, [outer = m_outer] { if (outer) outer->refreshWindow(); });
+}
+
 void FormWindow::closeForm() { closeHostedWindow(this); }
 
 void FormWindow::procedureReturn()
@@ -737,6 +1186,7 @@ void FormWindow::procedureReturn()
     if (m_returned)
         return;
     m_returned = true;
+    handOverToOuter();
     if (m_fileUsed)
         releaseFile(m_file);
     m_fileUsed = false;

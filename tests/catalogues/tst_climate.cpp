@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QComboBox>
 #include <QTest>
 
 namespace {
@@ -126,7 +127,11 @@ private slots:
         QVERIFY(form);
         QVERIFY(!list->isEnabled());
         typeInto(form, "USL_REGION", QStringLiteral("Москва"));
-        typeInto(form, "USL_DKZ", QStringLiteral("II"));
+        auto *zone = form->findChild<QComboBox *>(QStringLiteral("USL_DKZ"));
+        QVERIFY(zone);
+        zone->setFocus();
+        QTest::keyClick(zone, Qt::Key_Down); // from the empty entry to "I", then "II"
+        QTest::keyClick(zone, Qt::Key_Down);
         typeInto(form, "USL_TMAX", QStringLiteral("37"));
         typeInto(form, "USL_TMIN", QStringLiteral("-26,0"));
         form->grab().save(kShots + QStringLiteral("/updateklim.png"));
@@ -149,24 +154,25 @@ private slots:
         delete list;
     }
 
-    // The zone field takes only the drop list's entries; a wrong one keeps the form open.
-    void zoneOutsideTheListStays()
+    // The zone is chosen from the zones and an empty entry; a change shows the stored one.
+    void zoneIsChosenFromTheList()
     {
-        storeRegions({});
+        storeRegions({{"Омск", "III", 37, -37}});
         BrowseWindow *list = shownList(REG());
         QVERIFY(list);
-        list->findChild<QPushButton *>(QStringLiteral("INSERT"))->click();
+        list->findChild<QPushButton *>(QStringLiteral("CHANGE"))->click();
         FormWindow *form = openForm();
         QVERIFY(form);
-        typeInto(form, "USL_REGION", QStringLiteral("Омск"));
-        typeInto(form, "USL_DKZ", QStringLiteral("VI"));
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTest::qWait(50);
-        QVERIFY(form->isVisible());
-        typeInto(form, "USL_DKZ", QStringLiteral("III"));
+        auto *zone = form->findChild<QComboBox *>(QStringLiteral("USL_DKZ"));
+        QStringList entries;
+        for (int i = 0; i < zone->count(); ++i) entries << zone->itemText(i);
+        QCOMPARE(entries, (QStringList{"", "I", "II", "III", "IV", "V"}));
+        QCOMPARE(zone->currentText(), QStringLiteral("III"));
+        zone->setFocus();
+        QTest::keyClick(zone, Qt::Key_Up);
         form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
         QTRY_VERIFY(list->isEnabled());
-        QCOMPARE(column(list, 1), QStringList{"III"});
+        QCOMPARE(column(list, 1), QStringList{"II"});
         delete list;
     }
 

@@ -2,10 +2,17 @@
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/fileservices.h"
+#include "framework/chart_ui.h"
 #include "framework/form_window.h"
 #include "framework/warnings.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
+#include <QPainter>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QLineEdit>
@@ -699,6 +706,216 @@ private slots:
         QTRY_VERIFY(!form);
         QCOMPARE(m_doneCalls, 0);
         QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
+    }
+
+    // A declaration naming what does not exist stops the form before it opens, naming the fault.
+    void declarationFaultsAreNamed()
+    {
+        QVERIFY(checkFormDecl(beamDecl(false)).isEmpty());
+        FormDecl d = beamDecl(false);
+        d.fields.push_back({QStringLiteral("WIDTH"), QStringLiteral("N_B_WIDTH"), "n5.1", QRect(10, 70, 60, 21)});
+        FormField local{QString(), QStringLiteral("MASS"), "n5.1", QRect(80, 70, 60, 21)};
+        local.local = QStringLiteral("MASS");
+        d.fields.push_back(local);
+        FormField names{QStringLiteral("WIDTEST"), QStringLiteral("N_B_LIST"), "s20", QRect(10, 70, 60, 21)};
+        names.kind = FormControlKind::DropList;
+        names.listFile = {&files::NORMA, files::key::NOR_KEYTYP, QStringLiteral("TYPE"), {}};
+        d.fields.push_back(names);
+        const QStringList faults = checkFormDecl(d);
+        QCOMPARE(faults.size(), 3);
+        QVERIFY(faults.at(0).contains(QLatin1String("WIDTH")));
+        QVERIFY(faults.at(1).contains(QLatin1String("MASS")));
+        QVERIFY(faults.at(2).contains(QLatin1String("TYPE")));
+    }
+
+    // Controls bound to a global, a window-local value and a computed display; a form opened
+    // without a request stores nothing on OK and stays open until it is cancelled.
+    void boundValuesAndAFormWithoutRequest()
+    {
+        FormDecl d = beamDecl(true);
+        d.locals = {{QStringLiteral("MASS"), Value(0.0)}};
+        FormField global{QString(), QStringLiteral("J1GL"), "n5.1", QRect(10, 70, 60, 21)};
+        global.var = FormVar::of(glob::J1GL);
+        FormField local{QString(), QStringLiteral("MASS"), "n5.1", QRect(80, 70, 60, 21)};
+        local.local = QStringLiteral("MASS");
+        FormField shown{QString(), QStringLiteral("SUM"), "n6.1", QRect(150, 70, 60, 21)};
+        shown.var = FormVar::number([] { return glob::J1GL + N_B.B_BALK; });
+        shown.displayOnly = true;
+        d.fields.insert(d.fields.end(), {global, local, shown});
+        addBeam("Балка", 2);
+        FileUse use(files::N_BALKI);
+        QVERIFY(readFirst(files::N_BALKI));
+        QPointer<FormWindow> form = open(d, glob::NoRequest);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Балки"));
+        type(form, "J1GL", QStringLiteral("12,5"));
+        type(form, "MASS", QStringLiteral("3"));
+        QCOMPARE(glob::J1GL, 12.5);
+        QCOMPARE(form->localNumber(QStringLiteral("MASS")), 3.0);
+        QCOMPARE(edit(form, "SUM")->text(), QStringLiteral("14.5"));
+        QVERIFY(edit(form, "SUM")->isReadOnly());
+        type(form, "N_B_B_BALK", QStringLiteral("4"));
+        QCOMPARE(edit(form, "SUM")->text(), QStringLiteral("16.5"));
+        click(form, "OK");
+        QVERIFY(form && form->isVisible());
+        QCOMPARE(m_doneCalls, 0);
+        QVERIFY(m_sink.shown.isEmpty());
+        const qint64 version = rowVersion(files::N_BALKI);
+        click(form, "CANCEL");
+        QTRY_COMPARE(m_doneCalls, 1);
+        QCOMPARE(m_response, LONG(glob::RequestCancelled));
+        QCOMPARE(rowVersion(files::N_BALKI), version);
+    }
+
+    // Radio groups, drop lists, a spin and a check box store what is chosen; the drop list over a
+    // file lists its names in name order, shows the one the field holds and reads the chosen record.
+    void choicesStoreTheirValues()
+    {
+        addNorma("Б", 80, 100);
+        addNorma("А", 90, 100);
+        FormDecl d = beamDecl(false);
+        d.size = QSize(420, 300);
+        FormField number{QStringLiteral("ANUM"), QStringLiteral("N_B_ANUM"), "n3", QRect(10, 130, 200, 70)};
+        number.choices = QStringList{QStringLiteral("один"), QStringLiteral("два"), QStringLiteral("три")};
+        number.optionShown = [](int option) { return option < 2 || N_B.B_BALK > 0; };
+        FormField fixed{QStringLiteral("L_PROL"), QStringLiteral("N_B_L_PROL"), "n3", QRect(220, 130, 60, 21)};
+        fixed.kind = FormControlKind::DropList;
+        fixed.choices = QStringList{QStringLiteral("5"), QStringLiteral("7"), QStringLiteral("10")};
+        FormField names{QStringLiteral("WIDTEST"), QStringLiteral("N_B_WIDLIST"), "s20", QRect(220, 160, 100, 21)};
+        names.kind = FormControlKind::DropList;
+        names.listFile = {&files::NORMA, files::key::NOR_KEYTYP, QStringLiteral("TYPASPH"),
+                          [](FormWindow &) { N_B.A_NAGRUZ = NOR.DNORM2[0][0]; }};
+        FormField spin{QString(), QStringLiteral("I"), "n3", QRect(220, 190, 60, 21)};
+        spin.kind = FormControlKind::Spin;
+        spin.var = FormVar::of(glob::I);
+        spin.minimum = 1, spin.maximum = 6;
+        FormField check{QString(), QStringLiteral("OTSOS"), "n1", QRect(220, 220, 100, 21)};
+        check.kind = FormControlKind::Check;
+        check.var = FormVar::of(glob::OTSOS);
+        d.fields.insert(d.fields.end(), {number, fixed, names, spin, check});
+        N_B = NBalkiRecord();
+        N_B.WIDTEST = QStringLiteral("Б");
+        QPointer<FormWindow> form = open(d, glob::InsertRecord);
+        auto *list = form->findChild<QComboBox *>(QStringLiteral("N_B_WIDLIST"));
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->itemText(0), QStringLiteral("А"));
+        QCOMPARE(list->currentText(), QStringLiteral("Б"));
+        QVERIFY(!form->findChild<QRadioButton *>(QStringLiteral("N_B_ANUM_3"))->isVisibleTo(form));
+        type(form, "N_B_B_BALK", QStringLiteral("2"));
+        QVERIFY(form->findChild<QRadioButton *>(QStringLiteral("N_B_ANUM_3"))->isVisibleTo(form));
+        QTest::mouseClick(form->findChild<QRadioButton *>(QStringLiteral("N_B_ANUM_2")), Qt::LeftButton, {}, QPoint(6, 8));
+        QCOMPARE(N_B.ANUM, BYTE(2));
+        auto *fixedList = form->findChild<QComboBox *>(QStringLiteral("N_B_L_PROL"));
+        fixedList->setFocus();
+        QTest::keyClick(fixedList, Qt::Key_End);
+        QCOMPARE(N_B.L_PROL, 10.0);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(N_B.WIDTEST.text(), QStringLiteral("А"));
+        QCOMPARE(N_B.A_NAGRUZ, 90.0);
+        QCOMPARE(edit(form, "N_B_WIDTEST")->text(), QStringLiteral("А"));
+        auto *spinBox = form->findChild<QDoubleSpinBox *>(QStringLiteral("I"));
+        QCOMPARE(spinBox->value(), 1.0); // 0 is below the range
+        spinBox->setFocus();
+        QTest::keyClick(spinBox, Qt::Key_Up);
+        QCOMPARE(glob::I, BYTE(2));
+        form->findChild<QCheckBox *>(QStringLiteral("OTSOS"))->click();
+        QCOMPARE(glob::OTSOS, LONG(1));
+        click(form, "OK");
+        QTRY_COMPARE(m_response, LONG(glob::RequestCompleted));
+        FileUse use(files::N_BALKI);
+        QVERIFY(readFirst(files::N_BALKI));
+        QCOMPARE(N_B.ANUM, BYTE(2));
+        QCOMPARE(N_B.L_PROL, 10.0);
+        QCOMPARE(N_B.A_NAGRUZ, 90.0);
+    }
+
+    // Tabs, the action line, tooltips, help, a button acting on the focus, the event hook and a chart area.
+    void pagesHooksAndChart()
+    {
+        int events = 0;
+        FormDecl d = beamDecl(false);
+        d.actionLine = QRect(10, 4, 200, 18);
+        d.tabs = QStringList{QStringLiteral("Основные"), QStringLiteral("Размеры")};
+        d.sheet = QRect(4, 24, 250, 100);
+        d.fields[0].tab = 0;
+        d.fields[0].tip = QStringLiteral("Название");
+        d.fields[1].tab = d.fields[2].tab = 1;
+        for (FormButton &b : d.buttons) b.rect.translate(0, 120);
+        d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(170, 220, 70, 25), FormButtonRole::Help, {}});
+        d.buttons.push_back({QStringLiteral("TAKE"), QStringLiteral("Принять"), QRect(170, 250, 70, 25), FormButtonRole::Other, {},
+                             -1, QStringLiteral("Взять ширину"), [](FormWindow &) { N_B.H_BALK = N_B.B_BALK * 2; }});
+        d.charts.push_back({QStringLiteral("CHART"), QRect(260, 24, 100, 100)});
+        d.eachEvent = [&events](FormWindow &) { ++events; };
+        N_B = NBalkiRecord();
+        QPointer<FormWindow> form = open(d, glob::InsertRecord);
+        QCOMPARE(events, 0); // the opening is no event
+        QCOMPARE(form->windowTitle(), QStringLiteral("Балки"));
+        QCOMPARE(form->findChild<QLabel *>(QStringLiteral("ACTIONMESSAGE"))->text(), QStringLiteral("Добавить"));
+        auto *sheet = form->findChild<QTabWidget *>(QStringLiteral("SHEET"));
+        QCOMPARE(sheet->count(), 2);
+        QCOMPARE(edit(form, "N_B_B_BALK")->parentWidget(), sheet->widget(1));
+        QCOMPARE(edit(form, "N_B_WIDTEST")->toolTip(), QStringLiteral("Название"));
+        QCOMPARE(form->findChild<QPushButton *>(QStringLiteral("TAKE"))->toolTip(), QStringLiteral("Взять ширину"));
+        sheet->setCurrentIndex(1);
+        type(form, "N_B_B_BALK", QStringLiteral("3"));
+        QVERIFY(events > 0);
+        form->findChild<QPushButton *>(QStringLiteral("TAKE"))->setFocus(Qt::TabFocusReason);
+        QCOMPARE(N_B.H_BALK, 6.0);
+        QCOMPARE(edit(form, "N_B_H_BALK")->text(), QStringLiteral("6.0"));
+        click(form, "HELP");
+        QCOMPARE(m_sink.shown.size(), 1);
+        click(form, "CANCEL");
+        d.firstSelectionIsEvent = true; // a window that draws at once
+        events = 0;
+        form = open(d, glob::InsertRecord);
+        QCOMPARE(events, 1);
+
+        Chart chart;
+        chart.units = QSizeF(100, 100);
+        chart.line(QPointF(0, 50), QPointF(100, 50), 0xFF0000, 4);
+        form->setChart(QStringLiteral("CHART"), chart);
+        QImage image(200, 200, QImage::Format_RGB32); // the painter scales the units: y 50 -> 100
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        paintChart(painter, form->findChild<ChartArea *>(QStringLiteral("CHART"))->chart(), QRectF(0, 0, 200, 200));
+        painter.end();
+        QCOMPARE(image.pixelColor(100, 100), QColor(Qt::red));
+        QCOMPARE(image.pixelColor(100, 90), QColor(Qt::white));
+        click(form, "CANCEL");
+    }
+
+    // A form called by a form on the same file works on its caller's record: what it sets
+    // there (without a request of its own) reaches the caller, which stores it.
+    void aNestedFormHandsItsRecordToTheCaller()
+    {
+        static FormDecl inner;
+        inner = beamDecl(false);
+        inner.procedure = QStringLiteral("INNERBEAM");
+        inner.buttons.push_back({QStringLiteral("TAKE"), QStringLiteral("Принять"), QRect(170, 100, 70, 25),
+                                 FormButtonRole::Other, [](FormWindow &f) { f.pressCancel(); }, -1, {},
+                                 [](FormWindow &) { N_B.B_BALK = 7.5; }});
+        FormDecl outer = beamDecl(false);
+        QPointer<FormWindow> called;
+        outer.buttons.push_back({QStringLiteral("CALL"), QStringLiteral("Битум"), QRect(170, 100, 70, 25), FormButtonRole::Other,
+                                 [&called](FormWindow &f) { called = openForm(inner, glob::NoRequest, &f, {}); }});
+        addBeam("Балка", 2);
+        FileUse use(files::N_BALKI);
+        QVERIFY(readFirst(files::N_BALKI));
+        QPointer<FormWindow> form = open(outer, glob::ChangeRecord);
+        click(form, "CALL");
+        QVERIFY(called);
+        QVERIFY(!form->isEnabled());
+        QCOMPARE(edit(called, "N_B_WIDTEST")->text(), QStringLiteral("Балка"));
+        called->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(called));
+        called->findChild<QPushButton *>(QStringLiteral("TAKE"))->setFocus(Qt::TabFocusReason);
+        click(called, "TAKE");
+        QTRY_VERIFY(!called);
+        QTRY_COMPARE(edit(form, "N_B_B_BALK")->text(), QStringLiteral("7.5"));
+        click(form, "OK");
+        QTRY_COMPARE(m_response, LONG(glob::RequestCompleted));
+        QVERIFY(readFirst(files::N_BALKI));
+        QCOMPARE(N_B.B_BALK, 7.5);
     }
 
     // Pictures of the form for a look by eye: set ASPHALT_SHOTS to a directory.
