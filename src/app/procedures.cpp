@@ -16,6 +16,12 @@ QHash<QString, ProcedureFactory> &registry()
     return procedures;
 }
 
+QHash<QString, CalledProcedure> &calledRegistry()
+{
+    static QHash<QString, CalledProcedure> procedures;
+    return procedures;
+}
+
 WindowHost g_host;
 
 } // namespace
@@ -35,6 +41,23 @@ bool startProcedure(const QString &name)
     const ProcedureFactory factory = *it; // a copy: the factory may register further procedures
     if (QWidget *window = factory())
         showInFrame(window);
+    return true;
+}
+
+void registerCalledProcedure(const QString &name, CalledProcedure procedure)
+{
+    calledRegistry().insert(name, std::move(procedure));
+}
+
+bool isCalledProcedureRegistered(const QString &name) { return calledRegistry().contains(name); }
+
+bool callProcedure(const QString &name, QWidget *caller, std::function<void(LONG response)> done)
+{
+    const auto it = calledRegistry().constFind(name);
+    if (it == calledRegistry().constEnd())
+        return false;
+    const CalledProcedure procedure = *it; // a copy: the procedure may register further ones
+    procedure(caller, std::move(done));
     return true;
 }
 

@@ -2,6 +2,8 @@
 // The procedures the frame starts, by name ("BROUSESPLIT", "PODBOR", ...). Each window module
 // registers a factory for its window; starting a procedure makes a new, independent window and
 // shows it in the frame. A menu item or button whose procedure is not registered is disabled.
+#include "data/fieldtypes.h"
+
 #include <QPoint>
 #include <QString>
 
@@ -17,6 +19,15 @@ bool isProcedureRegistered(const QString &name);
 
 // Starts a new instance of the procedure; false when it is not registered.
 bool startProcedure(const QString &name);
+
+// Procedures that one window calls by name (a design step calling the next): the procedure opens
+// its window, keeps `caller` blocked until the window closes and then hands `done` its response
+// (glob::RequestCompleted or glob::RequestCancelled). Calling by name lets a step call one that
+// is not built into this program yet: callProcedure then returns false and `done` never runs.
+using CalledProcedure = std::function<void(QWidget *caller, std::function<void(LONG response)> done)>;
+void registerCalledProcedure(const QString &name, CalledProcedure procedure);
+bool isCalledProcedureRegistered(const QString &name);
+bool callProcedure(const QString &name, QWidget *caller, std::function<void(LONG response)> done);
 
 // Where started windows are shown: the frame installs its MDI area; without a frame a window
 // is shown on its own. Either way it is deleted when closed.

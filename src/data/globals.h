@@ -4,37 +4,65 @@
 // whole run and are shared by all windows (the GUI thread serialises every access).
 #include "data/fieldtypes.h"
 
+#include <array>
+
 namespace glob {
 
-// Component selection
-inline BYTE NKOMP = 0;
-inline FixedString<20> DIMNAME[6];
-inline REAL DIMKOMP[11][6] = {};
-inline REAL ISTDIMYKOMP[6] = {};
-inline REAL COSTDIMKOMP[6] = {};
-inline REAL NUMMP = 0;
-inline FixedString<20> SPL1, SPL2, SPL3, SAN1, SAN2, FILL1;
+// The design state: what the design steps hand to one another, reset to these values each time
+// the component selection opens (DESIGN = DesignState()). Each value keeps its own name below.
+struct DesignState {
+    // Component selection
+    BYTE NKOMP = 0;
+    std::array<FixedString<20>, 6> DIMNAME;
+    std::array<std::array<REAL, 6>, 11> DIMKOMP{}; // passing % of each component at each sieve
+    std::array<REAL, 6> ISTDIMYKOMP{};
+    std::array<REAL, 6> COSTDIMKOMP{};
+    REAL NUMMP = 0;
+    FixedString<20> SPL1, SPL2, SPL3, SAN1, SAN2, FILL1;
+    std::array<REAL, 11> DMM = {40, 20, 15, 10, 5, 2.5, 1.25, 0.63, 0.315, 0.16, 0.071};
+    // Grading blend
+    REAL J1GL = 0, J2GL = 0, J3GL = 0, J4GL = 0, J5GL = 0, J6GL = 0;
+    std::array<REAL, 6> DIMJKOMP{};
+    REAL JMPGL = 0;
+    // Bitumen and cost
+    REAL JBITGL = 0;
+    REAL COSTDOB_KA = 0, COSTFILLER = 0, COSTBIT = 0, COSTSMES = 0;
+};
+inline DesignState DESIGN;
+
+inline BYTE &NKOMP = DESIGN.NKOMP;
+inline auto &DIMNAME = DESIGN.DIMNAME;
+inline auto &DIMKOMP = DESIGN.DIMKOMP;
+inline auto &ISTDIMYKOMP = DESIGN.ISTDIMYKOMP;
+inline auto &COSTDIMKOMP = DESIGN.COSTDIMKOMP;
+inline REAL &NUMMP = DESIGN.NUMMP;
+inline FixedString<20> &SPL1 = DESIGN.SPL1, &SPL2 = DESIGN.SPL2, &SPL3 = DESIGN.SPL3, &SAN1 = DESIGN.SAN1,
+                       &SAN2 = DESIGN.SAN2, &FILL1 = DESIGN.FILL1;
+inline auto &DMM = DESIGN.DMM;
+inline REAL &J1GL = DESIGN.J1GL, &J2GL = DESIGN.J2GL, &J3GL = DESIGN.J3GL, &J4GL = DESIGN.J4GL, &J5GL = DESIGN.J5GL,
+            &J6GL = DESIGN.J6GL;
+inline auto &DIMJKOMP = DESIGN.DIMJKOMP;
+inline REAL &JMPGL = DESIGN.JMPGL;
+inline REAL &JBITGL = DESIGN.JBITGL;
+inline REAL &COSTDOB_KA = DESIGN.COSTDOB_KA, &COSTFILLER = DESIGN.COSTFILLER, &COSTBIT = DESIGN.COSTBIT,
+            &COSTSMES = DESIGN.COSTSMES;
+
+// The band, grade and kind chosen last: kept over a new opening of the component selection.
 inline FixedString<12> TYP;
-inline REAL ZRN[11][2] = {};
-inline REAL DMM[11] = {};
+inline std::array<std::array<REAL, 2>, 11> ZRN{}; // the band: minimum and maximum passing % at each sieve
 inline FixedString<3> MARKA;
 inline FixedString<25> WIDAB;
 
-// Grading blend
-inline REAL J1GL = 0, J2GL = 0, J3GL = 0, J4GL = 0, J5GL = 0, J6GL = 0;
-inline REAL PROEKT[11] = {};
+// Results of the grading blend
+inline std::array<REAL, 11> PROEKT{};
 inline REAL OTKL = 0;
-inline REAL DIMJKOMP[6] = {};
-inline REAL JMPGL = 0;
 inline REAL YMINER = 0;
 
-// Bitumen, additive, cost
-inline REAL JBITGL = 0;
+// Bitumen and additive chosen
 inline FixedString<12> MARKABIT;
 inline FixedString<20> DOB_KA;
 inline REAL SODERZDOBAWKI = 0;
-inline REAL COSTDOB_KA = 0;
-inline REAL COSTFILLER = 0, COSTBITUM = 0, COSTBIT = 0, COSTSMES = 0;
+inline REAL COSTBITUM = 0;
 
 // Recipe in hand and reports
 inline REAL NUMMER = 0;
@@ -70,7 +98,7 @@ inline REAL BITSMA2 = 0;
 inline REAL YMP0I071 = 0;
 inline BYTE OPTIM2 = 0;
 
-// Blanks every text and zeroes every number, as at start-up.
+// Blanks every text and zeroes every number, as at start-up; the design state takes its defaults.
 void resetGlobals();
 
 } // namespace glob
