@@ -6,7 +6,7 @@
 // window, timer-driven chunks) and reports the time until the preview is ready, the time to
 // write the whole protocol as a PDF, the pages, and the process's peak memory.
 #include "bench_util.h"
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/protbit_window.h"
 #include "data/files.h"
 #include "framework/fileservices.h"

@@ -1,7 +1,7 @@
 #include "app/frame_window.h"
 
 #include "app/emblems.h"
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "app/splash_window.h"
 #include "data/globals.h"
 #include "framework/printer_ui.h"

@@ -1,7 +1,7 @@
 #include "app/shots.h"
 
 #include "app/frame_window.h"
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "framework/printer_ui.h"
 #include "framework/warnings.h"
 

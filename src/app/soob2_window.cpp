@@ -1,6 +1,6 @@
 #include "app/soob2_window.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "catalogues/aggregates_ui.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/aggregates_window.h"
 
 void registerAggregateProcedures()

@@ -1,6 +1,6 @@
 #include "catalogues/binders_ui.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/bitumen_window.h"
 #include "catalogues/dobavka_window.h"
 

@@ -1,6 +1,6 @@
 #include "catalogues/bitumen_window.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "data/files.h"
 #include "data/globals.h"
 

@@ -1,6 +1,6 @@
 #include "catalogues/catalogues_ui.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/norma_window.h"
 
 void registerCatalogueProcedures()

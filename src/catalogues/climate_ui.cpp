@@ -1,6 +1,6 @@
 #include "catalogues/climate_ui.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/climate_window.h"
 
 void registerClimateProcedures()

@@ -1,6 +1,6 @@
 #include "catalogues/climate_window.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/protreg.h"
 #include "data/files.h"
 #include "data/globals.h"

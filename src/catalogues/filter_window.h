@@ -3,7 +3,7 @@
 // road-climatic zone (glob::DKZ) and, for FILTER21, the grade of the mix (glob::MARKA). A
 // choice goes to its global at once; both buttons close the window with the response
 // "cancelled", and the caller reads the globals in `done`.
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "data/fieldtypes.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "catalogues/protbit_window.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/protbit.h"
 #include "framework/reportprogress_window.h"
 

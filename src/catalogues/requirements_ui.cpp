@@ -1,6 +1,6 @@
 #include "catalogues/requirements_ui.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/grohotbrowse11_window.h"
 #include "catalogues/titul_window.h"
 #include "catalogues/zr3n_window.h"

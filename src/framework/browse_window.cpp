@@ -1,6 +1,6 @@
 #include "framework/browse_window.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "data/cp1251.h"
 #include "framework/callerhold_ui.h"
 #include "framework/fileservices.h"

@@ -7,7 +7,7 @@
 // The engine keeps only the rows shown (the page queue: each row's texts, its record and its
 // position), never counts the file and reads at most one page per user action. The scroll
 // thumb (0..100) comes from a step table of 100 key values between the first and the last key.
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "data/datafile.h"
 #include "data/globals.h"
 #include "framework/picture.h"

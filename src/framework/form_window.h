@@ -12,7 +12,7 @@
 // GLOBALRESPONSE, VCRREQUEST) is set and cleared as the forms expect, the caller is disabled
 // while the form is open (no nested event loop) and `done` receives the response when the
 // form has closed. A delete request opens no window: it confirms and deletes at once.
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "data/datafile.h"
 #include "data/fieldtypes.h"
 #include "framework/chart.h"

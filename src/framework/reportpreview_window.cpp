@@ -1,6 +1,6 @@
 #include "framework/reportpreview_window.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "data/globals.h"
 #include "framework/reportpaint_ui.h"
 #include "framework/warnings.h"

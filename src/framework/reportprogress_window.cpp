@@ -1,6 +1,6 @@
 #include "framework/reportprogress_window.h"
 
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "data/globals.h"
 #include "framework/printer_ui.h"
 #include "framework/reportpaint_ui.h"

@@ -1,7 +1,7 @@
 // The frame on its own, with stand-in windows: which items work, what they open, the splash,
 // the warning SOOB2 and the message boxes' Russian buttons.
 #include "app/frame_window.h"
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "app/soob2_window.h"
 #include "app/splash_window.h"
 #include "data/globals.h"

@@ -2,7 +2,7 @@
 // registered, data files in a temporary working directory): where it opens, how large, what of
 // it can be seen, and that closing it closes its subwindow.
 #include "app/frame_window.h"
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "app/startup.h"
 #include "data/globals.h"
 #include "framework/printer_ui.h"

@@ -1,7 +1,7 @@
 // The binders and additives as a user keeps them: BROWSEBIT with BITUMUPDATE and its protocol
 // button, BROWSEDOBAVKA with UPDATEDOBAWKA and its destination radio group.
 #include "window_helpers.h"
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/binders_ui.h"
 #include "catalogues/bitumen_window.h"
 #include "catalogues/dobavka_window.h"

@@ -1,7 +1,7 @@
 // The climate regions as a user keeps them: the list REG with its form UPDATEKLIM, the selection
 // list SELREG1 and the printed list PROT_REG.
 #include "window_helpers.h"
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "catalogues/climate_ui.h"
 #include "catalogues/climate_window.h"
 #include "data/files.h"

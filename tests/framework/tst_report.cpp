@@ -1,4 +1,4 @@
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/fileservices.h"

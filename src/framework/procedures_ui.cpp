@@ -1,4 +1,4 @@
-#include "app/procedures.h"
+#include "framework/procedures_ui.h"
 
 #include <algorithm>
 
