@@ -4,7 +4,7 @@
 #include "framework/fileservices.h"
 #include "framework/chart_ui.h"
 #include "framework/form_window.h"
-#include "framework/warnings.h"
+#include "support/fake_sink.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,27 +25,6 @@
 #include <memory>
 
 namespace {
-
-// Answers the message boxes from a queue of buttons (the default button once it is empty)
-// and records what was shown.
-class AnsweringSink final : public MessageSink {
-public:
-    QList<MessageRequest> shown;
-    QList<LONG> answers;
-    std::function<void(const MessageRequest &)> onShow;
-    LONG show(const MessageRequest &r) override
-    {
-        shown.append(r);
-        if (onShow) onShow(r);
-        return answers.isEmpty() ? r.defaultButton : answers.takeFirst();
-    }
-    QStringList captions() const
-    {
-        QStringList c;
-        for (const MessageRequest &r : shown) c << r.caption;
-        return c;
-    }
-};
 
 // A small form over the beam file: a unique name, two sizes with one decimal.
 FormDecl beamDecl(bool savePrompt, bool checkKey = true)
@@ -126,7 +105,7 @@ qint64 countOf(DataFile &file)
 
 class TestForm : public QObject {
     Q_OBJECT
-    AnsweringSink m_sink;
+    FakeSink m_sink;
     std::unique_ptr<QTemporaryDir> m_dir;
     QWidget m_caller;
     LONG m_response = 0;
@@ -186,9 +165,7 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         setDataDirectory(m_dir->path());
-        m_sink.shown.clear();
-        m_sink.answers.clear();
-        m_sink.onShow = nullptr;
+        m_sink.clear();
         glob::resetGlobals();
         FormWindow::forgetMemory();
         m_response = 0;
@@ -383,7 +360,7 @@ private slots:
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open(files::NORMA.diskName().toUtf8().constData(), &db), SQLITE_OK);
         QCOMPARE(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-        m_sink.onShow = [db](const MessageRequest &r) {
+        m_sink.seen = [db](const MessageRequest &r) {
             if (r.caption == QLatin1String("Record Update Error"))
                 sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
         };
@@ -916,30 +893,6 @@ private slots:
         QTRY_COMPARE(m_response, LONG(glob::RequestCompleted));
         QVERIFY(readFirst(files::N_BALKI));
         QCOMPARE(N_B.B_BALK, 7.5);
-    }
-
-    // Pictures of the form for a look by eye: set ASPHALT_SHOTS to a directory.
-    void renderUpdateNorma()
-    {
-        const QString dir = qEnvironmentVariable("ASPHALT_SHOTS");
-        if (dir.isEmpty())
-            QSKIP("ASPHALT_SHOTS not set");
-        NOR = NormaRecord();
-        QPointer<FormWindow> form = open(updateNormaDecl(), glob::InsertRecord);
-        QVERIFY(form->grab().save(dir + QStringLiteral("/updatenorma_insert.png")));
-        click(form, "CANCEL");
-
-        addNorma("А", 90, 100);
-        FileUse use(files::NORMA);
-        QVERIFY(readFirst(files::NORMA));
-        const REAL band[11][2] = {{90, 100}, {70, 100}, {56, 100}, {35, 100}, {24, 50}, {18, 50},
-                                  {13, 50},  {12, 50},  {11, 28}, {8, 16},   {4, 10}};
-        for (int j = 0; j < 11; ++j) NOR.DNORM2[j][0] = band[j][0], NOR.DNORM2[j][1] = band[j][1];
-        QCOMPARE(files::NORMA.put(), FileError::None);
-        form = open(updateNormaDecl(), glob::ChangeRecord);
-        form->resize(form->width() + 80, form->height() + 60); // the resizer spreads the grid
-        QVERIFY(form->grab().save(dir + QStringLiteral("/updatenorma_change.png")));
-        click(form, "CANCEL");
     }
 };
 
