@@ -178,15 +178,6 @@ private slots:
         QCOMPARE(files::USLOV.USED, 0);
     }
 
-    // No regions: the report ends without a preview, the file is released.
-    void emptyFilePreviewsNothing()
-    {
-        storeRegions({});
-        m_shown.clear();
-        QVERIFY(startProcedure(QStringLiteral("PROT_REG")));
-        QVERIFY(!awaitPreview(1500));
-        QTRY_COMPARE(files::USLOV.USED, 0);
-    }
 };
 
 QTEST_MAIN(TestClimate)

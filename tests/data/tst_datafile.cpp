@@ -197,25 +197,6 @@ private slots:
         files::SPLIT.close();
     }
 
-    void decimalsAndTextsSurviveTheRoundTrip()
-    {
-        openFresh(files::BITUMEN);
-        BIT = BitumenRecord();
-        BIT.MARBIT = QStringLiteral("БНД 60/90");
-        QCOMPARE(BIT.TR.set(47.3), StoreResult::Ok);
-        QCOMPARE(BIT.PRTR.set(-18), StoreResult::Ok);
-        QCOMPARE(BIT.TXR.set(-99.9), StoreResult::Ok);
-        QCOMPARE(files::BITUMEN.add(), FileError::None);
-        BIT = BitumenRecord();
-        files::BITUMEN.setOrder(files::key::BIT_KEYBIT);
-        QCOMPARE(files::BITUMEN.next(), FileError::None);
-        QCOMPARE(BIT.MARBIT.text(), QStringLiteral("БНД 60/90"));
-        QCOMPARE(BIT.TR.toString(), QStringLiteral("47.3"));
-        QCOMPARE(BIT.PRTR.toString(), QStringLiteral("-18"));
-        QCOMPARE(BIT.TXR.units, -999);
-        files::BITUMEN.close();
-    }
-
     void dbaseFileCreatesOpensAndKeepsItsNumbers()
     {
         DataFile &f = files::DBZRN;
