@@ -263,42 +263,6 @@ private slots:
         files::SPLIT.close();
     }
 
-    void damagedFilesAreToldApartAndKeysRebuilt()
-    {
-        DataFile &f = files::NORMA;
-        QFile::remove(f.diskName());
-        QCOMPARE(f.open(), FileError::NotFound);
-        QCOMPARE(f.create(), FileError::None);
-        QCOMPARE(f.open(), FileError::None);
-        QCOMPARE(f.begin(), FileError::None);
-        for (int i = 0; i < 400; ++i) {
-            NOR = NormaRecord();
-            NOR.NUM = i;
-            NOR.TYPASPH = QStringLiteral("тип %1").arg(i % 7);
-            QCOMPARE(f.add(), FileError::None);
-        }
-        QCOMPARE(f.commit(), FileError::None);
-        f.close();
-
-        QVERIFY(garbleKey(f.diskName()));
-        QCOMPARE(f.open(), FileError::InvalidKeyFile);
-        QVERIFY2(f.rebuildKeys() == FileError::None, qPrintable(currentError().driverMessage));
-        QCOMPARE(f.open(), FileError::None);
-        QCOMPARE(f.recordCount(), qint64(400));
-        f.setOrder(files::key::NOR_KEYTYP);
-        int n = 0;
-        while (f.next() == FileError::None)
-            ++n;
-        QCOMPARE(n, 400);
-        f.close();
-
-        QFile file(f.diskName());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QByteArray(9000, 'x'));
-        file.close();
-        QCOMPARE(f.open(), FileError::InvalidFile);
-    }
-
     // A record deleted here must not come back under its id: a station still holding it (same
     // id, same version) would otherwise write over, or delete, the record added after it.
     void deletedIdsAreNeverGivenAgain_data()

@@ -197,29 +197,6 @@ private slots:
         QCOMPARE(shown(), expected(0, rows));
     }
 
-    void typingALetterLocatesAndWalksThroughItsRecords()
-    {
-        makeFile(3000);
-        QVERIFY(open(BROUSENORMA1()));
-        const int firstK = int(std::find_if(m_sorted.begin(), m_sorted.end(),
-                                            [](const QString &s) { return s.startsWith(QStringLiteral("К")); })
-                               - m_sorted.begin());
-        type(QStringLiteral("К"));
-        QCOMPARE(current(), m_sorted[firstK]);
-        QCOMPARE(m_window->currentChoice(), 0); // located records show as the top row
-        QCOMPARE(shown(), expected(firstK, m_window->visibleRows()));
-        type(QStringLiteral("к")); // lower case: the next record beginning with К
-        QCOMPARE(current(), m_sorted[firstK + 1]);
-        QCOMPARE(m_window->currentChoice(), 1);
-        QCOMPARE(NOR.TYPASPH.text(), m_sorted[firstK + 1]);
-
-        // No type begins with Ы: the page starts at the first record after it (Э...).
-        type(QStringLiteral("Ы"));
-        QVERIFY2(current().startsWith(QStringLiteral("Э")), qPrintable(current()));
-        QCOMPARE(m_window->currentChoice(), 0);
-        QVERIFY(m_window->thumb() > 50);
-    }
-
     void typingPastTheLastMatchCyclesBackToTheFirst()
     {
         makeFile(0);
@@ -288,24 +265,6 @@ private slots:
         QCOMPARE(highlighted(), QStringLiteral("Щит"));
     }
 
-    void draggingTheThumbLocatesByTheStepTable()
-    {
-        makeFile(3000);
-        QVERIFY(open(BROUSENORMA1()));
-        const int rows = m_window->visibleRows();
-        drag(100);
-        QCOMPARE(shown(), expected(3000 - rows, rows));
-        QCOMPARE(bar()->value(), 100);
-        drag(0);
-        QCOMPARE(shown(), expected(0, rows));
-        QVERIFY(bar()->value() <= 2);
-        drag(50); // the middle of the key range, by value: a letter near the middle of the alphabet
-        const QString middle = current();
-        QVERIFY2(kLetters.indexOf(middle[0]) > 5 && kLetters.indexOf(middle[0]) < 20, qPrintable(middle));
-        QCOMPARE(m_window->currentChoice(), 0);
-        QVERIFY(std::abs(bar()->value() - 50) <= 2);
-    }
-
     void switchingTabsKeepsTheHighlightedRecord()
     {
         makeFile(3000);
@@ -327,8 +286,9 @@ private slots:
         QCOMPARE(NOR.NUM, num + 1);
         key(Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(NOR.NUM, REAL(3000));
-        type(QStringLiteral("2")); // a numeric key locates on the digit's value
+        type(QStringLiteral("2")); // a numeric key locates on the digit's value, shown as the top row
         QCOMPARE(NOR.NUM, REAL(2));
+        QCOMPARE(m_window->currentChoice(), 0);
         tabs->setCurrentIndex(0);
         QCOMPARE(NOR.NUM, REAL(2));
         QCOMPARE(m_window->currentChoice(), 0);
