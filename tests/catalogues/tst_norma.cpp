@@ -1,5 +1,5 @@
 // The requirement bands: the list BROUSENORMA1 and its form UPDATENORMA share the record buffer with other lists.
-#include "window_helpers.h"
+#include "support/window_helpers.h"
 #include "catalogues/norma_window.h"
 #include "data/files.h"
 #include "data/globals.h"
