@@ -122,27 +122,6 @@ private slots:
         preview->exitWithoutPrinting();
     }
 
-    // Pages over many binders: 43 lines a page, every page numbered.
-    void manyPages()
-    {
-        std::vector<Binder> many;
-        for (int i = 0; i < 100; ++i)
-            many.push_back({double(i + 1), "БНД 60/90", 70, 20, 47.0, -16.0, 55, 3, 5});
-        storeBinders(many);
-        REPORTPREVIEW *preview = runProtocol();
-        QVERIFY(preview);
-        QCOMPARE(preview->IMAGECOUNT, 3);
-        int lines = 0;
-        for (int p = 0; p < 3; ++p) {
-            const QStringList t = preview->document().page(p).texts();
-            QCOMPARE(t.last(), QStringLiteral("Page %1").arg(p + 1));
-            lines += (t.size() - 10) / 9;
-        }
-        QCOMPARE(lines, 100);
-        QCOMPARE((preview->document().page(0).texts().size() - 10) / 9, 43);
-        preview->exitWithoutPrinting();
-    }
-
     // The PDF holds the protocol's text: title, grades, values with their signs.
     void savedAsPdf()
     {

@@ -197,25 +197,6 @@ private slots:
         files::SPLIT.close();
     }
 
-    void decimalsAndTextsSurviveTheRoundTrip()
-    {
-        openFresh(files::BITUMEN);
-        BIT = BitumenRecord();
-        BIT.MARBIT = QStringLiteral("БНД 60/90");
-        QCOMPARE(BIT.TR.set(47.3), StoreResult::Ok);
-        QCOMPARE(BIT.PRTR.set(-18), StoreResult::Ok);
-        QCOMPARE(BIT.TXR.set(-99.9), StoreResult::Ok);
-        QCOMPARE(files::BITUMEN.add(), FileError::None);
-        BIT = BitumenRecord();
-        files::BITUMEN.setOrder(files::key::BIT_KEYBIT);
-        QCOMPARE(files::BITUMEN.next(), FileError::None);
-        QCOMPARE(BIT.MARBIT.text(), QStringLiteral("БНД 60/90"));
-        QCOMPARE(BIT.TR.toString(), QStringLiteral("47.3"));
-        QCOMPARE(BIT.PRTR.toString(), QStringLiteral("-18"));
-        QCOMPARE(BIT.TXR.units, -999);
-        files::BITUMEN.close();
-    }
-
     void dbaseFileCreatesOpensAndKeepsItsNumbers()
     {
         DataFile &f = files::DBZRN;
@@ -280,42 +261,6 @@ private slots:
         QCOMPARE(files::SPLIT.rollback(), FileError::None);
         QCOMPARE(files::SPLIT.recordCount(), qint64(1)); // the other's record, not ours
         files::SPLIT.close();
-    }
-
-    void damagedFilesAreToldApartAndKeysRebuilt()
-    {
-        DataFile &f = files::NORMA;
-        QFile::remove(f.diskName());
-        QCOMPARE(f.open(), FileError::NotFound);
-        QCOMPARE(f.create(), FileError::None);
-        QCOMPARE(f.open(), FileError::None);
-        QCOMPARE(f.begin(), FileError::None);
-        for (int i = 0; i < 400; ++i) {
-            NOR = NormaRecord();
-            NOR.NUM = i;
-            NOR.TYPASPH = QStringLiteral("тип %1").arg(i % 7);
-            QCOMPARE(f.add(), FileError::None);
-        }
-        QCOMPARE(f.commit(), FileError::None);
-        f.close();
-
-        QVERIFY(garbleKey(f.diskName()));
-        QCOMPARE(f.open(), FileError::InvalidKeyFile);
-        QVERIFY2(f.rebuildKeys() == FileError::None, qPrintable(currentError().driverMessage));
-        QCOMPARE(f.open(), FileError::None);
-        QCOMPARE(f.recordCount(), qint64(400));
-        f.setOrder(files::key::NOR_KEYTYP);
-        int n = 0;
-        while (f.next() == FileError::None)
-            ++n;
-        QCOMPARE(n, 400);
-        f.close();
-
-        QFile file(f.diskName());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QByteArray(9000, 'x'));
-        file.close();
-        QCOMPARE(f.open(), FileError::InvalidFile);
     }
 
     // A record deleted here must not come back under its id: a station still holding it (same

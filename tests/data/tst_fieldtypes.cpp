@@ -18,17 +18,6 @@ private slots:
         QCOMPARE(cp1251::decode(*cp1251::encode(QStringLiteral("Щебень Ёё №5"))), QStringLiteral("Щебень Ёё №5"));
     }
 
-    void sortKeysOrderCyrillicWithoutCase()
-    {
-        auto key = [](const QString &s) { return cp1251::sortKey(*cp1251::encode(s)); };
-        QCOMPARE(key(QStringLiteral("щебень")), key(QStringLiteral("ЩЕБЕНЬ  ")));
-        QVERIFY(key(QStringLiteral("Е")) < key(QStringLiteral("Ё")));
-        QVERIFY(key(QStringLiteral("ё")) < key(QStringLiteral("Ж")));
-        QVERIFY(key(QStringLiteral("Я")) > key(QStringLiteral("А")));
-        QVERIFY(key(QStringLiteral("Z")) < key(QStringLiteral("А")));
-        QVERIFY(key(QStringLiteral("")) < key(QStringLiteral("0")));
-    }
-
     void fixedStringRefusesWhatItCannotHold()
     {
         FixedString<5> s;

@@ -220,24 +220,6 @@ private slots:
         QCOMPARE(countTests(5), 2);
     }
 
-    void aRecordChangedByAnotherProcessIsNotOverwritten()
-    {
-        freshRecipeFiles();
-        addRecipe(4, 0, false);
-        QVERIFY(readRecipe(4));
-        RISNAP(files::PODBOR);
-        QProcess other;
-        other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--other-user"), m_dir.path(), QStringLiteral("rename")});
-        QVERIFY(other.waitForFinished(10000));
-        QCOMPARE(other.exitCode(), 0);
-        POD.OBEKT = QStringLiteral("Моё");
-        QCOMPARE(RIUPDATE(files::PODBOR, 1), BYTE(RiChangedByOther));
-        QCOMPARE(m_sink.shown.value(0).caption, QStringLiteral("Record Was Not Updated"));
-        QCOMPARE(POD.OBEKT.text(), QStringLiteral("Чужое")); // the other user's version is shown
-        m_sink.shown.clear();
-        QCOMPARE(RIUPDATE(files::GUR, 0), BYTE(RiFailed)); // no record read: refused, not written
-    }
-
     // Another station deletes the newest recipe and adds one of its own; this station, still
     // showing the deleted recipe, may neither write over the new one nor delete it with its tests.
     void aStationHoldingADeletedRecipeCannotTouchItsSuccessor()
@@ -354,8 +336,8 @@ private slots:
     }
 };
 
-// The other user: "rename" gives recipe 4 another object; "delete-all" deletes recipes one
-// by one from the highest number down, slowly, until killed.
+// The other user: "lock" holds a file, "replace" deletes recipe 7 and adds recipe 8, "delete-all"
+// deletes recipes one by one from the highest number down, slowly, until killed.
 static int otherUserMain(const QStringList &args)
 {
     setDataDirectory(args.value(0));
@@ -371,12 +353,6 @@ static int otherUserMain(const QStringList &args)
     }
     if (!useFile(files::PODBOR))
         return 2;
-    if (args.value(1) == QLatin1String("rename")) {
-        if (!readRecipe(4))
-            return 3;
-        POD.OBEKT = QStringLiteral("Чужое");
-        return files::PODBOR.put() == FileError::None ? 0 : 4;
-    }
     if (args.value(1) == QLatin1String("replace")) {
         if (!readRecipe(7) || RIDELETE(files::PODBOR) != 0 || !useFile(files::GUR) || !useFile(files::OBRGIDRO))
             return 3;

@@ -719,16 +719,6 @@ private slots:
         QVERIFY(child<QWidget>(&preview, "THUMBNAIL4")->isHidden());
     }
 
-    void onePageDisablesNavigation()
-    {
-        REPORTPREVIEW preview(documentOf(1));
-        for (const char *spin : {"CURRENTPAGE", "PAGESACROSS", "PAGESDOWN"})
-            QVERIFY(!child<QSpinBox>(&preview, spin)->isEnabled());
-        QVERIFY(!child<QMenu>(&preview, "VIEWMENU")->isEnabled());
-        QVERIFY(!child<QAction>(&preview, "NEXTPAGE")->isEnabled());
-        QCOMPARE(child<QLabel>(&preview, "STATUSZONE2")->text(), QStringLiteral("Page 1 of 1"));
-    }
-
     // The two dialogs: Jump returns the page chosen or keeps the current one on Cancel;
     // Change Display sets the grid.
     void previewDialogs()

@@ -1,6 +1,6 @@
 #pragma once
-// The one stand-in for the message boxes: keeps every message shown and answers with a chosen
-// button, or with the box's default.
+// The one stand-in for the message boxes: keeps every message shown and answers with the queued
+// buttons in turn, then with a chosen button, or with the box's default.
 #include "framework/warnings.h"
 
 #include <QStringList>
@@ -9,6 +9,7 @@
 class FakeSink final : public MessageSink {
 public:
     QList<MessageRequest> shown;
+    QList<LONG> answers;                              // given first, one per message
     LONG answer = 0;                                  // 0: the default button
     std::function<void(const MessageRequest &)> seen; // called as each message is shown
 
@@ -17,6 +18,8 @@ public:
         shown.append(r);
         if (seen)
             seen(r);
+        if (!answers.isEmpty())
+            return answers.takeFirst();
         return answer ? answer : r.defaultButton;
     }
     QStringList texts() const
@@ -26,9 +29,18 @@ public:
             t << r.text;
         return t;
     }
+    QStringList captions() const
+    {
+        QStringList c;
+        for (const MessageRequest &r : shown)
+            c << r.caption;
+        return c;
+    }
     void clear()
     {
         shown.clear();
+        answers.clear();
         answer = 0;
+        seen = nullptr;
     }
 };
