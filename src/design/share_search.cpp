@@ -324,10 +324,21 @@ RunFunction runFunction(int n, int K)
     }
 }
 
+// The innermost loop's direction of the model, prepared for segmentArgmin: the terms that
+// change along it, their weights |g| and -1 / g.
+struct Direction {
+    int count = 0;
+    int term[kTerms] {};
+    REAL weight[kTerms] {};
+    REAL inverse[kTerms] {};
+    REAL total = 0;
+};
+
 // The model with the loop variables substituted: term t = base[t] + sum_j x_j * grad[j][t].
 struct Model {
     alignas(32) REAL base[kTerms] {};
     alignas(32) REAL grad[5][kTerms] {};
+    Direction innermost; // of grad[loops - 1]
     REAL margin = 0;
 };
 
@@ -352,32 +363,40 @@ inline REAL modelAt(const REAL *v, const REAL *g, int u)
     return f;
 }
 
+Direction directionOf(const REAL *g)
+{
+    Direction d;
+    for (int t = 0; t < kTerms; ++t)
+        if (g[t] != 0) {
+            d.term[d.count] = t;
+            d.weight[d.count] = std::fabs(g[t]);
+            d.inverse[d.count] = -1 / g[t];
+            d.total += d.weight[d.count];
+            ++d.count;
+        }
+    return d;
+}
+
 // The real u in [0, length] where sum_t |v[t] + u * g[t]| is smallest: the terms are
 // weight_t * |u - break_t|, so it is the weighted median of the breaks, clamped.
-REAL segmentArgmin(const REAL *v, const REAL *g, int length)
+REAL segmentArgmin(const REAL *v, const Direction &d, int length)
 {
     REAL at[kTerms], weight[kTerms];
-    int n = 0;
-    REAL total = 0;
-    for (int t = 0; t < kTerms; ++t) {
-        if (g[t] == 0)
-            continue;
-        const REAL w = std::fabs(g[t]);
-        const REAL b = -v[t] / g[t];
-        int i = n++;
+    for (int n = 0; n < d.count; ++n) {
+        const REAL b = v[d.term[n]] * d.inverse[n];
+        int i = n;
         for (; i > 0 && at[i - 1] > b; --i) {
             at[i] = at[i - 1];
             weight[i] = weight[i - 1];
         }
         at[i] = b;
-        weight[i] = w;
-        total += w;
+        weight[i] = d.weight[n];
     }
     REAL u = 0;
     REAL cumulative = 0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < d.count; ++i) {
         cumulative += weight[i];
-        if (2 * cumulative >= total) {
+        if (2 * cumulative >= d.total) {
             u = at[i];
             break;
         }
@@ -467,7 +486,7 @@ struct Pruner {
     {
         const REAL *g = model.grad[M - 1];
         const REAL lim = limit();
-        const int start = std::clamp(static_cast<int>(std::floor(segmentArgmin(v, g, total))), 0, total);
+        const int start = std::clamp(static_cast<int>(std::floor(segmentArgmin(v, model.innermost, total))), 0, total);
         int first = start, last = start + 1;
         while (first >= 0 && modelAt(v, g, first) <= lim)
             --first;
@@ -556,7 +575,7 @@ struct Pruner {
                 const int xj = k * step;
                 for (int t = 0; t < kTerms; ++t)
                     child[t] = v[t] + xj * model.grad[J][t];
-                const REAL u = segmentArgmin(child, model.grad[M - 1], total - xj);
+                const REAL u = segmentArgmin(child, model.innermost, total - xj);
                 REAL f = 0;
                 for (int t = 0; t < kTerms; ++t)
                     f += std::fabs(child[t] + u * model.grad[M - 1][t]);
@@ -748,6 +767,7 @@ Outcome search(int n, const Objective &objective)
     if (!std::isfinite(scale) || scale > 1e100)
         return plainSearch(n, objective);
     model.margin = 1e-10 * (scale + 1);
+    model.innermost = directionOf(model.grad[e.loopCount - 1]);
 
     const std::unique_ptr<Tables> tables = makeTables(objective);
     const Start start = startingTrial(e, objective);
