@@ -438,6 +438,7 @@ struct Pruner {
 
     LoopValues x {};
     Record rec;
+    int hint = 0; // where besideInnermost last found its minimum
 
     REAL limit() const { return std::min(rec.F, shared.load(std::memory_order_relaxed)) + model.margin; }
 
@@ -583,7 +584,33 @@ struct Pruner {
             }
             return minimum[k];
         };
+        // Start from where the minimum lay for the previous value of the outer loop (usually
+        // the neighbouring one): it rarely moves far.
         int lo = 0, hi = count - 1;
+        const int k = std::clamp(hint, 0, count - 1);
+        if (k + 1 < count && at(k + 1) < at(k)) {
+            lo = k + 1; // downhill to the right: gallop, then bisect
+            for (int step = 1; lo < hi; step *= 2) {
+                const int p = std::min(lo + step - 1, hi - 1);
+                if (at(p + 1) >= at(p)) {
+                    hi = p;
+                    break;
+                }
+                lo = p + 1;
+            }
+        } else if (k > 0 && at(k - 1) < at(k)) {
+            hi = k - 1; // the same to the left
+            for (int step = 1; lo < hi; step *= 2) {
+                const int p = std::max(hi - step + 1, lo + 1);
+                if (at(p - 1) >= at(p)) {
+                    lo = p;
+                    break;
+                }
+                hi = p - 1;
+            }
+        } else {
+            lo = hi = k;
+        }
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
             if (at(mid + 1) >= at(mid))
@@ -591,6 +618,7 @@ struct Pruner {
             else
                 lo = mid + 1;
         }
+        hint = lo;
         if (at(lo) > limit())
             return;
         int first = lo, last = lo;
@@ -684,13 +712,13 @@ Outcome prune(const Enumeration &e, const Model &model, const Tables &tables, Ru
         records[c] = p.rec;
     };
     auto helper = [&] {
-        Pruner<M> p {e, model, tables, run, shared, {}, {}};
+        Pruner<M> p {e, model, tables, run, shared, {}, {}, 0};
         for (int c; (c = next.fetch_add(1)) < chunks;)
             work(p, c);
     };
     std::vector<std::thread> helpers;
     const auto started = std::chrono::steady_clock::now();
-    Pruner<M> p {e, model, tables, run, shared, {}, {}};
+    Pruner<M> p {e, model, tables, run, shared, {}, {}, 0};
     for (int c; (c = next.fetch_add(1)) < chunks;) {
         work(p, c);
         if (helpers.empty() && next.load() < chunks
