@@ -424,6 +424,12 @@ struct Bounds {
 // further bounds; of the innermost run only the trials the model cannot rule out are evaluated.
 // All tests allow for the model's rounding with the margin.
 //
+// Repeated components (a material entered twice) make trials that only exchange their shares
+// blend alike, so the model cannot tell them apart and prunes nothing among them. Their exact F
+// are not always equal, though: the sums are rounded in a different order, and the plain loop
+// keeps whichever comes out lowest (the first of equal ones). So they are not collapsed into
+// one; the ranges they fill are evaluated whole, in vector lanes, on all cores.
+//
 // The bound is the smallest F met so far by any thread (or the starting trial's), so a skipped
 // trial has F above that of some trial and cannot win. Each chunk keeps the first trial of its
 // smallest F, compared strictly as the plain loop does; the winner is the first chunk's record

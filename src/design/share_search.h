@@ -6,7 +6,8 @@
 // is strictly below the best so far (starting from 1000000). The result is therefore the first
 // trial, in enumeration order, with the smallest F below 1000000. The fast search finds exactly
 // that trial and that F: it bounds F with a linear model to skip hopeless trials, and decides
-// every comparison with the exact F, computed in the caller's order of operations.
+// every comparison with the exact F, computed in the caller's order of operations (several
+// trials at once in vector lanes, a long search on several threads).
 #include "data/fieldtypes.h"
 
 #include <array>
@@ -37,7 +38,8 @@ Enumeration enumerationFor(int n);
 //   F = 0; then for each sieve i = 0..10 with used[i], in order, F += |v_i - B[i]|, where
 //   sumThenScale: v_i = 2 * ((s_1*D[i][0] + s_2*D[i][1] + ... + s_terms*D[i][terms-1]) / 100)
 //   scaledTerms:  v_i = s_1*D[i][0]/100 + s_2*D[i][1]/100 + ... + s_terms*D[i][terms-1]/100
-// the sums taken from left to right, starting with the first term.
+// the sums taken from left to right, starting with the first term. The fast search handles
+// terms = 6 and terms = n; any other count goes through the plain search.
 struct Objective {
     enum Form { sumThenScale, scaledTerms };
     Form form = sumThenScale;
