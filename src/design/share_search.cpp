@@ -552,16 +552,20 @@ struct Pruner {
         }
         REAL lowerCentre = std::numeric_limits<REAL>::infinity();
         REAL lowerKept = std::numeric_limits<REAL>::infinity();
-        REAL upper = 0;
         for (int c = 0; c < vertices; ++c) {
             lowerCentre = std::min(lowerCentre, dot(centre, value[c]));
             lowerKept = std::min(lowerKept, dot(kept, value[c]));
-            REAL f = 0;
-            for (int t = 0; t < kTerms; ++t)
-                f += std::fabs(value[c][t]);
-            upper = std::max(upper, f);
         }
-        return {std::max(lowerCentre, lowerKept), upper};
+        const REAL lower = std::max(lowerCentre, lowerKept);
+        REAL upper = 0;
+        if (lower <= limit()) // only then does the upper bound matter
+            for (int c = 0; c < vertices; ++c) {
+                REAL f = 0;
+                for (int t = 0; t < kTerms; ++t)
+                    f += std::fabs(value[c][t]);
+                upper = std::max(upper, f);
+            }
+        return {lower, upper};
     }
 
     // The loop just outside the innermost one. The model's minimum over each innermost segment,
