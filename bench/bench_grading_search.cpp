@@ -78,7 +78,11 @@ int main(int argc, char **argv)
     const Case cases[] {
         {"grading, 6 distinct", 6, reference::realisticComponents()},
         {"grading, 2 identical + 4 distinct", 6, pickComponents({0, 0, 1, 2, 3, 4})},
-        {"grading, 6 identical", 6, pickComponents({2, 2, 2, 2, 2, 2})},
+        // Crushed stone 10-20 passes 1.2 and 0.8 %: not exact in binary, so those sieves' terms
+        // differ between trials in their last bits and every trial is evaluated in full.
+        {"grading, 6 identical", 6, pickComponents({0, 0, 0, 0, 0, 0})},
+        // Screenings sand passes whole and half percentages: every term is the same in all trials.
+        {"grading, 6 identical, whole/halves", 6, pickComponents({2, 2, 2, 2, 2, 2})},
         {"grading, 5 distinct", 5, pickComponents({0, 1, 2, 3, 4})},
         {"grading, 4 distinct", 4, pickComponents({0, 1, 2, 4})},
     };
@@ -89,7 +93,7 @@ int main(int argc, char **argv)
         allEqual &= report(c.name, tFast, tPlain, fast, plain);
     }
 
-    for (const Case &c : {cases[0], cases[2]}) {
+    for (const Case &c : {cases[0], cases[3]}) {
         const superpave::Target target = superpave::superpaveTarget(c.n, c.d);
         const double tFast = medianMs(runs, [&] { fast = superpave::superpaveSearch(c.n, c.d, target.SUPERPAVE, start); });
         const double tPlain = medianMs(runs, [&] { plain = reference::superpaveSearch(c.n, c.d, target.SUPERPAVE, start); });

@@ -149,14 +149,35 @@ constexpr int kTable = 101 + kLanes; // shares 0..100, padded for the last lanes
 // objective computes it (s * D, or s * D / 100), so that a sum of table values is the sum the
 // objective forms. `reversed` holds the share 100 - j at j, so that the remainder, which falls
 // as the innermost share rises, is read forwards too.
+//
+// A sieve at which the n components pass the same percentage d, with d * s exact for every
+// share s (d has at most 46 significant bits: whole and half percentages, for instance), gives
+// every trial the same F term when the objective sums before scaling: each product and each
+// partial sum is (sum of some shares) * d, which is exact, so the sum is exactly 100 * d in any
+// order. Such terms are computed once (`constant`), in vector code only added to F in turn.
 struct Tables {
     int count = 0; // sieves taking part
     REAL B[kTerms] {};
+    bool constant[kTerms] {};
+    REAL constantTerm[kTerms] {};
+    int leading = 0;     // sieves 0 .. leading-1 are constant,
+    REAL leadingF = 0;   // and F after them (0 + term + term ..., in order)
     alignas(64) REAL forward[6][kTerms][kTable] {};
     alignas(64) REAL reversed[6][kTerms][kTable] {};
 };
 
-std::unique_ptr<Tables> makeTables(const Objective &o)
+// Whether s * d is exact for s = 0..100 (7 bits): d's significand ends in 7 zero bits.
+bool shortSignificand(REAL d)
+{
+    if (d == 0)
+        return true;
+    int exponent = 0;
+    const REAL fraction = std::frexp(d, &exponent); // d = fraction * 2^exponent, 0.5 <= |fraction| < 1
+    const auto significand = static_cast<std::int64_t>(std::ldexp(std::fabs(fraction), 53));
+    return significand % 128 == 0;
+}
+
+std::unique_ptr<Tables> makeTables(int n, const Objective &o)
 {
     auto tb = std::make_unique<Tables>();
     for (int i = 0; i < 11; ++i) {
@@ -164,6 +185,19 @@ std::unique_ptr<Tables> makeTables(const Objective &o)
             continue;
         const int t = tb->count++;
         tb->B[t] = o.B[i];
+        if (o.form == Objective::sumThenScale && o.terms == 6) {
+            const REAL d = o.D[i][0];
+            bool same = std::isfinite(d) && shortSignificand(d);
+            for (int k = 1; k < n; ++k)
+                same = same && o.D[i][k] == d;
+            for (int k = n; k < 6; ++k) // shares 0: their terms are zeros
+                same = same && std::isfinite(o.D[i][k]);
+            if (same) {
+                const REAL sum = 100 * d;
+                tb->constant[t] = true;
+                tb->constantTerm[t] = std::fabs(2 * (sum / 100) - o.B[i]);
+            }
+        }
         for (int k = 0; k < o.terms; ++k)
             for (int s = 0; s <= 100; ++s) {
                 const REAL share = s;
@@ -172,6 +206,8 @@ std::unique_ptr<Tables> makeTables(const Objective &o)
                 tb->reversed[k][t][100 - s] = term;
             }
     }
+    while (tb->leading < tb->count && tb->constant[tb->leading])
+        tb->leadingF += tb->constantTerm[tb->leading++];
     return tb;
 }
 
@@ -264,10 +300,22 @@ template <int K, int In, int Rest, bool scaledTerms>
 bool evaluateRun(const Tables &tb, const Run &run, int a, int b, REAL &best, int &at)
 {
     constexpr int first = In < Rest ? In : Rest;
+    if (tb.leading == tb.count) { // every trial has the same F: the first of the run is the one
+        if (!(tb.leadingF < best))
+            return false;
+        best = tb.leadingF;
+        at = a;
+        return true;
+    }
     bool improved = false;
     for (int x0 = a; x0 <= b; x0 += kLanes) {
         Lanes f {};
-        for (int t = 0; t < tb.count; ++t) {
+        f += tb.leadingF;
+        for (int t = tb.leading; t < tb.count; ++t) {
+            if (tb.constant[t]) {
+                f += tb.constantTerm[t];
+                continue;
+            }
             Lanes in, rest;
             load(in, &tb.forward[In][t][x0]);
             load(rest, &tb.reversed[Rest][t][100 - run.left + x0]);
@@ -807,7 +855,7 @@ Outcome search(int n, const Objective &objective)
     model.margin = 1e-10 * (scale + 1);
     model.innermost = directionOf(model.grad[e.loopCount - 1]);
 
-    const std::unique_ptr<Tables> tables = makeTables(objective);
+    const std::unique_ptr<Tables> tables = makeTables(n, objective);
     const Start start = startingTrial(e, objective);
     switch (e.loopCount) {
     case 1: return prune<1>(e, model, *tables, run, start);

@@ -115,6 +115,8 @@ private slots:
         QTest::newRow("identical in places 2 and 6") << 6 << QList<int> {2, 5, 1, 3, 4, 5};
         QTest::newRow("identical in places 1 and 5 of five") << 5 << QList<int> {3, 0, 2, 4, 3};
         QTest::newRow("two pairs among four") << 4 << QList<int> {5, 1, 5, 1};
+        // All pass 100 at 20 and 15 mm: those terms are the same in every trial.
+        QTest::newRow("distinct, alike at the coarse sieves") << 5 << QList<int> {1, 2, 3, 4, 1};
     }
     void repeatedComponentsEqualPlainSearch()
     {
