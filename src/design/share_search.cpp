@@ -161,7 +161,8 @@ struct Tables {
     bool constant[kTerms] {};
     REAL constantTerm[kTerms] {};
     int leading = 0;     // sieves 0 .. leading-1 are constant,
-    REAL leadingF = 0;   // and F after them (0 + term + term ..., in order)
+    REAL leadingF = 0;   // and F after them (0 + term + term ..., in order),
+    alignas(64) REAL leadingLanes[kLanes] {}; // in every lane
     alignas(64) REAL forward[6][kTerms][kTable] {};
     alignas(64) REAL reversed[6][kTerms][kTable] {};
 };
@@ -208,6 +209,7 @@ std::unique_ptr<Tables> makeTables(int n, const Objective &o)
     }
     while (tb->leading < tb->count && tb->constant[tb->leading])
         tb->leadingF += tb->constantTerm[tb->leading++];
+    std::fill(tb->leadingLanes, tb->leadingLanes + kLanes, tb->leadingF);
     return tb;
 }
 
@@ -309,8 +311,8 @@ bool evaluateRun(const Tables &tb, const Run &run, int a, int b, REAL &best, int
     }
     bool improved = false;
     for (int x0 = a; x0 <= b; x0 += kLanes) {
-        Lanes f {};
-        f += tb.leadingF;
+        Lanes f;
+        load(f, tb.leadingLanes);
         for (int t = tb.leading; t < tb.count; ++t) {
             if (tb.constant[t]) {
                 f += tb.constantTerm[t];
