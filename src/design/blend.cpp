@@ -61,15 +61,16 @@ BlendState gradingSearch(int n, const ComponentGradings &dimkomp, const Band &zr
         return singleComponent(dimkomp, previous);
     if (n < 2 || n > 6)
         return previous; // no components chosen: nothing to search
-    share_search::LinearModel model;
+    // searchObjective, in its order of operations.
+    share_search::Objective objective;
+    objective.form = share_search::Objective::sumThenScale;
+    objective.terms = 6;
+    objective.D = dimkomp;
     for (int i = 1; i < 11; ++i) {
-        model.used[i] = true;
-        for (int k = 0; k < 6; ++k)
-            model.W[i][k] = 2 * dimkomp[i][k] / 100;
-        model.B[i] = zrn[i][0] + zrn[i][1];
+        objective.used[i] = true;
+        objective.B[i] = zrn[i][0] + zrn[i][1];
     }
-    const auto exact = [&](const Shares &s) { return searchObjective(dimkomp, zrn, s); };
-    return searchWith(dimkomp, previous, share_search::search(n, model, exact));
+    return searchWith(dimkomp, previous, share_search::search(n, objective));
 }
 
 Balanced balanceShares(const Shares &shares, int optium1, const ComponentGradings &dimkomp)

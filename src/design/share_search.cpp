@@ -1,8 +1,16 @@
 #include "design/share_search.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <limits>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace share_search {
 
@@ -24,6 +32,28 @@ Enumeration enumerationFor(int n)
     default: break;
     }
     return e;
+}
+
+REAL evaluate(const Objective &o, const Shares &s)
+{
+    REAL f = 0;
+    for (int i = 0; i < 11; ++i) {
+        if (!o.used[i])
+            continue;
+        REAL v;
+        if (o.form == Objective::sumThenScale) {
+            REAL sum = s[0] * o.D[i][0];
+            for (int k = 1; k < o.terms; ++k)
+                sum += s[k] * o.D[i][k];
+            v = 2 * (sum / 100);
+        } else {
+            v = s[0] * o.D[i][0] / 100;
+            for (int k = 1; k < o.terms; ++k)
+                v += s[k] * o.D[i][k] / 100;
+        }
+        f += std::fabs(v - o.B[i]);
+    }
+    return f;
 }
 
 namespace {
@@ -79,12 +109,12 @@ struct Start {
     REAL F = initialBest;
 };
 
-Start startingTrial(const Enumeration &e, const ExactObjective &exact)
+Start startingTrial(const Enumeration &e, const Objective &objective)
 {
     Start best;
     bool any = false;
     enumerate(e, 10, [&](const LoopValues &x) {
-        const REAL F = exact(sharesOf(e, x));
+        const REAL F = evaluate(objective, sharesOf(e, x));
         if (!any || F < best.F) {
             any = true;
             best = {x, F};
@@ -101,7 +131,7 @@ Start startingTrial(const Enumeration &e, const ExactObjective &exact)
                         y[k] -= dir * e.loops[k].step;
                     if (!isTrial(e, y))
                         continue;
-                    const REAL F = exact(sharesOf(e, y));
+                    const REAL F = evaluate(objective, sharesOf(e, y));
                     if (F < best.F) {
                         best = {y, F};
                         moved = true;
@@ -112,11 +142,253 @@ Start startingTrial(const Enumeration &e, const ExactObjective &exact)
 }
 
 constexpr int kTerms = 12; // eleven sieves at most, padded with an empty term for vector code
+constexpr int kLanes = 8;  // trials evaluated together
+constexpr int kTable = 101 + kLanes; // shares 0..100, padded for the last lanes of a run
+
+// The terms of the exact objective by component, sieve and whole share, each computed as the
+// objective computes it (s * D, or s * D / 100), so that a sum of table values is the sum the
+// objective forms. `reversed` holds the share 100 - j at j, so that the remainder, which falls
+// as the innermost share rises, is read forwards too.
+//
+// A sieve at which the n components pass the same percentage d, with d * s exact for every
+// share s (d has at most 46 significant bits: whole and half percentages, for instance), gives
+// every trial the same F term when the objective sums before scaling: each product and each
+// partial sum is (sum of some shares) * d, which is exact, so the sum is exactly 100 * d in any
+// order. Such terms are computed once (`constant`), in vector code only added to F in turn.
+struct Tables {
+    int count = 0; // sieves taking part
+    REAL B[kTerms] {};
+    bool constant[kTerms] {};
+    REAL constantTerm[kTerms] {};
+    int leading = 0;     // sieves 0 .. leading-1 are constant,
+    REAL leadingF = 0;   // and F after them (0 + term + term ..., in order),
+    alignas(64) REAL leadingLanes[kLanes] {}; // in every lane
+    alignas(64) REAL forward[6][kTerms][kTable] {};
+    alignas(64) REAL reversed[6][kTerms][kTable] {};
+};
+
+// Whether s * d is exact for s = 0..100 (7 bits): d's significand ends in 7 zero bits.
+bool shortSignificand(REAL d)
+{
+    if (d == 0)
+        return true;
+    int exponent = 0;
+    const REAL fraction = std::frexp(d, &exponent); // d = fraction * 2^exponent, 0.5 <= |fraction| < 1
+    const auto significand = static_cast<std::int64_t>(std::ldexp(std::fabs(fraction), 53));
+    return significand % 128 == 0;
+}
+
+std::unique_ptr<Tables> makeTables(int n, const Objective &o)
+{
+    auto tb = std::make_unique<Tables>();
+    for (int i = 0; i < 11; ++i) {
+        if (!o.used[i])
+            continue;
+        const int t = tb->count++;
+        tb->B[t] = o.B[i];
+        if (o.form == Objective::sumThenScale && o.terms == 6) {
+            const REAL d = o.D[i][0];
+            bool same = std::isfinite(d) && shortSignificand(d);
+            for (int k = 1; k < n; ++k)
+                same = same && o.D[i][k] == d;
+            for (int k = n; k < 6; ++k) // shares 0: their terms are zeros
+                same = same && std::isfinite(o.D[i][k]);
+            if (same) {
+                const REAL sum = 100 * d;
+                tb->constant[t] = true;
+                tb->constantTerm[t] = std::fabs(2 * (sum / 100) - o.B[i]);
+            }
+        }
+        for (int k = 0; k < o.terms; ++k)
+            for (int s = 0; s <= 100; ++s) {
+                const REAL share = s;
+                const REAL term = o.form == Objective::sumThenScale ? share * o.D[i][k] : share * o.D[i][k] / 100;
+                tb->forward[k][t][s] = term;
+                tb->reversed[k][t][100 - s] = term;
+            }
+    }
+    while (tb->leading < tb->count && tb->constant[tb->leading])
+        tb->leadingF += tb->constantTerm[tb->leading++];
+    std::fill(tb->leadingLanes, tb->leadingLanes + kLanes, tb->leadingF);
+    return tb;
+}
+
+// The run of trials the innermost loop makes with the outer loops fixed: the shares of the
+// components other than the innermost one (In) and the remainder (Rest), by sieve.
+struct Run {
+    int left = 0; // 100 minus the outer shares: innermost share + remainder
+    REAL fixed[kTerms][6] {};
+    REAL prefix[kTerms] {}; // the sum of the fixed terms before the first varying one
+};
+
+// kLanes doubles handled together: one vector of the compiler's where it has them (each lane is
+// one IEEE operation, exactly as written one value at a time), a plain array elsewhere.
+#if defined(__GNUC__)
+typedef REAL Lanes __attribute__((vector_size(sizeof(REAL) * kLanes)));
+typedef std::int64_t LaneBits __attribute__((vector_size(sizeof(REAL) * kLanes)));
+// In place, not by value: vectors wider than the baseline's registers change the calling convention.
+inline void load(Lanes &v, const REAL *p)
+{
+    std::memcpy(&v, p, sizeof v);
+}
+inline void makeAbsolute(Lanes &v)
+{
+    LaneBits bits;
+    std::memcpy(&bits, &v, sizeof v);
+    bits &= std::numeric_limits<std::int64_t>::max();
+    std::memcpy(&v, &bits, sizeof v);
+}
+#else
+struct Lanes {
+    REAL v[kLanes];
+    REAL operator[](int l) const { return v[l]; }
+};
+inline void load(Lanes &v, const REAL *p)
+{
+    std::memcpy(v.v, p, sizeof v.v);
+}
+#define LANEWISE(op)                                                                               \
+    inline Lanes operator op(Lanes a, Lanes b)                                                     \
+    {                                                                                              \
+        for (int l = 0; l < kLanes; ++l)                                                           \
+            a.v[l] = a.v[l] op b.v[l];                                                             \
+        return a;                                                                                  \
+    }                                                                                              \
+    inline Lanes operator op(Lanes a, REAL b)                                                      \
+    {                                                                                              \
+        for (int l = 0; l < kLanes; ++l)                                                           \
+            a.v[l] = a.v[l] op b;                                                                  \
+        return a;                                                                                  \
+    }                                                                                              \
+    inline Lanes operator op(REAL a, Lanes b)                                                      \
+    {                                                                                              \
+        for (int l = 0; l < kLanes; ++l)                                                           \
+            b.v[l] = a op b.v[l];                                                                  \
+        return b;                                                                                  \
+    }
+LANEWISE(+)
+LANEWISE(-)
+LANEWISE(*)
+LANEWISE(/)
+#undef LANEWISE
+inline Lanes &operator+=(Lanes &a, Lanes b) { return a = a + b; }
+inline Lanes &operator+=(Lanes &a, REAL b) { return a = a + b; }
+inline void makeAbsolute(Lanes &a)
+{
+    for (int l = 0; l < kLanes; ++l)
+        a.v[l] = std::fabs(a.v[l]);
+}
+#endif
+
+template <int k, int K, int In, int Rest>
+inline void addTerms(Lanes &acc, const Lanes &in, const Lanes &rest, const REAL *fixed)
+{
+    if constexpr (k < K) {
+        if constexpr (k == In)
+            acc += in;
+        else if constexpr (k == Rest)
+            acc += rest;
+        else
+            acc += fixed[k];
+        addTerms<k + 1, K, In, Rest>(acc, in, rest, fixed);
+    }
+}
+
+// Evaluates the trials with innermost share a..b, kLanes at a time: every lane performs one
+// trial's operations in the objective's order, so each F is the objective's own to the last bit.
+// Returns true when a trial comes strictly below `best` (then the first such of the smallest F
+// is in best and at).
+template <int K, int In, int Rest, bool scaledTerms>
+bool evaluateRun(const Tables &tb, const Run &run, int a, int b, REAL &best, int &at)
+{
+    constexpr int first = In < Rest ? In : Rest;
+    if (tb.leading == tb.count) { // every trial has the same F: the first of the run is the one
+        if (!(tb.leadingF < best))
+            return false;
+        best = tb.leadingF;
+        at = a;
+        return true;
+    }
+    bool improved = false;
+    for (int x0 = a; x0 <= b; x0 += kLanes) {
+        Lanes f;
+        load(f, tb.leadingLanes);
+        for (int t = tb.leading; t < tb.count; ++t) {
+            if (tb.constant[t]) {
+                f += tb.constantTerm[t];
+                continue;
+            }
+            Lanes in, rest;
+            load(in, &tb.forward[In][t][x0]);
+            load(rest, &tb.reversed[Rest][t][100 - run.left + x0]);
+            Lanes acc;
+            if constexpr (first > 0)
+                acc = run.prefix[t] + (first == In ? in : rest);
+            else
+                acc = first == In ? in : rest;
+            addTerms<first + 1, K, In, Rest>(acc, in, rest, run.fixed[t]);
+            Lanes v;
+            if constexpr (scaledTerms)
+                v = acc;
+            else
+                v = 2 * (acc / 100);
+            v = v - tb.B[t];
+            makeAbsolute(v);
+            f += v;
+        }
+        const int count = std::min(kLanes, b - x0 + 1);
+        for (int l = 0; l < count; ++l)
+            if (f[l] < best) {
+                best = f[l];
+                at = x0 + l;
+                improved = true;
+            }
+    }
+    return improved;
+}
+
+using RunFunction = bool (*)(const Tables &, const Run &, int, int, REAL &, int &);
+
+// The innermost loop and the remainder of each enumeration (see enumerationFor); K terms summed.
+template <bool scaled>
+RunFunction runFunction(int n, int K)
+{
+    if (K == 6) {
+        switch (n) {
+        case 2: return evaluateRun<6, 0, 1, scaled>;
+        case 3: return evaluateRun<6, 1, 2, scaled>;
+        case 4: return evaluateRun<6, 2, 3, scaled>;
+        case 5: return evaluateRun<6, 3, 4, scaled>;
+        case 6: return evaluateRun<6, 4, 0, scaled>;
+        default: return nullptr;
+        }
+    }
+    if (K != n)
+        return nullptr;
+    switch (n) {
+    case 2: return evaluateRun<2, 0, 1, scaled>;
+    case 3: return evaluateRun<3, 1, 2, scaled>;
+    case 4: return evaluateRun<4, 2, 3, scaled>;
+    case 5: return evaluateRun<5, 3, 4, scaled>;
+    default: return nullptr;
+    }
+}
+
+// The innermost loop's direction of the model, prepared for segmentArgmin: the terms that
+// change along it, their weights |g| and -1 / g.
+struct Direction {
+    int count = 0;
+    int term[kTerms] {};
+    REAL weight[kTerms] {};
+    REAL inverse[kTerms] {};
+    REAL total = 0;
+};
 
 // The model with the loop variables substituted: term t = base[t] + sum_j x_j * grad[j][t].
 struct Model {
     alignas(32) REAL base[kTerms] {};
     alignas(32) REAL grad[5][kTerms] {};
+    Direction innermost; // of grad[loops - 1]
     REAL margin = 0;
 };
 
@@ -133,46 +405,177 @@ inline REAL dot(const REAL *a, const REAL *b)
     return (s0 + s1) + (s2 + s3);
 }
 
-// Depth-first walk of the M nested loops in enumeration order. The values of an outer loop are
-// taken as a range and halved while the model proves nothing about it; the loop next to the
-// innermost one uses the convexity of the model instead. A range is skipped when the model shows
-// that every trial under it has F above the bound, and a trial is evaluated exactly when the
-// model cannot rule it out. Both tests allow for the model's rounding with the margin.
+inline REAL modelAt(const REAL *v, const REAL *g, int u)
+{
+    REAL f = 0;
+    for (int t = 0; t < kTerms; ++t)
+        f += std::fabs(v[t] + u * g[t]);
+    return f;
+}
+
+Direction directionOf(const REAL *g)
+{
+    Direction d;
+    for (int t = 0; t < kTerms; ++t)
+        if (g[t] != 0) {
+            d.term[d.count] = t;
+            d.weight[d.count] = std::fabs(g[t]);
+            d.inverse[d.count] = -1 / g[t];
+            d.total += d.weight[d.count];
+            ++d.count;
+        }
+    return d;
+}
+
+// The real u in [0, length] where sum_t |v[t] + u * g[t]| is smallest: the terms are
+// weight_t * |u - break_t|, so it is the weighted median of the breaks, clamped.
+REAL segmentArgmin(const REAL *v, const Direction &d, int length)
+{
+    REAL at[kTerms], weight[kTerms];
+    for (int n = 0; n < d.count; ++n) {
+        const REAL b = v[d.term[n]] * d.inverse[n];
+        int i = n;
+        for (; i > 0 && at[i - 1] > b; --i) {
+            at[i] = at[i - 1];
+            weight[i] = weight[i - 1];
+        }
+        at[i] = b;
+        weight[i] = d.weight[n];
+    }
+    REAL u = 0;
+    REAL cumulative = 0;
+    for (int i = 0; i < d.count; ++i) {
+        cumulative += weight[i];
+        if (2 * cumulative >= d.total) {
+            u = at[i];
+            break;
+        }
+    }
+    return std::clamp(u, 0.0, static_cast<REAL>(length));
+}
+
+// The best trial met in one chunk of the enumeration (one value of the outermost loop).
+struct Record {
+    REAL F = initialBest;
+    LoopValues x {};
+    bool set = false;
+};
+
+struct Bounds {
+    REAL lower;
+    REAL upper;
+};
+
+// Depth-first walk of the M nested loops in enumeration order, one value of the outermost loop
+// (a chunk) at a time. The values of an inner loop are taken as a range and halved while the
+// model proves nothing about it; the loop next to the innermost one uses the convexity of the
+// model instead. A range is skipped when the model shows that every trial under it has F above
+// the bound; a range whose every trial may come within the bound is evaluated whole without
+// further bounds; of the innermost run only the trials the model cannot rule out are evaluated.
+// All tests allow for the model's rounding with the margin.
+//
+// Repeated components (a material entered twice) make trials that only exchange their shares
+// blend alike, so the model cannot tell them apart and prunes nothing among them. Their exact F
+// are not always equal, though: the sums are rounded in a different order, and the plain loop
+// keeps whichever comes out lowest (the first of equal ones). So they are not collapsed into
+// one; the ranges they fill are evaluated whole, in vector lanes, on all cores.
+//
+// The bound is the smallest F met so far by any thread (or the starting trial's), so a skipped
+// trial has F above that of some trial and cannot win. Each chunk keeps the first trial of its
+// smallest F, compared strictly as the plain loop does; the winner is the first chunk's record
+// of the smallest F.
 template <int M>
 struct Pruner {
     const Enumeration &e;
-    const ExactObjective &exact;
     const Model &model;
+    const Tables &tables;
+    RunFunction runTrials;
+    std::atomic<REAL> &shared;
 
     LoopValues x {};
-    REAL bound = initialBest; // a trial must not exceed it (equal only while `inclusive`)
-    bool inclusive = false;   // the bound is the F of a trial not yet met in the order
-    Outcome out;
+    Record rec;
+    int hint = 0; // where besideInnermost last found its minimum
 
-    REAL limit() const { return bound + model.margin; }
-    // Ranges this short go straight to their values: a bound would cost about as much.
-    static constexpr int leafCount(int j) { return j == M - 1 ? 6 : 1; }
+    REAL limit() const { return std::min(rec.F, shared.load(std::memory_order_relaxed)) + model.margin; }
 
-    void tryTrial()
+    void found(REAL F)
     {
-        const Shares s = sharesOf(e, x);
-        const REAL F = exact(s);
-        if (inclusive ? F <= bound : F < bound) {
-            out = {true, s, F};
-            bound = F;
-            inclusive = false;
+        REAL current = shared.load(std::memory_order_relaxed);
+        while (F < current && !shared.compare_exchange_weak(current, F, std::memory_order_relaxed)) {
         }
     }
 
-    // A lower bound of the model over the trials with x[J] in [a, b] and the deeper loops
-    // sharing total - x[J]. Those trials lie in a polytope whose vertices have x[J] = a or b and
-    // at most one deeper variable nonzero, taking all that is left.
-    //
-    // For any signs sigma_t in [-1, 1], |term_t| >= sigma_t * term_t, and the sum of the right
-    // sides is affine, so its smallest value over the polytope is at a vertex. On a segment the
-    // signs at its two ends give the model's two tangents, and the bound is where they meet.
+    // Exact F of the trials with innermost share first..last, the outer loops as in x.
+    void evaluateTrials(int first, int last)
+    {
+        Run run;
+        Shares s {};
+        int sum = 0;
+        for (int j = 0; j < M - 1; ++j) {
+            s[e.loops[j].component] = x[j];
+            sum += x[j];
+        }
+        run.left = 100 - sum;
+        const int in = e.loops[M - 1].component;
+        for (int t = 0; t < tables.count; ++t) {
+            for (int k = 0; k < 6; ++k)
+                run.fixed[t][k] = tables.forward[k][t][static_cast<int>(s[k])];
+            const int firstVarying = std::min(in, e.remainder);
+            if (firstVarying > 0) {
+                REAL p = run.fixed[t][0];
+                for (int k = 1; k < firstVarying; ++k)
+                    p += run.fixed[t][k];
+                run.prefix[t] = p;
+            }
+        }
+        int at = 0;
+        if (runTrials(tables, run, first, last, rec.F, at)) {
+            rec.set = true;
+            rec.x = x;
+            rec.x[M - 1] = at;
+            found(rec.F);
+        }
+    }
+
+    // The innermost loop over 0..total: the model along it is convex, so the trials it cannot
+    // rule out form one run around its minimum.
+    void innermost(const REAL *v, int total)
+    {
+        const REAL *g = model.grad[M - 1];
+        const REAL lim = limit();
+        const int start = std::clamp(static_cast<int>(std::floor(segmentArgmin(v, model.innermost, total))), 0, total);
+        int first = start, last = start + 1;
+        while (first >= 0 && modelAt(v, g, first) <= lim)
+            --first;
+        while (last <= total && modelAt(v, g, last) <= lim)
+            ++last;
+        if (first + 1 <= last - 1)
+            evaluateTrials(first + 1, last - 1);
+    }
+
+    // Every trial with loop J in a, a + step, ..., b, evaluated exactly.
+    void full(int J, int total, int a, int b)
+    {
+        const int step = e.loops[J].step;
+        for (x[J] = a; x[J] <= b; x[J] += step) {
+            const int left = total - x[J];
+            if (J + 1 == M - 1)
+                evaluateTrials(0, left);
+            else
+                full(J + 1, left, 0, left / e.loops[J + 1].step * e.loops[J + 1].step);
+        }
+        x[J] = 0;
+    }
+
+    // Bounds of the model over the trials with x[J] in [a, b] and the deeper loops sharing
+    // total - x[J]. Those trials lie in a polytope whose vertices have x[J] = a or b and at most
+    // one deeper variable nonzero, taking all that is left. The model is convex, so its largest
+    // value is at a vertex. For any signs sigma_t in [-1, 1], |term_t| >= sigma_t * term_t, and
+    // the sum of the right sides is affine, so its smallest value is at a vertex too: the signs
+    // at the centre of the vertices, and the signs of the terms that keep theirs over the whole
+    // polytope (0 for the others), give two lower bounds.
     template <int J>
-    REAL lowerBound(const REAL *v, int total, int a, int b) const
+    Bounds bounds(const REAL *v, int total, int a, int b) const
     {
         constexpr int vertices = 2 * (M - J);
         alignas(16) REAL value[vertices][kTerms];
@@ -185,80 +588,34 @@ struct Pruner {
                 value[2 * (k - J)][t] = value[0][t] + (total - a) * model.grad[k][t];
                 value[2 * (k - J) + 1][t] = value[1][t] + (total - b) * model.grad[k][t];
             }
-        if constexpr (J == M - 1) {
-            alignas(16) REAL sign[2][kTerms];
-            for (int c = 0; c < 2; ++c)
-                for (int t = 0; t < kTerms; ++t)
-                    sign[c][t] = value[c][t] > 0 ? 1.0 : value[c][t] < 0 ? -1.0 : 0.0;
-            // Along the segment u = 0..1 the tangents are fa + (ta - fa) u and tb + (fb - tb) u,
-            // each below the model; the larger of the two is lowest where they meet.
-            const REAL fa = dot(sign[0], value[0]), fb = dot(sign[1], value[1]);
-            const REAL ta = dot(sign[0], value[1]), tb = dot(sign[1], value[0]);
-            const REAL gapA = std::max(0.0, fa - tb), gapB = std::max(0.0, fb - ta);
-            if (!(gapA + gapB > 0))
-                return std::min(fa, fb);
-            const REAL u = gapA / (gapA + gapB);
-            return std::min({fa, fb, std::max(fa + (ta - fa) * u, tb + (fb - tb) * u)});
-        } else {
-            // Upper levels: the signs at the centre of the vertices, and the signs of the terms
-            // that keep theirs over the whole polytope (0 for the others).
-            alignas(16) REAL centre[kTerms];
-            alignas(16) REAL kept[kTerms];
-            for (int t = 0; t < kTerms; ++t) {
-                REAL sum = 0, lo = value[0][t], hi = value[0][t];
-                for (int c = 0; c < vertices; ++c) {
-                    sum += value[c][t];
-                    lo = std::min(lo, value[c][t]);
-                    hi = std::max(hi, value[c][t]);
-                }
-                centre[t] = sum > 0 ? 1.0 : sum < 0 ? -1.0 : 0.0;
-                kept[t] = lo > 0 ? 1.0 : hi < 0 ? -1.0 : 0.0;
-            }
-            REAL lowerCentre = std::numeric_limits<REAL>::infinity();
-            REAL lowerKept = std::numeric_limits<REAL>::infinity();
-            for (int c = 0; c < vertices; ++c) {
-                lowerCentre = std::min(lowerCentre, dot(centre, value[c]));
-                lowerKept = std::min(lowerKept, dot(kept, value[c]));
-            }
-            return std::max(lowerCentre, lowerKept);
-        }
-    }
-
-    // The smallest value of sum_t |v[t] + u * g[t]| for real u in [0, length]: the terms are
-    // weight_t * |u - break_t|, so the minimum is at the weighted median of the breaks, clamped.
-    static REAL segmentMin(const REAL *v, const REAL *g, int length)
-    {
-        REAL at[kTerms], weight[kTerms];
-        int n = 0;
-        REAL total = 0;
+        alignas(16) REAL centre[kTerms];
+        alignas(16) REAL kept[kTerms];
         for (int t = 0; t < kTerms; ++t) {
-            if (g[t] == 0)
-                continue;
-            const REAL w = std::fabs(g[t]);
-            const REAL b = -v[t] / g[t];
-            int i = n++;
-            for (; i > 0 && at[i - 1] > b; --i) {
-                at[i] = at[i - 1];
-                weight[i] = weight[i - 1];
+            REAL sum = 0, lo = value[0][t], hi = value[0][t];
+            for (int c = 0; c < vertices; ++c) {
+                sum += value[c][t];
+                lo = std::min(lo, value[c][t]);
+                hi = std::max(hi, value[c][t]);
             }
-            at[i] = b;
-            weight[i] = w;
-            total += w;
+            centre[t] = sum > 0 ? 1.0 : sum < 0 ? -1.0 : 0.0;
+            kept[t] = lo > 0 ? 1.0 : hi < 0 ? -1.0 : 0.0;
         }
-        REAL u = 0;
-        REAL cumulative = 0;
-        for (int i = 0; i < n; ++i) {
-            cumulative += weight[i];
-            if (2 * cumulative >= total) {
-                u = at[i];
-                break;
+        REAL lowerCentre = std::numeric_limits<REAL>::infinity();
+        REAL lowerKept = std::numeric_limits<REAL>::infinity();
+        for (int c = 0; c < vertices; ++c) {
+            lowerCentre = std::min(lowerCentre, dot(centre, value[c]));
+            lowerKept = std::min(lowerKept, dot(kept, value[c]));
+        }
+        const REAL lower = std::max(lowerCentre, lowerKept);
+        REAL upper = 0;
+        if (lower <= limit()) // only then does the upper bound matter
+            for (int c = 0; c < vertices; ++c) {
+                REAL f = 0;
+                for (int t = 0; t < kTerms; ++t)
+                    f += std::fabs(value[c][t]);
+                upper = std::max(upper, f);
             }
-        }
-        u = std::clamp(u, 0.0, static_cast<REAL>(length));
-        REAL f = 0;
-        for (int t = 0; t < kTerms; ++t)
-            f += std::fabs(v[t] + u * g[t]);
-        return f;
+        return {lower, upper};
     }
 
     // The loop just outside the innermost one. The model's minimum over each innermost segment,
@@ -279,11 +636,41 @@ struct Pruner {
                 const int xj = k * step;
                 for (int t = 0; t < kTerms; ++t)
                     child[t] = v[t] + xj * model.grad[J][t];
-                minimum[k] = segmentMin(child, model.grad[M - 1], total - xj);
+                const REAL u = segmentArgmin(child, model.innermost, total - xj);
+                REAL f = 0;
+                for (int t = 0; t < kTerms; ++t)
+                    f += std::fabs(child[t] + u * model.grad[M - 1][t]);
+                minimum[k] = f;
             }
             return minimum[k];
         };
+        // Start from where the minimum lay for the previous value of the outer loop (usually
+        // the neighbouring one): it rarely moves far.
         int lo = 0, hi = count - 1;
+        const int k = std::clamp(hint, 0, count - 1);
+        if (k + 1 < count && at(k + 1) < at(k)) {
+            lo = k + 1; // downhill to the right: gallop, then bisect
+            for (int step = 1; lo < hi; step *= 2) {
+                const int p = std::min(lo + step - 1, hi - 1);
+                if (at(p + 1) >= at(p)) {
+                    hi = p;
+                    break;
+                }
+                lo = p + 1;
+            }
+        } else if (k > 0 && at(k - 1) < at(k)) {
+            hi = k - 1; // the same to the left
+            for (int step = 1; lo < hi; step *= 2) {
+                const int p = std::max(hi - step + 1, lo + 1);
+                if (at(p - 1) >= at(p)) {
+                    lo = p;
+                    break;
+                }
+                hi = p - 1;
+            }
+        } else {
+            lo = hi = k;
+        }
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
             if (at(mid + 1) >= at(mid))
@@ -291,6 +678,7 @@ struct Pruner {
             else
                 lo = mid + 1;
         }
+        hint = lo;
         if (at(lo) > limit())
             return;
         int first = lo, last = lo;
@@ -302,70 +690,122 @@ struct Pruner {
             x[J] = k * step;
             for (int t = 0; t < kTerms; ++t)
                 child[t] = v[t] + x[J] * model.grad[J][t];
-            range<M - 1>(child, total - x[J], 0, total - x[J]);
+            innermost(child, total - x[J]);
         }
         x[J] = 0;
     }
 
-    // Loop J over its values a, a + step, ..., b; v holds the model terms with x[J..] = 0.
+    // Loop J (1 <= J < M - 2) over its values a, a + step, ..., b; v holds the model terms with
+    // x[J..] = 0.
     template <int J>
     void range(const REAL *v, int total, int a, int b)
     {
         const int step = e.loops[J].step;
-        const int count = (b - a) / step + 1;
-        if (count > leafCount(J)) {
-            if (lowerBound<J>(v, total, a, b) > limit())
+        if (b > a) {
+            const Bounds bound = bounds<J>(v, total, a, b);
+            if (bound.lower > limit())
                 return;
-            const int mid = a + (count - 1) / 2 * step;
+            if (bound.upper <= limit()) {
+                full(J, total, a, b);
+                return;
+            }
+            const int mid = a + (b - a) / step / 2 * step;
             range<J>(v, total, a, mid);
             range<J>(v, total, mid + step, b);
             return;
         }
-        for (x[J] = a; x[J] <= b; x[J] += step) {
-            if constexpr (J == M - 1) {
-                REAL f = 0;
-                for (int t = 0; t < kTerms; ++t)
-                    f += std::fabs(v[t] + x[J] * model.grad[J][t]);
-                if (f <= limit())
-                    tryTrial();
-            } else {
-                alignas(32) REAL child[kTerms];
-                for (int t = 0; t < kTerms; ++t)
-                    child[t] = v[t] + x[J] * model.grad[J][t];
-                const int left = total - x[J];
-                if constexpr (J + 1 == M - 2) {
-                    besideInnermost(child, left);
-                } else {
-                    const int last = left / e.loops[J + 1].step * e.loops[J + 1].step;
-                    range<J + 1>(child, left, 0, last);
-                }
-            }
-        }
+        x[J] = a;
+        alignas(32) REAL child[kTerms];
+        for (int t = 0; t < kTerms; ++t)
+            child[t] = v[t] + x[J] * model.grad[J][t];
+        const int left = total - x[J];
+        if constexpr (J + 1 == M - 2)
+            besideInnermost(child, left);
+        else
+            range<J + 1>(child, left, 0, left / e.loops[J + 1].step * e.loops[J + 1].step);
         x[J] = 0;
     }
 
-    void run()
+    // One value of the outermost loop (for a single loop: all of it).
+    void chunk(int x0)
     {
-        const int step = e.loops[0].step;
-        if constexpr (M == 2) {
-            if (e.firstBound == 100) { besideInnermost(model.base, 100); return; }
+        rec = {};
+        x = {};
+        if constexpr (M == 1) {
+            innermost(model.base, 100);
+        } else {
+            const Bounds bound = bounds<0>(model.base, 100, x0, x0);
+            if (bound.lower > limit())
+                return;
+            if (bound.upper <= limit()) {
+                full(0, 100, x0, x0);
+                return;
+            }
+            x[0] = x0;
+            alignas(32) REAL child[kTerms];
+            for (int t = 0; t < kTerms; ++t)
+                child[t] = model.base[t] + x0 * model.grad[0][t];
+            const int left = 100 - x0;
+            if constexpr (M == 2)
+                innermost(child, left);
+            else if constexpr (M == 3)
+                besideInnermost(child, left);
+            else
+                range<1>(child, left, 0, left / e.loops[1].step * e.loops[1].step);
         }
-        range<0>(model.base, 100, 0, e.firstBound / step * step);
     }
 };
 
 template <int M>
-Outcome prune(const Enumeration &e, const ExactObjective &exact, const Model &model, const Start &start)
+Outcome prune(const Enumeration &e, const Model &model, const Tables &tables, RunFunction run, const Start &start)
 {
-    const bool started = start.F < initialBest;
-    Pruner<M> p {e, exact, model, {}, started ? start.F : initialBest, started, {}};
-    p.run();
-    return p.out;
+    const int chunks = M == 1 ? 1 : e.firstBound / e.loops[0].step + 1;
+    std::vector<Record> records(chunks);
+    std::atomic<int> next {0};
+    std::atomic<REAL> shared {start.F < initialBest ? start.F : initialBest};
+    // A search that takes more than a millisecond (repeated components, which the model
+    // cannot tell apart, leave many trials to evaluate) shares the remaining chunks with helper
+    // threads; a quick one is not worth starting a thread for. The chunks are handed out in
+    // order, the largest (the outermost share small) first.
+    auto work = [&](Pruner<M> &p, int c) {
+        p.chunk(c * e.loops[0].step);
+        records[c] = p.rec;
+    };
+    auto helper = [&] {
+        Pruner<M> p {e, model, tables, run, shared, {}, {}, 0};
+        for (int c; (c = next.fetch_add(1)) < chunks;)
+            work(p, c);
+    };
+    std::vector<std::thread> helpers;
+    const auto started = std::chrono::steady_clock::now();
+    Pruner<M> p {e, model, tables, run, shared, {}, {}, 0};
+    for (int c; (c = next.fetch_add(1)) < chunks;) {
+        work(p, c);
+        if (helpers.empty() && next.load() < chunks
+            && std::chrono::steady_clock::now() - started > std::chrono::milliseconds(1)) {
+            const int wanted = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)) - 1;
+            for (int h = 0; h < wanted; ++h) {
+                try {
+                    helpers.emplace_back(helper);
+                } catch (const std::system_error &) {
+                    break; // fewer threads: the chunks are shared among those running
+                }
+            }
+        }
+    }
+    for (std::thread &t : helpers)
+        t.join();
+
+    Outcome out;
+    for (const Record &r : records)
+        if (r.set && r.F < out.best)
+            out = {true, sharesOf(e, r.x), r.F};
+    return out;
 }
 
 } // namespace
 
-Outcome plainSearch(int n, const ExactObjective &exact)
+Outcome plainSearch(int n, const Objective &objective)
 {
     const Enumeration e = enumerationFor(n);
     Outcome out;
@@ -373,49 +813,58 @@ Outcome plainSearch(int n, const ExactObjective &exact)
         return out;
     enumerate(e, 1, [&](const LoopValues &x) {
         const Shares s = sharesOf(e, x);
-        const REAL F = exact(s);
+        const REAL F = evaluate(objective, s);
         if (F < out.best)
             out = {true, s, F};
     });
     return out;
 }
 
-Outcome search(int n, const LinearModel &lin, const ExactObjective &exact)
+Outcome search(int n, const Objective &objective)
 {
     const Enumeration e = enumerationFor(n);
     if (e.loopCount == 0)
         return {};
+    const bool scaled = objective.form == Objective::scaledTerms;
+    const RunFunction run = scaled ? runFunction<true>(n, objective.terms) : runFunction<false>(n, objective.terms);
+    if (!run)
+        return plainSearch(n, objective);
 
+    // F approximately equals sum over the sieves taking part of |sum_k s_k * W[k] - B|.
     Model model;
     REAL scale = 0;
     int t = 0;
     for (int i = 0; i < 11; ++i) {
-        if (!lin.used[i])
+        if (!objective.used[i])
             continue;
-        const auto &w = lin.W[i];
-        model.base[t] = 100 * w[e.remainder] - lin.B[i];
+        std::array<REAL, 6> w {};
+        for (int k = 0; k < objective.terms; ++k)
+            w[k] = (scaled ? 1 : 2) * objective.D[i][k] / 100;
+        model.base[t] = 100 * w[e.remainder] - objective.B[i];
         for (int j = 0; j < e.loopCount; ++j)
             model.grad[j][t] = w[e.loops[j].component] - w[e.remainder];
         REAL wmax = 0;
         for (REAL wk : w)
             wmax = std::max(wmax, std::fabs(wk));
-        scale += 100 * wmax + std::fabs(lin.B[i]);
+        scale += 100 * wmax + std::fabs(objective.B[i]);
         ++t;
     }
     // Rounding of the model and of the exact F stays far below 1e-13 of this scale; the margin
     // keeps any trial that could tie or win under the exact F. Non-finite or vast inputs go
     // through the plain search, which needs no margin.
     if (!std::isfinite(scale) || scale > 1e100)
-        return plainSearch(n, exact);
+        return plainSearch(n, objective);
     model.margin = 1e-10 * (scale + 1);
+    model.innermost = directionOf(model.grad[e.loopCount - 1]);
 
-    const Start start = startingTrial(e, exact);
+    const std::unique_ptr<Tables> tables = makeTables(n, objective);
+    const Start start = startingTrial(e, objective);
     switch (e.loopCount) {
-    case 1: return prune<1>(e, exact, model, start);
-    case 2: return prune<2>(e, exact, model, start);
-    case 3: return prune<3>(e, exact, model, start);
-    case 4: return prune<4>(e, exact, model, start);
-    default: return prune<5>(e, exact, model, start);
+    case 1: return prune<1>(e, model, *tables, run, start);
+    case 2: return prune<2>(e, model, *tables, run, start);
+    case 3: return prune<3>(e, model, *tables, run, start);
+    case 4: return prune<4>(e, model, *tables, run, start);
+    default: return prune<5>(e, model, *tables, run, start);
     }
 }
 

@@ -6,11 +6,11 @@
 // is strictly below the best so far (starting from 1000000). The result is therefore the first
 // trial, in enumeration order, with the smallest F below 1000000. The fast search finds exactly
 // that trial and that F: it bounds F with a linear model to skip hopeless trials, and decides
-// every comparison with the caller's exact F, computed in the caller's order of operations.
+// every comparison with the exact F, computed in the caller's order of operations (several
+// trials at once in vector lanes, a long search on several threads).
 #include "data/fieldtypes.h"
 
 #include <array>
-#include <functional>
 
 namespace share_search {
 
@@ -34,15 +34,22 @@ struct Enumeration {
 };
 Enumeration enumerationFor(int n);
 
-// F approximately equals sum over the terms t with `used[t]` of |sum_k s_k * W[t][k] - B[t]|.
-// The model only steers the pruning; its rounding is allowed for with a margin.
-struct LinearModel {
-    std::array<std::array<REAL, 6>, 11> W {};
+// The objective of a trial with shares s_1 .. s_6, operation for operation as its callers write it:
+//   F = 0; then for each sieve i = 0..10 with used[i], in order, F += |v_i - B[i]|, where
+//   sumThenScale: v_i = 2 * ((s_1*D[i][0] + s_2*D[i][1] + ... + s_terms*D[i][terms-1]) / 100)
+//   scaledTerms:  v_i = s_1*D[i][0]/100 + s_2*D[i][1]/100 + ... + s_terms*D[i][terms-1]/100
+// the sums taken from left to right, starting with the first term. The fast search handles
+// terms = 6 and terms = n; any other count goes through the plain search.
+struct Objective {
+    enum Form { sumThenScale, scaledTerms };
+    Form form = sumThenScale;
+    int terms = 6; // 1..6
+    std::array<std::array<REAL, 6>, 11> D {};
     std::array<REAL, 11> B {};
     std::array<bool, 11> used {};
 };
 
-using ExactObjective = std::function<REAL(const Shares &)>;
+REAL evaluate(const Objective &objective, const Shares &shares);
 
 struct Outcome {
     bool improved = false; // false: no trial came below 1000000, the shares keep their values
@@ -52,10 +59,10 @@ struct Outcome {
 
 inline constexpr REAL initialBest = 1000000;
 
-// Fast search; the result equals plainSearch's. The model must describe `exact`.
-Outcome search(int n, const LinearModel &model, const ExactObjective &exact);
+// Fast search; the result equals plainSearch's.
+Outcome search(int n, const Objective &objective);
 
-// Every trial evaluated with `exact`, in order (also the fallback for non-finite inputs).
-Outcome plainSearch(int n, const ExactObjective &exact);
+// Every trial evaluated in order (also the fallback for non-finite inputs).
+Outcome plainSearch(int n, const Objective &objective);
 
 } // namespace share_search

@@ -94,15 +94,16 @@ BlendState superpaveSearch(int n, const ComponentGradings &dimkomp, const Gradin
         return singleComponent(dimkomp, previous);
     if (n < 2 || n > 6)
         return previous;
-    share_search::LinearModel model;
+    // superpaveObjective, in its order of operations.
+    share_search::Objective objective;
+    objective.form = share_search::Objective::scaledTerms;
+    objective.terms = n;
+    objective.D = dimkomp;
     for (int i = 0; i < 11; ++i) {
-        model.used[i] = true;
-        for (int k = 0; k < n; ++k)
-            model.W[i][k] = dimkomp[i][k] / 100;
-        model.B[i] = target[i];
+        objective.used[i] = true;
+        objective.B[i] = target[i];
     }
-    const auto exact = [&](const Shares &s) { return superpaveObjective(n, dimkomp, target, s); };
-    return finish(dimkomp, previous, share_search::search(n, model, exact));
+    return finish(dimkomp, previous, share_search::search(n, objective));
 }
 
 blend::Balanced balanceShares(const Shares &shares, int optium1, const ComponentGradings &dimkomp)
