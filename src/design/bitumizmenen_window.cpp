@@ -46,7 +46,7 @@ FormDecl makeBitumIzmenenDecl()
     d.insertTitle = QStringLiteral("Record will be Added");
     d.changeTitle = QStringLiteral("Record will be Changed");
     d.savePrompt = true;
-    d.size = QSize(420, 254);
+    d.size = QSize(436, 254);
     for (const char *name : kContents)
         d.locals.push_back({QLatin1String(name), Value(0.0)});
     d.locals.push_back({kOPTIM2, Value(qint64(0))});
@@ -56,12 +56,12 @@ FormDecl makeBitumIzmenenDecl()
     for (int i = 0; i < 4; ++i) {
         const QString name = QLatin1String(kContents[i]);
         const int y = kRow0 + i * kStep;
-        d.texts.push_back({name + QStringLiteral("_PROMPT"), QString::fromUtf8(prompts[i]), QRect(8, y, 140, 21), true});
-        FormField f{QString(), name, "n4.1", QRect(152, y, 52, 21)};
+        d.texts.push_back({name + QStringLiteral("_PROMPT"), QString::fromUtf8(prompts[i]), QRect(8, y, 156, 21), true});
+        FormField f{QString(), name, "n4.1", QRect(168, y, 52, 21)};
         f.local = name;
         d.fields.push_back(f);
     }
-    FormField choice{QString(), kOPTIM2, "n1", QRect(214, kGroupY, 196, 4 * kStep + 22)};
+    FormField choice{QString(), kOPTIM2, "n1", QRect(230, kGroupY, 196, 4 * kStep + 22)};
     choice.kind = FormControlKind::Radio;
     choice.groupTitle = QStringLiteral("Назначьте  для нового замеса");
     choice.choices = QStringList{QString(), QString(), QString(), QString()};
@@ -70,28 +70,28 @@ FormDecl makeBitumIzmenenDecl()
     choice.local = kOPTIM2;
     d.fields.push_back(choice);
 
-    d.texts.push_back({QStringLiteral("JBITGL_PROMPT"), QStringLiteral("В %"), QRect(8, 150, 140, 21), true});
-    FormField taken{QString(), QStringLiteral("JBITGL"), "n4.1", QRect(152, 150, 52, 21)};
+    d.texts.push_back({QStringLiteral("JBITGL_PROMPT"), QStringLiteral("В %"), QRect(8, 150, 156, 21), true});
+    FormField taken{QString(), QStringLiteral("JBITGL"), "n4.1", QRect(168, 150, 52, 21)};
     taken.var = FormVar::of(glob::JBITGL);
     d.fields.push_back(taken);
-    d.texts.push_back({QStringLiteral("JBITGL_UNIT"), QStringLiteral("сверх 100"), QRect(210, 150, 90, 21)});
+    d.texts.push_back({QStringLiteral("JBITGL_UNIT"), QStringLiteral("сверх 100"), QRect(226, 150, 90, 21)});
 
-    d.texts.push_back({QStringLiteral("DOB_KA_PROMPT"), QStringLiteral("Добавка,%:"), QRect(8, 180, 140, 21), true});
-    FormField additive{QString(), QStringLiteral("DOB_KA"), "s15", QRect(152, 180, 130, 21)};
+    d.texts.push_back({QStringLiteral("DOB_KA_PROMPT"), QStringLiteral("Добавка,%:"), QRect(8, 180, 156, 21), true});
+    FormField additive{QString(), QStringLiteral("DOB_KA"), "s15", QRect(168, 180, 130, 21)};
     additive.var = FormVar::of(glob::DOB_KA);
     d.fields.push_back(additive);
-    FormField content{QString(), QStringLiteral("SODERZDOBAWKI"), "n4.2", QRect(288, 180, 52, 21)};
+    FormField content{QString(), QStringLiteral("SODERZDOBAWKI"), "n4.2", QRect(304, 180, 52, 21)};
     content.var = FormVar::of(glob::SODERZDOBAWKI);
     d.fields.push_back(content);
 
     // "Принять" puts the values into the recipe as it takes the focus; pressed, it closes the window.
-    d.buttons.push_back({QStringLiteral("ACCEPT"), QStringLiteral("Принять"), QRect(152, 218, 90, 26), FormButtonRole::Other,
+    d.buttons.push_back({QStringLiteral("ACCEPT"), QStringLiteral("Принять"), QRect(168, 218, 90, 26), FormButtonRole::Other,
                          [](FormWindow &form) {
                              putIntoRecipe(form);
                              form.pressCancel();
                          },
                          -1, {}, putIntoRecipe});
-    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(250, 218, 90, 26), FormButtonRole::Ok, {}});
+    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(266, 218, 90, 26), FormButtonRole::Ok, {}});
 
     d.fieldFocused = [](FormWindow &form, const QString &objectName) {
         if (objectName == QLatin1String("BITKIR")) {
