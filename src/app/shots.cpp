@@ -1,6 +1,7 @@
 #include "app/shots.h"
 
 #include "app/frame_window.h"
+#include "data/globals.h"
 #include "framework/procedures_ui.h"
 #include "framework/printer_ui.h"
 #include "framework/warnings.h"
@@ -69,10 +70,37 @@ public:
         m_frame->findChild<QAction *>(QStringLiteral("PrintSetup"))->trigger();
         dialog(m_frame->findChild<QDialog *>(QStringLiteral("PrintSetupDialog")), QStringLiteral("print_setup"));
         dialog(printWithDialog(m_frame, [](QPrinter &) {}), QStringLiteral("print"));
+        superpaveAndBitumen();
     }
 
 private:
     QMdiArea *area() const { return m_frame->mdiArea(); }
+
+    // The end of a design: three components graded by Superpave, "Далее" to the bitumen step.
+    void superpaveAndBitumen()
+    {
+        glob::DESIGN = glob::DesignState();
+        const REAL gradings[3][11] = {{100, 95, 70, 40, 5, 2, 1.5, 1, 1, 0.8, 0.5},
+                                      {100, 100, 100, 100, 95, 80, 60, 40, 20, 8, 3},
+                                      {100, 100, 100, 100, 100, 100, 100, 100, 95, 90, 75}};
+        const char *names[3] = {"Щебень гранит 5-20", "Песок природный", "Порошок МП-1"};
+        const REAL densities[3] = {2.70, 2.65, 2.75};
+        glob::NKOMP = 3;
+        glob::NUMMP = 3;
+        for (int k = 0; k < 3; ++k) {
+            glob::DIMNAME[size_t(k)] = QString::fromUtf8(names[k]).left(20);
+            glob::ISTDIMYKOMP[size_t(k)] = densities[k];
+            for (int i = 0; i < 11; ++i)
+                glob::DIMKOMP[size_t(i)][size_t(k)] = gradings[k][i];
+        }
+        callProcedure(QStringLiteral("PODBORSUPERPAVE"), nullptr, [](LONG) {});
+        shot(QStringLiteral("PODBORSUPERPAVE"));
+        if (QPushButton *next = button(area()->activeSubWindow(), "OK"))
+            next->click();
+        shot(QStringLiteral("BITUMRASZ"));
+        m_frame->mdiArea()->closeAllSubWindows();
+        wait(100);
+    }
 
     void shot(const QString &name)
     {

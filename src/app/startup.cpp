@@ -6,6 +6,8 @@
 #include "catalogues/climate_ui.h"
 #include "catalogues/protbit_window.h"
 #include "catalogues/requirements_ui.h"
+#include "design/bitumrasz_window.h"
+#include "design/podborsuperpave_window.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -19,6 +21,8 @@ void registerProgramProcedures()
     registerRequirementsProcedures();
     registerClimateProcedures();
     registerAggregateProcedures();
+    registerBitumenProcedures();
+    registerSuperpaveProcedures();
 }
 
 bool loadQtTranslations()

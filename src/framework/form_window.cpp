@@ -243,23 +243,32 @@ FieldRadioGroup::FieldRadioGroup(FormWindow *form, const FormField &field, int c
     : QGroupBox(field.groupTitle, parent), FieldControl(form, field, column), m_buttons(new QButtonGroup(this))
 {
     applyCommon(this, field);
-    QBoxLayout *layout = field.horizontal ? static_cast<QBoxLayout *>(new QHBoxLayout(this)) : new QVBoxLayout(this);
+    const bool placed = !field.optionRects.empty();
+    QBoxLayout *layout = nullptr;
+    if (!placed)
+        layout = field.horizontal ? static_cast<QBoxLayout *>(new QHBoxLayout(this)) : new QVBoxLayout(this);
     if (field.groupTitle.isEmpty()) { // the options alone, without a frame
         setFlat(true);
         setStyleSheet(QStringLiteral("QGroupBox#%1 { border: 0; margin: 0; padding: 0; }").arg(field.objectName));
-        layout->setContentsMargins(0, 0, 0, 0);
+        if (layout) layout->setContentsMargins(0, 0, 0, 0);
     }
     for (int i = 0; i < field.choices.size(); ++i) {
         auto *button = new QRadioButton(field.choices.at(i), this);
         button->setObjectName(i < field.optionNames.size() ? field.optionNames.at(i)
                                                            : field.objectName + QLatin1Char('_') + QString::number(i + 1));
         m_buttons->addButton(button, i);
-        layout->addWidget(button);
+        if (layout)
+            layout->addWidget(button);
+        else if (size_t(i) < field.optionRects.size())
+            button->setGeometry(field.optionRects.at(size_t(i)));
     }
-    if (field.horizontal && !field.groupTitle.isEmpty())
+    if (layout && field.horizontal && !field.groupTitle.isEmpty())
         layout->setContentsMargins(8, 0, 8, 2); // a row of options under the caption
     // Never smaller than its options need: a squeezed option cannot be clicked.
-    setGeometry(QRect(field.rect.topLeft(), field.rect.size().expandedTo(minimumSizeHint())));
+    QSize needed = minimumSizeHint();
+    for (const QRect &r : field.optionRects)
+        needed = needed.expandedTo(QSize(r.right() + 1, r.bottom() + 1));
+    setGeometry(QRect(field.rect.topLeft(), field.rect.size().expandedTo(needed)));
     connect(m_buttons, &QButtonGroup::idClicked, this, [this](int id) { m_form->acceptChoice(this, id); });
 }
 
@@ -746,6 +755,8 @@ void FormWindow::buildWindow()
         button->setGeometry(b.rect);
         if (!b.tip.isEmpty())
             button->setToolTip(b.tip);
+        if (b.enabled)
+            m_buttonStates.emplace_back(button, b.enabled);
         if (b.focused) {
             button->setProperty("formFocusHook", int(&b - m_decl.buttons.data()));
             button->installEventFilter(this);
@@ -890,6 +901,8 @@ void FormWindow::refreshWindow()
     }
     for (auto &[label, text] : m_computedTexts)
         static_cast<QLabel *>(label)->setText(text->value());
+    for (auto &[button, enabled] : m_buttonStates)
+        button->setEnabled(enabled());
 }
 
 void FormWindow::anEvent()

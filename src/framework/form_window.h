@@ -114,6 +114,8 @@ struct FormField {
     std::vector<Value> values = {};       // the stored value of each option
     QStringList optionNames = {};         // objectNames of the options (default objectName_1 ...)
     bool horizontal = false;              // a radio group's options side by side
+    std::vector<QRect> optionRects = {};  // a radio group's options placed in the group by hand
+                                          // (beside the rows they choose), instead of stacked
     std::function<bool(int option)> optionShown = {}; // asked at each redisplay
     std::function<bool()> enabled = {};   // asked at each redisplay
     double minimum = 0, maximum = 0;      // a spin box's range
@@ -141,6 +143,7 @@ struct FormButton {
     int tab = -1;
     QString tip = {};
     std::function<void(FormWindow &)> focused = {}; // acts when the button receives the focus
+    std::function<bool()> enabled = {};             // asked at each redisplay
 };
 
 // An area the form draws a chart in (FormWindow::setChart), laid out in the form's pixels and
@@ -345,6 +348,7 @@ private:
     std::vector<FieldRadioGroup *> m_groups;
     std::vector<std::pair<QWidget *, const FormText *>> m_computedTexts;
     std::vector<std::pair<QString, ChartArea *>> m_charts;
+    std::vector<std::pair<QPushButton *, std::function<bool()>>> m_buttonStates;
     QTabWidget *m_sheet = nullptr;
     QLabel *m_actionLine = nullptr;
     WidgetResizer *m_resizer = nullptr;

@@ -217,6 +217,22 @@ private slots:
         QCOMPARE(area()->subWindowList().size(), 0);
     }
 
+    // The design steps called by name (no menu starts them) open whole over their caller's window.
+    void calledDesignStepsOpenWhole()
+    {
+        glob::DESIGN = glob::DesignState();
+        glob::NKOMP = 2;
+        for (int i = 0; i < 11; ++i)
+            glob::DIMKOMP[size_t(i)] = {100.0 - 9 * i, 100.0 - 4 * i, 0, 0, 0, 0};
+        glob::ISTDIMYKOMP = {2.7, 2.65, 0, 0, 0, 0};
+        QVERIFY(callProcedure(QStringLiteral("PODBORSUPERPAVE"), nullptr, [](LONG) {}));
+        QMdiSubWindow *superpave = area()->activeSubWindow();
+        checkWhole(superpave, QStringLiteral("PODBORSUPERPAVE"));
+        usableButton(windowIn(superpave), "OK")->click(); // "Далее": the bitumen step over it
+        checkWhole(area()->activeSubWindow(), QStringLiteral("BITUMRASZ"));
+        QVERIFY(area()->activeSubWindow() != superpave && !superpave->isEnabled());
+    }
+
     // The climate form enlarged by hand keeps every field and its buttons in view, and comes
     // back to its layout when restored.
     void enlargedFormKeepsItsControls()

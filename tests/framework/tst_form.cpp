@@ -836,6 +836,33 @@ private slots:
         click(form, "CANCEL");
     }
 
+    // Radio options placed by hand stand where declared; a button's state follows its condition
+    // at each redisplay.
+    void placedOptionsAndButtonStates()
+    {
+        bool allowed = false;
+        FormDecl d = beamDecl(false);
+        FormField number{QStringLiteral("ANUM"), QStringLiteral("N_B_ANUM"), "n3", QRect(180, 0, 60, 70)};
+        number.choices = QStringList{QString(), QString()};
+        number.optionRects = {QRect(4, 10, 20, 21), QRect(4, 40, 20, 21)};
+        d.fields.push_back(number);
+        FormButton take{QStringLiteral("TAKE"), QStringLiteral("Взять"), QRect(170, 100, 70, 25), FormButtonRole::Other, {}};
+        take.enabled = [&allowed] { return allowed; };
+        d.buttons.push_back(take);
+        N_B = NBalkiRecord();
+        QPointer<FormWindow> form = open(d, glob::InsertRecord);
+        auto *second = form->findChild<QRadioButton *>(QStringLiteral("N_B_ANUM_2"));
+        QCOMPARE(second->geometry(), QRect(4, 40, 20, 21));
+        QTest::mouseClick(second, Qt::LeftButton, {}, QPoint(8, 10));
+        QCOMPARE(N_B.ANUM, BYTE(2));
+        auto *button = form->findChild<QPushButton *>(QStringLiteral("TAKE"));
+        QVERIFY(!button->isEnabled());
+        allowed = true;
+        type(form, "N_B_B_BALK", QStringLiteral("2"));
+        QVERIFY(button->isEnabled());
+        click(form, "CANCEL");
+    }
+
     // A form called by a form on the same file works on its caller's record: what it sets
     // there (without a request of its own) reaches the caller, which stores it.
     void aNestedFormHandsItsRecordToTheCaller()

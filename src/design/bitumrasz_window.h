@@ -1,0 +1,26 @@
+#pragma once
+// The bitumen step of a mix design: BITUMRASZ, the window "Расчетное содержание битума, % сверх
+// 100", called by the grading windows when the mineral part is blended. It shows the bitumen
+// content by three methods, takes one of them (or the engineer's own) as JBITGL for the trial
+// batch, chooses the bitumen grade and the additive, and prices, prints or saves the design.
+//
+// A form on the PODBOR file, always opened without a request: OK stores nothing.
+#include "design/bitumen.h"
+#include "framework/form_window.h"
+
+// The bitumen calculation's input: the design in hand (PROEKT, YMINER, the components, TYP).
+design::BitumenInput bitumenInputOfDesign();
+
+// A computed content as a content field shows it: the value when it is one (0 to 99.9 %),
+// otherwise 0 (a mineral part without a true density, a grading the formula was not made for);
+// never a row of '#', NaN or infinity.
+REAL shownContent(REAL content, REAL YMINER);
+
+const FormDecl &bitumRaszDecl();
+
+// Opens the window over `caller` (blocked until it closes; `done` then gets its response).
+// The four contents are computed as it opens.
+FormWindow *BITUMRASZ(QWidget *caller, std::function<void(LONG)> done, WindowHost host = {});
+
+// Registers "BITUMRASZ" and "BITUMIZMENEN" as procedures called by name.
+void registerBitumenProcedures();
