@@ -6,6 +6,7 @@
 #include "catalogues/climate_ui.h"
 #include "catalogues/protbit_window.h"
 #include "catalogues/requirements_ui.h"
+#include "design/podbor_window.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -19,6 +20,7 @@ void registerProgramProcedures()
     registerRequirementsProcedures();
     registerClimateProcedures();
     registerAggregateProcedures();
+    registerPodborProcedures();
 }
 
 bool loadQtTranslations()
