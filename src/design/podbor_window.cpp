@@ -143,6 +143,20 @@ void copyBand(const REAL (&from)[11][2], std::array<std::array<REAL, 2>, 11> &to
         to[i] = {from[i][0], from[i][1]};
 }
 
+// The band lists show the band chosen last (TYP): the foreign list its name, the standard
+// list the requirement whose first 12 characters TYP holds, as the file buffer has it; the
+// other list shows none.
+template <std::size_t N>
+FormVar bandVar(FixedString<N> &name)
+{
+    FormVar v = FormVar::of(name);
+    v.get = [&name] {
+        const QByteArray held = name.raw();
+        return Value(!glob::TYP.isBlank() && held.left(12) == glob::TYP.raw() ? held : QByteArray());
+    };
+    return v;
+}
+
 FormField dropList(const char *objectName, FormVar var, QRect rect, DataFile &file, int key, const char *column,
                    std::function<void(FormWindow &)> selected, const char *tip = nullptr)
 {
@@ -180,7 +194,7 @@ FormDecl makePodborDecl()
     d.fields.push_back(marka);
 
     text("PROMPT_ZR3", "Смеси по зарубежным нормам", QRect(200, 8, 250, 18));
-    d.fields.push_back(dropList("ZR3_NAME", FormVar::of(ZR3.NAME), QRect(200, 28, 150, 24), files::ZR3N,
+    d.fields.push_back(dropList("ZR3_NAME", bandVar(ZR3.NAME), QRect(200, 28, 150, 24), files::ZR3N,
                                 files::key::ZR3_KEYNAME, "NAME", [](FormWindow &) {
                                     glob::TYP = ZR3.NAME;
                                     copyBand(ZR3.MGOST, glob::ZRN);
@@ -189,7 +203,7 @@ FormDecl makePodborDecl()
 
     // Standard band
     text("PROMPT_NOR", "Пределы гранулометрии:", QRect(10, 68, 170, 24));
-    d.fields.push_back(dropList("NOR_TYPASPH", FormVar::of(NOR.TYPASPH), QRect(185, 68, 165, 24), files::NORMA,
+    d.fields.push_back(dropList("NOR_TYPASPH", bandVar(NOR.TYPASPH), QRect(185, 68, 165, 24), files::NORMA,
                                 files::key::NOR_KEYTYP, "TYPASPH", [](FormWindow &) {
                                     POD.TYPASPH = NOR.TYPASPH;
                                     glob::TYP.setRaw(NOR.TYPASPH.raw().left(12));

@@ -30,7 +30,7 @@ blend::Shares shares()
 }
 
 // The chart area in the form's pixels and the window units it shows.
-const QRect kChartRect(490, 10, 380, 240);
+const QRect kChartRect(490, 10, 380, 210);
 constexpr double kUnitsX = 180, kUnitsW = 160, kUnitsH = 100;
 constexpr double kFrameX = 185, kFrameY = 5, kFrameW = 150, kFrameH = 90, kSieveStep = 15;
 
@@ -141,7 +141,7 @@ FormDecl makePodborsumDecl()
     d.texts.push_back({QStringLiteral("CAPTION"), QStringLiteral("в % мельче,мм"), QRect(corner.x() - 120, corner.y() + 20, 120, 16), true});
 
     // The designed grading and the band, sieve by sieve
-    const int tableY = 300, colX = 95, colW = 55;
+    const int tableY = 268, colX = 95, colW = 55;
     d.texts.push_back({QStringLiteral("PROMPT_SIEVES"), QStringLiteral("Сито, мм"), QRect(10, tableY, 80, 20)});
     d.texts.push_back({QStringLiteral("PROMPT_PROEKT"), QStringLiteral("Проект"), QRect(10, tableY + 24, 80, 22)});
     d.texts.push_back({QStringLiteral("PROMPT_ZRN_1"), QStringLiteral("Мин."), QRect(10, tableY + 50, 80, 22)});
@@ -163,7 +163,7 @@ FormDecl makePodborsumDecl()
         }
     }
 
-    const int lineY = 410;
+    const int lineY = 378;
     FormField message{QString(), kMessage, "s40", QRect(10, lineY, 320, 22)};
     message.local = kMessage;
     message.displayOnly = true;
