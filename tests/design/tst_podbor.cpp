@@ -263,6 +263,22 @@ private slots:
         QCOMPARE(glob::DIMKOMP, six.DIMKOMP);
         QCOMPARE(glob::FILL1.text(), QStringLiteral("МП-1 доломитовый"));
         m_sink.clear();
+
+        // A typed name no stone has: the list offers the stones once (leaving for "3:" neither
+        // appends nor opens another); closed without a choice, the focus goes back to "2:".
+        typeInto(form, "SPL2", QStringLiteral("Гранит"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        BrowseWindow *list = nullptr;
+        QTRY_VERIFY((list = shownWindow<BrowseWindow>("SELSPLIT")));
+        int lists = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            lists += w->isVisible() && w->objectName() == QLatin1String("SELSPLIT");
+        QCOMPARE(lists, 1);
+        list->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
+        QTRY_VERIFY(form->isEnabled());
+        QTRY_COMPARE(QApplication::focusWidget(), form->findChild<QWidget *>(QStringLiteral("SPL2")));
+        QCOMPARE(int(glob::NKOMP), 6);
+        QVERIFY(m_sink.shown.isEmpty());
         click(form, "CANCEL");
         QTRY_VERIFY(!shownForm("PODBOR"));
     }
