@@ -8,17 +8,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextStream>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -55,6 +59,7 @@ public:
                     items.append(item);
         for (QAction *item : items)
             walkWindow(item);
+        walkDesign();
         // Several windows at once, tiled and cascaded.
         for (QAction *item : items)
             item->trigger();
@@ -172,6 +177,54 @@ private:
         else
             list->close();
         shot(name + QStringLiteral("_closed"));
+    }
+
+    // Picks an entry of a drop list as a user would.
+    static void pick(QMdiSubWindow *sub, const char *list, const QString &entry)
+    {
+        auto *combo = sub->findChild<QComboBox *>(QLatin1String(list));
+        const int index = combo ? combo->findText(entry) : -1;
+        if (index < 0)
+            return;
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+
+    // A new design: the selection with a band and four components, then the grading window.
+    void walkDesign()
+    {
+        auto *start = m_frame->findChild<QToolButton *>(QStringLiteral("BUTTON8"));
+        if (!start || !start->isEnabled())
+            return;
+        start->click();
+        QMdiSubWindow *selection = area()->activeSubWindow();
+        if (!selection)
+            return;
+        if (auto *grade = selection->findChild<QRadioButton *>(QStringLiteral("MARKA_2")))
+            grade->click();
+        pick(selection, "NOR_TYPASPH", QStringLiteral("тип Б"));
+        if (auto *stone = selection->findChild<QLineEdit *>(QStringLiteral("SPL1"))) {
+            glob::SPL1 = QStringLiteral("Щебень гранит 5-10");
+            stone->setFocus(Qt::TabFocusReason); // entering the field appends the stone
+        }
+        pick(selection, "OTS_NAIMEN", QStringLiteral("Отсев гранитный 0-5"));
+        pick(selection, "SAN_NAIMEN", QStringLiteral("Песок речной"));
+        pick(selection, "FIL_NAIMEN", QStringLiteral("МП-1 известняковый"));
+        shot(QStringLiteral("PODBOR"));
+        QPushButton *next = button(selection, "BUTTON3");
+        if (!next)
+            return;
+        next->click();
+        wait(300);
+        QMdiSubWindow *grading = area()->activeSubWindow();
+        if (!grading || grading == selection)
+            return;
+        shot(QStringLiteral("PODBORSUM"));
+        grading->resize(grading->size() * 5 / 4); // enlarged by hand: the chart scales
+        shot(QStringLiteral("PODBORSUM_enlarged"));
+        if (QPushButton *back = button(grading, "CANCEL"))
+            back->click();
+        wait(100);
     }
 
     MAIN *m_frame;

@@ -8,6 +8,7 @@
 #include "catalogues/requirements_ui.h"
 #include "design/bitumrasz_window.h"
 #include "design/podborsuperpave_window.h"
+#include "design/podbor_window.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -23,6 +24,7 @@ void registerProgramProcedures()
     registerAggregateProcedures();
     registerBitumenProcedures();
     registerSuperpaveProcedures();
+    registerPodborProcedures();
 }
 
 bool loadQtTranslations()

@@ -248,6 +248,11 @@ FormWindow *PODBORSUPERPAVE(QWidget *caller, std::function<void(LONG)> done, Win
 
 void registerSuperpaveProcedures()
 {
+    // The component selection starts it as a window of its own and closes.
+    registerProcedure(QStringLiteral("PODBORSUPERPAVE"), []() -> QWidget * {
+        PODBORSUPERPAVE(nullptr, [](LONG) {});
+        return nullptr;
+    });
     registerCalledProcedure(QStringLiteral("PODBORSUPERPAVE"), [](QWidget *caller, std::function<void(LONG)> done) {
         PODBORSUPERPAVE(caller, std::move(done));
     });

@@ -220,12 +220,13 @@ void FieldEdit::keyPressEvent(QKeyEvent *event)
 void FieldEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
+    if (!movedByUser(event->reason()) || !m_form->isVisible())
+        return;
     if (m_form->decl().fieldFocused) {
         FormWindow::BufferClaim claim(*m_form);
         m_form->decl().fieldFocused(*m_form, objectName());
     }
-    if (movedByUser(event->reason()) && m_form->isVisible())
-        m_form->anEvent();
+    m_form->anEvent();
 }
 
 void FieldEdit::focusOutEvent(QFocusEvent *event)
@@ -375,7 +376,10 @@ FieldSpin::FieldSpin(FormWindow *form, const FormField &field, int column, QWidg
 void FieldSpin::display()
 {
     const QSignalBlocker block(this);
-    setValue(numberOf(m_form->valueOf(*this)));
+    const double v = numberOf(m_form->valueOf(*this));
+    if (m_field.showOutsideRange) // the range widens to hold it (a balanced share below 0)
+        setRange(std::min(m_field.minimum, v), std::max(m_field.maximum, v));
+    setValue(v);
     if (m_field.enabled) setEnabled(m_field.enabled());
 }
 
@@ -790,6 +794,15 @@ void FormWindow::buildWindow()
             break;
         }
     }
+    QWidget *previous = nullptr;
+    for (const QString &name : m_decl.tabOrder) {
+        QWidget *w = findChild<QWidget *>(name);
+        Q_ASSERT(w);
+        if (previous && w)
+            setTabOrder(previous, w);
+        if (w)
+            previous = w;
+    }
     if (m_sheet) { // the sheet holds its pages whole
         QSize pages;
         for (int i = 0; i < m_sheet->count(); ++i) {
@@ -919,6 +932,12 @@ void FormWindow::anEvent()
 
 void FormWindow::focusFirstField()
 {
+    if (!m_decl.firstFocus.isEmpty()) {
+        if (auto *w = findChild<QWidget *>(m_decl.firstFocus)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
     if (!m_edits.empty())
         m_edits.front()->setFocus(Qt::OtherFocusReason);
 }

@@ -119,6 +119,7 @@ struct FormField {
     std::function<bool(int option)> optionShown = {}; // asked at each redisplay
     std::function<bool()> enabled = {};   // asked at each redisplay
     double minimum = 0, maximum = 0;      // a spin box's range
+    bool showOutsideRange = false;        // a spin box shows a value the program set outside its range as it is
     FormListFile listFile = {};
 };
 
@@ -191,6 +192,8 @@ struct FormDecl {
     // After a value is stored: typed by the user, or re-accepted by OK's pass over every field
     // (FormWindow::acceptingAll()), where defaults that belong to the user's entry must not run.
     std::function<void(FormWindow &, const QString &objectName)> fieldAccepted;
+    // The user moved the focus into an entry field (Tab, a click): not the opening, not the
+    // program placing it, not the window regaining the focus.
     std::function<void(FormWindow &, const QString &objectName)> fieldFocused;
     std::function<bool(FormWindow &, const QString &objectName)> validateField; // false: stays on it
     std::function<void(FormWindow &)> refreshWindow;     // own recalculations before a redisplay
@@ -199,6 +202,8 @@ struct FormDecl {
     // before the redisplay that follows.
     std::function<void(FormWindow &)> eachEvent;
     bool firstSelectionIsEvent = false; // the first control's selection after the opening is one (a chart drawn at once)
+    QString firstFocus;   // the control (or a radio group's option) focused at the opening; empty: the first entry field
+    QStringList tabOrder; // controls, options and buttons in their tab order where it is not the order of declaration
 };
 
 // The faults of a declaration: columns the file does not have, unknown window-local values,

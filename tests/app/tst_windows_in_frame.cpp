@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
@@ -231,6 +232,31 @@ private slots:
         usableButton(windowIn(superpave), "OK")->click(); // "Далее": the bitumen step over it
         checkWhole(area()->activeSubWindow(), QStringLiteral("BITUMRASZ"));
         QVERIFY(area()->activeSubWindow() != superpave && !superpave->isEnabled());
+    }
+
+    // The design steps: "Новый состав" opens the component selection whole, its "Далее" the
+    // grading window in its place; "Назад" closes that.
+    void designWindowsOpenWhole()
+    {
+        auto *button = m_frame->findChild<QToolButton *>(QStringLiteral("BUTTON8"));
+        QVERIFY(button && button->isEnabled());
+        button->click();
+        QCOMPARE(area()->subWindowList().size(), 1);
+        QPointer<QMdiSubWindow> selection = area()->activeSubWindow();
+        checkWhole(selection, QStringLiteral("PODBOR"));
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(selection->windowTitle(), QStringLiteral("Выбери и исходные компоненты и нужную смесь"));
+        usableButton(windowIn(selection), "BUTTON3")->click();
+        QTRY_VERIFY(!selection);
+        QCOMPARE(area()->subWindowList().size(), 1);
+        QMdiSubWindow *grading = area()->activeSubWindow();
+        checkWhole(grading, QStringLiteral("PODBORSUM"));
+        if (QTest::currentTestFailed())
+            return;
+        QPointer<QMdiSubWindow> gone = grading;
+        usableButton(windowIn(grading), "CANCEL")->click();
+        QTRY_VERIFY(!gone);
     }
 
     // The climate form enlarged by hand keeps every field and its buttons in view, and comes

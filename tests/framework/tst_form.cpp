@@ -718,6 +718,38 @@ private slots:
         QCOMPARE(rowVersion(files::N_BALKI), version);
     }
 
+    // A declared first focus and tab order; the focus hook runs only when the user moves into a
+    // field; a spin box may show a value the program set outside its range.
+    void focusOrderAndOutOfRangeValues()
+    {
+        FormDecl d = beamDecl(false);
+        d.firstFocus = QStringLiteral("N_B_H_BALK");
+        d.tabOrder = {QStringLiteral("N_B_H_BALK"), QStringLiteral("N_B_WIDTEST"), QStringLiteral("N_B_B_BALK")};
+        QStringList entered;
+        d.fieldFocused = [&entered](FormWindow &, const QString &name) { entered << name; };
+        FormField spin{QString(), QStringLiteral("I"), "n3", QRect(180, 10, 60, 21)};
+        spin.kind = FormControlKind::Spin;
+        spin.var = FormVar::of(glob::OTSOS);
+        spin.minimum = 0, spin.maximum = 100;
+        spin.showOutsideRange = true;
+        d.fields.push_back(spin);
+        glob::OTSOS = -7;
+        N_B = NBalkiRecord();
+        QPointer<FormWindow> form = open(d, glob::InsertRecord);
+        QCOMPARE(QApplication::focusWidget(), edit(form, "N_B_H_BALK"));
+        QVERIFY(entered.isEmpty()); // the opening is no entry
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), edit(form, "N_B_WIDTEST"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        edit(form, "N_B_H_BALK")->setFocus(); // placed by the program
+        QCOMPARE(entered, (QStringList{QStringLiteral("N_B_WIDTEST"), QStringLiteral("N_B_B_BALK")}));
+        QCOMPARE(form->findChild<QDoubleSpinBox *>(QStringLiteral("I"))->value(), -7.0);
+        QCOMPARE(glob::OTSOS, LONG(-7));
+        click(form, "CANCEL");
+        QTRY_VERIFY(!form);
+        glob::OTSOS = 0;
+    }
+
     // Radio groups, drop lists, a spin and a check box store what is chosen; the drop list over a
     // file lists its names in name order, shows the one the field holds and reads the chosen record.
     void choicesStoreTheirValues()
