@@ -2,6 +2,7 @@
 
 #include "framework/procedures_ui.h"
 #include "catalogues/aggregates_window.h"
+#include "data/globals.h"
 
 void registerAggregateProcedures()
 {
@@ -9,4 +10,10 @@ void registerAggregateProcedures()
     registerProcedure(QStringLiteral("BROUSESANT"), [] { return BROUSESANT(); });
     registerProcedure(QStringLiteral("BROUSEOTSEW"), [] { return BROUSEOTSEW(); });
     registerProcedure(QStringLiteral("BROUSEFILLERPOROSHOK"), [] { return BROUSEFILLERPOROSHOK(); });
+    // The component selection picks a crushed stone through it by name.
+    registerCalledProcedure(QStringLiteral("SELSPLIT"), [](QWidget *caller, std::function<void(LONG)> done) {
+        SELSPLIT(caller, [done = std::move(done)](bool chosen) {
+            done(chosen ? glob::RequestCompleted : glob::RequestCancelled);
+        });
+    });
 }

@@ -3,10 +3,9 @@
 #include "catalogues/updateaggregates_window.h"
 #include "data/files.h"
 #include "data/globals.h"
+#include "data/sieves.h"
 
 namespace {
-
-const char *const kSieves[11] = {"40", "20", "15", "10", "5", "2,5", "1,25", "0,63", "0,315", "0,16", "0,071"};
 
 // The laboratory number (LONG) as the number order's first field.
 template <typename Record>
@@ -42,11 +41,11 @@ BrowseDeclaration materialList(const char *procedure, const char *title, DataFil
 }
 
 // The grading columns, under one caption.
-void addGradingColumns(BrowseDeclaration &d, const REAL *zrn, std::initializer_list<int> sieves,
+void addGradingColumns(BrowseDeclaration &d, const sieves::Grading &zrn, std::initializer_list<int> shown,
                        const QString &caption = QStringLiteral("% зерен мельче, мм"))
 {
-    for (int i : sieves)
-        d.columns.push_back(BrowseColumn::number(QString::fromUtf8(kSieves[i]), "n5.1", [zrn, i] { return zrn[i]; })
+    for (int i : shown)
+        d.columns.push_back(BrowseColumn::number(QString::fromUtf8(sieves::LABELS[i]), "n5.1", [&zrn, i] { return zrn[i]; })
                                 .inGroup(caption));
 }
 

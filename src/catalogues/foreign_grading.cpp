@@ -4,10 +4,6 @@
 
 namespace foreign_grading {
 
-namespace {
-constexpr std::array<REAL, 11> standardSieves {40, 20, 15, 10, 5, 2.5, 1.25, 0.63, 0.315, 0.16, 0.071};
-}
-
 HoleShape holeShapeFromText(const QString &otw)
 {
     const QString t = otw.trimmed();
@@ -54,7 +50,7 @@ Band reduceToStandardSieves(const ForeignRows &rows, HoleShape shape)
 
     Band band {};
     for (int j = 0; j < 11; ++j) {
-        const REAL x = transformedSize(standardSieves[j]);
+        const REAL x = transformedSize(sieves::SIZES[j]);
         int i = 0;
         while (a[i] > x) // terminates: a[12] == 0 < x
             ++i;

@@ -4,7 +4,7 @@
 //
 // Sizes are interpolated linearly on the transformed scale d^(2/3); square holes are first
 // turned into round-hole equivalents.
-#include "data/fieldtypes.h"
+#include "data/sieves.h"
 
 #include <array>
 #include <QString>
@@ -14,7 +14,7 @@ namespace foreign_grading {
 // ZR3.WWOD: up to 12 rows of {size mm, minimum %, maximum %}; empty rows are all 0.
 using ForeignRows = std::array<std::array<REAL, 3>, 12>;
 // ZR3.MGOST: {minimum, maximum} for the standard sieves 40 .. 0.071 mm.
-using Band = std::array<std::array<REAL, 2>, 11>;
+using Band = sieves::Band;
 
 enum class HoleShape { None, Square, Round };
 

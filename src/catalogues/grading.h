@@ -4,13 +4,13 @@
 // into the stored passing percentages (SPL.ZRN, SAN.ZRN, OTS.ZRN, FIL.ZRN).
 //
 // Index 0..10 stands for the sieves 40, 20, 15, 10, 5, 2.5, 1.25, 0.63, 0.315, 0.16, 0.071 mm.
-#include "data/fieldtypes.h"
+#include "data/sieves.h"
 
 #include <array>
 
 namespace grading {
 
-using Grading = std::array<REAL, 11>;
+using Grading = sieves::Grading;
 
 enum class AggregateKind { CrushedStone, NaturalSand, Screenings, MineralPowder };
 

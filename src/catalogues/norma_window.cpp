@@ -3,15 +3,12 @@
 #include "catalogues/updatenorma_window.h"
 #include "data/files.h"
 #include "data/globals.h"
+#include "data/sieves.h"
 
 namespace {
 
-// The sieves shown, as indexes of the standard sieves (40 ... 0,071 mm), with their headings.
-struct ShownSieve {
-    int index;
-    const char *size;
-};
-constexpr ShownSieve kShownSieves[] = {{0, "40"}, {1, "20"}, {2, "15"}, {3, "10"}, {4, "5"}, {7, "0,63"}, {10, "0,071"}};
+// The sieves shown, as indexes of the standard sieves (40 ... 0,071 mm).
+constexpr int kShownSieves[] = {0, 1, 2, 3, 4, 7, 10};
 
 } // namespace
 
@@ -25,9 +22,8 @@ BrowseDeclaration BROUSENORMA1Declaration()
     d.orders.push_back({QStringLiteral("%мельче, мм"), QString(), files::key::NOR_KEYTYP,
                         BrowseKeyField::text(NOR.TYPASPH), true});
     d.columns.push_back(BrowseColumn::string(QStringLiteral("Тип смеси"), "s10", NOR.TYPASPH));
-    for (const ShownSieve &s : kShownSieves) {
-        const int j = s.index;
-        const QString size = QString::fromUtf8(s.size);
+    for (const int j : kShownSieves) {
+        const QString size = QString::fromUtf8(sieves::LABELS[j]);
         d.columns.push_back(BrowseColumn::number(QStringLiteral("мин") + size, "n5.1", [j] { return NOR.DNORM2[j][0]; }));
         d.columns.push_back(BrowseColumn::number(QStringLiteral("мах") + size, "n5.1", [j] { return NOR.DNORM2[j][1]; }));
     }

@@ -10,8 +10,6 @@ namespace {
 
 using grading::AggregateKind;
 
-const char *const kSieves[11] = {"40", "20", "15", "10", "5", "2,5", "1,25", "0,63", "0,315", "0,16", "0,071"};
-
 // A field of the first tab beside the sieve grid, or a caption when `column` is empty.
 struct SideItem {
     const char *prompt;
@@ -37,7 +35,7 @@ struct AggregateForm {
     const char *massPrompt, *panPrompt, *discrepancyPrompt;
     const char *residuePicture, *discrepancyPicture;
     bool numberOnResidues;       // the laboratory number repeated on the second tab
-    std::function<REAL *()> zrn; // the grading of the record in the buffer
+    std::function<sieves::Grading &()> zrn; // the grading of the record in the buffer
 };
 
 constexpr int kRow = 24, kH = 21;
@@ -73,11 +71,8 @@ void followResidues(FormWindow &form, const AggregateForm &material)
     const grading::SieveAnalysis a = analysisOf(form);
     form.setLocal(QStringLiteral("NEVJAZK"), grading::discrepancy(a)); // 0 for a sample mass of 0
     if (a.MNAWESK <= 0) return;
-    REAL *z = material.zrn();
-    grading::Grading previous;
-    std::copy(z, z + 11, previous.begin());
-    const grading::Grading next = grading::passingFromResidues(material.kind, a, previous);
-    std::copy(next.begin(), next.end(), z);
+    grading::Grading &z = material.zrn();
+    z = grading::passingFromResidues(material.kind, a, z);
 }
 
 FormDecl makeDecl(const AggregateForm &f)
@@ -108,7 +103,7 @@ FormDecl makeDecl(const AggregateForm &f)
     for (int i = f.firstSieve; i < 11; ++i) {
         const int row = i - f.firstSieve;
         const QString element = QStringLiteral("ZRN_") + QString::number(i + 1);
-        d.texts.push_back({QStringLiteral("SIEVE_") + QString::number(i + 1), QString::fromUtf8(kSieves[i]) + QLatin1Char(':'),
+        d.texts.push_back({QStringLiteral("SIEVE_") + QString::number(i + 1), QString::fromUtf8(sieves::LABELS[i]) + QLatin1Char(':'),
                            QRect(10, kGridTop + row * kRow, 50, kH), true, 0});
         d.fields.push_back(onFirst({element, name(f, element), f.sievePicture(i), QRect(64, kGridTop + row * kRow, 60, kH)}));
     }
@@ -144,7 +139,7 @@ FormDecl makeDecl(const AggregateForm &f)
     y += kRow + 6;
     for (int i = f.firstSieve; i < 11; ++i, y += kRow)
         residueRow(QStringLiteral("DIMZASTN_") + QString::number(i + 1),
-                   QString::fromUtf8(kSieves[i]) + QString::fromUtf8(i == 10 ? ":" : " мм:"), f.residuePicture, y);
+                   QString::fromUtf8(sieves::LABELS[i]) + QString::fromUtf8(i == 10 ? ":" : " мм:"), f.residuePicture, y);
     residueRow(QStringLiteral("MPODDON"), QString::fromUtf8(f.panPrompt), f.residuePicture, y);
     residueRow(QStringLiteral("NEVJAZK"), QString::fromUtf8(f.discrepancyPrompt), f.discrepancyPicture, y + kRow + 6);
     d.fields.back().displayOnly = true;
@@ -168,10 +163,8 @@ FormDecl makeDecl(const AggregateForm &f)
     // leaves them alone, so a typed passing is what is stored.
     d.fieldAccepted = [material](FormWindow &form, const QString &objectName) {
         if (form.acceptingAll() || objectName != name(*material, QStringLiteral("NAIMEN"))) return;
-        REAL *z = material->zrn();
-        grading::Grading g;
-        std::copy(z, z + 11, g.begin());
-        g = grading::setCoarseSievesTo100(material->kind, g);
+        grading::Grading &z = material->zrn();
+        const grading::Grading g = grading::setCoarseSievesTo100(material->kind, z);
         for (int i = 0; i < 11; ++i)
             if (i < material->firstSieve || z[i] == 0) z[i] = g[size_t(i)];
     };
@@ -199,7 +192,7 @@ const AggregateForm &crushedStone()
         {{"Плотность, г/см3  >>", nullptr, nullptr}, {"истинная:", "PLOTN", "n5.3"}, {"насыпная:", "NASPLOTN", "n4.2"},
          {"% лещадки:", "LEZHAD", "n4.1"}, {"Цена, УЕ/м3:", "COSTSPL", "n10.2"}},
         "Навеска в грамм (%):", "<0,071:", "Невязка,%:", "n7.2", "n-6.2", true,
-        [] { return SPL.ZRN; }};
+        []() -> sieves::Grading & { return SPL.ZRN; }};
     return f;
 }
 
@@ -215,7 +208,7 @@ const AggregateForm &naturalSand()
         {{"Плотность, г/см3 :", nullptr, nullptr}, {"истинная:", "PLOTN", "n5.3"}, {"насыпная:", "NASPLOTN", "n4.2"},
          {"Цена, УЕ/м3:", "COSTPESOK", "n10.2"}},
         "Навеска, г (%):", "<0.071:", "Невязка,%:", "n6.2", "n-5.2", false,
-        [] { return SAN.ZRN; }};
+        []() -> sieves::Grading & { return SAN.ZRN; }};
     return f;
 }
 
@@ -231,7 +224,7 @@ const AggregateForm &screenings()
         {{"Плотн,г/см3 ", nullptr, nullptr}, {"истинная:", "PLOTN", "n5.3"}, {"насыпная:", "NASPLOTN", "n4.2"},
          {"Цена, УЕ/м3:", "COSTOTSW", "n10.2"}},
         "Навеска, г (%):", "<0,071:", "Невязка, %:", "n6.2", "n-5.2", false,
-        [] { return OTS.ZRN; }};
+        []() -> sieves::Grading & { return OTS.ZRN; }};
     return f;
 }
 
@@ -246,7 +239,7 @@ const AggregateForm &mineralPowder()
         [](int) { return "n5.1"; },
         {{"Стоимость, УЕ/т:", "COSTFILLER", "n7.2"}},
         "Навеска, г (%):", "<0,071:", "Невязка,%:", "n6.2", "n-5.1", false,
-        [] { return FIL.ZRN; }};
+        []() -> sieves::Grading & { return FIL.ZRN; }};
     return f;
 }
 

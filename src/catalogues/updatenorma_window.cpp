@@ -1,12 +1,9 @@
 #include "catalogues/updatenorma_window.h"
 
 #include "data/files.h"
+#include "data/sieves.h"
 
 namespace {
-
-// The standard sieves, coarse to fine, as the rows of the band grid are labelled.
-const char *const kSieveLabels[11] = {"40 мм:",   "20 мм:",   "15 мм:",    "10 мм:",   "5 мм:",    "2,5 мм:",
-                                      "1,25 мм:", "0,63 мм:", "0,315 мм:", "0,16 мм:", "0,071 мм:"};
 
 constexpr int kRowTop = 84;
 constexpr int kRowStep = 25;
@@ -32,7 +29,7 @@ FormDecl makeDecl()
     for (int j = 0; j < 11; ++j) {
         const int y = kRowTop + j * kRowStep;
         const QString row = QString::number(j + 1);
-        d.texts.push_back({QStringLiteral("SIEVE_") + row, QString::fromUtf8(kSieveLabels[j]),
+        d.texts.push_back({QStringLiteral("SIEVE_") + row, QString::fromUtf8(sieves::LABELS[j]) + QStringLiteral(" мм:"),
                            QRect(kLabelX, y, kLabelW, kCellH), true});
         for (int k = 1; k <= 2; ++k) {
             const QString element = row + QLatin1Char('_') + QString::number(k);

@@ -25,15 +25,7 @@ const char *sizePicture(int row)
 // ZR3.MGOST from what is entered now.
 void reduce()
 {
-    foreign_grading::ForeignRows rows{};
-    for (int i = 0; i < 12; ++i)
-        for (int k = 0; k < 3; ++k)
-            rows[i][k] = ZR3.WWOD[i][k];
-    const foreign_grading::Band band =
-        foreign_grading::reduceToStandardSieves(rows, foreign_grading::holeShapeFromText(ZR3.OTW.text()));
-    for (int j = 0; j < 11; ++j)
-        for (int k = 0; k < 2; ++k)
-            ZR3.MGOST[j][k] = band[j][k];
+    ZR3.MGOST = foreign_grading::reduceToStandardSieves(ZR3.WWOD, foreign_grading::holeShapeFromText(ZR3.OTW.text()));
 }
 
 FormDecl makeDecl()

@@ -3,12 +3,7 @@
 #include "catalogues/updatezr3n_window.h"
 #include "data/files.h"
 #include "data/globals.h"
-
-namespace {
-
-const char *const kSieves[11] = {"40", "20", "15", "10", "5", "2,5", "1,25", "0,63", "0,315", "0,16", "0,071"};
-
-} // namespace
+#include "data/sieves.h"
 
 BrowseDeclaration BROWSEZR3NDeclaration()
 {
@@ -22,7 +17,7 @@ BrowseDeclaration BROWSEZR3NDeclaration()
     d.columns.push_back(BrowseColumn::string(QStringLiteral("Страна"), "s12", ZR3.LAND));
     d.columns.push_back(BrowseColumn::string(QStringLiteral("Тип"), "s12", ZR3.NAME));
     for (int j = 0; j < 11; ++j) {
-        const QString size = QString::fromUtf8(kSieves[j]);
+        const QString size = QString::fromUtf8(sieves::LABELS[j]);
         // n5.1 throughout: the narrower n4.1 cannot show a limit of 100 on the fine sieves
         d.columns.push_back(BrowseColumn::number(size + QStringLiteral("min"), "n5.1", [j] { return ZR3.MGOST[j][0]; }));
         d.columns.push_back(BrowseColumn::number(size + QStringLiteral("max"), "n5.1",

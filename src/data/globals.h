@@ -3,6 +3,7 @@
 // protocol between list windows and forms, and the last saved file error. They live for the
 // whole run and are shared by all windows (the GUI thread serialises every access).
 #include "data/fieldtypes.h"
+#include "data/sieves.h"
 
 #include <array>
 
@@ -14,12 +15,12 @@ struct DesignState {
     // Component selection
     BYTE NKOMP = 0;
     std::array<FixedString<20>, 6> DIMNAME;
-    std::array<std::array<REAL, 6>, 11> DIMKOMP{}; // passing % of each component at each sieve
+    sieves::ComponentGradings DIMKOMP{}; // passing % of each component at each sieve
     std::array<REAL, 6> ISTDIMYKOMP{};
     std::array<REAL, 6> COSTDIMKOMP{};
     REAL NUMMP = 0;
     FixedString<20> SPL1, SPL2, SPL3, SAN1, SAN2, FILL1;
-    std::array<REAL, 11> DMM = {40, 20, 15, 10, 5, 2.5, 1.25, 0.63, 0.315, 0.16, 0.071};
+    std::array<REAL, 11> DMM = sieves::SIZES;
     // Grading blend
     REAL J1GL = 0, J2GL = 0, J3GL = 0, J4GL = 0, J5GL = 0, J6GL = 0;
     std::array<REAL, 6> DIMJKOMP{};
@@ -49,12 +50,12 @@ inline REAL &COSTDOB_KA = DESIGN.COSTDOB_KA, &COSTFILLER = DESIGN.COSTFILLER, &C
 
 // The band, grade and kind chosen last: kept over a new opening of the component selection.
 inline FixedString<12> TYP;
-inline std::array<std::array<REAL, 2>, 11> ZRN{}; // the band: minimum and maximum passing % at each sieve
+inline sieves::Band ZRN{}; // the band: minimum and maximum passing % at each sieve
 inline FixedString<3> MARKA;
 inline FixedString<25> WIDAB;
 
 // Results of the grading blend
-inline std::array<REAL, 11> PROEKT{};
+inline sieves::Grading PROEKT{};
 inline REAL OTKL = 0;
 inline REAL YMINER = 0;
 

@@ -3,6 +3,7 @@
 // Each record type lists its fields once, in `fields(visitor)`; the storage driver, the forms
 // and the tests walk that list (arrays are flattened as NAME_1 .. NAME_n, NAME_1_1 ..).
 #include "data/fieldtypes.h"
+#include "data/sieves.h"
 
 #include <vector>
 
@@ -56,8 +57,8 @@ struct Zr3nRecord {
     REAL ANUM = 0;
     FixedString<12> LAND;
     FixedString<12> NAME;
-    REAL WWOD[12][3] = {};
-    REAL MGOST[11][2] = {};
+    std::array<std::array<REAL, 3>, 12> WWOD{};
+    sieves::Band MGOST{};
     FixedString<10> OTW;
 
     template <typename V>
@@ -82,20 +83,20 @@ struct PodborRecord {
     FixedString<20> TYPASPH;
     FixedString<25> WIDASPH;
     FixedString<4> MARKAASPH;
-    REAL TREBZRN[11][2] = {};
-    FixedString<20> DIMNAME[6];
-    REAL DIMKOMP[11][6] = {};
-    REAL DIMJKOMP[6] = {};
-    REAL PRZRN[11] = {};
+    sieves::Band TREBZRN{};
+    std::array<FixedString<20>, 6> DIMNAME;
+    sieves::ComponentGradings DIMKOMP{};
+    std::array<REAL, 6> DIMJKOMP{};
+    sieves::Grading PRZRN{};
     FixedString<20> SPLIT1, SPLIT2, SPLIT3, SAND1, SAND2, FILLER1;
     FixedString<12> MARKABIT;
     REAL BIT = 0;
     FixedString<20> DOBAW;
     REAL SODERZDOBAW = 0;
-    REAL ISTYKOMP[6] = {};
+    std::array<REAL, 6> ISTYKOMP{};
     BYTE NKOMP = 0;
     REAL YMINER = 0, PLOTN = 0, PORMZ = 0, POROSTAT = 0, NUMMP = 0, JMP = 0, COSTSMESI = 0;
-    REAL COSTDIM[6] = {};
+    std::array<REAL, 6> COSTDIM{};
     REAL COSTBITUMEN = 0, COSTDOB = 0, COSTFILLER = 0;
 
     template <typename V>
@@ -128,7 +129,7 @@ struct GrohotRecord {
 struct NormaRecord {
     REAL NUM = 0;
     FixedString<20> TYPASPH;
-    REAL DNORM2[11][2] = {};
+    sieves::Band DNORM2{};
 
     template <typename V>
     void fields(V &&v) { v("NUM", NUM); v("TYPASPH", TYPASPH); v("DNORM2", DNORM2); }
@@ -139,7 +140,7 @@ struct FillerRecord {
     LONG NUM = 0;
     FixedString<20> NAIMEN;
     REAL PLOTN = 0;
-    REAL ZRN[11] = {};
+    sieves::Grading ZRN{};
     REAL COSTFILLER = 0;
 
     template <typename V>
@@ -152,7 +153,7 @@ struct SplitRecord {
     REAL PLOTN = 0;
     LONG MARKA = 0;
     REAL LEZHAD = 0;
-    REAL ZRN[11] = {};
+    sieves::Grading ZRN{};
     REAL COSTSPL = 0;
     REAL NASPLOTN = 0;
 
@@ -169,7 +170,7 @@ struct OtsewRecord {
     FixedString<20> NAIMEN;
     REAL PLOTN = 0;
     LONG MARKA = 0;
-    REAL ZRN[11] = {};
+    sieves::Grading ZRN{};
     REAL COSTOTSW = 0;
     REAL NASPLOTN = 0;
 
@@ -185,7 +186,7 @@ struct SantRecord {
     LONG NUM = 0;
     FixedString<20> NAIMEN;
     REAL PLOTN = 0;
-    REAL ZRN[11] = {};
+    sieves::Grading ZRN{};
     REAL COSTPESOK = 0;
     REAL NASPLOTN = 0;
 

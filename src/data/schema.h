@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -66,6 +67,12 @@ struct ColumnLister {
         for (std::size_t i = 0; i < N; ++i)
             (*this)(n + QLatin1Char('_') + QString::number(i + 1), a[i]);
     }
+    template <typename T, std::size_t N>
+    void operator()(const QString &n, std::array<T, N> &a)
+    {
+        for (std::size_t i = 0; i < N; ++i)
+            (*this)(n + QLatin1Char('_') + QString::number(i + 1), a[i]);
+    }
 };
 
 struct Saver {
@@ -80,6 +87,8 @@ struct Saver {
     void operator()(const char *, FixedString<N> &f) { out.emplace_back(f.raw()); }
     template <typename T, std::size_t N>
     void operator()(const char *n, T (&a)[N]) { for (auto &e : a) (*this)(n, e); }
+    template <typename T, std::size_t N>
+    void operator()(const char *n, std::array<T, N> &a) { for (auto &e : a) (*this)(n, e); }
 };
 
 // Loading never fails: values that a field cannot hold (a file written by another tool)
@@ -133,6 +142,8 @@ struct Loader {
     }
     template <typename T, std::size_t N>
     void operator()(const char *n, T (&a)[N]) { for (auto &e : a) (*this)(n, e); }
+    template <typename T, std::size_t N>
+    void operator()(const char *n, std::array<T, N> &a) { for (auto &e : a) (*this)(n, e); }
 };
 
 } // namespace fieldwalk

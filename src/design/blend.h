@@ -4,16 +4,16 @@
 // PODBORSUM, and the values handed on when the blend is accepted.
 //
 // Arrays are 0-based: sieve i = 0..10 for 40 .. 0.071 mm, component k = 0..5 for J1GL .. J6GL.
-#include "data/fieldtypes.h"
+#include "data/sieves.h"
 
 #include <array>
 #include <QString>
 
 namespace blend {
 
-using Grading = std::array<REAL, 11>;                        // PROEKT
-using Band = std::array<std::array<REAL, 2>, 11>;            // ZRN: {lower, upper}
-using ComponentGradings = std::array<std::array<REAL, 6>, 11>; // DIMKOMP[sieve][component]
+using Grading = sieves::Grading;                             // PROEKT
+using Band = sieves::Band;                                   // ZRN: {lower, upper}
+using ComponentGradings = sieves::ComponentGradings;         // DIMKOMP[sieve][component]
 using Shares = std::array<REAL, 6>;                          // J1GL .. J6GL
 using Densities = std::array<REAL, 6>;                       // ISTDIMYKOMP
 

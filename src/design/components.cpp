@@ -6,7 +6,7 @@ namespace components {
 
 REAL pricePerTonne(REAL pricePerM3, REAL bulkDensity) { return design::quotientOrZero(pricePerM3, bulkDensity); }
 
-Appended append(glob::DesignState &d, const FixedString<20> &name, const REAL (&grading)[11], REAL trueDensity,
+Appended append(glob::DesignState &d, const FixedString<20> &name, const sieves::Grading &grading, REAL trueDensity,
                 REAL price, bool mineralPowder)
 {
     if (d.NKOMP >= maxComponents)

@@ -23,7 +23,7 @@ enum class Appended {
 };
 
 // Appends one component. A mineral powder also sets NUMMP, FILL1 and COSTFILLER.
-Appended append(glob::DesignState &design, const FixedString<20> &name, const REAL (&grading)[11], REAL trueDensity,
+Appended append(glob::DesignState &design, const FixedString<20> &name, const sieves::Grading &grading, REAL trueDensity,
                 REAL pricePerTonne, bool mineralPowder);
 
 // The message of the count check on "OK" and "Далее", empty when the count is sound.

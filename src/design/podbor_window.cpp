@@ -1,12 +1,12 @@
 #include "design/podbor_window.h"
 
-#include "catalogues/aggregates_window.h"
 #include "data/files.h"
 #include "data/globals.h"
 #include "design/blend.h"
 #include "design/components.h"
 #include "design/podborsum_window.h"
 #include "framework/fileservices.h"
+#include "framework/procedures_ui.h"
 #include "framework/warnings.h"
 
 #include <QPointer>
@@ -64,7 +64,8 @@ void selectStone(FormWindow &form, FixedString<20> &var, std::function<void(Form
     form.setLocal(kSelecting, qint64(1));
     SPL.NAIMEN = var;
     QPointer<FormWindow> self(&form);
-    SELSPLIT(&form, [self, &var, done = std::move(done)](bool chosen) {
+    const bool called = callProcedure(QStringLiteral("SELSPLIT"), &form, [self, &var, done](LONG response) {
+        const bool chosen = response == glob::RequestCompleted;
         if (!self)
             return;
         FormWindow::BufferClaim claim(*self);
@@ -74,6 +75,10 @@ void selectStone(FormWindow &form, FixedString<20> &var, std::function<void(Form
         done(*self, chosen);
         self->refreshWindow();
     });
+    if (!called) { // no selection list in this program: nothing picked
+        form.setLocal(kSelecting, qint64(0));
+        done(form, false);
+    }
 }
 
 // Entering a crushed-stone field appends a component: the stone of the field's name, picked
@@ -137,12 +142,6 @@ void goOn(FormWindow &form)
     closeHostedWindow(&form);
 }
 
-void copyBand(const REAL (&from)[11][2], std::array<std::array<REAL, 2>, 11> &to)
-{
-    for (std::size_t i = 0; i < 11; ++i)
-        to[i] = {from[i][0], from[i][1]};
-}
-
 // The band lists show the band chosen last (TYP): the foreign list its name, the standard
 // list the requirement whose first 12 characters TYP holds, as the file buffer has it; the
 // other list shows none.
@@ -197,7 +196,7 @@ FormDecl makePodborDecl()
     d.fields.push_back(dropList("ZR3_NAME", bandVar(ZR3.NAME), QRect(200, 28, 150, 24), files::ZR3N,
                                 files::key::ZR3_KEYNAME, "NAME", [](FormWindow &) {
                                     glob::TYP = ZR3.NAME;
-                                    copyBand(ZR3.MGOST, glob::ZRN);
+                                    glob::ZRN = ZR3.MGOST;
                                 }));
     d.fields.back().picture = "s12";
 
@@ -207,7 +206,7 @@ FormDecl makePodborDecl()
                                 files::key::NOR_KEYTYP, "TYPASPH", [](FormWindow &) {
                                     POD.TYPASPH = NOR.TYPASPH;
                                     glob::TYP.setRaw(NOR.TYPASPH.raw().left(12));
-                                    copyBand(NOR.DNORM2, glob::ZRN);
+                                    glob::ZRN = NOR.DNORM2;
                                 }));
 
     // Components

@@ -96,7 +96,7 @@ void addCurve(std::vector<ChartStroke> &out, const Grading &v, int red, int gree
 
 } // namespace
 
-std::vector<ChartStroke> gradingChart(const Grading &PROEKT, const std::array<std::array<REAL, 2>, 11> &ZRN)
+std::vector<ChartStroke> gradingChart(const Grading &PROEKT, const sieves::Band &ZRN)
 {
     std::vector<ChartStroke> out;
     Grading lower{}, upper{};

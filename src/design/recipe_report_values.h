@@ -53,6 +53,6 @@ struct ChartStroke {
 
 // The chart of the recipe form: the designed grading (red), the lower and the upper limits
 // (blue), the frame (black) and the grid, in drawing order. ZRN[i] = {min, max}.
-std::vector<ChartStroke> gradingChart(const Grading &PROEKT, const std::array<std::array<REAL, 2>, 11> &ZRN);
+std::vector<ChartStroke> gradingChart(const Grading &PROEKT, const sieves::Band &ZRN);
 
 } // namespace design

@@ -14,7 +14,7 @@ using blend::Densities;
 using blend::Grading;
 using blend::Shares;
 
-inline constexpr std::array<REAL, 11> standardSieves {40, 20, 15, 10, 5, 2.5, 1.25, 0.63, 0.315, 0.16, 0.071};
+inline constexpr const std::array<REAL, 11> &standardSieves = sieves::SIZES;
 
 // Size by square-mesh sieves: d * 0.7917 + 0.125.
 REAL squareMeshSize(REAL d);

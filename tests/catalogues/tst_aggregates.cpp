@@ -226,7 +226,7 @@ private slots:
         QFETCH(int, sieve);
         const bool sand = material == "SAN";
         DataFile &file = sand ? files::SANT : files::FILLER;
-        const REAL *zrn = sand ? SAN.ZRN : FIL.ZRN;
+        const REAL *zrn = sand ? SAN.ZRN.data() : FIL.ZRN.data();
         const QString field = material + QStringLiteral("_ZRN_%1").arg(sieve + 1);
         const QString nameField = material + QStringLiteral("_NAIMEN");
         QTemporaryDir dir;

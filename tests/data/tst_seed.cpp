@@ -15,7 +15,7 @@ class TestSeed : public QObject {
 
     static QString sourceSeedDir()
     {
-        return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../data/seed"));
+        return QStringLiteral(ASPHALT_SOURCE_DIR "/data/seed");
     }
     static void writeFile(const QString &path, const QByteArray &text)
     {

@@ -3,6 +3,7 @@
 // hand, and handed on to the bitumen step.
 #include "support/fake_sink.h"
 #include "support/window_helpers.h"
+#include "catalogues/aggregates_ui.h"
 #include "data/files.h"
 #include "data/globals.h"
 #include "data/seed.h"
@@ -85,9 +86,10 @@ private slots:
         setMessageSink(&m_sink);
         glob::resetGlobals();
         QString error;
-        const QString seed = QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../data/seed"));
+        const QString seed = QStringLiteral(ASPHALT_SOURCE_DIR "/data/seed");
         QVERIFY2(loadSeed(seed, &error), qPrintable(error));
         registerPodborProcedures();
+        registerAggregateProcedures(); // SELSPLIT
     }
 
     void designAMix()
