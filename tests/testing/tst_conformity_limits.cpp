@@ -174,7 +174,6 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("text");
         QTest::newRow("two places") << 0.85 << 2 << 4 << QStringLiteral("0,85");
-        QTest::newRow("whole") << 12.0 << 0 << 2 << QStringLiteral("12");
         QTest::newRow("fewer places to fit") << 123.456 << 2 << 5 << QStringLiteral("123,5");
         QTest::newRow("negative") << -0.5 << 2 << 5 << QStringLiteral("-0,50");
         QTest::newRow("does not fit") << 12345.0 << 0 << 2 << QStringLiteral("##");
