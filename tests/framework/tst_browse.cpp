@@ -135,7 +135,7 @@ private slots:
     // The first page shows the file from the top; rows, pages and the ends scroll as a list
     // does; a refresh shows a record written meanwhile with the same record highlighted; a tab
     // change keeps the highlighted record; an order without a step table moves the page only at
-    // the thumb's two ends.
+    // the thumb's two ends; a filter shows only the records it accepts; an empty file shows none.
     void scrollingRefreshAndTabs()
     {
         makeFile(3000);
@@ -202,6 +202,37 @@ private slots:
         QCOMPARE(shown().value(0), m_sorted.first());
         drag(100);
         QCOMPARE(shown(), expected(3000 - rows, rows));
+
+        d.filter = [] { return NOR.TYPASPH.text().startsWith(QStringLiteral("Б")); };
+        delete m_window;
+        QVERIFY(open(new BrowseWindow(d)));
+        const QStringList onlyB = m_sorted.filter(QRegularExpression(QStringLiteral("^Б")));
+        QCOMPARE(shown(), onlyB.mid(0, rows));
+        key(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(shown(), onlyB.mid(onlyB.size() - rows, rows));
+        type(QStringLiteral("А")); // before every accepted record: the first of them
+        QCOMPARE(current(), onlyB.first());
+        {
+            FileUse use(files::NORMA); // other readers of the shared file are not filtered
+            files::NORMA.setOrder(files::key::NOR_KEYTYP);
+            QCOMPARE(files::NORMA.next(), FileError::None);
+            QCOMPARE(NOR.TYPASPH.text(), m_sorted.first());
+        }
+
+        delete m_window;
+        makeFile(0); // an empty file: no rows, scrolling ignored, nothing to select
+        glob::GLOBALREQUEST = glob::SelectRecord;
+        QVERIFY(open(BROUSENORMA1()));
+        QCOMPARE(glob::GLOBALREQUEST, LONG(glob::NoRequest)); // taken by the window
+        for (int k : {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Return})
+            key(k);
+        type(QStringLiteral("Ж"));
+        drag(100);
+        QCOMPARE(m_window->page()->rowCount(), 0);
+        QVERIFY(!bar()->isVisible());
+        QVERIFY(!m_window->findChild<QPushButton *>(QStringLiteral("SELECT_2"))->isEnabled());
+        m_window->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
+        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
     }
 
     // Characters typed in quick succession locate by prefix (letters in either case, blanks
@@ -250,47 +281,6 @@ private slots:
         key(Qt::Key_Home, Qt::ControlModifier);
         type(QStringLiteral("щи"));
         QCOMPARE(highlighted(), QStringLiteral("Щит"));
-    }
-
-    void aFilteredListShowsOnlyAcceptedRecords()
-    {
-        makeFile(3000);
-        BrowseDeclaration d = BROUSENORMA1Declaration();
-        d.filter = [] { return NOR.TYPASPH.text().startsWith(QStringLiteral("Б")); };
-        QVERIFY(open(new BrowseWindow(d)));
-        const QStringList onlyB = m_sorted.filter(QRegularExpression(QStringLiteral("^Б")));
-        const int rows = m_window->visibleRows();
-        QCOMPARE(shown(), onlyB.mid(0, rows));
-        key(Qt::Key_End, Qt::ControlModifier);
-        QCOMPARE(shown(), onlyB.mid(onlyB.size() - rows, rows));
-        type(QStringLiteral("А")); // before every accepted record: the first of them
-        QCOMPARE(current(), onlyB.first());
-        // Other readers of the shared file are not filtered.
-        FileUse use(files::NORMA);
-        files::NORMA.setOrder(files::key::NOR_KEYTYP);
-        QCOMPARE(files::NORMA.next(), FileError::None);
-        QCOMPARE(NOR.TYPASPH.text(), m_sorted.first());
-    }
-
-    void emptyFileShowsNoRowsAndIgnoresScrolling()
-    {
-        makeFile(0);
-        glob::GLOBALREQUEST = glob::SelectRecord;
-        QVERIFY(open(BROUSENORMA1()));
-        QCOMPARE(glob::GLOBALREQUEST, LONG(glob::NoRequest)); // taken by the window
-        QCOMPARE(m_window->page()->rowCount(), 0);
-        QCOMPARE(m_window->currentChoice(), -1);
-        QVERIFY(!bar()->isVisible());
-        for (int k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Return})
-            key(k);
-        key(Qt::Key_End, Qt::ControlModifier);
-        type(QStringLiteral("Ж"));
-        drag(100);
-        QCOMPARE(m_window->page()->rowCount(), 0);
-        auto *select = m_window->findChild<QPushButton *>(QStringLiteral("SELECT_2"));
-        QVERIFY(select && !select->isEnabled());
-        m_window->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
-        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
     }
 
     void updateFormHookInsertsAndDeletes()
