@@ -7,6 +7,7 @@
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
 #include "support/fake_sink.h"
+#include "support/workdir.h"
 #include "support/pdf_text.h"
 #include "support/window_helpers.h"
 
@@ -140,14 +141,8 @@ class TestReport : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        setDataDirectory(m_dir.path());
-        setMessageSink(&m_sink);
-        setWindowHost([this](QWidget *w) {
-            w->setAttribute(Qt::WA_DeleteOnClose);
-            m_shown << w;
-            w->show();
-        });
+        useWorkdir(m_dir, &m_sink);
+        recordShownWindows(m_shown);
         ReportProcedure::setPrintHook([this](std::shared_ptr<const ReportDocument>) { ++m_printed; });
     }
     void init()
