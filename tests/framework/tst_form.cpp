@@ -5,6 +5,7 @@
 #include "framework/chart_ui.h"
 #include "framework/form_window.h"
 #include "support/fake_sink.h"
+#include "support/workdir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -156,15 +157,12 @@ class TestForm : public QObject {
 private slots:
     void initTestCase()
     {
-        setMessageSink(&m_sink);
         setHaltHook([](const QString &m) { qWarning("halt: %s", qPrintable(m)); });
     }
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        setDataDirectory(m_dir->path());
-        m_sink.clear();
-        glob::resetGlobals();
+        useWorkdir(*m_dir, &m_sink);
         FormWindow::forgetMemory();
         m_response = 0;
         m_doneCalls = 0;
