@@ -29,7 +29,6 @@ private slots:
         QTest::newRow("5 cm") << 5.0 << 2.0 << 2.5;
         QTest::newRow("10 cm") << 10.0 << 8.0 << 10.1;
         QTest::newRow("6 cm keeps the factors") << 6.0 << 4.0 << 4.9;
-        QTest::newRow("blank keeps the factors") << 0.0 << 4.0 << 4.9;
     }
     void areaFactorsFromDiameter()
     {
