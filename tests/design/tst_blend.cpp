@@ -1,5 +1,5 @@
 #include "design/blend.h"
-#include "design/reference_search.h"
+#include "support/reference_search.h"
 
 #include <QTest>
 
