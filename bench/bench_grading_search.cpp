@@ -6,7 +6,7 @@
 // Run on an optimised build: build/bench_grading_search [runs]
 #include "design/blend.h"
 #include "design/superpave.h"
-#include "../tests/design/reference_search.h"
+#include "../tests/support/reference_search.h"
 
 #include <algorithm>
 #include <chrono>

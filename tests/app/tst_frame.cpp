@@ -72,36 +72,6 @@ private slots:
         QVERIFY(!startProcedure(QStringLiteral("BROUSESPLIT")));
     }
 
-    // Each use of an item or a toolbar button opens a window of its own; closing one leaves the others.
-    void eachUseOpensAnIndependentWindow()
-    {
-        int made = 0;
-        registerProcedure(QStringLiteral("BROUSESPLIT"), [&made] {
-            return makeTestWindow(QStringLiteral("Щебень %1").arg(++made));
-        });
-        MAIN frame(nullptr, 60000);
-        frame.show();
-        item(frame, "BROUSESPLIT")->trigger();
-        item(frame, "BROUSESPLIT")->trigger();
-        QList<QMdiSubWindow *> subs = frame.mdiArea()->subWindowList(QMdiArea::CreationOrder);
-        QCOMPARE(subs.size(), 2);
-        QCOMPARE(subs[1]->windowTitle(), QStringLiteral("Щебень 2"));
-        QVERIFY(subs[0]->widget() != subs[1]->widget());
-        QPointer<QMdiSubWindow> first = subs[0];
-        first->close();
-        QTRY_VERIFY(!first);
-        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
-
-        registerProcedure(QStringLiteral("PODBOR"), [] { return makeTestWindow(QStringLiteral("Подбор")); });
-        registerProcedure(QStringLiteral("BROUSEPODBOR"), [] { return makeTestWindow(QStringLiteral("Рецепты")); });
-        frame.updateProcedureActions();
-        QTest::mouseClick(button(frame, "BUTTON8"), Qt::LeftButton);
-        QTest::mouseClick(button(frame, "BUTTON9"), Qt::LeftButton);
-        QTest::mouseClick(button(frame, "BUTTON8"), Qt::LeftButton);
-        QCOMPARE(frame.mdiArea()->subWindowList().size(), 4);
-        QVERIFY(sink.shown.isEmpty());
-    }
-
     // Without a recipe in hand the tests button first asks for one, then opens the test menu anyway.
     void testsButtonAsksForARecipeFirst()
     {
@@ -129,7 +99,6 @@ private slots:
         QTest::addColumn<bool>("closes");
         QTest::newRow("left") << int(QEvent::MouseButtonPress) << int(Qt::LeftButton) << true;
         QTest::newRow("right") << int(QEvent::MouseButtonPress) << int(Qt::RightButton) << true;
-        QTest::newRow("left double") << int(QEvent::MouseButtonDblClick) << int(Qt::LeftButton) << true;
         QTest::newRow("middle") << int(QEvent::MouseButtonPress) << int(Qt::MiddleButton) << false;
     }
     void splashCloses()
@@ -182,24 +151,6 @@ private slots:
         QCOMPARE(subs[2]->x(), subs[0]->width());
     }
 
-    // Exit and the exit button close the frame, and its windows with it.
-    void exitClosesTheFrame()
-    {
-        for (const char *how : {"Exit", "BUTTON10"}) {
-            MAIN frame(nullptr, 60000);
-            frame.show();
-            item(frame, "BROWSEBIT")->trigger();
-            QPointer<QWidget> child = frame.mdiArea()->subWindowList().value(0);
-            QVERIFY(child);
-            if (QByteArray(how) == "Exit")
-                item(frame, how)->trigger();
-            else
-                QTest::mouseClick(button(frame, how), Qt::LeftButton);
-            QVERIFY2(!frame.isVisible(), how);
-            QTRY_VERIFY2(!child, how);
-        }
-    }
-
     // SOOB2 holds its caller disabled until its close box closes it, then hands on.
     void soob2IsClosedByItsCloseBox()
     {
@@ -245,10 +196,6 @@ private slots:
         QCOMPARE(defaultLabel, QStringLiteral("Нет"));
         QCOMPARE(title, QStringLiteral("Заголовок")); // a box without a caption of its own
 
-        QTimer::singleShot(0, [] { qobject_cast<QMessageBox *>(QApplication::activeModalWidget())->button(QMessageBox::Retry)->click(); });
-        QCOMPARE(boxes.show({QStringLiteral("Auto Increment Error"), QStringLiteral("x"), MessageIcon::Exclamation,
-                             MsgRetry | MsgCancel, MsgCancel}),
-                 LONG(MsgRetry));
     }
 };
 

@@ -1,6 +1,7 @@
 // The aggregates catalogue as a user keeps it: the lists with their update forms, the grading
 // computed from the partial residues of a sieve analysis, and the crushed-stone selection.
 #include "support/fake_sink.h"
+#include "support/workdir.h"
 #include "support/window_helpers.h"
 #include "app/frame_window.h"
 #include "catalogues/aggregates_ui.h"
@@ -91,10 +92,7 @@ class TestAggregates : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        setDataDirectory(m_dir.path());
-        setMessageSink(&m_sink);
-        glob::resetGlobals();
+        useWorkdir(m_dir, &m_sink);
     }
 
     // A new crushed stone with a sieve analysis: the residues become the stored grading, the

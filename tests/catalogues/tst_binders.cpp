@@ -1,5 +1,6 @@
 // The binders and additives: what their forms store and what the binder list starts.
 #include "support/fake_sink.h"
+#include "support/workdir.h"
 #include "support/window_helpers.h"
 #include "framework/procedures_ui.h"
 #include "catalogues/binders_ui.h"
@@ -40,10 +41,7 @@ class TestBinders : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        setDataDirectory(m_dir.path());
-        glob::resetGlobals();
-        setMessageSink(&m_sink);
+        useWorkdir(m_dir, &m_sink);
     }
     void cleanupTestCase() { setMessageSink(nullptr); }
 

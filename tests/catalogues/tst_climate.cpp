@@ -1,6 +1,7 @@
 // The climate regions: the zone chosen in UPDATEKLIM, the region SELREG1 hands on, the printed
 // list PROT_REG.
 #include "support/fake_sink.h"
+#include "support/workdir.h"
 #include "support/window_helpers.h"
 #include "framework/procedures_ui.h"
 #include "catalogues/climate_ui.h"
@@ -84,15 +85,8 @@ class TestClimate : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        setDataDirectory(m_dir.path());
-        glob::resetGlobals();
-        setMessageSink(&m_sink);
-        setWindowHost([this](QWidget *w) {
-            w->setAttribute(Qt::WA_DeleteOnClose);
-            m_shown << w;
-            w->show();
-        });
+        useWorkdir(m_dir, &m_sink);
+        recordShownWindows(m_shown);
         ReportProcedure::setPrintHook([](std::shared_ptr<const ReportDocument>) {});
         registerClimateProcedures();
     }

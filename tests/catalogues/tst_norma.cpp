@@ -7,6 +7,8 @@
 #include "framework/fileservices.h"
 #include "framework/form_window.h"
 
+#include "support/workdir.h"
+
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -27,9 +29,7 @@ class TestNorma : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        setDataDirectory(m_dir.path());
-        glob::resetGlobals();
+        useWorkdir(m_dir);
     }
 
     // While a form is open another list of the same file reads other records into the shared

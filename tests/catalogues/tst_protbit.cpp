@@ -7,6 +7,7 @@
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
 #include "support/pdf_text.h"
+#include "support/workdir.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -82,13 +83,8 @@ class TestProtbit : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        setDataDirectory(m_dir.path());
-        setWindowHost([this](QWidget *w) {
-            w->setAttribute(Qt::WA_DeleteOnClose);
-            m_shown << w;
-            w->show();
-        });
+        useWorkdir(m_dir);
+        recordShownWindows(m_shown);
         ReportProcedure::setPrintHook([](std::shared_ptr<const ReportDocument>) {});
         registerReportProcedures();
     }

@@ -11,6 +11,7 @@
 #include "framework/fileservices.h"
 #include "framework/form_window.h"
 #include "support/fake_sink.h"
+#include "support/workdir.h"
 #include "support/window_helpers.h"
 
 #include <QApplication>
@@ -82,10 +83,7 @@ class TestRequirements : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        setDataDirectory(m_dir.path());
-        glob::resetGlobals();
-        setMessageSink(&m_sink);
+        useWorkdir(m_dir, &m_sink);
     }
     void cleanupTestCase() { setMessageSink(nullptr); }
 

@@ -2,6 +2,7 @@
 // data of a new laboratory, the searched shares in the grading window PODBORSUM, corrected by
 // hand, and handed on to the bitumen step.
 #include "support/fake_sink.h"
+#include "support/workdir.h"
 #include "support/window_helpers.h"
 #include "catalogues/aggregates_ui.h"
 #include "data/files.h"
@@ -81,10 +82,7 @@ class TestPodbor : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        setDataDirectory(m_dir.path());
-        setMessageSink(&m_sink);
-        glob::resetGlobals();
+        useWorkdir(m_dir, &m_sink);
         QString error;
         const QString seed = QStringLiteral(ASPHALT_SOURCE_DIR "/data/seed");
         QVERIFY2(loadSeed(seed, &error), qPrintable(error));

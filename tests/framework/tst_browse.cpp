@@ -132,89 +132,107 @@ private slots:
         QVERIFY2(m_sink.shown.isEmpty(), qPrintable(m_sink.shown.value(0).text));
     }
 
-    void firstPageShowsTheFileFromTheTop()
+    // The first page shows the file from the top; rows, pages and the ends scroll as a list
+    // does; a refresh shows a record written meanwhile with the same record highlighted; a tab
+    // change keeps the highlighted record; an order without a step table moves the page only at
+    // the thumb's two ends; a filter shows only the records it accepts; an empty file shows none.
+    void scrollingRefreshAndTabs()
     {
         makeFile(3000);
-        QVERIFY(open(BROUSENORMA1()));
+        BrowseDeclaration d = BROUSENORMA1Declaration();
+        d.orders.push_back({QStringLiteral("Номер"), {}, files::key::NOR_KEYNUM, BrowseKeyField::real(NOR.NUM), true});
+        QVERIFY(open(new BrowseWindow(d)));
         const int rows = m_window->visibleRows();
         QVERIFY(rows >= 10);
         QCOMPARE(shown(), expected(0, rows));
-        QCOMPARE(m_window->currentChoice(), 0);
         QCOMPARE(NOR.TYPASPH.text(), m_sorted[0]); // the highlighted record is in the buffer
-        // "А-0000": min40 0 -> "  0.0", max40 100 -> "100.0"
         QCOMPARE(m_window->page()->entries()[0].texts.value(1), QStringLiteral("0.0"));
-        QCOMPARE(m_window->page()->entries()[0].texts.value(2), QStringLiteral("100.0"));
-        QVERIFY(bar()->isVisible());
-        QVERIFY(m_window->thumb() <= 2); // the first step is the first key's 4-letter stem, just below it
-    }
-
-    void scrollingByRowPageAndToTheEnds()
-    {
-        makeFile(3000);
-        QVERIFY(open(BROUSENORMA1()));
-        const int rows = m_window->visibleRows();
-        for (int i = 0; i < rows - 1; ++i)
-            key(Qt::Key_Down);
-        QCOMPARE(m_window->currentChoice(), rows - 1);
-        QCOMPARE(shown(), expected(0, rows));
-        key(Qt::Key_Down); // on the bottom row the page slides by one record
+        QVERIFY(m_window->thumb() <= 2);
+        for (int i = 0; i < rows; ++i)
+            key(Qt::Key_Down); // on the bottom row the page slides by one record
         QCOMPARE(shown(), expected(1, rows));
         QCOMPARE(m_window->currentChoice(), rows - 1);
-        QCOMPARE(NOR.TYPASPH.text(), m_sorted[rows]);
-        for (int i = 0; i < rows - 1; ++i)
-            key(Qt::Key_Up);
-        key(Qt::Key_Up); // on the top row it slides back
+        for (int i = 0; i < rows; ++i)
+            key(Qt::Key_Up); // on the top row it slides back
         QCOMPARE(shown(), expected(0, rows));
-        QCOMPARE(m_window->currentChoice(), 0);
-        key(Qt::Key_Up); // at the start of the file nothing changes
-        QCOMPARE(shown(), expected(0, rows));
-
         key(Qt::Key_PageDown);
-        QCOMPARE(shown(), expected(rows, rows));
         key(Qt::Key_PageDown);
-        QCOMPARE(shown(), expected(2 * rows, rows));
         key(Qt::Key_PageUp);
         QCOMPARE(shown(), expected(rows, rows));
-
         key(Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(shown(), expected(3000 - rows, rows));
-        QCOMPARE(m_window->currentChoice(), rows - 1);
         QCOMPARE(m_window->thumb(), 100);
-        key(Qt::Key_Down); // the last record: nothing changes
-        QCOMPARE(shown(), expected(3000 - rows, rows));
-        QCOMPARE(current(), m_sorted.last());
         key(Qt::Key_Up);
         key(Qt::Key_Up);
         key(Qt::Key_PageDown); // the file ends at once: the highlight goes to the last row
-        QCOMPARE(shown(), expected(3000 - rows, rows));
-        QCOMPARE(m_window->currentChoice(), rows - 1);
-
+        QCOMPARE(current(), m_sorted.last());
         key(Qt::Key_Home, Qt::ControlModifier);
-        QCOMPARE(shown(), expected(0, rows));
-        QCOMPARE(m_window->currentChoice(), 0);
-        QVERIFY(m_window->thumb() <= 2);
         key(Qt::Key_PageUp); // at the top: stays
         QCOMPARE(shown(), expected(0, rows));
-    }
 
-    void typingPastTheLastMatchCyclesBackToTheFirst()
-    {
-        makeFile(0);
+        key(Qt::Key_Down);
+        key(Qt::Key_Down);
+        const QString highlighted = current();
         {
             FileUse use(files::NORMA);
-            QVERIFY(addNorma(QStringLiteral("Б2"), 3) && addNorma(QStringLiteral("Б1"), 2)
-                    && addNorma(QStringLiteral("В"), 1));
+            QVERIFY(addNorma(QStringLiteral("А-00005"), 9999)); // sorts right after А-0000
         }
+        m_window->refresh();
+        QCOMPARE(shown().value(1), QStringLiteral("А-00005"));
+        QCOMPARE(current(), highlighted);
+        QCOMPARE(m_window->currentChoice(), 3);
+
+        const REAL num = NOR.NUM;
+        auto *tabs = m_window->findChild<QTabBar *>(QStringLiteral("CURRENTTAB"));
+        tabs->setCurrentIndex(1);
+        QCOMPARE(current(), highlighted);
+        QCOMPARE(m_window->currentChoice(), 0);
+        key(Qt::Key_Down); // now in number order
+        QCOMPARE(NOR.NUM, num + 1);
+        type(QStringLiteral("2")); // a numeric key locates on the digit's value, shown as the top row
+        QCOMPARE(NOR.NUM, REAL(2));
+        tabs->setCurrentIndex(0);
+        QCOMPARE(NOR.NUM, REAL(2));
+
+        BrowseDeclaration plain = BROUSENORMA1Declaration();
+        plain.orders[0].steps = false;
+        delete m_window;
+        QVERIFY(open(new BrowseWindow(plain)));
+        drag(50);
+        QCOMPARE(shown().value(0), m_sorted.first());
+        drag(100);
+        QCOMPARE(shown(), expected(3000 - rows, rows));
+
+        d.filter = [] { return NOR.TYPASPH.text().startsWith(QStringLiteral("Б")); };
+        delete m_window;
+        QVERIFY(open(new BrowseWindow(d)));
+        const QStringList onlyB = m_sorted.filter(QRegularExpression(QStringLiteral("^Б")));
+        QCOMPARE(shown(), onlyB.mid(0, rows));
+        key(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(shown(), onlyB.mid(onlyB.size() - rows, rows));
+        type(QStringLiteral("А")); // before every accepted record: the first of them
+        QCOMPARE(current(), onlyB.first());
+        {
+            FileUse use(files::NORMA); // other readers of the shared file are not filtered
+            files::NORMA.setOrder(files::key::NOR_KEYTYP);
+            QCOMPARE(files::NORMA.next(), FileError::None);
+            QCOMPARE(NOR.TYPASPH.text(), m_sorted.first());
+        }
+
+        delete m_window;
+        makeFile(0); // an empty file: no rows, scrolling ignored, nothing to select
+        glob::GLOBALREQUEST = glob::SelectRecord;
         QVERIFY(open(BROUSENORMA1()));
-        QCOMPARE(shown(), (QStringList{"Б1", "Б2", "В"}));
-        QVERIFY(!bar()->isVisible()); // fewer records than rows: no thumb
-        type(QStringLiteral("Б"));
-        QCOMPARE(current(), QStringLiteral("Б2"));
-        type(QStringLiteral("Б"));
-        QCOMPARE(current(), QStringLiteral("Б1"));
-        QCOMPARE(shown(), (QStringList{"Б1", "Б2", "В"}));
-        type(QStringLiteral("Я")); // past every key: the last page
-        QCOMPARE(current(), QStringLiteral("В"));
+        QCOMPARE(glob::GLOBALREQUEST, LONG(glob::NoRequest)); // taken by the window
+        for (int k : {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Return})
+            key(k);
+        type(QStringLiteral("Ж"));
+        drag(100);
+        QCOMPARE(m_window->page()->rowCount(), 0);
+        QVERIFY(!bar()->isVisible());
+        QVERIFY(!m_window->findChild<QPushButton *>(QStringLiteral("SELECT_2"))->isEnabled());
+        m_window->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
+        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
     }
 
     // Characters typed in quick succession locate by prefix (letters in either case, blanks
@@ -263,106 +281,6 @@ private slots:
         key(Qt::Key_Home, Qt::ControlModifier);
         type(QStringLiteral("щи"));
         QCOMPARE(highlighted(), QStringLiteral("Щит"));
-    }
-
-    void switchingTabsKeepsTheHighlightedRecord()
-    {
-        makeFile(3000);
-        BrowseDeclaration d = BROUSENORMA1Declaration();
-        d.orders.push_back({QStringLiteral("Номер"), {}, files::key::NOR_KEYNUM, BrowseKeyField::real(NOR.NUM), true});
-        QVERIFY(open(new BrowseWindow(d)));
-        key(Qt::Key_PageDown);
-        key(Qt::Key_Down);
-        key(Qt::Key_Down);
-        const QString chosen = current();
-        const REAL num = NOR.NUM;
-        auto *tabs = m_window->findChild<QTabBar *>(QStringLiteral("CURRENTTAB"));
-        tabs->setCurrentIndex(1);
-        QCOMPARE(m_window->sortOrder(), 1);
-        QCOMPARE(current(), chosen);
-        QCOMPARE(m_window->currentChoice(), 0);
-        QCOMPARE(NOR.NUM, num);
-        key(Qt::Key_Down); // now in number order
-        QCOMPARE(NOR.NUM, num + 1);
-        key(Qt::Key_End, Qt::ControlModifier);
-        QCOMPARE(NOR.NUM, REAL(3000));
-        type(QStringLiteral("2")); // a numeric key locates on the digit's value, shown as the top row
-        QCOMPARE(NOR.NUM, REAL(2));
-        QCOMPARE(m_window->currentChoice(), 0);
-        tabs->setCurrentIndex(0);
-        QCOMPARE(NOR.NUM, REAL(2));
-        QCOMPARE(m_window->currentChoice(), 0);
-
-        // An order without a step table: only the thumb's two ends move the page.
-        BrowseDeclaration plain = BROUSENORMA1Declaration();
-        plain.orders[0].steps = false;
-        delete m_window;
-        QVERIFY(open(new BrowseWindow(plain)));
-        const int rows = m_window->visibleRows();
-        drag(50);
-        QCOMPARE(shown(), expected(0, rows));
-        QCOMPARE(bar()->value(), 0);
-        drag(100);
-        QCOMPARE(shown(), expected(3000 - rows, rows));
-        QCOMPARE(bar()->value(), 100);
-    }
-
-    void aFilteredListShowsOnlyAcceptedRecords()
-    {
-        makeFile(3000);
-        BrowseDeclaration d = BROUSENORMA1Declaration();
-        d.filter = [] { return NOR.TYPASPH.text().startsWith(QStringLiteral("Б")); };
-        QVERIFY(open(new BrowseWindow(d)));
-        const QStringList onlyB = m_sorted.filter(QRegularExpression(QStringLiteral("^Б")));
-        const int rows = m_window->visibleRows();
-        QCOMPARE(shown(), onlyB.mid(0, rows));
-        key(Qt::Key_End, Qt::ControlModifier);
-        QCOMPARE(shown(), onlyB.mid(onlyB.size() - rows, rows));
-        type(QStringLiteral("А")); // before every accepted record: the first of them
-        QCOMPARE(current(), onlyB.first());
-        // Other readers of the shared file are not filtered.
-        FileUse use(files::NORMA);
-        files::NORMA.setOrder(files::key::NOR_KEYTYP);
-        QCOMPARE(files::NORMA.next(), FileError::None);
-        QCOMPARE(NOR.TYPASPH.text(), m_sorted.first());
-    }
-
-    void refreshShowsRecordsWrittenMeanwhile()
-    {
-        makeFile(3000);
-        QVERIFY(open(BROUSENORMA1()));
-        key(Qt::Key_Down);
-        key(Qt::Key_Down);
-        const QString highlighted = current();
-        {
-            FileUse use(files::NORMA);
-            QVERIFY(addNorma(QStringLiteral("А-00005"), 9999)); // sorts right after А-0000
-        }
-        m_window->refresh();
-        QCOMPARE(shown().value(1), QStringLiteral("А-00005"));
-        QCOMPARE(current(), highlighted); // the same record stays highlighted
-        QCOMPARE(m_window->currentChoice(), 3);
-    }
-
-    void emptyFileShowsNoRowsAndIgnoresScrolling()
-    {
-        makeFile(0);
-        glob::GLOBALREQUEST = glob::SelectRecord;
-        QVERIFY(open(BROUSENORMA1()));
-        QCOMPARE(glob::GLOBALREQUEST, LONG(glob::NoRequest)); // taken by the window
-        QCOMPARE(m_window->page()->rowCount(), 0);
-        QCOMPARE(m_window->currentChoice(), -1);
-        QVERIFY(!bar()->isVisible());
-        for (int k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_Return})
-            key(k);
-        key(Qt::Key_End, Qt::ControlModifier);
-        type(QStringLiteral("Ж"));
-        drag(100);
-        QCOMPARE(m_window->page()->rowCount(), 0);
-        auto *select = m_window->findChild<QPushButton *>(QStringLiteral("SELECT_2"));
-        QVERIFY(select && !select->isEnabled());
-        m_window->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
-        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
     }
 
     void updateFormHookInsertsAndDeletes()

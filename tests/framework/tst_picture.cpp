@@ -21,14 +21,11 @@ private slots:
         QTest::addColumn<bool>("left");
         QTest::newRow("n5.1") << "n5.1" << true << 5 << 1 << false << false << false;
         QTest::newRow("@n-6.2") << "@n-6.2" << true << 6 << 2 << true << false << false;
-        QTest::newRow("n-4") << "n-4" << true << 4 << 0 << true << false << false;
         QTest::newRow("N4_") << "N4_" << true << 4 << 0 << false << true << true;
         QTest::newRow("d5_ is dd.mm.yyyy") << "d5_" << true << 10 << 0 << false << false << true;
         QTest::newRow("s20") << "s20" << true << 20 << 0 << false << false << false;
         QTest::newRow("n3.1 just fits 0.0") << "n3.1" << true << 3 << 1 << false << false << false;
         QTest::newRow("n2.1 no room") << "n2.1" << false << 0 << 0 << false << false << false;
-        QTest::newRow("empty") << "" << false << 0 << 0 << false << false << false;
-        QTest::newRow("no width") << "n" << false << 0 << 0 << false << false << false;
         QTest::newRow("unknown letter") << "x5" << false << 0 << 0 << false << false << false;
         QTest::newRow("trailing junk") << "n5.1x" << false << 0 << 0 << false << false << false;
         QTest::newRow("wider than int64") << "n19" << false << 0 << 0 << false << false << false;
@@ -55,9 +52,6 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("shown");
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        const double inf = std::numeric_limits<double>::infinity();
-        QTest::newRow("n5.1 rounds") << "n5.1" << 12.34 << "12.3";
-        QTest::newRow("n5.1 too wide") << "n5.1" << 1000.0 << "#####";
         QTest::newRow("n5.1 rounds into overflow") << "n5.1" << 999.96 << "#####";
         QTest::newRow("half away on printed digits") << "n5.2" << 2.675 << "2.68";
         QTest::newRow("half away 0.05") << "n5.1" << 0.05 << "0.1";
@@ -67,15 +61,10 @@ private slots:
         QTest::newRow("negative unsigned") << "n5.1" << -1.5 << "#####";
         QTest::newRow("signed rounds away") << "n-6.2" << -12.345 << "-12.35";
         QTest::newRow("sign needs room") << "n-6.2" << -123.45 << "######";
-        QTest::newRow("n-4 below") << "n-4" << -1000.0 << "####";
         QTest::newRow("n-4 positive uses sign place") << "n-4" << 9999.0 << "9999";
         QTest::newRow("whole rounds half up") << "n4.0" << 2.5 << "3";
-        QTest::newRow("n3 overflow") << "n3" << 999.5 << "###";
-        QTest::newRow("N blank zero") << "N4_" << 0.0 << "";
         QTest::newRow("N rounds to zero") << "N4_" << 0.4 << "";
-        QTest::newRow("huge") << "n10.2" << 1e300 << "##########";
         QTest::newRow("NaN") << "n5.1" << nan << "#####";
-        QTest::newRow("infinity") << "n-5.1" << -inf << "#####";
     }
     void formatsNumbers()
     {
@@ -110,12 +99,9 @@ private slots:
         QTest::newRow("blank is zero") << "n5.1" << "" << EntryError::None << 0.0;
         QTest::newRow("full width") << "n5.1" << "999,9" << EntryError::None << 999.9;
         QTest::newRow("minus zero") << "n5.1" << "-0" << EntryError::None << 0.0;
-        QTest::newRow("signed") << "n-4" << "-999" << EntryError::None << -999.0;
-        QTest::newRow("weighing") << "n-9.2" << "-12345,67" << EntryError::None << -12345.67;
         QTest::newRow("too many decimals") << "n5.1" << "12.34" << EntryError::TooManyDecimals << 0.0;
         QTest::newRow("fraction in whole picture") << "n-4" << "-12.5" << EntryError::TooManyDecimals << 0.0;
         QTest::newRow("too wide") << "n5.1" << "1000" << EntryError::TooWide << 0.0;
-        QTest::newRow("too wide weighing") << "n-9.2" << "-123456.78" << EntryError::TooWide << 0.0;
         QTest::newRow("negative unsigned") << "n5.1" << "-1" << EntryError::Negative << 0.0;
         QTest::newRow("letter") << "n5.1" << "12a" << EntryError::NotANumber << 0.0;
         QTest::newRow("exponent") << "n5.1" << "1e3" << EntryError::NotANumber << 0.0;
@@ -178,9 +164,7 @@ private slots:
         QTest::newRow("blank date") << "d5_" << "  " << EntryError::None << 0 << "";
         QTest::newRow("leap day") << "d5_" << "29.02.2024" << EntryError::None << dates::fromYmd(2024, 2, 29) << "";
         QTest::newRow("no such day") << "d5_" << "29.02.2023" << EntryError::NotADate << 0 << "";
-        QTest::newRow("month 13") << "d5_" << "01.13.2024" << EntryError::NotADate << 0 << "";
         QTest::newRow("before day 0") << "d5_" << "01.01.1700" << EntryError::NotADate << 0 << "";
-        QTest::newRow("text") << "s7" << "Щебень" << EntryError::None << 0 << "Щебень";
         QTest::newRow("text trailing blanks") << "s7" << "АБВГДЕЖ   " << EntryError::None << 0 << "АБВГДЕЖ";
         QTest::newRow("text too long") << "s7" << "Щебень 5-20" << EntryError::TextTooLong << 0 << "";
         QTest::newRow("not in code page") << "s20" << "Щебень ✓" << EntryError::NotInCodePage << 0 << "";
@@ -204,7 +188,6 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<PartialState>("state");
         QTest::newRow("blank") << "n5.1" << "" << PartialState::Acceptable;
-        QTest::newRow("digit") << "n5.1" << "1" << PartialState::Acceptable;
         QTest::newRow("point typed") << "n5.1" << "12," << PartialState::Acceptable;
         QTest::newRow("point first") << "n5.1" << "." << PartialState::Intermediate;
         QTest::newRow("one decimal too many") << "n5.1" << "12.34" << PartialState::Invalid;
@@ -213,10 +196,8 @@ private slots:
         QTest::newRow("minus unsigned") << "n5.1" << "-" << PartialState::Invalid;
         QTest::newRow("minus signed") << "n-4" << "-" << PartialState::Intermediate;
         QTest::newRow("point in whole picture") << "n4" << "." << PartialState::Invalid;
-        QTest::newRow("day") << "d5_" << "07" << PartialState::Intermediate;
         QTest::newRow("year typing") << "d5_" << "07.03.202" << PartialState::Intermediate;
         QTest::newRow("short year") << "d5_" << "07.03.20" << PartialState::Acceptable;
-        QTest::newRow("date letter") << "d5_" << "07a" << PartialState::Invalid;
         QTest::newRow("year too long") << "d5_" << "07.03.20245" << PartialState::Invalid;
         QTest::newRow("text too long") << "s3" << "Абвг" << PartialState::Invalid;
     }

@@ -58,10 +58,8 @@ private slots:
         QTest::newRow("tie goes to the left edge") << 800 << 300 << 7 << Rect{165, 10, 70, 30};
         // twice as large both ways: the entry keeps its height, buttons their bottom distance
         QTest::newRow("large entry") << 800 << 600 << 2 << Rect{20, 440, 400, 24};
-        QTest::newRow("large right button") << 800 << 600 << 3 << Rect{720, 560, 70, 30};
         // odd scale 1.3367 (401/300 rounded to four places): 10 * 1.3367 = 13.367 -> 13
         QTest::newRow("odd scale") << 400 << 401 << 1 << Rect{10, 13, 300, 267};
-        QTest::newRow("odd scale button") << 400 << 401 << 3 << Rect{320, 361, 70, 30};
     }
     void spreadStrategy()
     {

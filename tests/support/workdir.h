@@ -1,0 +1,34 @@
+#pragma once
+// The setup most window tests share: a data directory of their own, the recording message sink,
+// the shared globals reset, and the windows the program shows kept in a list.
+#include "data/datafile.h"
+#include "data/globals.h"
+#include "framework/procedures_ui.h"
+#include "support/fake_sink.h"
+
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+// Files go to `dir`, messages to `sink` (when given); the globals start afresh.
+inline void useWorkdir(const QTemporaryDir &dir, FakeSink *sink = nullptr)
+{
+    QVERIFY(dir.isValid());
+    setDataDirectory(dir.path());
+    glob::resetGlobals();
+    if (sink) {
+        sink->clear();
+        setMessageSink(sink);
+    }
+}
+
+// Every window the program shows is shown on its own, deleted on close and appended to `shown`.
+inline void recordShownWindows(QList<QPointer<QWidget>> &shown)
+{
+    setWindowHost([&shown](QWidget *w) {
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        shown << w;
+        w->show();
+    });
+}

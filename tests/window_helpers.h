@@ -1,2 +1,0 @@
-#pragma once
-#include "support/window_helpers.h"
