@@ -2,15 +2,16 @@
 
 #include <QMdiSubWindow>
 
-CallerHold::CallerHold(QWidget *caller) : m_hadCaller(caller != nullptr)
+QWidget *blockedByCall(QWidget *caller)
 {
-    QWidget *blocked = caller;
     for (QWidget *w = caller; w; w = w->parentWidget())
-        if (qobject_cast<QMdiSubWindow *>(w)) {
-            blocked = w;
-            break;
-        }
-    m_blocked = blocked;
+        if (qobject_cast<QMdiSubWindow *>(w))
+            return w;
+    return caller;
+}
+
+CallerHold::CallerHold(QWidget *caller) : m_blocked(blockedByCall(caller)), m_hadCaller(caller != nullptr)
+{
     if (m_blocked)
         m_blocked->setEnabled(false);
 }

@@ -5,6 +5,9 @@
 #include <QPointer>
 #include <QWidget>
 
+// What a call blocks: the caller's MDI subwindow, or the caller itself outside the frame.
+QWidget *blockedByCall(QWidget *caller);
+
 class CallerHold {
 public:
     explicit CallerHold(QWidget *caller); // null: nothing is held

@@ -2,6 +2,7 @@
 
 #include "data/cp1251.h"
 #include "data/globals.h"
+#include "framework/callerhold_ui.h"
 #include "framework/chart_ui.h"
 #include "framework/fileservices.h"
 #include "framework/picturevalidator_ui.h"
@@ -440,13 +441,7 @@ FormWindow::FormWindow(const FormDecl &decl, LONG, QWidget *caller, std::functio
     : m_decl(decl), m_file(*decl.file), m_hadCaller(caller != nullptr), m_done(std::move(done))
 {
     // Block the caller's whole subwindow, so that it cannot be closed under its form either.
-    QWidget *blocked = caller;
-    for (QWidget *w = caller; w; w = w->parentWidget())
-        if (qobject_cast<QMdiSubWindow *>(w)) {
-            blocked = w;
-            break;
-        }
-    m_blocked = blocked;
+    m_blocked = blockedByCall(caller);
     for (QWidget *w = caller; w; w = w->parentWidget())
         if (auto *outer = qobject_cast<FormWindow *>(w)) {
             if (&outer->m_file == &m_file) m_outer = outer;
