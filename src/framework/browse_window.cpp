@@ -696,8 +696,9 @@ void BrowseWindow::refreshPage(std::optional<BrowsePageModel::Entry> start, std:
 }
 
 // Shows the page starting at the first record at or after the key value in the record buffer,
-// that record highlighted; the last page when no record follows it.
-void BrowseWindow::locateOnValue()
+// that record highlighted; the last page when no record follows it. The page stays as it is
+// when that record is `unlessAt` (the one highlighted already).
+void BrowseWindow::locateOnValue(Position unlessAt)
 {
     reset();
     m_file.setToKeyValue();
@@ -709,6 +710,8 @@ void BrowseWindow::locateOnValue()
             readError();
         return;
     }
+    if (!unlessAt.isNull() && m_file.position() == unlessAt)
+        return;
     const BrowsePageModel::Entry found = entryFromBuffer();
     refreshPage(found, found.position, false);
 }
@@ -872,18 +875,7 @@ void BrowseWindow::prefixLocate(const QByteArray &prefix)
 {
     const Position highlighted = m_model->entries()[std::size_t(m_current)].position;
     setKeyPrefix(prefix);
-    reset();
-    m_file.setToKeyValue();
-    FileError e;
-    if (!readOne(true, e)) {
-        if (e == FileError::EndOfFile)
-            showLast();
-        else
-            readError();
-    } else if (m_file.position() != highlighted) {
-        const BrowsePageModel::Entry found = entryFromBuffer();
-        refreshPage(found, found.position, false);
-    }
+    locateOnValue(highlighted);
     if (!m_closing)
         newSelection();
 }

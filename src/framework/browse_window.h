@@ -232,7 +232,7 @@ private:
     void scrollDrag(int thumbPosition);
     void refreshPage(std::optional<BrowsePageModel::Entry> start, std::optional<Position> highlighted,
                      bool backward);
-    void locateOnValue();
+    void locateOnValue(Position unlessAt = {});
     void locateOnPosition(Position p);
     void showLast();
     void selectSort(int order);
