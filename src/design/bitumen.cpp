@@ -1,5 +1,9 @@
 #include "design/bitumen.h"
 
+#include "data/globals.h"
+
+#include <cmath>
+
 namespace design {
 
 namespace {
@@ -122,6 +126,27 @@ REAL chosenBitumen(BYTE OPTIM2, const BitumenChoices &v, REAL previousJBITGL)
     case 4: return v.BITELSE;
     default: return previousJBITGL;
     }
+}
+
+BitumenInput bitumenInputOfDesign()
+{
+    BitumenInput in;
+    in.PROEKT = glob::PROEKT;
+    in.YMINER = glob::YMINER;
+    in.DIMJKOMP = glob::DIMJKOMP;
+    in.ISTDIMYKOMP = glob::ISTDIMYKOMP;
+    in.DIMKOMP = glob::DIMKOMP;
+    in.TYP = glob::TYP.text();
+    return in;
+}
+
+REAL shownContent(REAL content, REAL YMINER)
+{
+    // Without a true density of the mineral part no method gives a content; a negative one or
+    // one of 100 % and more is the formula applied outside the gradings it was made for.
+    if (!(YMINER > 0) || !std::isfinite(content) || content < 0 || content >= 99.95)
+        return 0;
+    return content;
 }
 
 } // namespace design

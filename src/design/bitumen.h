@@ -54,4 +54,12 @@ struct BitumenChoices {
 // (0 or an unknown button) JBITGL keeps its previous value.
 REAL chosenBitumen(BYTE OPTIM2, const BitumenChoices &values, REAL previousJBITGL);
 
+// The bitumen calculation's input: the design in hand (PROEKT, YMINER, the components, TYP).
+BitumenInput bitumenInputOfDesign();
+
+// A computed content as a content field shows it: the value when it is one (0 to 99.9 %),
+// otherwise 0 (a mineral part without a true density, a grading the formula was not made for);
+// never a row of '#', NaN or infinity.
+REAL shownContent(REAL content, REAL YMINER);
+
 } // namespace design

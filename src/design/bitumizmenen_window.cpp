@@ -1,6 +1,7 @@
 #include "design/bitumizmenen_window.h"
 
 #include "data/files.h"
+#include "design/designstep_ui.h"
 #include "data/globals.h"
 #include "design/bitumen.h"
 #include "design/bitumrasz_window.h"
@@ -14,10 +15,10 @@ const QString kOPTIM2 = QStringLiteral("OPTIM2");
 void computeContents(FormWindow &form)
 {
     const design::BitumenResult r =
-        design::computeBitumen(bitumenInputOfDesign(), design::BitumenWindow::BITUMIZMENEN);
-    form.setLocal(QStringLiteral("BITKIR"), shownContent(r.BITKIR, glob::YMINER));
-    form.setLocal(QStringLiteral("BITKOROL"), shownContent(r.BITKOROL, glob::YMINER));
-    form.setLocal(QStringLiteral("BITSMA2"), shownContent(r.BITSMA2, glob::YMINER));
+        design::computeBitumen(design::bitumenInputOfDesign(), design::BitumenWindow::BITUMIZMENEN);
+    form.setLocal(QStringLiteral("BITKIR"), design::shownContent(r.BITKIR, glob::YMINER));
+    form.setLocal(QStringLiteral("BITKOROL"), design::shownContent(r.BITKOROL, glob::YMINER));
+    form.setLocal(QStringLiteral("BITSMA2"), design::shownContent(r.BITSMA2, glob::YMINER));
 }
 
 void takeChosen(FormWindow &form)
@@ -39,13 +40,7 @@ void putIntoRecipe(FormWindow &)
 
 FormDecl makeBitumIzmenenDecl()
 {
-    FormDecl d;
-    d.procedure = QStringLiteral("BITUMIZMENEN");
-    d.file = &files::PODBOR;
-    d.windowTitle = QStringLiteral("Изменить % битума");
-    d.insertTitle = QStringLiteral("Record will be Added");
-    d.changeTitle = QStringLiteral("Record will be Changed");
-    d.savePrompt = true;
+    FormDecl d = designStepForm(QStringLiteral("BITUMIZMENEN"), QStringLiteral("Изменить % битума"));
     d.size = QSize(436, 254);
     for (const char *name : kContents)
         d.locals.push_back({QLatin1String(name), Value(0.0)});

@@ -1,36 +1,14 @@
 #include "design/bitumrasz_window.h"
 
 #include "data/files.h"
+#include "design/designstep_ui.h"
 #include "data/globals.h"
 #include "design/bitumizmenen_window.h"
 
 #include <QPointer>
 #include <QTimer>
 
-#include <cmath>
-
 using design::BitumenWindow;
-
-design::BitumenInput bitumenInputOfDesign()
-{
-    design::BitumenInput in;
-    in.PROEKT = glob::PROEKT;
-    in.YMINER = glob::YMINER;
-    in.DIMJKOMP = glob::DIMJKOMP;
-    in.ISTDIMYKOMP = glob::ISTDIMYKOMP;
-    in.DIMKOMP = glob::DIMKOMP;
-    in.TYP = glob::TYP.text();
-    return in;
-}
-
-REAL shownContent(REAL content, REAL YMINER)
-{
-    // Without a true density of the mineral part no method gives a content; a negative one or
-    // one of 100 % and more is the formula applied outside the gradings it was made for.
-    if (!(YMINER > 0) || !std::isfinite(content) || content < 0 || content >= 99.95)
-        return 0;
-    return content;
-}
 
 namespace {
 
@@ -41,10 +19,10 @@ const QString kBITELSE = QStringLiteral("BITELSE");
 // The three computed contents, steps 1 to 11, into their fields; BITELSE keeps what was typed.
 void computeContents(FormWindow &form)
 {
-    const design::BitumenResult r = design::computeBitumen(bitumenInputOfDesign(), BitumenWindow::BITUMRASZ);
-    form.setLocal(kBITKIR, shownContent(r.BITKIR, glob::YMINER));
-    form.setLocal(kBITKOROL, shownContent(r.BITKOROL, glob::YMINER));
-    glob::BITSMA2 = shownContent(r.BITSMA2, glob::YMINER);
+    const design::BitumenResult r = design::computeBitumen(design::bitumenInputOfDesign(), BitumenWindow::BITUMRASZ);
+    form.setLocal(kBITKIR, design::shownContent(r.BITKIR, glob::YMINER));
+    form.setLocal(kBITKOROL, design::shownContent(r.BITKOROL, glob::YMINER));
+    glob::BITSMA2 = design::shownContent(r.BITSMA2, glob::YMINER);
     glob::YMP0I071 = r.YMP0I071;
 }
 
@@ -89,13 +67,8 @@ FormButton callButton(const QString &objectName, const QString &text, QRect rect
 
 FormDecl makeBitumRaszDecl()
 {
-    FormDecl d;
-    d.procedure = QStringLiteral("BITUMRASZ");
-    d.file = &files::PODBOR;
-    d.windowTitle = QStringLiteral("Расчетное содержание битума, % сверх 100");
-    d.insertTitle = QStringLiteral("Record will be Added");
-    d.changeTitle = QStringLiteral("Record will be Changed");
-    d.savePrompt = true;
+    FormDecl d =
+        designStepForm(QStringLiteral("BITUMRASZ"), QStringLiteral("Расчетное содержание битума, % сверх 100"));
     d.size = QSize(480, 246);
     d.locals = {{kBITKIR, Value(0.0)}, {kBITKOROL, Value(0.0)}, {kBITELSE, Value(0.0)}};
 

@@ -8,14 +8,6 @@
 #include "design/bitumen.h"
 #include "framework/form_window.h"
 
-// The bitumen calculation's input: the design in hand (PROEKT, YMINER, the components, TYP).
-design::BitumenInput bitumenInputOfDesign();
-
-// A computed content as a content field shows it: the value when it is one (0 to 99.9 %),
-// otherwise 0 (a mineral part without a true density, a grading the formula was not made for);
-// never a row of '#', NaN or infinity.
-REAL shownContent(REAL content, REAL YMINER);
-
 const FormDecl &bitumRaszDecl();
 
 // Opens the window over `caller` (blocked until it closes; `done` then gets its response).

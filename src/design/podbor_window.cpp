@@ -1,6 +1,7 @@
 #include "design/podbor_window.h"
 
 #include "data/files.h"
+#include "design/designstep_ui.h"
 #include "data/globals.h"
 #include "design/blend.h"
 #include "design/components.h"
@@ -170,13 +171,7 @@ FormField dropList(const char *objectName, FormVar var, QRect rect, DataFile &fi
 
 FormDecl makePodborDecl()
 {
-    FormDecl d;
-    d.procedure = QStringLiteral("PODBOR");
-    d.file = &files::PODBOR;
-    d.windowTitle = QStringLiteral("Выбери и исходные компоненты и нужную смесь");
-    d.insertTitle = QStringLiteral("Record will be Added");
-    d.changeTitle = QStringLiteral("Record will be Changed");
-    d.savePrompt = true;
+    FormDecl d = designStepForm(QStringLiteral("PODBOR"), QStringLiteral("Выбери и исходные компоненты и нужную смесь"));
     d.locals = {{kSelecting, Value(qint64(0))}};
     d.firstFocus = QStringLiteral("MARKA_1");
 

@@ -2,6 +2,7 @@
 
 #include "data/cp1251.h"
 #include "data/files.h"
+#include "design/designstep_ui.h"
 #include "data/globals.h"
 #include "design/blend.h"
 #include "framework/warnings.h"
@@ -82,13 +83,7 @@ void accept(FormWindow &form)
 
 FormDecl makePodborsumDecl()
 {
-    FormDecl d;
-    d.procedure = QStringLiteral("PODBORSUM");
-    d.file = &files::PODBOR;
-    d.windowTitle = QStringLiteral("Зерновой состав минеральной части");
-    d.insertTitle = QStringLiteral("Record will be Added");
-    d.changeTitle = QStringLiteral("Record will be Changed");
-    d.savePrompt = true;
+    FormDecl d = designStepForm(QStringLiteral("PODBORSUM"), QStringLiteral("Зерновой состав минеральной части"));
     // The message line, a window text (Windows-1251 bytes); OPTIUM1 0: no balancing component.
     d.locals = {{kOptium, Value(qint64(0))}, {kMessage, Value(QByteArray())}};
     d.firstFocus = QStringLiteral("J1GL");

@@ -1,6 +1,7 @@
 #include "design/podborsuperpave_window.h"
 
 #include "data/files.h"
+#include "design/designstep_ui.h"
 #include "data/globals.h"
 #include "design/superpave.h"
 #include "framework/warnings.h"
@@ -98,13 +99,8 @@ void next(FormWindow &form)
 
 FormDecl makePodborSuperpaveDecl()
 {
-    FormDecl d;
-    d.procedure = QStringLiteral("PODBORSUPERPAVE");
-    d.file = &files::PODBOR;
-    d.windowTitle = QStringLiteral("Зерновой состав по технологии \"Superpave\"");
-    d.insertTitle = QStringLiteral("Record will be Added");
-    d.changeTitle = QStringLiteral("Record will be Changed");
-    d.savePrompt = true;
+    FormDecl d = designStepForm(QStringLiteral("PODBORSUPERPAVE"),
+                                QStringLiteral("Зерновой состав по технологии \"Superpave\""));
     d.size = QSize(930, 396);
     d.locals = {{kDMAX, Value(0.0)}, {kOPTIUM1, Value(qint64(0))}};
 
