@@ -35,8 +35,6 @@ private slots:
         QCOMPARE(CS::SORTCHARACTERCOUNT, LONG(a.size()));
         QVERIFY(!a.contains('a') && !a.contains('0') && !a.contains(cp(QStringLiteral("я"))));
         QVERIFY(!a.contains('\xA3')); // a capital, but one of the override characters
-        SETUPSTRINGSTOPS("A", "B", 1, STOPS_OVERRIDE);
-        QCOMPARE(CS::SORTCHARACTERCOUNT, 30);
         SETUPSTRINGSTOPS("A", "B", 1, STOPS_UPPER_LETTERS | STOPS_LOWER_LETTERS | STOPS_DIGITS);
         QVERIFY(CS::SORTCHARACTERS.contains(cp(QStringLiteral("я"))) && CS::SORTCHARACTERS.contains('5'));
     }
@@ -69,7 +67,6 @@ private slots:
         QTest::addColumn<int>("k");
         QTest::addColumn<QByteArray>("expected");
         // "0".."9": low 1*11^3 = 1331, high 13310, step 121 = 11^2
-        QTest::newRow("step 12") << QByteArray("0") << QByteArray("9") << 12 << QByteArray("1");
         // "00".."99": low 1452, high 14520, step 132; step 11 = 2772 = digits 2,0,10,0:
         // the zero inside is a blank, so the step stays between "098" and "11"
         QTest::newRow("inner zero") << QByteArray("00") << QByteArray("99") << 11 << QByteArray("1 9");
@@ -146,9 +143,6 @@ private slots:
         auto empty = stepstops::stringTable("", "", 0);
         for (const QByteArray &s : empty)
             QVERIFY(s.isEmpty());
-        auto noAlphabet = stepstops::stringTable("AB", "CD", 2, 0);
-        QCOMPARE(CS::SORTCHARACTERCOUNT, 0);
-        QCOMPARE(noAlphabet[50], QByteArray());
     }
 
     void thumbFollowsKey()
