@@ -5,6 +5,7 @@
 #include "framework/chart_ui.h"
 #include "framework/form_window.h"
 #include "support/fake_sink.h"
+#include "support/window_helpers.h"
 #include "support/workdir.h"
 
 #include <QComboBox>
@@ -137,12 +138,8 @@ class TestForm : public QObject {
     // Types into a field as a user does: focus, replace the text, leave with Tab.
     static void type(QWidget *form, const char *name, const QString &text)
     {
-        QLineEdit *e = edit(form, name);
-        e->setFocus();
-        e->selectAll();
-        for (QChar ch : text) // keyClicks() takes Latin-1 only
-            QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-        QTest::keyClick(e, Qt::Key_Tab);
+        typeInto(form, QString::fromLatin1(name), text);
+        QTest::keyClick(edit(form, name), Qt::Key_Tab);
     }
 
     static void click(QWidget *form, const char *button)
