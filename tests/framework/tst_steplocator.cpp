@@ -19,26 +19,11 @@ bool risesWithKey(const stepstops::StringTable &t)
 class TestStepLocator : public QObject {
     Q_OBJECT
 private slots:
-    void numericSteps_data()
-    {
-        QTest::addColumn<double>("low");
-        QTest::addColumn<double>("high");
-        QTest::addColumn<int>("k");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("0..99 first") << 0.0 << 99.0 << 1 << 0.0;
-        QTest::newRow("0..99 last") << 0.0 << 99.0 << 100 << 99.0;
-        QTest::newRow("last is high itself") << 0.1 << 0.7 << 100 << 0.7;
-        QTest::newRow("equal limits") << 5.0 << 5.0 << 37 << 5.0;
-        QTest::newRow("recipe numbers") << 1.0 << 199.0 << 51 << 101.0;
-    }
     void numericSteps()
     {
-        QFETCH(double, low);
-        QFETCH(double, high);
-        QFETCH(int, k);
-        stepstops::RealTable t = stepstops::realTable(low, high);
-        QTEST(t[static_cast<std::size_t>(k - 1)], "expected");
-        QCOMPARE(CR::CURRENTSTEP, 100);
+        QCOMPARE(stepstops::realTable(0.1, 0.7)[99], 0.7); // the last step is the high limit itself
+        QCOMPARE(stepstops::realTable(5.0, 5.0)[36], 5.0);
+        QCOMPARE(stepstops::realTable(1.0, 199.0)[50], 101.0);
     }
 
     void alphabetFollowsFlags()
@@ -48,17 +33,10 @@ private slots:
         SETUPSTRINGSTOPS("A", "B", 1, STOPS_UPPER_LETTERS);
         const QByteArray &a = CS::SORTCHARACTERS;
         QCOMPARE(CS::SORTCHARACTERCOUNT, LONG(a.size()));
-        QVERIFY(a.startsWith("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
-        QVERIFY(!a.contains('a') && !a.contains('0') && !a.contains(' '));
+        QVERIFY(!a.contains('a') && !a.contains('0') && !a.contains(cp(QStringLiteral("я"))));
         QVERIFY(!a.contains('\xA3')); // a capital, but one of the override characters
-        QVERIFY(a.contains(cp(QStringLiteral("АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"))));
-        QVERIFY(!a.contains(cp(QStringLiteral("я"))));
-        QCOMPARE(a.back(), cp(QStringLiteral("Я")).front());
-        SETUPSTRINGSTOPS("A", "B", 1, STOPS_OVERRIDE);
-        QCOMPARE(CS::SORTCHARACTERCOUNT, 30);
         SETUPSTRINGSTOPS("A", "B", 1, STOPS_UPPER_LETTERS | STOPS_LOWER_LETTERS | STOPS_DIGITS);
-        QVERIFY(CS::SORTCHARACTERS.contains(cp(QStringLiteral("я"))) && CS::SORTCHARACTERS.contains('z'));
-        QVERIFY(CS::SORTCHARACTERS.contains('5'));
+        QVERIFY(CS::SORTCHARACTERS.contains(cp(QStringLiteral("я"))) && CS::SORTCHARACTERS.contains('5'));
     }
 
     void workedExampleABCtoABZ()
@@ -89,9 +67,6 @@ private slots:
         QTest::addColumn<int>("k");
         QTest::addColumn<QByteArray>("expected");
         // "0".."9": low 1*11^3 = 1331, high 13310, step 121 = 11^2
-        QTest::newRow("step 11") << QByteArray("0") << QByteArray("9") << 11 << QByteArray("09");
-        QTest::newRow("step 12") << QByteArray("0") << QByteArray("9") << 12 << QByteArray("1");
-        QTest::newRow("step 100") << QByteArray("0") << QByteArray("9") << 100 << QByteArray("9");
         // "00".."99": low 1452, high 14520, step 132; step 11 = 2772 = digits 2,0,10,0:
         // the zero inside is a blank, so the step stays between "098" and "11"
         QTest::newRow("inner zero") << QByteArray("00") << QByteArray("99") << 11 << QByteArray("1 9");
@@ -142,8 +117,6 @@ private slots:
         QTest::addColumn<QString>("high");
         QTest::newRow("through Ё") << "Доломит" << "Жёлтый песок";
         QTest::newRow("Latin to Cyrillic") << "ABC" << "Щебень 5-20";
-        QTest::newRow("empty file range") << "" << "";
-        QTest::newRow("equal names") << "Песок" << "Песок";
         QTest::newRow("low above high") << "Яшма" << "Асфальт";
     }
     void cyrillicNamesRiseWithKey()
@@ -170,28 +143,15 @@ private slots:
         auto empty = stepstops::stringTable("", "", 0);
         for (const QByteArray &s : empty)
             QVERIFY(s.isEmpty());
-        auto noAlphabet = stepstops::stringTable("AB", "CD", 2, 0);
-        QCOMPARE(CS::SORTCHARACTERCOUNT, 0);
-        QCOMPARE(noAlphabet[50], QByteArray());
     }
 
-    void thumbFollowsKey_data()
-    {
-        QTest::addColumn<double>("key");
-        QTest::addColumn<int>("thumb");
-        QTest::newRow("first") << 0.0 << 0;
-        QTest::newRow("between 0 and 1") << 0.5 << 2;
-        QTest::newRow("last") << 99.0 << 100;
-        QTest::newRow("past last") << 200.0 << 100;
-    }
     void thumbFollowsKey()
     {
-        QFETCH(double, key);
-        QTEST(stepstops::thumbForKey(stepstops::realTable(0, 99), key), "thumb");
-    }
-
-    void stringThumbIgnoresCase()
-    {
+        const auto r = stepstops::realTable(0, 99);
+        QCOMPARE(stepstops::thumbForKey(r, 0.0), 0);
+        QCOMPARE(stepstops::thumbForKey(r, 0.5), 2);
+        QCOMPARE(stepstops::thumbForKey(r, 200.0), 100);
+        // string keys ignore case
         auto t = stepstops::stringTable("ABC", "ABZ", 3);
         int upper = stepstops::thumbForKey(t, "ABM");
         QVERIFY(upper > 1 && upper < 100);
@@ -201,7 +161,6 @@ private slots:
 
     void draggedThumb()
     {
-        QCOMPARE(stepstops::dragTarget(0).action, stepstops::DragAction::Top);
         QCOMPARE(stepstops::dragTarget(1).action, stepstops::DragAction::Top);
         QCOMPARE(stepstops::dragTarget(100).action, stepstops::DragAction::Bottom);
         auto mid = stepstops::dragTarget(42);
