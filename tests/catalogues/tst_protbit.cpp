@@ -6,10 +6,8 @@
 #include "framework/fileservices.h"
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
-#include "support/pdf_text.h"
 #include "support/workdir.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -118,23 +116,6 @@ private slots:
         preview->exitWithoutPrinting();
     }
 
-    // The PDF holds the protocol's text: title, grades, values with their signs.
-    void savedAsPdf()
-    {
-        storeBinders(std::vector<Binder>(std::begin(kBinders), std::end(kBinders)));
-        REPORTPREVIEW *preview = runProtocol();
-        QVERIFY(preview);
-        const QString pdf = m_dir.filePath(QStringLiteral("protbit.pdf"));
-        QVERIFY(preview->saveAsPdf(pdf));
-        const QString out = pdfText(pdf, true);
-        for (const char *expected : {"Физико-механические свойства битумов", "ПБВ 60", "Page 1"})
-            QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
-        // The line of the third binder reads in column order.
-        const QRegularExpression line(QStringLiteral("3\\s+БН 200/300\\s+250\\s+45\\s+36\\.2\\s+-22\\.3\\s+99\\s+0\\s+-7"));
-        QVERIFY2(line.match(out).hasMatch(), qPrintable(out));
-        QVERIFY(!preview->saveAsPdf(m_dir.filePath(QStringLiteral("no/such/dir/x.pdf"))));
-        preview->exitWithoutPrinting();
-    }
 };
 
 QTEST_MAIN(TestProtbit)
