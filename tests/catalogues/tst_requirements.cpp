@@ -98,9 +98,6 @@ private slots:
         // Round holes: 15 mm lies between the 20 and 10 mm rows.
         const double f15 = (t(15) - t(10)) / (t(20) - t(10));
         QTest::newRow("round, 15 mm") << "OTW_ROUND" << 2 << 60 + 35 * f15 << 80 + 20 * f15;
-        // Square holes: the 20 mm row is a 25.1051 mm round hole, the 10 mm row 12.4761 mm.
-        const double f20 = (t(20) - t(12.4761)) / (t(25.1051) - t(12.4761));
-        QTest::newRow("square, 20 mm") << "OTW_SQUARE" << 1 << 60 + 35 * f20 << 80 + 20 * f20;
         QTest::newRow("no shape, 0,071 mm") << "" << 10 << 100.0 << 100.0;
     }
     void insertStoresTheReducedGrading()
@@ -134,33 +131,6 @@ private slots:
         QVERIFY2(std::abs(added.mgost[sieve][1] - max) < 1e-9, qPrintable(QString::number(added.mgost[sieve][1])));
     }
 
-    // A record whose stored reduced grading is stale (written by other means) gets it
-    // recomputed by opening and saving it unchanged.
-    void savingUnchangedRecomputesTheSame()
-    {
-        const QList<StoredZr3> good = storedZr3();
-        QVERIFY(!good.isEmpty());
-        {
-            FileUse use(files::ZR3N);
-            files::ZR3N.setOrder(files::key::ZR3_KEYNUM);
-            ZR3.ANUM = good.first().anum;
-            QCOMPARE(files::ZR3N.get(files::key::ZR3_KEYNUM), FileError::None);
-            for (auto &row : ZR3.MGOST)
-                row[0] = row[1] = 0;
-            QCOMPARE(files::ZR3N.put(), FileError::None);
-        }
-
-        BrowseWindow *list = listAndPress("CHANGE_2");
-        FormWindow *form = visibleForm();
-        QVERIFY(form);
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTRY_VERIFY(list->isEnabled());
-        delete list;
-        const StoredZr3 now = storedZr3().first();
-        for (int j = 0; j < 11; ++j)
-            for (int k = 0; k < 2; ++k)
-                QCOMPARE(now.mgost[j][k], good.first().mgost[j][k]);
-    }
     // The approval form makes the record it was opened on the current object key, whether it
     // was saved or left with "Отменить"; a key changed in the form and saved counts as typed.
     void approvalFormSetsTheObjectKey_data()
