@@ -26,7 +26,6 @@ const Binder kBinders[] = {
     {1, "БНД 90/130", 112, 32, 45.5, -18.5, 80, 5, 6},
     {2, "БНД 60/90", 75, 22, 48.0, -15.0, 60, 4, 5},
     {3, "БН 200/300", 250, 45, 36.2, -22.3, 99, 0, -7},
-    {12, "ПБВ 60", 65, 25, 54.1, -20.0, 25, 12, 5},
 };
 
 void storeBinders(const std::vector<Binder> &binders)
@@ -41,13 +40,9 @@ void storeBinders(const std::vector<Binder> &binders)
         BIT = BitumenRecord();
         BIT.NUMBIT = b.num;
         BIT.MARBIT = QString::fromUtf8(b.grade);
-        QCOMPARE(BIT.P25.set(b.p25), StoreResult::Ok);
-        QCOMPARE(BIT.P0.set(b.p0), StoreResult::Ok);
-        QCOMPARE(BIT.TR.set(b.tr), StoreResult::Ok);
-        QCOMPARE(BIT.TXR.set(b.txr), StoreResult::Ok);
-        QCOMPARE(BIT.D25.set(b.d25), StoreResult::Ok);
-        QCOMPARE(BIT.D0.set(b.d0), StoreResult::Ok);
-        QCOMPARE(BIT.PRTR.set(b.prtr), StoreResult::Ok);
+        for (StoreResult r : {BIT.P25.set(b.p25), BIT.P0.set(b.p0), BIT.TR.set(b.tr), BIT.TXR.set(b.txr),
+                              BIT.D25.set(b.d25), BIT.D0.set(b.d0), BIT.PRTR.set(b.prtr)})
+            QCOMPARE(r, StoreResult::Ok);
         QCOMPARE(files::BITUMEN.add(), FileError::None);
     }
     QVERIFY(files::BITUMEN.commit() == FileError::None);
