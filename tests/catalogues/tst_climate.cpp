@@ -1,4 +1,4 @@
-// The climate regions: the zone chosen in UPDATEKLIM and the printed list PROT_REG.
+// The climate regions: the printed list PROT_REG.
 #include "support/fake_sink.h"
 #include "support/workdir.h"
 #include "support/window_helpers.h"
@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QComboBox>
 #include <QTest>
 
 namespace {
@@ -42,14 +41,6 @@ void storeRegions(const std::vector<Region> &regions)
         USL.TMIN = r.tmin;
         QCOMPARE(files::USLOV.add(), FileError::None);
     }
-}
-
-QStringList column(BrowseWindow *list, int c)
-{
-    QStringList out;
-    for (const auto &e : list->page()->entries())
-        out << e.texts.value(c).trimmed();
-    return out;
 }
 
 } // namespace
@@ -88,25 +79,6 @@ private slots:
         recordShownWindows(m_shown);
         ReportProcedure::setPrintHook([](std::shared_ptr<const ReportDocument>) {});
         registerClimateProcedures();
-    }
-
-    // A change shows the stored zone and stores the one chosen.
-    void zoneIsChosenFromTheList()
-    {
-        storeRegions({{"Омск", "III", 37, -37}});
-        BrowseWindow *list = shownList(REG());
-        QVERIFY(list);
-        list->findChild<QPushButton *>(QStringLiteral("CHANGE"))->click();
-        FormWindow *form = openForm();
-        QVERIFY(form);
-        auto *zone = form->findChild<QComboBox *>(QStringLiteral("USL_DKZ"));
-        QCOMPARE(zone->currentText(), QStringLiteral("III"));
-        zone->setFocus();
-        QTest::keyClick(zone, Qt::Key_Up);
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTRY_VERIFY(list->isEnabled());
-        QCOMPARE(column(list, 1), QStringList{"II"});
-        delete list;
     }
 
     // "Список" of the list prints every region in name order over numbered pages.
