@@ -31,14 +31,9 @@ namespace {
 // The open form, made the active window so that typing and focus moves work as for a user.
 FormWindow *visibleForm()
 {
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *f = qobject_cast<FormWindow *>(w); f && f->isVisible()) {
-            f->activateWindow();
-            if (!QTest::qWaitForWindowActive(f))
-                return nullptr;
-            return f;
-        }
-    return nullptr;
+    FormWindow *f = openForm();
+    if (f) f->activateWindow();
+    return f && QTest::qWaitForWindowActive(f) ? f : nullptr;
 }
 
 // The ZR3N records in number order: {ANUM, MGOST}.
