@@ -1,11 +1,10 @@
 // The frame on its own, with stand-in windows: which items work, what they open, the splash,
-// the warning SOOB2 and the message boxes' Russian buttons.
+// and the warning SOOB2.
 #include "app/frame_window.h"
 #include "framework/procedures_ui.h"
 #include "app/soob2_window.h"
 #include "app/splash_window.h"
 #include "data/globals.h"
-#include "framework/messagebox_ui.h"
 #include "support/fake_sink.h"
 
 #include <QAction>
@@ -14,9 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>

@@ -77,7 +77,6 @@ private slots:
         QCOMPARE(files::BITUMEN.next(), FileError::None);
         QCOMPARE(BIT.TXR.units, qint64(-185));
         QCOMPARE(BIT.TR.units, qint64(475));
-        QCOMPARE(BIT.P25.units, qint64(75));
         QCOMPARE(BIT.NUMBIT, 2.0);
         files::BITUMEN.close();
     }
