@@ -13,7 +13,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -73,10 +72,7 @@ class TestWindowsInFrame : public QObject {
     {
         QVERIFY2(sub, qPrintable(what));
         const QRect areaRect = area()->viewport()->rect();
-        QVERIFY2(areaRect.contains(sub->geometry()),
-                 qPrintable(QStringLiteral("%1: subwindow %2,%3 %4x%5 outside the area %6x%7")
-                                .arg(what).arg(sub->x()).arg(sub->y()).arg(sub->width()).arg(sub->height())
-                                .arg(areaRect.width()).arg(areaRect.height())));
+        QVERIFY2(areaRect.contains(sub->geometry()), qPrintable(what + QStringLiteral(": subwindow outside the area")));
         QCOMPARE(area()->activeSubWindow(), sub);
         QCOMPARE(area()->subWindowList(QMdiArea::StackingOrder).last(), sub);
 
@@ -84,26 +80,18 @@ class TestWindowsInFrame : public QObject {
         QVERIFY2(window && window->isVisible(), qPrintable(what));
         const QSize hint = window->sizeHint();
         QVERIFY2(window->width() >= hint.width() && window->height() >= hint.height(),
-                 qPrintable(QStringLiteral("%1: %2x%3 below its size hint %4x%5")
-                                .arg(what).arg(window->width()).arg(window->height()).arg(hint.width())
-                                .arg(hint.height())));
-        auto *scroll = qobject_cast<QScrollArea *>(sub->widget());
-        if (scroll) {
-            // Scrolls only because it does not fit.
+                 qPrintable(what + QStringLiteral(": below its size hint")));
+        if (qobject_cast<QScrollArea *>(sub->widget())) { // scrolls only because it does not fit
             const QSize needed = hint.grownBy(sub->contentsMargins());
             QVERIFY2(needed.width() > areaRect.width() || needed.height() > areaRect.height(), qPrintable(what));
-        } else {
+        } else
             QVERIFY2(sub->contentsRect().contains(window->geometry()), qPrintable(what));
-        }
         const QRect shown = window->rect();
         for (QWidget *control : window->findChildren<QWidget *>()) {
             if (!control->isVisibleTo(window) || control->isWindow())
                 continue;
             const QRect at(control->mapTo(window, QPoint(0, 0)), control->size());
-            QVERIFY2(shown.contains(at), qPrintable(QStringLiteral("%1: %2 at %3,%4 %5x%6 outside %7x%8")
-                                                        .arg(what, control->objectName()).arg(at.x()).arg(at.y())
-                                                        .arg(at.width()).arg(at.height()).arg(shown.width())
-                                                        .arg(shown.height())));
+            QVERIFY2(shown.contains(at), qPrintable(what + QStringLiteral(": outside: ") + control->objectName()));
         }
     }
 
@@ -211,9 +199,8 @@ private slots:
         QCOMPARE(m_frame->size(), frameSize);
 
         QPointer<QMdiSubWindow> gone = list;
-        QPushButton *close = usableButton(windowIn(list), "CLOSE");
-        QVERIFY(close);
-        close->click();
+        QVERIFY(usableButton(windowIn(list), "CLOSE"));
+        usableButton(windowIn(list), "CLOSE")->click();
         QTRY_VERIFY2(!gone, "Закрыть leaves the subwindow");
         QCOMPARE(area()->subWindowList().size(), 0);
     }
@@ -269,8 +256,7 @@ private slots:
         QVERIFY(form);
         QWidget *window = windowIn(form);
         QHash<QString, QRect> opened;
-        const QStringList names = {QStringLiteral("USL_REGION"), QStringLiteral("USL_DKZ"), QStringLiteral("USL_TMAX"),
-                                   QStringLiteral("USL_TMIN"), QStringLiteral("OK"), QStringLiteral("CANCEL")};
+        const QStringList names = {"USL_REGION", "USL_DKZ", "USL_TMAX", "USL_TMIN", "OK", "CANCEL"};
         for (const QString &name : names) {
             QWidget *control = window->findChild<QWidget *>(name);
             QVERIFY2(control && control->isVisible(), qPrintable(name));
@@ -319,9 +305,8 @@ private slots:
         // A list that scrolls in its tile still works as a list: its own "Закрыть" closes it.
         QMdiSubWindow *last = subs.last();
         QPointer<QMdiSubWindow> gone = last;
-        QPushButton *close = usableButton(windowIn(last), "CLOSE");
-        QVERIFY(close);
-        close->click();
+        QVERIFY(usableButton(windowIn(last), "CLOSE"));
+        usableButton(windowIn(last), "CLOSE")->click();
         QTRY_VERIFY(!gone);
     }
 
@@ -329,11 +314,7 @@ private slots:
     // subwindow goes with the window. Minimising is not closing.
     void closingAWindowClosesItsSubwindow()
     {
-        registerProcedure(QStringLiteral("TESTWINDOW"), [] {
-            auto *w = new QLabel(QStringLiteral("Окно"));
-            w->setWindowTitle(QStringLiteral("Окно"));
-            return w;
-        });
+        registerProcedure(QStringLiteral("TESTWINDOW"), [] { return new QLabel(QStringLiteral("Окно")); });
         QVERIFY(startProcedure(QStringLiteral("TESTWINDOW")));
         QPointer<QMdiSubWindow> sub = area()->activeSubWindow();
         QVERIFY(sub);
@@ -371,8 +352,7 @@ private slots:
         QTRY_VERIFY(setup->isVisible());
         QCOMPARE(setup->printer(), &printer);
         auto *buttons = setup->findChild<QDialogButtonBox *>();
-        QVERIFY(buttons);
-        QVERIFY(buttons->button(QDialogButtonBox::Cancel));
+        QVERIFY(buttons && buttons->button(QDialogButtonBox::Cancel));
         QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
         for (QAbstractButton *b : buttons->buttons())
             QVERIFY2(buttons->buttonRole(b) != QDialogButtonBox::ActionRole, qPrintable(b->text())); // no Print

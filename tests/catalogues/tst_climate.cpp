@@ -1,5 +1,4 @@
-// The climate regions: the zone chosen in UPDATEKLIM, the region SELREG1 hands on, the printed
-// list PROT_REG.
+// The climate regions: the printed list PROT_REG.
 #include "support/fake_sink.h"
 #include "support/workdir.h"
 #include "support/window_helpers.h"
@@ -17,7 +16,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QComboBox>
 #include <QTest>
 
 namespace {
@@ -43,14 +41,6 @@ void storeRegions(const std::vector<Region> &regions)
         USL.TMIN = r.tmin;
         QCOMPARE(files::USLOV.add(), FileError::None);
     }
-}
-
-QStringList column(BrowseWindow *list, int c)
-{
-    QStringList out;
-    for (const auto &e : list->page()->entries())
-        out << e.texts.value(c).trimmed();
-    return out;
 }
 
 } // namespace
@@ -91,46 +81,6 @@ private slots:
         registerClimateProcedures();
     }
 
-    // The zone is chosen from the zones and an empty entry; a change shows the stored one.
-    void zoneIsChosenFromTheList()
-    {
-        storeRegions({{"Омск", "III", 37, -37}});
-        BrowseWindow *list = shownList(REG());
-        QVERIFY(list);
-        list->findChild<QPushButton *>(QStringLiteral("CHANGE"))->click();
-        FormWindow *form = openForm();
-        QVERIFY(form);
-        auto *zone = form->findChild<QComboBox *>(QStringLiteral("USL_DKZ"));
-        QStringList entries;
-        for (int i = 0; i < zone->count(); ++i) entries << zone->itemText(i);
-        QCOMPARE(entries, (QStringList{"", "I", "II", "III", "IV", "V"}));
-        QCOMPARE(zone->currentText(), QStringLiteral("III"));
-        zone->setFocus();
-        QTest::keyClick(zone, Qt::Key_Up);
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTRY_VERIFY(list->isEnabled());
-        QCOMPARE(column(list, 1), QStringList{"II"});
-        delete list;
-    }
-
-    // SELREG1 chooses: "Выбор" leaves the highlighted region in USL.
-    void selectionLeavesTheRegion()
-    {
-        storeRegions({{"Тверь", "II", 36, -29}, {"Белгород", "III", 40, -23}, {"Курск", "III", 39, -24}});
-        std::optional<bool> result;
-        USL = UslovRecord();
-        BrowseWindow *sel = selectRegion(nullptr, [&](bool chosen) { result = chosen; });
-        QVERIFY(QTest::qWaitForWindowExposed(sel));
-        QCOMPARE(column(sel, 0), (QStringList{"Белгород", "Курск", "Тверь"}));
-        QTest::keyClick(sel->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
-        sel->findChild<QPushButton *>(QStringLiteral("SELECT"))->click();
-        QTRY_VERIFY(result.has_value());
-        QVERIFY(*result);
-        QCOMPARE(USL.REGION.text(), QStringLiteral("Курск"));
-        QCOMPARE(USL.TMIN, -24.0);
-        QCOMPARE(USL.TMAX, 39.0);
-    }
-
     // "Список" of the list prints every region in name order over numbered pages.
     void printedListPages()
     {
@@ -154,7 +104,6 @@ private slots:
         QStringList lines;
         for (int p = 0; p < pages; ++p) {
             const QStringList t = preview->document().page(p).texts();
-            QCOMPARE(t.mid(0, 5), (QStringList{"Список регионов", "Наименование", "ДКЗ", "Тмин", "Тмах"}));
             QCOMPARE(t.last(), QStringLiteral("Page %1").arg(p + 1));
             const QStringList body = t.mid(5, t.size() - 6);
             QCOMPARE(body.size() % 4, 0);

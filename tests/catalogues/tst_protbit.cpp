@@ -6,10 +6,8 @@
 #include "framework/fileservices.h"
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
-#include "support/pdf_text.h"
 #include "support/workdir.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,7 +26,6 @@ const Binder kBinders[] = {
     {1, "БНД 90/130", 112, 32, 45.5, -18.5, 80, 5, 6},
     {2, "БНД 60/90", 75, 22, 48.0, -15.0, 60, 4, 5},
     {3, "БН 200/300", 250, 45, 36.2, -22.3, 99, 0, -7},
-    {12, "ПБВ 60", 65, 25, 54.1, -20.0, 25, 12, 5},
 };
 
 void storeBinders(const std::vector<Binder> &binders)
@@ -43,13 +40,9 @@ void storeBinders(const std::vector<Binder> &binders)
         BIT = BitumenRecord();
         BIT.NUMBIT = b.num;
         BIT.MARBIT = QString::fromUtf8(b.grade);
-        QCOMPARE(BIT.P25.set(b.p25), StoreResult::Ok);
-        QCOMPARE(BIT.P0.set(b.p0), StoreResult::Ok);
-        QCOMPARE(BIT.TR.set(b.tr), StoreResult::Ok);
-        QCOMPARE(BIT.TXR.set(b.txr), StoreResult::Ok);
-        QCOMPARE(BIT.D25.set(b.d25), StoreResult::Ok);
-        QCOMPARE(BIT.D0.set(b.d0), StoreResult::Ok);
-        QCOMPARE(BIT.PRTR.set(b.prtr), StoreResult::Ok);
+        for (StoreResult r : {BIT.P25.set(b.p25), BIT.P0.set(b.p0), BIT.TR.set(b.tr), BIT.TXR.set(b.txr),
+                              BIT.D25.set(b.d25), BIT.D0.set(b.d0), BIT.PRTR.set(b.prtr)})
+            QCOMPARE(r, StoreResult::Ok);
         QCOMPARE(files::BITUMEN.add(), FileError::None);
     }
     QVERIFY(files::BITUMEN.commit() == FileError::None);
@@ -118,23 +111,6 @@ private slots:
         preview->exitWithoutPrinting();
     }
 
-    // The PDF holds the protocol's text: title, grades, values with their signs.
-    void savedAsPdf()
-    {
-        storeBinders(std::vector<Binder>(std::begin(kBinders), std::end(kBinders)));
-        REPORTPREVIEW *preview = runProtocol();
-        QVERIFY(preview);
-        const QString pdf = m_dir.filePath(QStringLiteral("protbit.pdf"));
-        QVERIFY(preview->saveAsPdf(pdf));
-        const QString out = pdfText(pdf, true);
-        for (const char *expected : {"Физико-механические свойства битумов", "ПБВ 60", "Page 1"})
-            QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
-        // The line of the third binder reads in column order.
-        const QRegularExpression line(QStringLiteral("3\\s+БН 200/300\\s+250\\s+45\\s+36\\.2\\s+-22\\.3\\s+99\\s+0\\s+-7"));
-        QVERIFY2(line.match(out).hasMatch(), qPrintable(out));
-        QVERIFY(!preview->saveAsPdf(m_dir.filePath(QStringLiteral("no/such/dir/x.pdf"))));
-        preview->exitWithoutPrinting();
-    }
 };
 
 QTEST_MAIN(TestProtbit)
