@@ -126,6 +126,37 @@ private slots:
         QVERIFY2(std::abs(added.mgost[sieve][1] - max) < 1e-9, qPrintable(QString::number(added.mgost[sieve][1])));
     }
 
+    // A record whose stored reduced grading is stale (written by other means) gets it
+    // recomputed by opening and saving it unchanged; a second save keeps the same values.
+    void savingUnchangedRecomputesTheSame()
+    {
+        const QList<StoredZr3> good = storedZr3();
+        QVERIFY(!good.isEmpty());
+        {
+            FileUse use(files::ZR3N);
+            files::ZR3N.setOrder(files::key::ZR3_KEYNUM);
+            ZR3.ANUM = good.first().anum;
+            QCOMPARE(files::ZR3N.get(files::key::ZR3_KEYNUM), FileError::None);
+            for (auto &row : ZR3.MGOST)
+                row[0] = row[1] = 0;
+            QCOMPARE(files::ZR3N.put(), FileError::None);
+        }
+
+        for (int pass = 0; pass < 2; ++pass) {
+            BrowseWindow *list = listAndPress("CHANGE_2");
+            FormWindow *form = visibleForm();
+            QVERIFY(form);
+            QVERIFY(form->findChild<QRadioButton *>(QStringLiteral("OTW_ROUND"))->isChecked());
+            form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            QTRY_VERIFY(list->isEnabled());
+            delete list;
+            const StoredZr3 now = storedZr3().first();
+            for (int j = 0; j < 11; ++j)
+                for (int k = 0; k < 2; ++k)
+                    QCOMPARE(now.mgost[j][k], good.first().mgost[j][k]);
+        }
+    }
+
     // The approval form makes the record it was opened on the current object key, whether it
     // was saved or left with "Отменить"; a key changed in the form and saved counts as typed.
     void approvalFormSetsTheObjectKey_data()
