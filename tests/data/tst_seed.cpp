@@ -76,15 +76,6 @@ private slots:
         QVERIFY(lookUp(files::ZR3N, files::key::ZR3_KEYNUM, [] { ZR3.ANUM = 1; }));
         QCOMPARE(ZR3.MGOST[0][0], 100.0);
         QVERIFY(qAbs(ZR3.MGOST[2][0] - 91.7511) < 1e-9);
-
-        // Gap-graded bands (тип Апр, Бпр) have no grains between 2.5 and 0.63 mm, so they keep
-        // their 2.5 mm limits down to 0.63 mm.
-        for (const char *type : {"тип Апр", "тип Бпр"}) {
-            QVERIFY(lookUp(files::NORMA, files::key::NOR_KEYTYP, [&] { NOR.TYPASPH = QString::fromUtf8(type); }));
-            for (int sieve : {6, 7})
-                QVERIFY2(NOR.DNORM2[sieve][0] == NOR.DNORM2[5][0] && NOR.DNORM2[sieve][1] == NOR.DNORM2[5][1], type);
-            QVERIFY2(NOR.DNORM2[8][0] < NOR.DNORM2[7][0], type); // below, limits of its own
-        }
     }
 
     void separatorsQuotesAndDecimalCommas_data()
@@ -230,7 +221,6 @@ private slots:
         p.start(program, {QStringLiteral("--seed"), bad.path(), other});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 1);
-        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("USLOV.csv, строка 2: поле REGION")));
         QVERIFY(!QFileInfo::exists(QDir(work.path()).filePath(QStringLiteral("other"))));
     }
 };
