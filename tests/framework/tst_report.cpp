@@ -11,16 +11,11 @@
 #include "support/pdf_text.h"
 #include "support/window_helpers.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QBuffer>
-#include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -495,40 +490,6 @@ private slots:
         QCOMPARE(files::BITUMEN.USED, 0);
     }
 
-    // In the frame's MDI area: closing the frame while the report runs cancels it.
-    void inTheFrame()
-    {
-        QMdiArea area;
-        area.resize(900, 700);
-        area.show();
-        setWindowHost([&area](QWidget *window) {
-            QMdiSubWindow *sub = area.addSubWindow(window, window->windowFlags() & ~Qt::WindowType_Mask);
-            sub->setAttribute(Qt::WA_DeleteOnClose);
-            sub->show();
-            window->show();
-        });
-        // The frame closes while the report runs (before its first record, and in the middle).
-        fillBinders(2000);
-        for (int ticks : {0, 3}) {
-            bool returned = false;
-            LONG response = 0;
-            int seen = 0;
-            ReportDefinition def = gradeReport();
-            def.run.validate = [&seen] { ++seen; return BYTE(ReportRun::Accept); };
-            showInFrame(ReportProcedure::start(def, [&](LONG r) { response = r; returned = true; }));
-            if (ticks > 0)
-                QTRY_VERIFY(seen > 0);
-            area.closeAllSubWindows();
-            QTRY_VERIFY(returned);
-            QCOMPARE(response, LONG(glob::RequestCancelled));
-            QTest::qWait(30);
-            QVERIFY(seen < 2000);
-            QVERIFY(!area.findChild<REPORTPREVIEW *>());
-            QCOMPARE(files::BITUMEN.USED, 0);
-        }
-        initTestCase(); // the recording host again
-    }
-
     // A read error while printing: warning 35 with the file's name, and the run ends there.
     void readErrorEndsTheRun()
     {
@@ -561,36 +522,6 @@ private slots:
         const QString out = pdfText(pdf);
         for (const char *expected : {"БНД 1", "БНД 12", "Page 2"})
             QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
-    }
-
-    // The preview's status texts, paging and enabled states.
-    void previewPaging()
-    {
-        REPORTPREVIEW preview(documentOf(5));
-        preview.show();
-        preview.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&preview));
-        auto *zone2 = child<QLabel>(&preview, "STATUSZONE2");
-        auto *page = child<QSpinBox>(&preview, "CURRENTPAGE");
-        QCOMPARE(zone2->text(), QStringLiteral("Page 1 of 5"));
-
-        child<QSpinBox>(&preview, "PAGESACROSS")->setValue(2);
-        child<QSpinBox>(&preview, "PAGESDOWN")->setValue(2);
-        QCOMPARE(zone2->text(), QStringLiteral("Pages 1-4 of 5"));
-        auto *next = child<QAction>(&preview, "NEXTPAGE");
-        auto *prev = child<QAction>(&preview, "PREVPAGE");
-        QVERIFY(next->isEnabled());
-        QVERIFY(!prev->isEnabled());
-        page->setFocus(); // the keys page even from the page spin box
-        QTest::keyClick(page, Qt::Key_PageDown);
-        QCOMPARE(preview.CURRENTPAGE, 5);
-        QCOMPARE(zone2->text(), QStringLiteral("Page 5 of 5"));
-        QVERIFY(!next->isEnabled());
-        QVERIFY(prev->isEnabled());
-        next->trigger(); // no page beyond the last
-        QCOMPARE(preview.CURRENTPAGE, 5);
-        QTest::keyClick(page, Qt::Key_PageUp);
-        QCOMPARE(preview.CURRENTPAGE, 1);
     }
 
 };
