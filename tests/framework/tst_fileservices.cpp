@@ -1,6 +1,6 @@
 #include "data/globals.h"
 #include "framework/fileservices.h"
-#include "support/fake_sink.h"
+#include "support/workdir.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -99,9 +99,7 @@ class TestFileServices : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        setDataDirectory(m_dir.path());
-        setMessageSink(&m_sink);
+        useWorkdir(m_dir, &m_sink);
         setWaitSink(&m_wait);
         setHaltHook([this](const QString &m) { m_halts << m; });
     }
@@ -109,9 +107,7 @@ private slots:
     {
         m_sink.clear();
         m_halts.clear();
-        m_wait.shown = m_wait.finished = 0;
-        m_wait.cancel = false;
-        m_wait.text.clear();
+        m_wait = RecordingWaitSink();
         glob::resetGlobals();
     }
 
