@@ -74,7 +74,6 @@ private slots:
         QCOMPARE(date.formatDate(dates::fromYmd(2024, 3, 7)), QStringLiteral("07.03.2024"));
         QCOMPARE(date.formatDate(0), QString());
         QCOMPARE(Picture::of("s7").formatText(QStringLiteral("АБВГДЕЖЗИ")), QStringLiteral("АБВГДЕЖ"));
-        QCOMPARE(Picture::of("s20").formatText(QStringLiteral("Щебень   ")), QStringLiteral("Щебень"));
         QCOMPARE(Picture::of("n5.1").padded(QStringLiteral("2.5")), QStringLiteral("  2.5"));
         QCOMPARE(Picture::of("N4_").padded(QStringLiteral("12")), QStringLiteral("12  "));
         QCOMPARE(Picture::of("n5.1").formatNumber(2.5, QLatin1Char(',')), QStringLiteral("2,5"));
@@ -87,11 +86,9 @@ private slots:
         QTest::addColumn<EntryError>("error");
         QTest::addColumn<double>("number");
         QTest::newRow("comma") << "n5.1" << "12,3" << EntryError::None << 12.3;
-        QTest::newRow("blanks around") << "n5.1" << "  7 " << EntryError::None << 7.0;
         QTest::newRow("blank is zero") << "n5.1" << "" << EntryError::None << 0.0;
         QTest::newRow("minus zero") << "n5.1" << "-0" << EntryError::None << 0.0;
         QTest::newRow("too many decimals") << "n5.1" << "12.34" << EntryError::TooManyDecimals << 0.0;
-        QTest::newRow("fraction in whole picture") << "n-4" << "-12.5" << EntryError::TooManyDecimals << 0.0;
         QTest::newRow("too wide") << "n5.1" << "1000" << EntryError::TooWide << 0.0;
         QTest::newRow("negative unsigned") << "n5.1" << "-1" << EntryError::Negative << 0.0;
         QTest::newRow("letter") << "n5.1" << "12a" << EntryError::NotANumber << 0.0;
@@ -138,7 +135,6 @@ private slots:
         const LONG d = dates::fromYmd(2024, 3, 7);
         QTest::newRow("full") << "d5_" << "07.03.2024" << EntryError::None << d << "";
         QTest::newRow("short") << "d5_" << "7.3.24" << EntryError::None << d << "";
-        QTest::newRow("last century") << "d6" << "31.12.98" << EntryError::None << dates::fromYmd(1998, 12, 31) << "";
         QTest::newRow("blank date") << "d5_" << "  " << EntryError::None << 0 << "";
         QTest::newRow("no such day") << "d5_" << "29.02.2023" << EntryError::NotADate << 0 << "";
         QTest::newRow("before day 0") << "d5_" << "01.01.1700" << EntryError::NotADate << 0 << "";
@@ -170,7 +166,6 @@ private slots:
         QTest::newRow("one decimal too many") << "n5.1" << "12.34" << PartialState::Invalid;
         QTest::newRow("minus unsigned") << "n5.1" << "-" << PartialState::Invalid;
         QTest::newRow("minus signed") << "n-4" << "-" << PartialState::Intermediate;
-        QTest::newRow("year typing") << "d5_" << "07.03.202" << PartialState::Intermediate;
         QTest::newRow("short year") << "d5_" << "07.03.20" << PartialState::Acceptable;
         QTest::newRow("year too long") << "d5_" << "07.03.20245" << PartialState::Invalid;
         QTest::newRow("text too long") << "s3" << "Абвг" << PartialState::Invalid;
