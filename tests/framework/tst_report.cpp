@@ -94,15 +94,6 @@ ReportDefinition gradeReport(std::function<bool()> filter = {})
     return def;
 }
 
-template <typename T>
-T *child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qWarning("no control %s", name);
-    return c;
-}
-
 } // namespace
 
 class TestReport : public QObject {
@@ -467,7 +458,7 @@ private slots:
         def.run.validate = [&] {
             if (++seen == 100 && progress) {
                 QTimer::singleShot(0, progress, [&] {
-                    QTest::mouseClick(child<QPushButton>(progress, "PROGRESS_CANCEL"), Qt::LeftButton);
+                    QTest::mouseClick(progress->findChild<QPushButton *>(QStringLiteral("PROGRESS_CANCEL")), Qt::LeftButton);
                 });
             }
             return BYTE(ReportRun::Accept);
