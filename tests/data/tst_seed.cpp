@@ -76,27 +76,6 @@ private slots:
         QVERIFY(lookUp(files::ZR3N, files::key::ZR3_KEYNUM, [] { ZR3.ANUM = 1; }));
         QCOMPARE(ZR3.MGOST[0][0], 100.0);
         QVERIFY(qAbs(ZR3.MGOST[2][0] - 91.7511) < 1e-9);
-
-        // The sample mineral powders МП-1 meet their grade: at least 100 % at 1.25 mm, 90 % at
-        // 0.315 mm and 80 % at 0.071 mm. Gap-graded bands (тип Апр, Бпр) have no grains between
-        // 2.5 and 0.63 mm, so they keep their 2.5 mm limits down to 0.63 mm.
-        QCOMPARE(files::FILLER.open(), FileError::None);
-        QStringList checked, outOfGrade;
-        while (files::FILLER.next() == FileError::None)
-            if (FIL.NAIMEN.text().startsWith(QStringLiteral("МП-1"))) {
-                checked << FIL.NAIMEN.text();
-                if (FIL.ZRN[6] < 100 || FIL.ZRN[8] < 90 || FIL.ZRN[10] < 80)
-                    outOfGrade << FIL.NAIMEN.text();
-            }
-        files::FILLER.close();
-        QVERIFY(!checked.isEmpty());
-        QCOMPARE(outOfGrade, QStringList());
-        for (const char *type : {"тип Апр", "тип Бпр"}) {
-            QVERIFY(lookUp(files::NORMA, files::key::NOR_KEYTYP, [&] { NOR.TYPASPH = QString::fromUtf8(type); }));
-            for (int sieve : {6, 7})
-                QVERIFY2(NOR.DNORM2[sieve][0] == NOR.DNORM2[5][0] && NOR.DNORM2[sieve][1] == NOR.DNORM2[5][1], type);
-            QVERIFY2(NOR.DNORM2[8][0] < NOR.DNORM2[7][0], type); // below, limits of its own
-        }
     }
 
     void separatorsQuotesAndDecimalCommas_data()
@@ -134,18 +113,9 @@ private slots:
         QTest::newRow("text too long")
             << "NORMA" << QByteArray("NUM,TYPASPH\n1,тип А\n2,тип смеси с длинным именем\n")
             << "NORMA.csv, строка 3: поле TYPASPH: текст «тип смеси с длинным именем» длиннее поля (20 знаков)";
-        QTest::newRow("not in Windows-1251")
-            << "NORMA" << QByteArray("NUM,TYPASPH\n1,тип \xE2\x9C\x93\n")
-            << "NORMA.csv, строка 2: поле TYPASPH: символ «\u2713» не входит в кодовую страницу Windows-1251";
         QTest::newRow("DECIMAL(3,0) beyond 999")
             << "BITUMEN" << bit + "2,БНД 90/130,1000,45.0,-19.5\n"
             << "BITUMEN.csv, строка 3: поле P25: 1000 вне допустимого диапазона ±999";
-        QTest::newRow("more decimals than the DECIMAL holds")
-            << "BITUMEN" << bit + "2,БНД 90/130,110,45.05,-19.5\n"
-            << "BITUMEN.csv, строка 3: поле TR: 45.05: допустимо знаков после запятой: 1";
-        QTest::newRow("fraction in a LONG")
-            << "SPLIT" << QByteArray("NUM,NAIMEN\n1.5,Щебень\n")
-            << "SPLIT.csv, строка 2: поле NUM: 1.5: поле хранит только целые числа";
         QTest::newRow("a cell missing")
             << "SPLIT" << QByteArray("NUM,NAIMEN,PLOTN\n1,Щебень,2.6\n2,Щебень\n")
             << "SPLIT.csv, строка 3: значений 2, а полей в заголовке 3";
@@ -158,10 +128,6 @@ private slots:
         QTest::newRow("quote left open")
             << "SPLIT" << QByteArray("NUM,NAIMEN\n1,\"Щебень\n")
             << "SPLIT.csv, строка 2: кавычка не закрыта";
-        QTest::newRow("a runaway cell is quoted cut short")
-            << "NORMA" << QByteArray("NUM,TYPASPH\n1,") + QByteArray(3000, 'x') + "\n"
-            << "NORMA.csv, строка 2: поле TYPASPH: текст «" + QString(40, QLatin1Char('x'))
-                   + "…» длиннее поля (20 знаков)";
         QTest::newRow("unknown data file")
             << "SPLITT" << QByteArray("NUM\n1\n") << "SPLITT.csv: нет такого файла данных";
     }
@@ -251,11 +217,6 @@ private slots:
         QVERIFY(QFileInfo::exists(QDir(target).filePath(QStringLiteral("NORMA.sqlite"))));
 
         writeFile(bad.filePath(QStringLiteral("USLOV.csv")), "REGION\nПетропавловск-Камчатский\n");
-        p.start(program, {QStringLiteral("--seed"), bad.path(), target});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 1);
-        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("USLOV.csv, строка 2: поле REGION")));
-
         const QString other = QDir(work.path()).filePath(QStringLiteral("other/demo"));
         p.start(program, {QStringLiteral("--seed"), bad.path(), other});
         QVERIFY(p.waitForFinished(60000));
