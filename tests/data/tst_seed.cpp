@@ -76,7 +76,18 @@ private slots:
         QVERIFY(lookUp(files::ZR3N, files::key::ZR3_KEYNUM, [] { ZR3.ANUM = 1; }));
         QCOMPARE(ZR3.MGOST[0][0], 100.0);
         QVERIFY(qAbs(ZR3.MGOST[2][0] - 91.7511) < 1e-9);
-    }
+
+        // The sample mineral powders МП-1 meet their grade: at least 100 % at 1.25 mm, 90 % at
+        // 0.315 mm and 80 % at 0.071 mm. Gap-graded bands (тип Апр, Бпр) have no grains between
+        // 2.5 and 0.63 mm, so they keep their 2.5 mm limits down to 0.63 mm.
+        QCOMPARE(files::FILLER.open(), FileError::None);
+        QStringList checked, outOfGrade;
+        while (files::FILLER.next() == FileError::None)
+            if (FIL.NAIMEN.text().startsWith(QStringLiteral("МП-1"))) {
+                checked << FIL.NAIMEN.text();
+                if (FIL.ZRN[6] < 100 || FIL.ZRN[8] < 90 || FIL.ZRN[10] < 80)
+                    outOfGrade << FIL.NAIMEN.text();
+            }
 
     void separatorsQuotesAndDecimalCommas_data()
     {
