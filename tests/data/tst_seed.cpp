@@ -88,6 +88,16 @@ private slots:
                 if (FIL.ZRN[6] < 100 || FIL.ZRN[8] < 90 || FIL.ZRN[10] < 80)
                     outOfGrade << FIL.NAIMEN.text();
             }
+        files::FILLER.close();
+        QVERIFY(!checked.isEmpty());
+        QCOMPARE(outOfGrade, QStringList());
+        for (const char *type : {"тип Апр", "тип Бпр"}) {
+            QVERIFY(lookUp(files::NORMA, files::key::NOR_KEYTYP, [&] { NOR.TYPASPH = QString::fromUtf8(type); }));
+            for (int sieve : {6, 7})
+                QVERIFY2(NOR.DNORM2[sieve][0] == NOR.DNORM2[5][0] && NOR.DNORM2[sieve][1] == NOR.DNORM2[5][1], type);
+            QVERIFY2(NOR.DNORM2[8][0] < NOR.DNORM2[7][0], type); // below, limits of its own
+        }
+    }
 
     void separatorsQuotesAndDecimalCommas_data()
     {
