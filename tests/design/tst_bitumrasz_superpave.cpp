@@ -11,6 +11,7 @@
 #include "support/design_fixtures.h"
 #include "support/fake_sink.h"
 #include "support/window_helpers.h"
+#include "support/workdir.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -24,19 +25,9 @@ using namespace design;
 
 namespace {
 
-// A stone-mastic blend as the grading step leaves it, its fines all mineral powder; the floor
-// of the least content applies to it (BITUMRASZ), the formula's value is below (BITUMIZMENEN).
-BitumenInput stoneMasticBlend()
-{
-    BitumenInput in;
-    in.PROEKT = {100, 100, 95, 80, 55, 40, 30, 24, 19, 16, 13};
-    in.YMINER = 2.7;
-    in.DIMJKOMP = {50, 37, 13, 0, 0, 0};
-    in.ISTDIMYKOMP = {2.65, 2.62, 2.8, 0, 0, 0};
-    in.DIMKOMP[10] = {0, 0, 100, 0, 0, 0};
-    in.TYP = QStringLiteral("ЩМА-15");
-    return in;
-}
+// A stone-mastic blend as the grading step leaves it; the floor of the least content applies to
+// it (BITUMRASZ), the formula's value is below (BITUMIZMENEN).
+BitumenInput stoneMasticBlend() { return fixtures::stoneMasticInput(QStringLiteral("ЩМА-15")); }
 
 void setDesign(const BitumenInput &in)
 {
@@ -92,16 +83,6 @@ void type(QWidget *form, const char *name, const QString &text)
     QTest::keyClick(edit(form, name), Qt::Key_Tab);
 }
 
-// What no field may show: NaN, infinity, or the row of '#' of a number its picture cannot hold.
-void verifyNoGarbage(QWidget *form)
-{
-    for (QLineEdit *e : form->findChildren<QLineEdit *>()) {
-        const QString t = e->text().toLower();
-        QVERIFY2(!t.contains(QLatin1String("nan")) && !t.contains(QLatin1String("inf")) && !t.contains(QLatin1Char('#')),
-                 qPrintable(e->objectName() + QStringLiteral(": ") + e->text()));
-    }
-}
-
 bool readFirst(DataFile &file)
 {
     file.setOrder(DataFile::PhysicalOrder);
@@ -110,8 +91,6 @@ bool readFirst(DataFile &file)
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(design::BitumenInput)
 
 class TestBitumRaszSuperpave : public QObject {
     Q_OBJECT
@@ -140,9 +119,7 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        setDataDirectory(m_dir->path());
-        m_sink.clear();
-        glob::resetGlobals();
+        useWorkdir(*m_dir, &m_sink);
         FormWindow::forgetMemory();
         m_response = 0;
         m_doneCalls = 0;
@@ -150,9 +127,7 @@ private slots:
     }
     void cleanup()
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<FormWindow *>(w))
-                delete w;
+        deleteFormWindows();
         QCOMPARE(files::PODBOR.USED, 0);
     }
 
@@ -379,38 +354,6 @@ private slots:
         click(bitumen, "CANCEL");
         QTRY_VERIFY(!form);
         QCOMPARE(m_doneCalls, 1);
-    }
-
-    // Inputs the formulas were not made for: every field shows a number, the window goes on.
-    void unusableInputShowsNoGarbage_data()
-    {
-        QTest::addColumn<BitumenInput>("in");
-        QTest::addColumn<bool>("noDensity");
-        BitumenInput none = stoneMasticBlend();
-        none.YMINER = 0;
-        none.ISTDIMYKOMP = {};
-        QTest::newRow("zero true density") << none << true;
-        BitumenInput flat = stoneMasticBlend();
-        flat.PROEKT = {10, 8, 6, 5, 4, 3, 2, 1.5, 1, 0.5, 0};
-        QTest::newRow("no fines, D0 = D2") << flat << false;
-    }
-    void unusableInputShowsNoGarbage()
-    {
-        QFETCH(BitumenInput, in);
-        QFETCH(bool, noDensity);
-        setDesign(in);
-        QVERIFY(callProcedure(QStringLiteral("BITUMRASZ"), &m_caller, done()));
-        QPointer<FormWindow> form = shownForm("BITUMRASZ");
-        QVERIFY(form);
-        verifyNoGarbage(form);
-        if (noDensity)
-            for (const char *name : {"BITKIR", "BITKOROL", "BITSMA2"})
-                QCOMPARE(edit(form, name)->text(), QStringLiteral("0.0"));
-        choose(form, "OPTIM2_1");
-        QVERIFY(std::isfinite(glob::JBITGL));
-        verifyNoGarbage(form);
-        click(form, "CANCEL");
-        QTRY_VERIFY(!form);
     }
 };
 
