@@ -11,8 +11,6 @@ private slots:
     {
         const Grading proekt = {100, 100, 95, 80, 55, 40, 30, 22, 15, 10, 8};
         const RecipePercentages r = design::recipePercentages(proekt, 8, 6);
-        QCOMPARE_NEAR(r.BIT, 600.0 / 106, 1e-12);
-        QCOMPARE_NEAR(r.MIPOR, 800.0 / 106, 1e-12);
         const QStringList printed = {oneDecimal(r.BIT),     oneDecimal(r.MIPOR),   oneDecimal(r.FR20_40),
                                      oneDecimal(r.FR15_20), oneDecimal(r.FR10_15), oneDecimal(r.FR5_10),
                                      oneDecimal(r.FR5_40),  oneDecimal(r.FR0_5)};
@@ -50,7 +48,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("share cut to 3") << 33.3333 << 3 << "33.";
         QTest::newRow("grading cut to 5, not rounded") << 95.2381 << 5 << "95.23";
-        QTest::newRow("two thirds") << 2.0 / 3 << 5 << "0.666";
         QTest::newRow("whole number") << 100.0 << 3 << "100";
         QTest::newRow("binary noise hidden") << 0.1 + 0.2 << 5 << "0.3";
         QTest::newRow("too many digits") << 123456.7 << 5 << "12345";
