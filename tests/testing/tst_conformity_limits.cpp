@@ -50,20 +50,12 @@ private slots:
             << QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75};
         QTest::newRow("ВПА II: no shear limits") << "ВПА" << "II" << "II"
             << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.2, 0, 12, 3.0, 6.0, 0, 0, 0.85, 0.75};
-        QTest::newRow("ВПА I zone I: water resistance of step 3") << "ВПА" << "I" << "I"
-            << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.5, 1.0, 9, 3.0, 5.5, 0.86, 0.25, 0.95, 0.95};
         QTest::newRow("ВПА I no zone: only step 3's other-zone row") << "ВПА" << "I" << ""
             << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 0, 1.2, 0, 0, 0, 0.89, 0.30, 0.90, 0.85};
         QTest::newRow("ЩМА-15 IV") << "ЩМА-15" << "" << "IV"
             << QList<double>{100, 25, 35, 12, 22, 9, 14, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0, 0.75};
-        QTest::newRow("ЩМА-20 no zone: other-zone row") << "ЩМА-20" << "" << ""
-            << QList<double>{90, 20, 30, 11, 21, 8, 13, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0, 0.75};
         QTest::newRow("Г I II keeps D20 100") << "тип Г" << "I" << "II"
             << QList<double>{100, 80, 100, 30, 50, 8, 16, 0, 22, 2.5, 5.0, 1.5, 4.0, 2.5, 1.3, 11, 3.5, 6.0, 0.80, 0.37, 0.90, 0.85};
-        QTest::newRow("Б III IV: otherwise column") << "тип Б" << "III" << "IV"
-            << QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.0, 1.1, 13, 3.5, 7.5, 0.81, 0.36, 0.70, 0.60};
-        QTest::newRow("В I I: first grade of В is II") << "тип В" << "I" << "I"
-            << QList<double>{90, 60, 70, 28, 40, 8, 14, 0, 22, 2.5, 5.0, 1.5, 4.0, 2.5, 1.0, 9, 3.0, 5.5, 0.73, 0.36, 0.95, 0.90};
         QTest::newRow("Апр padded fields") << "тип Апр     " << "II " << "V  "
             << QList<double>{90, 40, 50, 14, 50, 4, 10, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.2, 1.0, 13, 3.5, 7.0, 0.89, 0.25, 0.80, 0.70};
         QTest::newRow("unknown type: D20 100, porosity and zone limits") << "тип Х" << "I" << "I"
@@ -93,12 +85,8 @@ private slots:
             << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75};
         QTest::newRow("А III zone II: no shear limits") << "тип А" << "III" << "II" << ordinary
             << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65};
-        QTest::newRow("А II zone II: second grade row") << "тип А" << "II" << "II" << ordinary
-            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.2, 0.9, 12, 3.0, 6.0, 0.87, 0.24, 0.85, 0.75};
         QTest::newRow("ЩМА-10 I: friction 0.91, water resistance kept") << "ЩМА-10" << "" << "I" << stoneMastic
             << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 1.5, 4.0, 1.0, 3.5, 2.0, 0.60, 0, 2.0, 5.5, 0.91, 0.16, 0.85, 0.90};
-        QTest::newRow("ЩМА-15 V: last row") << "ЩМА-15" << "" << "V" << stoneMastic
-            << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0.70, 0.75};
         QTest::newRow("ЩМА-20 no zone: no zone row") << "ЩМА-20" << "" << "" << stoneMastic
             << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
         QTest::newRow("ЩМА type of an ordinary mix: no stone-mastic step") << "ЩМА-15" << "" << "II" << ordinary
@@ -194,7 +182,6 @@ private slots:
         QTest::addColumn<double>("MZAMES_1");
         // shares 50 / 30 / 20 %
         QTest::newRow("1000 kg, 6 %") << 1000.0 << 6.0 << 600.0 / 106 << 6000.0 / 106 << 5000.0 / 106 << 50000.0 / 106;
-        QTest::newRow("no bitumen") << 1500.0 << 0.0 << 0.0 << 0.0 << 50.0 << 750.0;
         QTest::newRow("bitumen -100: nothing") << 1000.0 << -100.0 << 0.0 << 0.0 << 0.0 << 0.0;
     }
     void batchDoses()
