@@ -27,7 +27,6 @@ private slots:
         QTest::addColumn<double>("Q");
         QTest::addColumn<double>("QRAZ");
         QTest::newRow("5 cm") << 5.0 << 2.0 << 2.5;
-        QTest::newRow("10 cm") << 10.0 << 8.0 << 10.1;
         QTest::newRow("6 cm keeps the factors") << 6.0 << 4.0 << 4.9;
     }
     void areaFactorsFromDiameter()
@@ -49,8 +48,6 @@ private slots:
         QTest::addColumn<double>("result");
         QTest::newRow("two of three specimens at 20 C") << 20.0 << 22.0 << 0.0 << 4.0 << 5.25;
         QTest::newRow("third without second still counts three") << 20.0 << 0.0 << 22.0 << 4.0 << 3.5;
-        QTest::newRow("one specimen") << 20.0 << 0.0 << 0.0 << 4.0 << 5.0;
-        QTest::newRow("splitting by QRAZ") << 4.9 << 4.9 << 4.9 << 4.9 << 1.0;
         QTest::newRow("first specimen missing keeps the result") << 0.0 << 22.0 << 24.0 << 4.0 << 1.23;
         QTest::newRow("no factor yet keeps the result") << 20.0 << 22.0 << 24.0 << 0.0 << 1.23;
     }
@@ -96,9 +93,6 @@ private slots:
         QTest::newRow("worked example") << QList<double>{4, 4, 4, 4} << QList<double>{2, 2, 2, 2}
                                         << QList<double>{8, 8, 8, 8} << QList<double>{2.5, 2.5, 2.5, 2.5} << 4.0
                                         << 4.0 << 10.0 << 1.0 << 18.0 / 22.0 << (3 - 36.0 / 22.0) / 6;
-        QTest::newRow("one unconfined specimen") << QList<double>{3, 0, 0, 0} << QList<double>{2, 0, 0, 0}
-                                                 << QList<double>{8, 8, 8, 8} << QList<double>{2.5, 2.5, 2.5, 2.5}
-                                                 << 4.0 << 3.0 << 10.0 << 0.75 << 0.875 << 0.15625;
         QTest::newRow("three closed-die specimens") << QList<double>{4, 4, 0, 0} << QList<double>{2, 2, 0, 0}
                                                     << QList<double>{6, 8, 10, 0} << QList<double>{2, 2, 2, 0}
                                                     << 4.0 << 4.0 << 8.0 << 1.0 << 0.75 << 0.25;
@@ -202,8 +196,6 @@ private slots:
         // previous UPL 77
         QTest::newRow("worked example") << 3.0 << 0.9 << 0.03744939017619189 << 844.0485106982685 << false;
         QTest::newRow("equal strengths warn and give 0") << 0.9 << 0.9 << 0.03744939017619189 << 0.0 << true;
-        QTest::newRow("R50 above R20 warns and still computes")
-            << 0.9 << 1.8 << 0.25 << -std::log(2.0) * 26.254 / 0.25 << true;
         QTest::newRow("R20 zero keeps") << 0.0 << 0.9 << 0.25 << 77.0 << true;
         QTest::newRow("MPL zero keeps") << 3.0 << 0.9 << 0.0 << 77.0 << false;
     }
