@@ -70,7 +70,6 @@ private slots:
     {
         QCOMPARE((dec(1200) / dec(505)).toDouble(), 2.376237623762376);
         QCOMPARE((dec(-7, 2)).toDouble(), -0.07);
-        QCOMPARE(dec(0).toDouble(), 0.0);
     }
 
     void weighingEvaluation_data()
@@ -118,9 +117,6 @@ private slots:
         w.G2[2] = grams(640);
         w.G2[1] = grams(0);
         QCOMPARE(weighedSpecimens(w), 3);
-        const double expected = (1200.0 / 505 + 1000.0 / 1002 + 1100.0 / 464) / 3;
-        QVERIFY2(near(evaluateWeighings(w, {}).results.PLOT, expected, 1e-12),
-                 qPrintable(show(evaluateWeighings(w, {}).results.PLOT)));
     }
 
     void swellingZeroWithoutFirstSaturatedWeighingInWater()
@@ -187,8 +183,6 @@ private slots:
         QTest::addColumn<double>("POROSTAT");
         QTest::newRow("worked example") << 6.0 << 2.7 << 2.40 << 2.462994836488812 << 2.2641509433962264
                                         << 16.142557651991616 << 2.5576519916142515;
-        // no bitumen: the mix is its mineral part
-        QTest::newRow("no bitumen") << 0.0 << 2.5 << 2.25 << 2.5 << 2.25 << 10.0 << 10.0;
         QTest::newRow("no mineral density") << 6.0 << 0.0 << 2.40 << 0.0 << 2.2641509433962264 << 0.0 << 0.0;
         QTest::newRow("bitumen -100") << -100.0 << 2.7 << 2.40 << 0.0 << 0.0 << 0.0 << 0.0;
         QTest::newRow("no weighing: no porosities") << 6.0 << 2.7 << 0.0 << 2.462994836488812 << 0.0 << 0.0 << 0.0;
