@@ -47,6 +47,12 @@ BatchInput exampleInput()
 
 } // namespace
 
+struct PlantRow {
+    BatchVariant variant; bool removeOversize; double total; double SPLT2; double BIT; double MSUMMA;
+    double NEGABARIT;
+};
+Q_DECLARE_METATYPE(PlantRow)
+
 class TestBatch : public QObject {
     Q_OBJECT
 private slots:
@@ -91,31 +97,20 @@ private slots:
 
     void plantExample_data()
     {
-        QTest::addColumn<BatchVariant>("variant");
-        QTest::addColumn<bool>("removeOversize");
-        QTest::addColumn<double>("total");
-        QTest::addColumn<double>("SPLT2");
-        QTest::addColumn<double>("BIT");
-        QTest::addColumn<double>("MSUMMA");
-        QTest::addColumn<double>("NEGABARIT");
-        QTest::newRow("window") << BatchVariant::GROHOTBROWSE1 << false << 106.0 << 2500.0 / 106 << 600.0 / 106
-                                << 1000.0 << 0.0;
+        QTest::addColumn<PlantRow>("row");
+        QTest::newRow("window")
+            << PlantRow{BatchVariant::GROHOTBROWSE1, false, 106.0, 2500.0 / 106, 600.0 / 106, 1000.0, 0.0};
         QTest::newRow("window, oversize removed")
-            << BatchVariant::GROHOTBROWSE1 << true << 101.0 << 2500.0 / 101 << 600.0 / 101 << 1000.0 << 0.0;
+            << PlantRow{BatchVariant::GROHOTBROWSE1, true, 101.0, 2500.0 / 101, 600.0 / 101, 1000.0, 0.0};
         QTest::newRow("bitumen in 100 % of the mix")
-            << BatchVariant::RPT_GROHOT << false << 101.0 << 2500.0 / 101 << 600.0 / 101 << 1000.0 << 5.0;
+            << PlantRow{BatchVariant::RPT_GROHOT, false, 101.0, 2500.0 / 101, 600.0 / 101, 1000.0, 5.0};
         QTest::newRow("bitumen over 100 %")
-            << BatchVariant::REZCBITSWERH100 << false << 95.0 << 2500.0 / 95 << 6.0 << 1060.0 << 5.0;
+            << PlantRow{BatchVariant::REZCBITSWERH100, false, 95.0, 2500.0 / 95, 6.0, 1060.0, 5.0};
     }
     void plantExample()
     {
-        QFETCH(BatchVariant, variant);
-        QFETCH(bool, removeOversize);
-        QFETCH(double, total);
-        QFETCH(double, SPLT2);
-        QFETCH(double, BIT);
-        QFETCH(double, MSUMMA);
-        QFETCH(double, NEGABARIT);
+        QFETCH(PlantRow, row);
+        auto [variant, removeOversize, total, SPLT2, BIT, MSUMMA, NEGABARIT] = row;
         BatchInput in = exampleInput();
         in.CHEKKRUP = removeOversize;
         const BatchRecipe r = computeBatch(in, variant);
