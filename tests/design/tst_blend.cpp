@@ -20,6 +20,11 @@ Band flatBand(REAL lo, REAL hi)
 }
 } // namespace
 
+struct AcceptRow {
+    int n; Shares shares; Shares densities; REAL nummp; REAL yminer; REAL jmpgl;
+};
+Q_DECLARE_METATYPE(AcceptRow)
+
 class TestBlend : public QObject {
     Q_OBJECT
 private slots:
@@ -220,30 +225,22 @@ private slots:
 
     void acceptance_data()
     {
-        QTest::addColumn<int>("n");
-        QTest::addColumn<Shares>("shares");
-        QTest::addColumn<Shares>("densities");
-        QTest::addColumn<REAL>("nummp");
-        QTest::addColumn<REAL>("yminer");
-        QTest::addColumn<REAL>("jmpgl");
-        QTest::newRow("two components, powder second") << 2 << Shares {50, 50} << Shares {2.5, 2.7} << 2.0
-                                                       << 2.5961538461538463 << 50.0;
-        QTest::newRow("three, no powder") << 3 << Shares {40, 35, 25} << Shares {2.65, 2.7, 2.8} << 0.0
-                                          << 2.7037349438240157 << 0.0;
-        QTest::newRow("zero density outside the blend is ignored") << 2 << Shares {100, 0} << Shares {2.5, 0} << 7.0
-                                                                   << 2.5 << 0.0;
-        QTest::newRow("zero density in the blend: no density") << 2 << Shares {60, 40} << Shares {2.5, 0} << 1.5
-                                                               << 0.0 << 0.0;
-        QTest::newRow("all shares zero: no density") << 3 << Shares {} << Shares {2.5, 2.6, 2.7} << 3.0 << 0.0 << 0.0;
+        QTest::addColumn<AcceptRow>("row");
+        QTest::newRow("two components, powder second")
+            << AcceptRow{2, Shares {50, 50}, Shares {2.5, 2.7}, 2.0, 2.5961538461538463, 50.0};
+        QTest::newRow("three, no powder")
+            << AcceptRow{3, Shares {40, 35, 25}, Shares {2.65, 2.7, 2.8}, 0.0, 2.7037349438240157, 0.0};
+        QTest::newRow("zero density outside the blend is ignored")
+            << AcceptRow{2, Shares {100, 0}, Shares {2.5, 0}, 7.0, 2.5, 0.0};
+        QTest::newRow("zero density in the blend: no density")
+            << AcceptRow{2, Shares {60, 40}, Shares {2.5, 0}, 1.5, 0.0, 0.0};
+        QTest::newRow("all shares zero: no density")
+            << AcceptRow{3, Shares {}, Shares {2.5, 2.6, 2.7}, 3.0, 0.0, 0.0};
     }
     void acceptance()
     {
-        QFETCH(int, n);
-        QFETCH(Shares, shares);
-        QFETCH(Shares, densities);
-        QFETCH(REAL, nummp);
-        QFETCH(REAL, yminer);
-        QFETCH(REAL, jmpgl);
+        QFETCH(AcceptRow, row);
+        auto [n, shares, densities, nummp, yminer, jmpgl] = row;
         const Accepted a = acceptBlend(n, shares, densities, nummp);
         QVERIFY2(qAbs(a.YMINER - yminer) < 1e-12, qPrintable(QString::number(a.YMINER, 'g', 17)));
         QCOMPARE(a.JMPGL, jmpgl);
