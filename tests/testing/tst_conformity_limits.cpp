@@ -36,6 +36,11 @@ const QString stoneMastic = QStringLiteral("щебеночно-мастична�
 
 } // namespace
 
+struct DoseRow {
+    double M; double JBITGL; double BIT; double ZAMESBIT; double W100_1; double MZAMES_1;
+};
+Q_DECLARE_METATYPE(DoseRow)
+
 class TestConformityLimits : public QObject {
     Q_OBJECT
 private slots:
@@ -163,24 +168,15 @@ private slots:
 
     void batchDoses_data()
     {
-        QTest::addColumn<double>("M");
-        QTest::addColumn<double>("JBITGL");
-        QTest::addColumn<double>("BIT");
-        QTest::addColumn<double>("ZAMESBIT");
-        QTest::addColumn<double>("W100_1");
-        QTest::addColumn<double>("MZAMES_1");
+        QTest::addColumn<DoseRow>("row");
         // shares 50 / 30 / 20 %
-        QTest::newRow("1000 kg, 6 %") << 1000.0 << 6.0 << 600.0 / 106 << 6000.0 / 106 << 5000.0 / 106 << 50000.0 / 106;
-        QTest::newRow("bitumen -100: nothing") << 1000.0 << -100.0 << 0.0 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("1000 kg, 6 %") << DoseRow{1000.0, 6.0, 600.0 / 106, 6000.0 / 106, 5000.0 / 106, 50000.0 / 106};
+        QTest::newRow("bitumen -100: nothing") << DoseRow{1000.0, -100.0, 0.0, 0.0, 0.0, 0.0};
     }
     void batchDoses()
     {
-        QFETCH(double, M);
-        QFETCH(double, JBITGL);
-        QFETCH(double, BIT);
-        QFETCH(double, ZAMESBIT);
-        QFETCH(double, W100_1);
-        QFETCH(double, MZAMES_1);
+        QFETCH(DoseRow, row);
+        auto [M, JBITGL, BIT, ZAMESBIT, W100_1, MZAMES_1] = row;
         const REAL shares[6] = {50, 30, 20, 0, 0, 0};
         const BatchDoses b = lab::batchDoses(M, JBITGL, shares);
         QVERIFY(std::fabs(b.BIT - BIT) < 1e-12);
