@@ -34,6 +34,11 @@ void specimen(Weighings &w, int i, double g0, double g1, double g2, double g3, d
 
 Q_DECLARE_METATYPE(ExactDecimal)
 
+struct PorosityRow {
+    double JBITGL; double YMINER; double PLOT; double YASF; double PMINER; double PORMINER; double POROSTAT;
+};
+Q_DECLARE_METATYPE(PorosityRow)
+
 class TestWeighing : public QObject {
     Q_OBJECT
 private slots:
@@ -174,28 +179,17 @@ private slots:
 
     void porosities_data()
     {
-        QTest::addColumn<double>("JBITGL");
-        QTest::addColumn<double>("YMINER");
-        QTest::addColumn<double>("PLOT");
-        QTest::addColumn<double>("YASF");
-        QTest::addColumn<double>("PMINER");
-        QTest::addColumn<double>("PORMINER");
-        QTest::addColumn<double>("POROSTAT");
-        QTest::newRow("worked example") << 6.0 << 2.7 << 2.40 << 2.462994836488812 << 2.2641509433962264
-                                        << 16.142557651991616 << 2.5576519916142515;
-        QTest::newRow("no mineral density") << 6.0 << 0.0 << 2.40 << 0.0 << 2.2641509433962264 << 0.0 << 0.0;
-        QTest::newRow("bitumen -100") << -100.0 << 2.7 << 2.40 << 0.0 << 0.0 << 0.0 << 0.0;
-        QTest::newRow("no weighing: no porosities") << 6.0 << 2.7 << 0.0 << 2.462994836488812 << 0.0 << 0.0 << 0.0;
+        QTest::addColumn<PorosityRow>("row");
+        QTest::newRow("worked example")
+            << PorosityRow{6.0, 2.7, 2.40, 2.462994836488812, 2.2641509433962264, 16.142557651991616, 2.5576519916142515};
+        QTest::newRow("no mineral density") << PorosityRow{6.0, 0.0, 2.40, 0.0, 2.2641509433962264, 0.0, 0.0};
+        QTest::newRow("bitumen -100") << PorosityRow{-100.0, 2.7, 2.40, 0.0, 0.0, 0.0, 0.0};
+        QTest::newRow("no weighing: no porosities") << PorosityRow{6.0, 2.7, 0.0, 2.462994836488812, 0.0, 0.0, 0.0};
     }
     void porosities()
     {
-        QFETCH(double, JBITGL);
-        QFETCH(double, YMINER);
-        QFETCH(double, PLOT);
-        QFETCH(double, YASF);
-        QFETCH(double, PMINER);
-        QFETCH(double, PORMINER);
-        QFETCH(double, POROSTAT);
+        QFETCH(PorosityRow, row);
+        auto [JBITGL, YMINER, PLOT, YASF, PMINER, PORMINER, POROSTAT] = row;
         const PorosityValues v = porosityValues(JBITGL, YMINER, PLOT);
         QVERIFY2(near(v.YASF, YASF), qPrintable(show(v.YASF)));
         QVERIFY2(near(v.PMINER, PMINER), qPrintable(show(v.PMINER)));
