@@ -83,7 +83,6 @@ private slots:
         // Gradings with fractions (1.2, 0.8 ...): the trials of equal blends differ in their last
         // bits, so the rounding of each trial decides which one wins.
         QTest::newRow("six identical") << 6 << QList<int> {0, 0, 0, 0, 0, 0};
-        QTest::newRow("two identical + four distinct") << 6 << QList<int> {0, 0, 1, 2, 3, 4};
         QTest::newRow("two pairs among four") << 4 << QList<int> {5, 1, 5, 1};
         // All pass 100 at 20 and 15 mm: those terms are the same in every trial.
         QTest::newRow("distinct, alike at the coarse sieves") << 5 << QList<int> {1, 2, 3, 4, 1};
