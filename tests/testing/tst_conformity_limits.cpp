@@ -41,6 +41,11 @@ struct DoseRow {
 };
 Q_DECLARE_METATYPE(DoseRow)
 
+struct ApprovalRow {
+    QString TYP; QString MARKA; QString DKZ; QString WIDAB; QList<double> limits;
+};
+Q_DECLARE_METATYPE(ApprovalRow)
+
 class TestConformityLimits : public QObject {
     Q_OBJECT
 private slots:
@@ -78,32 +83,31 @@ private slots:
 
     void approvalFormLimits_data()
     {
-        QTest::addColumn<QString>("TYP");
-        QTest::addColumn<QString>("MARKA");
-        QTest::addColumn<QString>("DKZ");
-        QTest::addColumn<QString>("WIDAB");
-        QTest::addColumn<QList<double>>("limits");
+        QTest::addColumn<ApprovalRow>("row");
         // No grading limits on the form: the first seven are always 0.
-        QTest::newRow("Б II III as in the protocol") << "тип Б" << "II" << "III" << ordinary
-            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75};
-        QTest::newRow("А III zone II: no shear limits") << "тип А" << "III" << "II" << ordinary
-            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65};
-        QTest::newRow("ЩМА-10 I: friction 0.91, water resistance kept") << "ЩМА-10" << "" << "I" << stoneMastic
-            << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 1.5, 4.0, 1.0, 3.5, 2.0, 0.60, 0, 2.0, 5.5, 0.91, 0.16, 0.85, 0.90};
-        QTest::newRow("ЩМА-20 no zone: no zone row") << "ЩМА-20" << "" << "" << stoneMastic
-            << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-        QTest::newRow("ЩМА type of an ordinary mix: no stone-mastic step") << "ЩМА-15" << "" << "II" << ordinary
-            << QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65};
-        QTest::newRow("stone-mastic kind, ordinary type") << "тип Б" << "" << "II" << stoneMastic
-            << QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 1.5, 4.0, 2.0, 0.9, 12, 2.5, 7.0, 0.80, 0.34, 0.75, 0.65};
+        QTest::newRow("Б II III as in the protocol")
+            << ApprovalRow{"тип Б", "II", "III", ordinary,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75}};
+        QTest::newRow("А III zone II: no shear limits")
+            << ApprovalRow{"тип А", "III", "II", ordinary,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65}};
+        QTest::newRow("ЩМА-10 I: friction 0.91, water resistance kept")
+            << ApprovalRow{"ЩМА-10", "", "I", stoneMastic,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 1.5, 4.0, 1.0, 3.5, 2.0, 0.60, 0, 2.0, 5.5, 0.91, 0.16, 0.85, 0.90}};
+        QTest::newRow("ЩМА-20 no zone: no zone row")
+            << ApprovalRow{"ЩМА-20", "", "", stoneMastic,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}};
+        QTest::newRow("ЩМА type of an ordinary mix: no stone-mastic step")
+            << ApprovalRow{"ЩМА-15", "", "II", ordinary,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65}};
+        QTest::newRow("stone-mastic kind, ordinary type")
+            << ApprovalRow{"тип Б", "", "II", stoneMastic,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 1.5, 4.0, 2.0, 0.9, 12, 2.5, 7.0, 0.80, 0.34, 0.75, 0.65}};
     }
     void approvalFormLimits()
     {
-        QFETCH(QString, TYP);
-        QFETCH(QString, MARKA);
-        QFETCH(QString, DKZ);
-        QFETCH(QString, WIDAB);
-        QFETCH(QList<double>, limits);
+        QFETCH(ApprovalRow, row);
+        auto [TYP, MARKA, DKZ, WIDAB, limits] = row;
         const QString diff = firstDifference(asList(formaD25Limits(TYP, MARKA, DKZ, WIDAB)), limits);
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
