@@ -34,6 +34,11 @@ struct EnergyRow {
 };
 Q_DECLARE_METATYPE(EnergyRow)
 
+struct AverageRow {
+    double P1; double P2; double P3; double F; double result;
+};
+Q_DECLARE_METATYPE(AverageRow)
+
 class TestMechanical : public QObject {
     Q_OBJECT
 private slots:
@@ -57,23 +62,16 @@ private slots:
 
     void averagingRule_data()
     {
-        QTest::addColumn<double>("P1");
-        QTest::addColumn<double>("P2");
-        QTest::addColumn<double>("P3");
-        QTest::addColumn<double>("F");
-        QTest::addColumn<double>("result");
-        QTest::newRow("two of three specimens at 20 C") << 20.0 << 22.0 << 0.0 << 4.0 << 5.25;
-        QTest::newRow("third without second still counts three") << 20.0 << 0.0 << 22.0 << 4.0 << 3.5;
-        QTest::newRow("first specimen missing keeps the result") << 0.0 << 22.0 << 24.0 << 4.0 << 1.23;
-        QTest::newRow("no factor yet keeps the result") << 20.0 << 22.0 << 24.0 << 0.0 << 1.23;
+        QTest::addColumn<AverageRow>("row");
+        QTest::newRow("two of three specimens at 20 C") << AverageRow{20.0, 22.0, 0.0, 4.0, 5.25};
+        QTest::newRow("third without second still counts three") << AverageRow{20.0, 0.0, 22.0, 4.0, 3.5};
+        QTest::newRow("first specimen missing keeps the result") << AverageRow{0.0, 22.0, 24.0, 4.0, 1.23};
+        QTest::newRow("no factor yet keeps the result") << AverageRow{20.0, 22.0, 24.0, 0.0, 1.23};
     }
     void averagingRule()
     {
-        QFETCH(double, P1);
-        QFETCH(double, P2);
-        QFETCH(double, P3);
-        QFETCH(double, F);
-        QFETCH(double, result);
+        QFETCH(AverageRow, row);
+        auto [P1, P2, P3, F, result] = row;
         QVERIFY2(near(averageRule(P1, P2, P3, F, 1.23), result), qPrintable(show(averageRule(P1, P2, P3, F, 1.23))));
     }
 
@@ -98,17 +96,22 @@ private slots:
         const QList<double> none{0, 0, 0, 0};
         // previous values: USSR 0.5, TGFI 0.9, C50 0.33
         QTest::newRow("worked example")
-            << ShearRow{QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, QList<double>{8, 8, 8, 8}, QList<double>{2.5, 2.5, 2.5, 2.5}, 4.0, 4.0, 10.0, 1.0, 18.0 / 22.0, (3 - 36.0 / 22.0) / 6};
+            << ShearRow{QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, QList<double>{8, 8, 8, 8},
+                QList<double>{2.5, 2.5, 2.5, 2.5}, 4.0, 4.0, 10.0, 1.0, 18.0 / 22.0, (3 - 36.0 / 22.0) / 6};
         QTest::newRow("three closed-die specimens")
-            << ShearRow{QList<double>{4, 4, 0, 0}, QList<double>{2, 2, 0, 0}, QList<double>{6, 8, 10, 0}, QList<double>{2, 2, 2, 0}, 4.0, 4.0, 8.0, 1.0, 0.75, 0.25};
+            << ShearRow{QList<double>{4, 4, 0, 0}, QList<double>{2, 2, 0, 0}, QList<double>{6, 8, 10, 0},
+                QList<double>{2, 2, 2, 0}, 4.0, 4.0, 8.0, 1.0, 0.75, 0.25};
         QTest::newRow("no closed-die readings keep the typed friction")
             << ShearRow{QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, none, none, 4.0, 4.0, 0.0, 1.0, 0.9, 0.2};
         QTest::newRow("first unconfined force zero keeps the cohesion")
-            << ShearRow{none, none, QList<double>{8, 8, 8, 8}, QList<double>{2.5, 2.5, 2.5, 2.5}, 4.0, 0.0, 10.0, 0.0, 1.0, 0.33};
+            << ShearRow{none, none, QList<double>{8, 8, 8, 8}, QList<double>{2.5, 2.5, 2.5, 2.5}, 4.0, 0.0, 10.0,
+                0.0, 1.0, 0.33};
         QTest::newRow("no diameter yet keeps the mean strength")
-            << ShearRow{QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, QList<double>{8, 8, 8, 8}, QList<double>{2.5, 2.5, 2.5, 2.5}, 0.0, 4.0, 10.0, 0.5, 18.0 / 22.0, (3 - 36.0 / 22.0) / 6 * 0.5};
+            << ShearRow{QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, QList<double>{8, 8, 8, 8},
+                QList<double>{2.5, 2.5, 2.5, 2.5}, 0.0, 4.0, 10.0, 0.5, 18.0 / 22.0, (3 - 36.0 / 22.0) / 6 * 0.5};
         QTest::newRow("zero denominator keeps the friction")
-            << ShearRow{QList<double>{4, 0, 0, 0}, QList<double>{3, 0, 0, 0}, QList<double>{4, 0, 0, 0}, QList<double>{2, 0, 0, 0}, 4.0, 6.0, 4.0, 1.0, 0.9, 0.2};
+            << ShearRow{QList<double>{4, 0, 0, 0}, QList<double>{3, 0, 0, 0}, QList<double>{4, 0, 0, 0},
+                QList<double>{2, 0, 0, 0}, 4.0, 6.0, 4.0, 1.0, 0.9, 0.2};
     }
     void shearSchemes()
     {
