@@ -35,29 +35,27 @@ struct GuardRow {
 };
 Q_DECLARE_METATYPE(GuardRow)
 
+struct TrafficRow {
+    int category; double IN_DV; QString US_DV; double T1; double KKOL;
+};
+Q_DECLARE_METATYPE(TrafficRow)
+
 class TestShearCheck : public QObject {
     Q_OBJECT
 private slots:
     void trafficCategoryPresets_data()
     {
-        QTest::addColumn<int>("category");
-        QTest::addColumn<double>("IN_DV");
-        QTest::addColumn<QString>("US_DV");
-        QTest::addColumn<double>("T1");
-        QTest::addColumn<double>("KKOL");
+        QTest::addColumn<TrafficRow>("row");
         const QString normal = QStringLiteral("Нормальные"), constrained = QStringLiteral("Стесненные");
         // 220 x 0.01 / 0.333 and so on, worked by hand to 16 digits
-        QTest::newRow("1 very light") << 1 << 6.606606606606607 << normal << 0.1 << 0.8;
-        QTest::newRow("5 very heavy is constrained") << 5 << 220.0 << constrained << 0.792 << 1.0;
-        QTest::newRow("outside the group keeps the typed intensity") << 9 << 99.0 << normal << 0.1 << 0.8;
+        QTest::newRow("1 very light") << TrafficRow{1, 6.606606606606607, normal, 0.1, 0.8};
+        QTest::newRow("5 very heavy is constrained") << TrafficRow{5, 220.0, constrained, 0.792, 1.0};
+        QTest::newRow("outside the group keeps the typed intensity") << TrafficRow{9, 99.0, normal, 0.1, 0.8};
     }
     void trafficCategoryPresets()
     {
-        QFETCH(int, category);
-        QFETCH(double, IN_DV);
-        QFETCH(QString, US_DV);
-        QFETCH(double, T1);
-        QFETCH(double, KKOL);
+        QFETCH(TrafficRow, row);
+        auto [category, IN_DV, US_DV, T1, KKOL] = row;
         OperatingConditions c = operatingPresets();
         c.IN_DV = 99; // typed by the user before choosing the category
         acceptTrafficCategory(c, ULONG(category));
@@ -86,14 +84,17 @@ private slots:
     {
         QTest::addColumn<RaszetRow>("row");
         QTest::newRow("worked example")
-            << RaszetRow{-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 60.0, 0.7375, 0.024180654296875, 0.2310856296343207, 0.5263223682748068, 42.82666666666667, QStringLiteral("не сдвигоустойчив")};
+            << RaszetRow{-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 60.0, 0.7375, 0.024180654296875,
+                0.2310856296343207, 0.5263223682748068, 42.82666666666667, QStringLiteral("не сдвигоустойчив")};
         // flat branch of TAUMAX, constrained traffic: S2 = (0.26 / 0.25)^4
         QTest::newRow("flat limit, constrained")
-            << RaszetRow{-20.0, 30.0, 1.0, 0.792, 220.0, 0.7, 0.25, 0.25, 50.0, 0.75, 1.16985856, 0.1913478433683534, 3.124673504569645, 423.984, QStringLiteral("не сдвигоустойчив")};
+            << RaszetRow{-20.0, 30.0, 1.0, 0.792, 220.0, 0.7, 0.25, 0.25, 50.0, 0.75, 1.16985856,
+                0.1913478433683534, 3.124673504569645, 423.984, QStringLiteral("не сдвигоустойчив")};
         // With U = 0 every exponential is 1 and INT is the sum of the trapezoid's ordinates,
         // which with unit steps over whole ramps equals its area, 1.
         QTest::newRow("no activation energy")
-            << RaszetRow{-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 0.0, 0.7375, 0.024180654296875, 1.0, 1.1625494291330616, 42.82666666666667, QStringLiteral("не сдвигоустойчив")};
+            << RaszetRow{-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 0.0, 0.7375, 0.024180654296875, 1.0,
+                1.1625494291330616, 42.82666666666667, QStringLiteral("не сдвигоустойчив")};
     }
     void raszet()
     {
