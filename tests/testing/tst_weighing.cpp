@@ -39,6 +39,11 @@ struct PorosityRow {
 };
 Q_DECLARE_METATYPE(PorosityRow)
 
+struct WeighingRow {
+    int specimens; double PLOT; double WOD; double NABUH; int outcome;
+};
+Q_DECLARE_METATYPE(WeighingRow)
+
 class TestWeighing : public QObject {
     Q_OBJECT
 private slots:
@@ -79,24 +84,18 @@ private slots:
 
     void weighingEvaluation_data()
     {
-        QTest::addColumn<int>("specimens");
-        QTest::addColumn<double>("PLOT");
-        QTest::addColumn<double>("WOD");
-        QTest::addColumn<double>("NABUH");
-        QTest::addColumn<int>("outcome");
+        QTest::addColumn<WeighingRow>("row");
         // Specimen 1: 1200, 1205, 700, 1210, 705; specimen 2: 1000, 1002, 580, 1008, 584.
-        QTest::newRow("one specimen") << 1 << 2.376237623762376 << 1.9801980198019802 << 0.0
-                                      << int(WeighingOutcome::Computed);
-        QTest::newRow("two specimens") << 2 << 2.372952935103937 << 1.9379663084791892 << 0.23696682464454974
-                                       << int(WeighingOutcome::Computed);
+        QTest::newRow("one specimen")
+            << WeighingRow{1, 2.376237623762376, 1.9801980198019802, 0.0, int(WeighingOutcome::Computed)};
+        QTest::newRow("two specimens")
+            << WeighingRow{2, 2.372952935103937, 1.9379663084791892, 0.23696682464454974,
+                int(WeighingOutcome::Computed)};
     }
     void weighingEvaluation()
     {
-        QFETCH(int, specimens);
-        QFETCH(double, PLOT);
-        QFETCH(double, WOD);
-        QFETCH(double, NABUH);
-        QFETCH(int, outcome);
+        QFETCH(WeighingRow, row);
+        auto [specimens, PLOT, WOD, NABUH, outcome] = row;
         Weighings w;
         specimen(w, 0, 1200, 1205, 700, 1210, 705);
         if (specimens >= 2)
@@ -181,7 +180,8 @@ private slots:
     {
         QTest::addColumn<PorosityRow>("row");
         QTest::newRow("worked example")
-            << PorosityRow{6.0, 2.7, 2.40, 2.462994836488812, 2.2641509433962264, 16.142557651991616, 2.5576519916142515};
+            << PorosityRow{6.0, 2.7, 2.40, 2.462994836488812, 2.2641509433962264, 16.142557651991616,
+                2.5576519916142515};
         QTest::newRow("no mineral density") << PorosityRow{6.0, 0.0, 2.40, 0.0, 2.2641509433962264, 0.0, 0.0};
         QTest::newRow("bitumen -100") << PorosityRow{-100.0, 2.7, 2.40, 0.0, 0.0, 0.0, 0.0};
         QTest::newRow("no weighing: no porosities") << PorosityRow{6.0, 2.7, 0.0, 2.462994836488812, 0.0, 0.0, 0.0};
