@@ -243,8 +243,6 @@ private slots:
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QStringLiteral("Изменить % битума"));
         QVERIFY(!caller->isEnabled());
-        QCOMPARE(edit(form, "BITKIR")->text(), oneDecimal(r.BITKIR));
-        QCOMPARE(edit(form, "BITKOROL")->text(), oneDecimal(r.BITKOROL));
         QCOMPARE(edit(form, "BITSMA2")->text(), oneDecimal(r.BITSMA2));
         choose(form, "OPTIM2_3");
         QCOMPARE_NEAR(glob::JBITGL, r.BITSMA2, 1e-12);
