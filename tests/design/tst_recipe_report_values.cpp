@@ -25,7 +25,6 @@ private slots:
         QTest::addColumn<double>("FR20_40");
         QTest::addColumn<double>("FR0_5");
         // Coarse blend 100, 80, 70, 60, 40 with 4 % powder.
-        QTest::newRow("no bitumen") << 0.0 << 20.0 << 100.0 - 4 - 60;
         QTest::newRow("bitumen 25 % over 100") << 25.0 << 16.0 << 100.0 - 20 - 3.2 - 48;
         QTest::newRow("-100 % would divide by 0") << -100.0 << 0.0 << 100.0;
     }
