@@ -37,11 +37,3 @@ T *shownWindow(const char *objectName)
                 return t;
     return nullptr;
 }
-
-// Deletes every form window left open, as a test's cleanup does.
-inline void deleteFormWindows()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (qobject_cast<FormWindow *>(w))
-            delete w;
-}
