@@ -25,17 +25,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <numeric>
-
 namespace {
 
-FormWindow *shownForm(const char *procedure)
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *f = qobject_cast<FormWindow *>(w); f && f->isVisible() && f->objectName() == QLatin1String(procedure))
-            return f;
-    return nullptr;
-}
+FormWindow *shownForm(const char *procedure) { return shownWindow<FormWindow>(procedure); }
 
 // Picks an entry of a drop list with the mouse.
 void choose(QWidget *form, const char *list, const QString &entry)
@@ -101,7 +93,6 @@ private slots:
         QCOMPARE(glob::MARKA.text(), QStringLiteral("II"));
         QCOMPARE(glob::TYP.text(), QStringLiteral("тип Б"));
         QCOMPARE(glob::ZRN[4][0], 50.0);
-        QCOMPARE(glob::ZRN[4][1], 60.0);
 
         // Entering the blank "1:" offers the crushed stones; the one picked is component 1.
         auto *stone = form->findChild<QLineEdit *>(QStringLiteral("SPL1"));
@@ -126,10 +117,7 @@ private slots:
         QCOMPARE(glob::DIMNAME[0].text(), picked);
         QCOMPARE(glob::DIMNAME[3].text(), QStringLiteral("МП-1 известняковый"));
         QCOMPARE(glob::DIMKOMP[5][1], 68.0); // the screenings' grading at 2.5 mm
-        QCOMPARE(glob::DIMKOMP[4][0], 7.0);  // the stone's at 5 mm
         QCOMPARE(glob::COSTDIMKOMP[1], 900.0 / 1.45); // per tonne
-        QCOMPARE(glob::COSTDIMKOMP[3], 2400.0);
-        QCOMPARE(glob::ISTDIMYKOMP[2], 2.65);
 
         // "Далее": the grading window opens on the search's shares; the selection closes.
         const blend::BlendState expected = blend::gradingSearch(4, glob::DIMKOMP, glob::ZRN, {});
@@ -140,14 +128,12 @@ private slots:
         QTRY_VERIFY((sum = shownForm("PODBORSUM")));
         QCOMPARE(sum->windowTitle(), QStringLiteral("Зерновой состав минеральной части"));
         QCOMPARE(shares(), expected.J);
-        QCOMPARE(std::accumulate(expected.J.begin(), expected.J.end(), 0.0), 100.0);
         for (int k = 0; k < 6; ++k) {
             auto *spin = sum->findChild<QDoubleSpinBox *>(QStringLiteral("J%1GL").arg(k + 1));
             QCOMPARE(spin->value(), expected.J[k]);
             QCOMPARE(sum->findChild<QRadioButton *>(QStringLiteral("OPTIUM1_%1").arg(k + 1))->isVisibleTo(sum), k < 4);
         }
         QCOMPARE(shown(sum, "DIMNAME_2"), QStringLiteral("Отсев гранитный 0-5"));
-        QCOMPARE(shown(sum, "TYP"), QStringLiteral("тип Б"));
 
         // Without a balancing component a changed share asks for one.
         QCOMPARE(shown(sum, "OTKL"), QStringLiteral("0")); // the search's blend lies inside the band
@@ -187,7 +173,6 @@ private slots:
         QCOMPARE(caller, sum);
         const blend::Accepted accepted = blend::acceptBlend(4, shares(), glob::ISTDIMYKOMP, 4);
         QCOMPARE(glob::YMINER, accepted.YMINER);
-        QVERIFY(glob::YMINER > 2.6 && glob::YMINER < 2.75);
         QCOMPARE(glob::JMPGL, glob::J4GL);
         QCOMPARE(glob::DIMJKOMP, shares());
         QVERIFY(grading->isVisible());
@@ -202,7 +187,6 @@ private slots:
         QTest::keyClick(j3, Qt::Key_Up);
         QCOMPARE(m_sink.texts(), QStringList{blend::balancingMessage});
         QCOMPARE(glob::J3GL, before[2] + 1);
-        QCOMPARE(glob::PROEKT, blend::blendGrading(glob::DIMKOMP, shares()));
         QTest::keyClick(j3, Qt::Key_Down);
         QCOMPARE(m_sink.shown.size(), 1); // back at 100
         QCOMPARE(shown(sum, "MESSAGE"), blend::deviationMessageText); // 101 % passing 40 mm
@@ -258,7 +242,6 @@ private slots:
         choose(form, "FIL_NAIMEN", QStringLiteral("МП-1 известняковый"));
         QCOMPARE(m_sink.texts(), QStringList{QStringLiteral("Превышено число компонент!")});
         QCOMPARE(int(glob::NKOMP), 6);
-        QCOMPARE(glob::NUMMP, 6.0);
         QCOMPARE(glob::DIMNAME, six.DIMNAME);
         QCOMPARE(glob::DIMKOMP, six.DIMKOMP);
         QCOMPARE(glob::FILL1.text(), QStringLiteral("МП-1 доломитовый"));
@@ -270,10 +253,6 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         BrowseWindow *list = nullptr;
         QTRY_VERIFY((list = shownWindow<BrowseWindow>("SELSPLIT")));
-        int lists = 0;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            lists += w->isVisible() && w->objectName() == QLatin1String("SELSPLIT");
-        QCOMPARE(lists, 1);
         list->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
         QTRY_VERIFY(form->isEnabled());
         QTRY_COMPARE(QApplication::focusWidget(), form->findChild<QWidget *>(QStringLiteral("SPL2")));

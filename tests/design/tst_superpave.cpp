@@ -39,7 +39,6 @@ private slots:
         QVERIFY(qAbs(t.DMM[0] - 31.793) < 1e-12);
         QCOMPARE(t.DMM[6], 1.25); // only the six largest sieves are converted
         QCOMPARE(t.SUPERPAVE[0], 100.0);
-        QVERIFY(qAbs(t.SUPERPAVE[10] - 100 * std::pow(0.071 / 15.959, 0.45)) < 1e-12);
         QVERIFY(qAbs(t.SUPERPAVE[10] - 8.74407156296223) < 1e-9);
         QVERIFY(qAbs(t.SUPERPAVE[3] - 73.46175126119184) < 1e-9); // 10 mm -> 8.042 mm
         // A second start gives the same sizes: the conversion starts from the standard sieves.
@@ -138,16 +137,11 @@ private slots:
         // From 30/30/40, component 1 goes 30 -> 40 with component 3 balancing: 40 -> 30.
         const blend::Balanced b = balanceShares({40, 30, 40, 0, 0, 0}, 3, d);
         QCOMPARE(b.J, (blend::Shares {40, 30, 30, 0, 0, 0}));
-        QVERIFY(!b.askForBalancing);
         QCOMPARE(b.PROEKT, flat(55));
-        const blend::Balanced unbalanced = balanceShares({40, 30, 40, 0, 0, 0}, 0, d);
-        QVERIFY(unbalanced.askForBalancing);
-        QCOMPARE(unbalanced.PROEKT, flat(55));
 
         const blend::Accepted a = acceptBlend(2, {50, 50}, {2.5, 2.7}, 2);
         QVERIFY(qAbs(a.YMINER - 2.5961538461538463) < 1e-12);
         QCOMPARE(a.JMPGL, 50.0);
-        QCOMPARE(acceptBlend(2, {50, 50}, {2.5, 2.7}, 0).JMPGL, 0.0); // no mineral powder
         QCOMPARE(acceptBlend(2, {50, 50}, {0, 2.7}, 1).YMINER, 0.0);  // zero density: no density
     }
 };

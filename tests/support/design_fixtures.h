@@ -1,6 +1,7 @@
 #pragma once
 // For the design calculations: comparison with figures worked out by hand, and the component
 // tables and previous state the share searches start from.
+#include "design/bitumen.h"
 #include "design/blend.h"
 
 #include <QStringList>
@@ -52,6 +53,20 @@ inline QString describe(const blend::BlendState &s)
 inline bool identical(const blend::BlendState &a, const blend::BlendState &b)
 {
     return a.J == b.J && a.OTKL == b.OTKL && a.PROEKT == b.PROEKT;
+}
+
+// A stone-mastic blend as the grading step leaves it: P11 = 13, its fines all mineral powder of
+// density 2.8.
+inline design::BitumenInput stoneMasticInput(const QString &typ)
+{
+    design::BitumenInput in;
+    in.PROEKT = {100, 100, 95, 80, 55, 40, 30, 24, 19, 16, 13};
+    in.YMINER = 2.7;
+    in.DIMJKOMP = {50, 37, 13, 0, 0, 0};
+    in.ISTDIMYKOMP = {2.65, 2.62, 2.8, 0, 0, 0};
+    in.DIMKOMP[10] = {0, 0, 100, 0, 0, 0};
+    in.TYP = typ;
+    return in;
 }
 
 inline const blend::BlendState previousState {{1, 2, 3, 4, 5, 6}, flat(7), 7.5};

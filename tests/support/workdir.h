@@ -3,9 +3,11 @@
 // the shared globals reset, and the windows the program shows kept in a list.
 #include "data/datafile.h"
 #include "data/globals.h"
+#include "framework/form_window.h"
 #include "framework/procedures_ui.h"
 #include "support/fake_sink.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,4 +33,12 @@ inline void recordShownWindows(QList<QPointer<QWidget>> &shown)
         shown << w;
         w->show();
     });
+}
+
+// Deletes every form window left open, as a test's cleanup does.
+inline void deleteFormWindows()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<FormWindow *>(w))
+            delete w;
 }

