@@ -2,6 +2,8 @@
 
 #include "support/design_fixtures.h"
 
+#include <cmath>
+
 using namespace design;
 
 Q_DECLARE_METATYPE(design::Grading)
@@ -147,6 +149,13 @@ private slots:
         r = computeBitumen(noDensity, BitumenWindow::BITUMIZMENEN);
         verifyAllFinite(r);
         QCOMPARE(r.BITKOROL, 0.0);
+
+        // What a content field shows: the content, or 0 where the formula says nothing usable.
+        QCOMPARE(shownContent(5.8, 2.6), 5.8);
+        QCOMPARE(shownContent(5.8, 0), 0.0);
+        QCOMPARE(shownContent(std::nan(""), 2.6), 0.0);
+        QCOMPARE(shownContent(-0.4, 2.6), 0.0);
+        QCOMPARE(shownContent(100.0, 2.6), 0.0);
     }
 
     void chosenBitumen_data()
