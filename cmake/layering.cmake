@@ -1,5 +1,5 @@
 # Refuses an #include that runs back up the layers
-#   data <- framework <- catalogues, design, testing <- app
+#   data <- framework <- catalogues, design <- app, and design <- testing <- app
 # and a core file (a name without _window, _ui, _widget or _dialog, outside src/app) that
 # includes a ui header. Run by CTest as "layering":
 #   cmake -DSRC=src -P cmake/layering.cmake
@@ -13,7 +13,7 @@ set(below_data data)
 set(below_framework data framework)
 set(below_catalogues data framework catalogues)
 set(below_design data framework design)
-set(below_testing data framework testing)
+set(below_testing data framework design testing)
 set(below_app data framework catalogues design testing app)
 set(ui_name "_(window|ui|widget|dialog)\\.(cpp|h)$")
 
