@@ -454,6 +454,43 @@ REAL segmentArgmin(const REAL *v, const Direction &d, int length)
     return std::clamp(u, 0.0, static_cast<REAL>(length));
 }
 
+// A lower bound of the model over every trial, affine in the loop values:
+//   F >= base + sum_j x_j * slope[j].
+// It is sum_t sigma_t * term_t for signs sigma_t in [-1, 1], which never exceeds sum_t |term_t|;
+// signs taken from the minimum of one segment make it tight there and let it rise away from it,
+// so bounds from the segments already met rule out their neighbours (cutting planes).
+struct Cut {
+    REAL base = 0;
+    REAL slope[5] {};
+    REAL deeper[5] {}; // the smallest of 0 and slope[j + 1 ..]
+};
+
+// The cut of the segment with terms v + u * g at its minimum u (clamped to [0, length]): every
+// term's own sign, except that the term vanishing at an inner minimum takes the weight that
+// balances the others along g, so that the cut is flat along the segment.
+std::array<REAL, kTerms> segmentSigns(const REAL *v, const REAL *g, REAL u, int length)
+{
+    std::array<REAL, kTerms> sigma {};
+    int vanishing = -1;
+    REAL smallest = 0;
+    REAL along = 0;
+    for (int t = 0; t < kTerms; ++t) {
+        const REAL value = v[t] + u * g[t];
+        sigma[t] = value > 0 ? 1.0 : value < 0 ? -1.0 : 0.0;
+        along += sigma[t] * g[t];
+        if (g[t] != 0 && (vanishing < 0 || std::fabs(value) < smallest)) {
+            vanishing = t;
+            smallest = std::fabs(value);
+        }
+    }
+    if (vanishing >= 0 && u > 0 && u < length) {
+        const REAL rest = along - sigma[vanishing] * g[vanishing];
+        const REAL balance = -rest / g[vanishing];
+        sigma[vanishing] = std::isfinite(balance) ? std::clamp(balance, -1.0, 1.0) : 0.0;
+    }
+    return sigma;
+}
+
 // The best trial met in one chunk of the enumeration (one value of the outermost loop).
 struct Record {
     REAL F = initialBest;
@@ -472,6 +509,9 @@ struct Bounds {
 // model instead. A range is skipped when the model shows that every trial under it has F above
 // the bound; a range whose every trial may come within the bound is evaluated whole without
 // further bounds; of the innermost run only the trials the model cannot rule out are evaluated.
+// Before any of that, a range is skipped when one of the latest cuts (see Cut) lies above the
+// bound all over it: each value of the outer loops that the model rules out leaves the cut of
+// its minimum, which rules out most of its neighbours at a few operations each.
 // All tests allow for the model's rounding with the margin.
 //
 // Repeated components (a material entered twice) make trials that only exchange their shares
@@ -495,8 +535,48 @@ struct Pruner {
     LoopValues x {};
     Record rec;
     int hint = 0; // where besideInnermost last found its minimum
+    static constexpr int kCuts = 4;
+    Cut cuts[kCuts] {}; // the latest, as a ring
+    int cutCount = 0;
 
     REAL limit() const { return std::min(rec.F, shared.load(std::memory_order_relaxed)) + model.margin; }
+
+    // The cut of sigma over the model, with the deeper slopes' minima.
+    Cut cutOf(const std::array<REAL, kTerms> &sigma) const
+    {
+        Cut c;
+        c.base = dot(sigma.data(), model.base);
+        for (int j = 0; j < M; ++j)
+            c.slope[j] = dot(sigma.data(), model.grad[j]);
+        REAL deeper = 0;
+        for (int j = M - 1; j >= 0; --j) {
+            c.deeper[j] = deeper;
+            deeper = std::min(deeper, c.slope[j]);
+        }
+        return c;
+    }
+
+    // Whether some cut shows every trial with loops 0..J-1 as in x, loop J in [a, b] and the
+    // deeper loops sharing total - x[J] above the bound. A cut is affine, so its least value
+    // there is at x[J] = a or b with all that is left given to the deeper loop of the smallest
+    // slope, or to none.
+    bool cutOff(int J, int total, int a, int b) const
+    {
+        const REAL lim = limit();
+        for (int c = 0; c < std::min(cutCount, kCuts); ++c) {
+            const Cut &cut = cuts[c];
+            REAL value = cut.base;
+            for (int i = 0; i < J; ++i)
+                value += x[i] * cut.slope[i];
+            value += std::min(a * cut.slope[J] + (total - a) * cut.deeper[J],
+                              b * cut.slope[J] + (total - b) * cut.deeper[J]);
+            if (value > lim + model.margin)
+                return true;
+        }
+        return false;
+    }
+
+    void addCut(const Cut &cut) { cuts[cutCount++ % kCuts] = cut; }
 
     void found(REAL F)
     {
@@ -618,6 +698,42 @@ struct Pruner {
         return {lower, upper};
     }
 
+    // The cut from the segment of loop M-2 at value k * step (its minimum along the innermost loop).
+    Cut segmentCut(const REAL *v, int total, int k) const
+    {
+        const int xj = k * e.loops[M - 2].step;
+        alignas(16) REAL child[kTerms];
+        for (int t = 0; t < kTerms; ++t)
+            child[t] = v[t] + xj * model.grad[M - 2][t];
+        const REAL u = segmentArgmin(child, model.innermost, total - xj);
+        return cutOf(segmentSigns(child, model.grad[M - 1], u, total - xj));
+    }
+
+    // A cut for the trials of one value of the loops outside the last two, made where the model
+    // is least along loop M-2: the cuts of the segments on either side of that minimum, mixed so
+    // that the slope along loop M-2 vanishes (a mixture of signs is signs too).
+    Cut flatCut(const REAL *v, int total, int lo, int count) const
+    {
+        Cut c = segmentCut(v, total, lo);
+        const int side = c.slope[M - 2] > 0 ? lo - 1 : lo + 1;
+        if (c.slope[M - 2] == 0 || side < 0 || side >= count)
+            return c;
+        const Cut d = segmentCut(v, total, side);
+        if ((c.slope[M - 2] > 0) == (d.slope[M - 2] > 0))
+            return c;
+        const REAL lambda = d.slope[M - 2] / (d.slope[M - 2] - c.slope[M - 2]); // weight of c
+        Cut mixed;
+        mixed.base = lambda * c.base + (1 - lambda) * d.base;
+        for (int j = 0; j < M; ++j)
+            mixed.slope[j] = lambda * c.slope[j] + (1 - lambda) * d.slope[j];
+        REAL deeper = 0;
+        for (int j = M - 1; j >= 0; --j) {
+            mixed.deeper[j] = deeper;
+            deeper = std::min(deeper, mixed.slope[j]);
+        }
+        return mixed;
+    }
+
     // The loop just outside the innermost one. The model's minimum over each innermost segment,
     // taken over real values, is a convex function of this loop's value (a partial minimum of a
     // convex function), so the values whose segment can hold a trial under the bound form one
@@ -679,8 +795,10 @@ struct Pruner {
                 lo = mid + 1;
         }
         hint = lo;
-        if (at(lo) > limit())
+        if (at(lo) > limit()) {
+            addCut(flatCut(v, total, lo, count));
             return;
+        }
         int first = lo, last = lo;
         while (first > 0 && at(first - 1) <= limit())
             --first;
@@ -701,6 +819,8 @@ struct Pruner {
     void range(const REAL *v, int total, int a, int b)
     {
         const int step = e.loops[J].step;
+        if (cutOff(J, total, a, b))
+            return;
         if (b > a) {
             const Bounds bound = bounds<J>(v, total, a, b);
             if (bound.lower > limit())
@@ -734,6 +854,8 @@ struct Pruner {
         if constexpr (M == 1) {
             innermost(model.base, 100);
         } else {
+            if (cutOff(0, 100, x0, x0))
+                return;
             const Bounds bound = bounds<0>(model.base, 100, x0, x0);
             if (bound.lower > limit())
                 return;
