@@ -53,15 +53,9 @@ BlendState singleComponent(const ComponentGradings &dimkomp, const BlendState &p
     return s;
 }
 
-} // namespace
-
-BlendState gradingSearch(int n, const ComponentGradings &dimkomp, const Band &zrn, const BlendState &previous)
+// searchObjective, in its order of operations.
+share_search::Objective gradingObjective(const ComponentGradings &dimkomp, const Band &zrn)
 {
-    if (n == 1)
-        return singleComponent(dimkomp, previous);
-    if (n < 2 || n > 6)
-        return previous; // no components chosen: nothing to search
-    // searchObjective, in its order of operations.
     share_search::Objective objective;
     objective.form = share_search::Objective::sumThenScale;
     objective.terms = 6;
@@ -70,7 +64,35 @@ BlendState gradingSearch(int n, const ComponentGradings &dimkomp, const Band &zr
         objective.used[i] = true;
         objective.B[i] = zrn[i][0] + zrn[i][1];
     }
-    return searchWith(dimkomp, previous, share_search::search(n, objective));
+    return objective;
+}
+
+} // namespace
+
+BlendState gradingSearch(int n, const ComponentGradings &dimkomp, const Band &zrn, const BlendState &previous)
+{
+    if (n == 1)
+        return singleComponent(dimkomp, previous);
+    if (n < 2 || n > 6)
+        return previous; // no components chosen: nothing to search
+    return searchWith(dimkomp, previous, share_search::search(n, gradingObjective(dimkomp, zrn)));
+}
+
+std::vector<Alternative> gradingAlternatives(int n, const ComponentGradings &dimkomp, const Band &zrn, int count)
+{
+    std::vector<Alternative> list;
+    if (n < 2 || n > 6)
+        return list;
+    for (const share_search::Ranked &r : share_search::searchBest(n, gradingObjective(dimkomp, zrn), count)) {
+        Alternative a;
+        a.J = r.shares;
+        a.F = r.F;
+        a.PROEKT = blendGrading(dimkomp, a.J);
+        a.deviation = deviation(a.PROEKT, zrn);
+        a.insideBand = a.deviation == 0;
+        list.push_back(a);
+    }
+    return list;
 }
 
 Balanced balanceShares(const Shares &shares, int optium1, const ComponentGradings &dimkomp)

@@ -7,6 +7,7 @@
 #include "data/sieves.h"
 
 #include <array>
+#include <vector>
 #include <QString>
 
 namespace blend {
@@ -37,6 +38,18 @@ struct BlendState {
 // and leaves OTKL as it was; when no trial comes below 1000000 the shares stay as they were
 // (OTKL becomes 1000000); n outside 1..6 (no components) changes nothing.
 BlendState gradingSearch(int n, const ComponentGradings &dimkomp, const Band &zrn, const BlendState &previous);
+
+// The `count` best blends of the same search (n = 2..6), best first: the first is
+// gradingSearch's result; ties keep the enumeration order. Each with its F, its PROEKT, the
+// window's deviation and whether every sieve lies inside the band.
+struct Alternative {
+    Shares J {};
+    REAL F = 0;
+    Grading PROEKT {};
+    REAL deviation = 0;
+    bool insideBand = false;
+};
+std::vector<Alternative> gradingAlternatives(int n, const ComponentGradings &dimkomp, const Band &zrn, int count);
 
 // Hand balancing after a share changed: the balancing component b (OPTIUM1 1..6, 0 none)
 // takes 100 minus the other five; PROEKT follows the shares.

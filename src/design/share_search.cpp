@@ -102,19 +102,57 @@ void enumerate(const Enumeration &e, int scale, Visit &&visit)
     rec(rec, 0, 0);
 }
 
-// A good trial to start the pruning from: the best of a grid of tens, then improved by moving
-// one step of one or two loop variables while that lowers F.
+// The best trials of one chunk of the enumeration (or of a whole search), at most `capacity`,
+// ordered by F and, for equal F, by enumeration order: offered in that order, a trial enters
+// only when its F is strictly below the last kept one's (or there is room), as the plain loop
+// keeps a trial only when it is strictly better.
+struct Kept {
+    int capacity = 1;
+    int count = 0;
+    REAL F[kMaxBest] {};
+    LoopValues x[kMaxBest] {};
+
+    REAL threshold() const { return count < capacity ? initialBest : F[count - 1]; }
+    void offer(REAL f, const LoopValues &at)
+    {
+        if (!(f < threshold()))
+            return;
+        int i = std::min(count, capacity - 1);
+        for (; i > 0 && F[i - 1] > f; --i) {
+            F[i] = F[i - 1];
+            x[i] = x[i - 1];
+        }
+        F[i] = f;
+        x[i] = at;
+        count = std::min(count + 1, capacity);
+    }
+};
+
+// Good trials to start the pruning from: the best of a grid of tens, the best of them then
+// improved by moving one step of one or two loop variables while that lowers F. All are kept
+// (as distinct trials: the moves leave the grid), so the kept threshold bounds the result.
 struct Start {
     LoopValues x {};
     REAL F = initialBest;
 };
 
-Start startingTrial(const Enumeration &e, const Objective &objective)
+bool onGrid(const Enumeration &e, const LoopValues &x)
 {
+    for (int j = 0; j < e.loopCount; ++j)
+        if (x[j] % (10 * e.loops[j].step) != 0)
+            return false;
+    return true;
+}
+
+Kept startingTrials(const Enumeration &e, const Objective &objective, int capacity)
+{
+    Kept kept;
+    kept.capacity = capacity;
     Start best;
     bool any = false;
     enumerate(e, 10, [&](const LoopValues &x) {
         const REAL F = evaluate(objective, sharesOf(e, x));
+        kept.offer(F, x);
         if (!any || F < best.F) {
             any = true;
             best = {x, F};
@@ -135,10 +173,12 @@ Start startingTrial(const Enumeration &e, const Objective &objective)
                     if (F < best.F) {
                         best = {y, F};
                         moved = true;
+                        if (!onGrid(e, y))
+                            kept.offer(F, y);
                     }
                 }
     }
-    return best;
+    return kept;
 }
 
 constexpr int kTerms = 12; // eleven sieves at most, padded with an empty term for vector code
@@ -296,20 +336,17 @@ inline void addTerms(Lanes &acc, const Lanes &in, const Lanes &rest, const REAL 
 
 // Evaluates the trials with innermost share a..b, kLanes at a time: every lane performs one
 // trial's operations in the objective's order, so each F is the objective's own to the last bit.
-// Returns true when a trial comes strictly below `best` (then the first such of the smallest F
-// is in best and at).
+// Every trial below the kept ones' threshold is offered to `kept`, with `x` holding the outer
+// loops' values and the innermost one's set to the trial's (loop `inner`).
 template <int K, int In, int Rest, bool scaledTerms>
-bool evaluateRun(const Tables &tb, const Run &run, int a, int b, REAL &best, int &at)
+void evaluateRun(const Tables &tb, const Run &run, int a, int b, Kept &kept, LoopValues &x, int inner)
 {
     constexpr int first = In < Rest ? In : Rest;
-    if (tb.leading == tb.count) { // every trial has the same F: the first of the run is the one
-        if (!(tb.leadingF < best))
-            return false;
-        best = tb.leadingF;
-        at = a;
-        return true;
+    if (tb.leading == tb.count) { // every trial has the same F: the first ones of the run are kept
+        for (x[inner] = a; x[inner] <= b && tb.leadingF < kept.threshold(); ++x[inner])
+            kept.offer(tb.leadingF, x);
+        return;
     }
-    bool improved = false;
     for (int x0 = a; x0 <= b; x0 += kLanes) {
         Lanes f;
         load(f, tb.leadingLanes);
@@ -338,16 +375,14 @@ bool evaluateRun(const Tables &tb, const Run &run, int a, int b, REAL &best, int
         }
         const int count = std::min(kLanes, b - x0 + 1);
         for (int l = 0; l < count; ++l)
-            if (f[l] < best) {
-                best = f[l];
-                at = x0 + l;
-                improved = true;
+            if (f[l] < kept.threshold()) {
+                x[inner] = x0 + l;
+                kept.offer(f[l], x);
             }
     }
-    return improved;
 }
 
-using RunFunction = bool (*)(const Tables &, const Run &, int, int, REAL &, int &);
+using RunFunction = void (*)(const Tables &, const Run &, int, int, Kept &, LoopValues &, int);
 
 // The innermost loop and the remainder of each enumeration (see enumerationFor); K terms summed.
 template <bool scaled>
@@ -491,13 +526,6 @@ std::array<REAL, kTerms> segmentSigns(const REAL *v, const REAL *g, REAL u, int 
     return sigma;
 }
 
-// The best trial met in one chunk of the enumeration (one value of the outermost loop).
-struct Record {
-    REAL F = initialBest;
-    LoopValues x {};
-    bool set = false;
-};
-
 struct Bounds {
     REAL lower;
     REAL upper;
@@ -533,13 +561,13 @@ struct Pruner {
     std::atomic<REAL> &shared;
 
     LoopValues x {};
-    Record rec;
+    Kept rec; // the best trials of the chunk in hand
     int hint = 0; // where besideInnermost last found its minimum
     static constexpr int kCuts = 4;
     Cut cuts[kCuts] {}; // the latest, as a ring
     int cutCount = 0;
 
-    REAL limit() const { return std::min(rec.F, shared.load(std::memory_order_relaxed)) + model.margin; }
+    REAL limit() const { return std::min(rec.threshold(), shared.load(std::memory_order_relaxed)) + model.margin; }
 
     // The cut of sigma over the model, with the deeper slopes' minima.
     Cut cutOf(const std::array<REAL, kTerms> &sigma) const
@@ -608,13 +636,11 @@ struct Pruner {
                 run.prefix[t] = p;
             }
         }
-        int at = 0;
-        if (runTrials(tables, run, first, last, rec.F, at)) {
-            rec.set = true;
-            rec.x = x;
-            rec.x[M - 1] = at;
-            found(rec.F);
-        }
+        const REAL before = rec.threshold();
+        LoopValues at = x;
+        runTrials(tables, run, first, last, rec, at, M - 1);
+        if (rec.threshold() < before)
+            found(rec.threshold());
     }
 
     // The innermost loop over 0..total: the model along it is convex, so the trials it cannot
@@ -849,7 +875,7 @@ struct Pruner {
     // One value of the outermost loop (for a single loop: all of it).
     void chunk(int x0)
     {
-        rec = {};
+        rec.count = 0;
         x = {};
         if constexpr (M == 1) {
             innermost(model.base, 100);
@@ -878,13 +904,32 @@ struct Pruner {
     }
 };
 
+// The best of all chunks' kept trials: by F, then by chunk (enumeration order), then as kept.
+std::vector<Ranked> merge(const Enumeration &e, const std::vector<Kept> &chunks, int count)
+{
+    struct Entry {
+        REAL F;
+        int chunk, rank;
+    };
+    std::vector<Entry> all;
+    for (int c = 0; c < static_cast<int>(chunks.size()); ++c)
+        for (int r = 0; r < chunks[c].count; ++r)
+            all.push_back({chunks[c].F[r], c, r});
+    std::stable_sort(all.begin(), all.end(), [](const Entry &a, const Entry &b) { return a.F < b.F; });
+    std::vector<Ranked> best;
+    for (int i = 0; i < std::min(count, static_cast<int>(all.size())); ++i)
+        best.push_back({sharesOf(e, chunks[all[i].chunk].x[all[i].rank]), all[i].F});
+    return best;
+}
+
 template <int M>
-Outcome prune(const Enumeration &e, const Model &model, const Tables &tables, RunFunction run, const Start &start)
+std::vector<Ranked> prune(const Enumeration &e, const Model &model, const Tables &tables, RunFunction run,
+                          const Kept &start)
 {
     const int chunks = M == 1 ? 1 : e.firstBound / e.loops[0].step + 1;
-    std::vector<Record> records(chunks);
+    std::vector<Kept> records(chunks);
     std::atomic<int> next {0};
-    std::atomic<REAL> shared {start.F < initialBest ? start.F : initialBest};
+    std::atomic<REAL> shared {start.threshold()};
     // A search that takes more than a millisecond (repeated components, which the model
     // cannot tell apart, leave many trials to evaluate) shares the remaining chunks with helper
     // threads; a quick one is not worth starting a thread for. The chunks are handed out in
@@ -894,13 +939,13 @@ Outcome prune(const Enumeration &e, const Model &model, const Tables &tables, Ru
         records[c] = p.rec;
     };
     auto helper = [&] {
-        Pruner<M> p {e, model, tables, run, shared, {}, {}, 0};
+        Pruner<M> p {e, model, tables, run, shared, {}, {start.capacity}, 0};
         for (int c; (c = next.fetch_add(1)) < chunks;)
             work(p, c);
     };
     std::vector<std::thread> helpers;
     const auto started = std::chrono::steady_clock::now();
-    Pruner<M> p {e, model, tables, run, shared, {}, {}, 0};
+    Pruner<M> p {e, model, tables, run, shared, {}, {start.capacity}, 0};
     for (int c; (c = next.fetch_add(1)) < chunks;) {
         work(p, c);
         if (helpers.empty() && next.load() < chunks
@@ -918,39 +963,44 @@ Outcome prune(const Enumeration &e, const Model &model, const Tables &tables, Ru
     for (std::thread &t : helpers)
         t.join();
 
-    Outcome out;
-    for (const Record &r : records)
-        if (r.set && r.F < out.best)
-            out = {true, sharesOf(e, r.x), r.F};
-    return out;
+    return merge(e, records, start.capacity);
+}
+
+Outcome outcomeOf(const std::vector<Ranked> &best)
+{
+    if (best.empty())
+        return {};
+    return {true, best.front().shares, best.front().F};
 }
 
 } // namespace
 
-Outcome plainSearch(int n, const Objective &objective)
+std::vector<Ranked> plainSearchBest(int n, const Objective &objective, int count)
 {
     const Enumeration e = enumerationFor(n);
-    Outcome out;
-    if (e.loopCount == 0)
-        return out;
-    enumerate(e, 1, [&](const LoopValues &x) {
-        const Shares s = sharesOf(e, x);
-        const REAL F = evaluate(objective, s);
-        if (F < out.best)
-            out = {true, s, F};
-    });
-    return out;
+    if (e.loopCount == 0 || count < 1)
+        return {};
+    Kept kept;
+    kept.capacity = std::min(count, kMaxBest);
+    enumerate(e, 1, [&](const LoopValues &x) { kept.offer(evaluate(objective, sharesOf(e, x)), x); });
+    return merge(e, {kept}, kept.capacity);
 }
 
-Outcome search(int n, const Objective &objective)
+Outcome plainSearch(int n, const Objective &objective)
+{
+    return outcomeOf(plainSearchBest(n, objective, 1));
+}
+
+std::vector<Ranked> searchBest(int n, const Objective &objective, int count)
 {
     const Enumeration e = enumerationFor(n);
-    if (e.loopCount == 0)
+    if (e.loopCount == 0 || count < 1)
         return {};
+    count = std::min(count, kMaxBest);
     const bool scaled = objective.form == Objective::scaledTerms;
     const RunFunction run = scaled ? runFunction<true>(n, objective.terms) : runFunction<false>(n, objective.terms);
     if (!run)
-        return plainSearch(n, objective);
+        return plainSearchBest(n, objective, count);
 
     // F approximately equals sum over the sieves taking part of |sum_k s_k * W[k] - B|.
     Model model;
@@ -975,12 +1025,12 @@ Outcome search(int n, const Objective &objective)
     // keeps any trial that could tie or win under the exact F. Non-finite or vast inputs go
     // through the plain search, which needs no margin.
     if (!std::isfinite(scale) || scale > 1e100)
-        return plainSearch(n, objective);
+        return plainSearchBest(n, objective, count);
     model.margin = 1e-10 * (scale + 1);
     model.innermost = directionOf(model.grad[e.loopCount - 1]);
 
     const std::unique_ptr<Tables> tables = makeTables(n, objective);
-    const Start start = startingTrial(e, objective);
+    const Kept start = startingTrials(e, objective, count);
     switch (e.loopCount) {
     case 1: return prune<1>(e, model, *tables, run, start);
     case 2: return prune<2>(e, model, *tables, run, start);
@@ -988,6 +1038,11 @@ Outcome search(int n, const Objective &objective)
     case 4: return prune<4>(e, model, *tables, run, start);
     default: return prune<5>(e, model, *tables, run, start);
     }
+}
+
+Outcome search(int n, const Objective &objective)
+{
+    return outcomeOf(searchBest(n, objective, 1));
 }
 
 } // namespace share_search

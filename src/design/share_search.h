@@ -11,6 +11,7 @@
 #include "data/fieldtypes.h"
 
 #include <array>
+#include <vector>
 
 namespace share_search {
 
@@ -64,5 +65,16 @@ Outcome search(int n, const Objective &objective);
 
 // Every trial evaluated in order (also the fallback for non-finite inputs).
 Outcome plainSearch(int n, const Objective &objective);
+
+// The `count` best trials (at most kMaxBest) with F below 1000000, by F and, for equal F, in
+// enumeration order: a plain loop that keeps a trial when it is strictly better than the last
+// of those kept. The first is search()'s result; searchBest equals plainSearchBest.
+inline constexpr int kMaxBest = 16;
+struct Ranked {
+    Shares shares {};
+    REAL F = initialBest;
+};
+std::vector<Ranked> searchBest(int n, const Objective &objective, int count);
+std::vector<Ranked> plainSearchBest(int n, const Objective &objective, int count);
 
 } // namespace share_search

@@ -156,6 +156,35 @@ private slots:
         }
     }
 
+    // The ten best of the fast search are the plain loop's ten best, ties in enumeration order
+    // (whole percentages and a repeated component make many), the first the search's result.
+    void alternativesEqualPlainTenBest()
+    {
+        std::mt19937 rng(20261207u);
+        const ComponentGradings realistic = reference::realisticComponents();
+        for (int n = 2; n <= 6; ++n)
+            for (int c = 0; c < (n <= 4 ? 12 : 2); ++c) {
+                ComponentGradings d = realistic;
+                if (c > 0)
+                    for (int k = 0; k < n; ++k) {
+                        const Grading g = reference::randomGrading(rng, c % 2 == 0);
+                        for (int i = 0; i < 11; ++i)
+                            d[i][k] = (k == n - 1 && c % 3 == 0) ? d[i][0] : g[i];
+                    }
+                const Band band = reference::realisticBand();
+                const std::vector<Alternative> fast = gradingAlternatives(n, d, band, 10);
+                const std::vector<reference::Kept> plain = reference::gradingAlternatives(n, d, band, 10);
+                QCOMPARE(fast.size(), plain.size());
+                for (std::size_t r = 0; r < fast.size(); ++r) {
+                    QVERIFY2(fast[r].J == plain[r].J && fast[r].F == plain[r].F,
+                             qPrintable(QStringLiteral("n %1 case %2 rank %3").arg(n).arg(c).arg(r)));
+                    QCOMPARE(fast[r].insideBand, fast[r].deviation == 0);
+                }
+                QVERIFY(identical(gradingSearch(n, d, band, previousState),
+                                  BlendState {fast[0].J, fast[0].PROEKT, fast[0].F}));
+            }
+    }
+
     void realisticSixComponentBlend()
     {
         const ComponentGradings d = reference::realisticComponents();

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 namespace reference {
 
@@ -80,6 +81,34 @@ inline BlendState gradingSearch(int n, const ComponentGradings &D, const Band &Z
         r.PROEKT[i] = (r.J[0] * D[i][0] + r.J[1] * D[i][1] + r.J[2] * D[i][2] + r.J[3] * D[i][3] + r.J[4] * D[i][4]
                        + r.J[5] * D[i][5]) / 100;
     return r;
+}
+
+// The `count` best trials of the grading search by F, ties in enumeration order: a trial is kept
+// when it is strictly better than the last kept one (or there is room), and goes after the
+// kept ones of equal F.
+struct Kept {
+    double F;
+    Shares J;
+};
+inline std::vector<Kept> gradingAlternatives(int n, const ComponentGradings &D, const Band &Z, std::size_t count)
+{
+    std::vector<Kept> kept;
+    enumerate(n, [&](double s1, double s2, double s3, double s4, double s5, double s6) {
+        double F = 0;
+        for (int i = 1; i < 11; ++i) {
+            const double P = (s1 * D[i][0] + s2 * D[i][1] + s3 * D[i][2] + s4 * D[i][3] + s5 * D[i][4] + s6 * D[i][5]) / 100;
+            F = F + std::fabs(2 * P - (Z[i][0] + Z[i][1]));
+        }
+        if (!(F < (kept.size() < count ? 1000000 : kept.back().F)))
+            return;
+        auto at = kept.begin();
+        while (at != kept.end() && at->F <= F)
+            ++at;
+        kept.insert(at, {F, {s1, s2, s3, s4, s5, s6}});
+        if (kept.size() > count)
+            kept.pop_back();
+    });
+    return kept;
 }
 
 inline BlendState superpaveSearch(int n, const ComponentGradings &D, const Grading &target, const BlendState &previous)
