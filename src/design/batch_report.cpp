@@ -105,7 +105,7 @@ void mixerPicture(ReportBand &b, QPointF at)
 }
 
 // Table columns, mm from the left margin.
-constexpr double kCol[] = {0, 24, 42, 88, 116, 148};
+constexpr double kCol[] = {0, 22, 44, 88, 116, 148};
 constexpr double kHeader = 12, kRow = 7;
 
 } // namespace
