@@ -45,11 +45,15 @@ BatchInput batchInput(const GrohotRecord &mixer, const BatchRecipeSource &source
 
 QString openingText(REAL opening)
 {
-    static const Picture whole = Picture::of("n4");
-    static const Picture tenths = Picture::of("n5.1");
-    // A 2.5 mm deck shown as a whole number would read "3".
-    const bool isWhole = std::fabs(opening - std::round(opening)) < 0.05;
-    return (isWhole ? whole : tenths).formatNumber(opening).trimmed();
+    // Whole millimetres alone would show a 2.5 mm deck as "3".
+    QString text = Picture::of("n6.2").formatNumber(opening).trimmed();
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    return text;
 }
 
 QString printedShape(const FixedString<2> &code)

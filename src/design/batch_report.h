@@ -27,8 +27,8 @@ BatchRecipeSource batchSourceOfDesign();
 BatchInput batchInput(const GrohotRecord &mixer, const BatchRecipeSource &source, bool CHEKKRUP, LONG OTSOS,
                       const DeckOpenings &previous);
 
-// A deck opening as the batch recipe shows it: whole millimetres without decimals, a finer
-// opening with its tenth ("20", "2.5").
+// A deck opening as the batch recipe shows it: up to two decimals, none that are zeros
+// ("20", "2.5", "1.25").
 QString openingText(REAL opening);
 
 // The shape symbol of a deck code in the printouts: "Ø" round, "□" square, blank otherwise.
