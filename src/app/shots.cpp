@@ -1,6 +1,7 @@
 #include "app/shots.h"
 
 #include "app/frame_window.h"
+#include "data/files.h"
 #include "data/globals.h"
 #include "framework/procedures_ui.h"
 #include "framework/printer_ui.h"
@@ -60,6 +61,7 @@ public:
         for (QAction *item : items)
             walkWindow(item);
         walkDesign();
+        walkBatch();
         // Several windows at once, tiled and cascaded.
         for (QAction *item : items)
             item->trigger();
@@ -224,6 +226,48 @@ private:
         shot(QStringLiteral("PODBORSUM_enlarged"));
         if (QPushButton *back = button(grading, "CANCEL"))
             back->click();
+        wait(100);
+    }
+
+    // A recipe's batch for the mixers, as the recipe list starts it; its print menu and both
+    // printed recipes.
+    void walkBatch()
+    {
+        POD = PodborRecord();
+        POD.NUM = 1;
+        POD.TYPASPH = QStringLiteral("Б");
+        POD.PRZRN = {100, 95, 85, 70, 50, 35, 25, 18, 13, 9, 6};
+        POD.JMP = 6;
+        POD.BIT = 6;
+        POD.DIMNAME[0] = QStringLiteral("Щебень гранит 5-20");
+        POD.DIMNAME[1] = QStringLiteral("Песок речной");
+        POD.DIMNAME[2] = QStringLiteral("МП-1 известняковый");
+        POD.FILLER1 = POD.DIMNAME[2];
+        POD.DIMJKOMP = {60, 34, 6, 0, 0, 0};
+        POD.DIMKOMP[10] = {1, 10, 80, 0, 0, 0};
+        if (!startProcedure(QStringLiteral("GROHOTBROWSE1")))
+            return;
+        QMdiSubWindow *list = area()->activeSubWindow();
+        shot(QStringLiteral("GROHOTBROWSE1"));
+        QPushButton *print = button(list, "PRINT");
+        if (!print)
+            return;
+        print->click();
+        QMdiSubWindow *menu = area()->activeSubWindow();
+        shot(QStringLiteral("MENU_ZAMES"));
+        for (const char *report : {"RPT_GROHOT", "REZCBITSWERH100"}) {
+            QPushButton *yes = button(menu, report);
+            if (!yes)
+                continue;
+            yes->click();
+            wait(1500);
+            if (QMdiSubWindow *preview = area()->activeSubWindow(); preview && preview != menu) {
+                shot(QLatin1String(report));
+                preview->close();
+                wait(100);
+            }
+        }
+        m_frame->mdiArea()->closeAllSubWindows();
         wait(100);
     }
 

@@ -1,8 +1,10 @@
 #include "catalogues/requirements_ui.h"
 
 #include "framework/procedures_ui.h"
+#include "data/globals.h"
 #include "catalogues/grohotbrowse11_window.h"
 #include "catalogues/titul_window.h"
+#include "catalogues/updategrohot_window.h"
 #include "catalogues/zr3n_window.h"
 
 void registerRequirementsProcedures()
@@ -10,4 +12,9 @@ void registerRequirementsProcedures()
     registerProcedure(QStringLiteral("BROWSEZR3N"), [] { return BROWSEZR3N(); }); // menu "Зарубежные нормы"
     registerProcedure(QStringLiteral("BROWSETITUL"), [] { return BROWSETITUL(); }); // menu "Для отчета"
     registerProcedure(QStringLiteral("GROHOTBROWSE11"), [] { return GROHOTBROWSE11(); }); // menu "Смесители"
+    // The mixer batch recipe changes its mixers through this form, by name, with the request
+    // it has set (GLOBALREQUEST).
+    registerCalledProcedure(QStringLiteral("UPDATEGROHOT"), [](QWidget *caller, std::function<void(LONG)> done) {
+        UPDATEGROHOT(glob::GLOBALREQUEST, caller, std::move(done));
+    });
 }

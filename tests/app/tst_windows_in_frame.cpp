@@ -4,6 +4,7 @@
 #include "app/frame_window.h"
 #include "framework/procedures_ui.h"
 #include "app/startup.h"
+#include "data/files.h"
 #include "data/globals.h"
 #include "framework/printer_ui.h"
 #include "framework/reportpreview_window.h"
@@ -219,6 +220,30 @@ private slots:
         usableButton(windowIn(superpave), "OK")->click(); // "Далее": the bitumen step over it
         checkWhole(area()->activeSubWindow(), QStringLiteral("BITUMRASZ"));
         QVERIFY(area()->activeSubWindow() != superpave && !superpave->isEnabled());
+    }
+
+    // The mixer batch recipe, started by name as the recipe list starts it: whole, with the
+    // mixer form (reached by name) over it and its print menu over it.
+    void batchRecipeOpensWhole()
+    {
+        POD = PodborRecord();
+        POD.PRZRN = {100, 95, 85, 70, 50, 35, 25, 18, 13, 9, 6};
+        QVERIFY(startProcedure(QStringLiteral("GROHOTBROWSE1")));
+        QMdiSubWindow *list = area()->activeSubWindow();
+        checkWhole(list, QStringLiteral("GROHOTBROWSE1"));
+        QMdiSubWindow *form = openForm(list, "INSERT", QStringLiteral("GROHOTBROWSE1 insert"));
+        QVERIFY(form);
+        cancelForm(list, form, QStringLiteral("GROHOTBROWSE1"));
+        QVERIFY(usableButton(windowIn(list), "PRINT"));
+        usableButton(windowIn(list), "PRINT")->click();
+        QPointer<QMdiSubWindow> menu = area()->activeSubWindow();
+        QVERIFY(menu != list);
+        checkWhole(menu, QStringLiteral("MENU_ZAMES"));
+        QVERIFY(!list->isEnabled());
+        windowIn(menu)->findChild<QAction *>(QStringLiteral("EXIT"))->trigger();
+        QTRY_VERIFY(!menu);
+        QVERIFY(list->isEnabled());
+        usableButton(windowIn(list), "CLOSE")->click();
     }
 
     // The design steps: "Новый состав" opens the component selection whole, its "Далее" the

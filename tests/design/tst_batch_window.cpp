@@ -1,0 +1,188 @@
+// The mixer batch recipe as the user sees it: the window over a recipe and two mixers, and the
+// printed recipe through the menu, the report runner and a PDF.
+#include "data/files.h"
+#include "data/globals.h"
+#include "design/grohotbrowse1_window.h"
+#include "framework/fileservices.h"
+#include "framework/reportpreview_window.h"
+#include "framework/reportprogress_window.h"
+#include "support/pdf_text.h"
+#include "support/workdir.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTableView>
+
+namespace {
+
+// A mixer with round decks of these openings (0: no deck).
+void addMixer(BYTE number, REAL batchKg, std::array<REAL, 5> round)
+{
+    GRO = GrohotRecord();
+    GRO.NUMMIXER = number;
+    GRO.MASSAZAMES = batchKg;
+    for (int k = 0; k < 5; ++k) {
+        GRO.FORMA[k].setRaw(QByteArray("\xC6 "));
+        GRO.OTW[k][0] = round[std::size_t(k)];
+        GRO.OTW[k][1] = 99; // the square size, not in use
+    }
+    QCOMPARE(files::GROHOT.add(), FileError::None);
+}
+
+// The recipe the recipe list leaves in POD: 6 % powder, 6 % bitumen over the mineral part.
+void recipeInPod()
+{
+    POD = PodborRecord();
+    POD.NUM = 7;
+    POD.TYPASPH = QStringLiteral("Б");
+    POD.PRZRN = {100, 95, 85, 70, 50, 35, 25, 18, 13, 9, 6};
+    POD.JMP = 6;
+    POD.BIT = 6;
+    POD.DIMNAME[0] = QStringLiteral("Щебень 5-20");
+    POD.DIMNAME[1] = QStringLiteral("Песок");
+    POD.DIMNAME[2] = QStringLiteral("МП-1");
+    POD.FILLER1 = QStringLiteral("МП-1");
+    POD.DIMJKOMP = {60, 34, 6, 0, 0, 0};
+    POD.DIMKOMP[10] = {1, 10, 80, 0, 0, 0};
+}
+
+} // namespace
+
+class TestBatchWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QList<QPointer<QWidget>> m_shown;
+
+    template <class T>
+    T *shown(const QString &name = {})
+    {
+        for (const auto &w : m_shown)
+            if (auto *t = qobject_cast<T *>(w.data()); t && (name.isEmpty() || t->objectName() == name))
+                return t;
+        return nullptr;
+    }
+    QString text(QWidget *window, const char *name)
+    {
+        auto *l = window->findChild<QLabel *>(QLatin1String(name));
+        return l ? l->text() : QStringLiteral("<none>");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        useWorkdir(m_dir);
+        recordShownWindows(m_shown);
+        ReportProcedure::setPrintHook([](std::shared_ptr<const ReportDocument>) {});
+        registerBatchProcedures();
+        FileUse use(files::GROHOT);
+        QVERIFY(use.ok());
+        addMixer(1, 1000, {20, 10, 5, 2.5, 0});
+        addMixer(2, 2000, {20, 5, 2.5, 0, 0});
+    }
+
+    // Mixer 1 (decks 20/10/5/2.5, none fifth): bins 5, 25, 20, 15, 29 %, powder and bitumen 6
+    // in T = 106, or T = 101 with the oversize removed; the panel follows the highlighted mixer.
+    void batchOfTheHighlightedMixer()
+    {
+        recipeInPod();
+        QVERIFY(startProcedure(QStringLiteral("GROHOTBROWSE1")));
+        auto *window = shown<BrowseWindow>(QStringLiteral("GROHOTBROWSE1"));
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Рецепт для смесителя"));
+        QTRY_COMPARE(text(window, "SPLT2"), QStringLiteral("23.6"));
+        QCOMPARE(glob::NUMMER, 1.0);
+        QCOMPARE(text(window, "MSPL2"), QStringLiteral("235.8"));
+        const auto openings = [&](const char *row) { // without the shape signs and words
+            return text(window, row).remove(QRegularExpression(QStringLiteral("[^0-9. -]"))).trimmed();
+        };
+        QCOMPARE(openings("FRACTION_1"), QStringLiteral("20"));
+        QCOMPARE(openings("FRACTION_3"), QStringLiteral("10 - 5"));
+        QCOMPARE(openings("FRACTION_5"), QStringLiteral("2.5 - 0"));
+        QCOMPARE(text(window, "SPLT1"), QStringLiteral("4.7"));
+        QCOMPARE(text(window, "MINPOR"), QStringLiteral("5.7"));
+        QCOMPARE(text(window, "BIT"), QStringLiteral("5.7"));
+        QCOMPARE(text(window, "PESOK"), QStringLiteral("0.0"));
+        QCOMPARE(text(window, "MSUMMA"), QStringLiteral("1000"));
+
+        window->findChild<QCheckBox *>(QStringLiteral("CHEKKRUP"))->click();
+        QCOMPARE(text(window, "SPLT2"), QStringLiteral("24.8"));
+        QCOMPARE(text(window, "MSPL2"), QStringLiteral("247.5"));
+        QCOMPARE(text(window, "SPLT1"), QStringLiteral("0.0"));
+
+        // Mixer 2 (decks 20/5/2.5): bin 2 takes 50 % of T = 101 and weighs 2000 kg.
+        QTest::keyClick(window->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
+        QTRY_COMPARE(glob::NUMMER, 2.0);
+        QCOMPARE(text(window, "SPLT2"), QStringLiteral("44.6"));
+        QCOMPARE(text(window, "MSPL2"), QStringLiteral("891.1"));
+        QCOMPARE(text(window, "SPLT5"), QStringLiteral("0.0")); // 0 - 6 % powder is shown as nothing
+        QCOMPARE(text(window, "MSUMMA"), QStringLiteral("2000"));
+        window->close();
+    }
+
+    // The printed recipes of mixer 1 from the menu: the oversize always removed, the recipe the
+    // window opened with (whatever another window left in the globals), dust at 50 %.
+    void printedRecipes()
+    {
+        recipeInPod();
+        QVERIFY(startProcedure(QStringLiteral("GROHOTBROWSE1")));
+        auto *window = shown<BrowseWindow>(QStringLiteral("GROHOTBROWSE1"));
+        QVERIFY(window);
+        QTRY_COMPARE(text(window, "SPLT2"), QStringLiteral("23.6"));
+        glob::JBITGL = 0; // another recipe opened elsewhere meanwhile
+        glob::PROEKT.fill(100);
+
+        window->findChild<QPushButton *>(QStringLiteral("PRINT"))->click();
+        QWidget *menu = shown<QWidget>(QStringLiteral("MENU_ZAMES"));
+        QVERIFY(menu);
+        QVERIFY(!window->isEnabled());
+        menu->findChild<QSpinBox *>(QStringLiteral("OTSOS"))->setValue(50);
+
+        const auto print = [&](const char *button) -> REPORTPREVIEW * {
+            const qsizetype before = m_shown.size();
+            menu->findChild<QPushButton *>(QLatin1String(button))->click();
+            REPORTPREVIEW *preview = nullptr;
+            const auto opened = [&] {
+                for (qsizetype i = before; i < m_shown.size() && !preview; ++i)
+                    preview = qobject_cast<REPORTPREVIEW *>(m_shown[i].data());
+                return preview != nullptr;
+            };
+            return QTest::qWaitFor(opened, 30000) ? preview : nullptr;
+        };
+
+        REPORTPREVIEW *preview = print("RPT_GROHOT");
+        QVERIFY(preview);
+        QCOMPARE(preview->IMAGECOUNT, 1); // mixer 1 only
+        const QStringList page = preview->document().page(0).texts();
+        QVERIFY(page.contains(QStringLiteral("24.8")) && page.contains(QStringLiteral("247.5"))); // bin 2 of T = 101
+        QVERIFY(page.contains(QStringLiteral("100 %")));
+        preview->exitWithoutPrinting();
+        QTRY_VERIFY(menu->isEnabled());
+
+        preview = print("REZCBITSWERH100");
+        QVERIFY(preview);
+        const QString pdf = m_dir.filePath(QStringLiteral("batch.pdf"));
+        QVERIFY(preview->saveAsPdf(pdf));
+        const QString printed = pdfText(pdf, true).simplified();
+        // T = 95: bin 2 is 25/95, bitumen 6 over the mineral part, 106 % and 1060 kg in all.
+        for (const char *line : {"асфальтобетонной смеси типа Б на замес смесителя № 1", "2 Ø20 - Ø10 26.3 263.2",
+                                 "Мельче Ø0 0.0 0.0", "пыль уноса 2.1 21.1 ориентировочно",
+                                 "Минеральный порошок: 6.3 63.2", "Битумное вяжущее: 6.0 60.0",
+                                 "ИТОГО: 106.0 1060.0", "Минеральная", "часть, кГ", "1000.0",
+                                 "Щебень 5-20 60.0", "Песок 34", "МП-1 6",
+                                 "1. Удаляется грохотом щебень крупнее, мм: Ø20.0 5.0 50.0 кГ. на 1 замес"})
+            QVERIFY2(printed.contains(QString::fromUtf8(line)), line);
+        preview->exitWithoutPrinting();
+        QTRY_VERIFY(menu->isEnabled());
+
+        menu->findChild<QAction *>(QStringLiteral("EXIT"))->trigger();
+        QTRY_VERIFY(window->isEnabled());
+        QCOMPARE(glob::OTSOS, LONG(50)); // kept for the next printing
+        window->close();
+    }
+};
+
+QTEST_MAIN(TestBatchWindow)
+#include "tst_batch_window.moc"
