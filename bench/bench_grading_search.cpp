@@ -1,7 +1,8 @@
 // The grading search and the Superpave search with six components: the fast searches against
 // the plain enumeration in the same run, median times of several runs in one process.
 // Distinct realistic materials, a crushed stone entered twice, and one material six times (every
-// trial ties, so nothing can be skipped and the earliest trial must win).
+// trial ties, so nothing can be skipped and the earliest trial must win); then the ten best
+// blends against the best alone.
 //
 // Run on an optimised build: build/bench_grading_search [runs]
 #include "design/blend.h"
@@ -99,6 +100,16 @@ int main(int argc, char **argv)
         const double tPlain = medianMs(runs, [&] { plain = reference::superpaveSearch(c.n, c.d, target.SUPERPAVE, start); });
         const std::string name = std::string("Superpave") + (c.name + 7);
         allEqual &= report(name.c_str(), tFast, tPlain, fast, plain);
+    }
+    // The ten best blends (the window's "Варианты") against the search for the best alone.
+    for (const Case &c : {cases[0], cases[1]}) {
+        const double tOne = medianMs(runs, [&] { fast = blend::gradingSearch(c.n, c.d, band, start); });
+        std::vector<blend::Alternative> ten;
+        const double tTen = medianMs(runs, [&] { ten = blend::gradingAlternatives(c.n, c.d, band, 10); });
+        const bool first = !ten.empty() && ten[0].J == fast.J && ten[0].F == fast.OTKL;
+        allEqual &= first;
+        std::printf("%-36s best %8.2f ms   ten best %8.2f ms   ratio %6.1fx   %s\n", c.name, tOne, tTen, tTen / tOne,
+                    first ? "first identical" : "FIRST DIFFERENT");
     }
     std::printf("medians of %d runs each\n", runs);
     return allEqual ? 0 : 1;

@@ -4,6 +4,7 @@
 #include "data/files.h"
 #include "design/designstep_ui.h"
 #include "data/globals.h"
+#include "design/alternatives_dialog.h"
 #include "design/blend.h"
 #include "framework/warnings.h"
 
@@ -78,6 +79,29 @@ void accept(FormWindow &form)
     callProcedure(QStringLiteral("BITUMRASZ"), &form, [self](LONG) {
         if (self)
             closeHostedWindow(self);
+    });
+}
+
+// "Варианты": the ten best blends of the search; the one chosen is put into the spin boxes as
+// if typed, so the chart, the deviation and the message follow.
+void showAlternatives(FormWindow &form)
+{
+    const std::vector<blend::Alternative> list = blend::gradingAlternatives(glob::NKOMP, glob::DIMKOMP, glob::ZRN, 10);
+    if (list.empty()) {
+        showMessage(QStringLiteral("Вариантов нет: выбрано меньше двух компонент"));
+        return;
+    }
+    std::array<QString, 6> names;
+    for (int k = 0; k < 6; ++k)
+        names[k] = glob::DIMNAME[k].text();
+    QPointer<FormWindow> self(&form);
+    openBlendAlternatives(&form, list, glob::NKOMP, names, glob::COSTDIMKOMP, [self](const blend::Shares &chosen) {
+        if (!self)
+            return;
+        for (int k = 0; k < 6; ++k)
+            *share(k) = chosen[k];
+        glob::PROEKT = blend::blendGrading(glob::DIMKOMP, chosen);
+        self->anEvent();
     });
 }
 
@@ -170,6 +194,9 @@ FormDecl makePodborsumDecl()
 
     d.fieldAccepted = shareChanged;
     d.eachEvent = redraw;
+    d.buttons.push_back({QStringLiteral("VARIANTS"), QStringLiteral("Варианты"), QRect(595, lineY - 2, 85, 26),
+                         FormButtonRole::Other, showAlternatives, -1,
+                         QStringLiteral("Десять лучших составов подбора с их стоимостью")});
     d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("Далее"), QRect(690, lineY - 2, 85, 26), FormButtonRole::Other, accept});
     d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Назад"), QRect(785, lineY - 2, 85, 26), FormButtonRole::Cancel, {}});
     d.size = QSize(885, lineY + 26 + 12);

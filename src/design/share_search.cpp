@@ -144,6 +144,25 @@ bool onGrid(const Enumeration &e, const LoopValues &x)
     return true;
 }
 
+// Offers the trials one step of one or two loop variables away from `centre` that are neither
+// on the grid nor kept already (each trial must be offered once).
+void offerNeighbours(const Enumeration &e, const Objective &objective, const LoopValues &centre, Kept &kept)
+{
+    for (int j = 0; j < e.loopCount; ++j)
+        for (int k = -1; k < e.loopCount; ++k)
+            for (int dir : {-1, 1}) {
+                if (k == j)
+                    continue;
+                LoopValues y = centre;
+                y[j] += dir * e.loops[j].step;
+                if (k >= 0)
+                    y[k] -= dir * e.loops[k].step;
+                if (!isTrial(e, y) || onGrid(e, y) || std::find(kept.x, kept.x + kept.count, y) != kept.x + kept.count)
+                    continue;
+                kept.offer(evaluate(objective, sharesOf(e, y)), y);
+            }
+}
+
 Kept startingTrials(const Enumeration &e, const Objective &objective, int capacity)
 {
     Kept kept;
@@ -178,6 +197,8 @@ Kept startingTrials(const Enumeration &e, const Objective &objective, int capaci
                     }
                 }
     }
+    if (capacity > 1) // the best's neighbours bound the later places better than the grid does
+        offerNeighbours(e, objective, best.x, kept);
     return kept;
 }
 

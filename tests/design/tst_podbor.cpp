@@ -16,12 +16,14 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -160,6 +162,24 @@ private slots:
         QVERIFY(m_sink.shown.isEmpty());
         QTest::keyClick(j1, Qt::Key_Down); // the line stays while the deviation falls back
         QCOMPARE(shown(sum, "MESSAGE"), blend::deviationMessageText);
+
+        // "Варианты": the ten best blends of the same search, the search's own first; choosing
+        // the third puts its shares into the window, and the grading and deviation follow.
+        const std::vector<blend::Alternative> alternatives = blend::gradingAlternatives(4, glob::DIMKOMP, glob::ZRN, 10);
+        click(sum, "VARIANTS");
+        auto *variants = sum->findChild<QDialog *>(QStringLiteral("ALTERNATIVES"));
+        QVERIFY(variants && variants->isVisible());
+        auto *table = variants->findChild<QTableWidget *>(QStringLiteral("LIST"));
+        QCOMPARE(table->rowCount(), 10);
+        QCOMPARE(alternatives[0].J, expected.J);
+        table->selectRow(2);
+        QTest::keyClick(table, Qt::Key_Return);
+        QVERIFY(!variants->isVisible());
+        QCOMPARE(shares(), alternatives[2].J);
+        QCOMPARE(glob::PROEKT, alternatives[2].PROEKT);
+        QCOMPARE(glob::OTKL, alternatives[2].deviation);
+        QCOMPARE(sum->findChild<QDoubleSpinBox *>(QStringLiteral("J1GL"))->value(), alternatives[2].J[0]);
+        QCOMPARE(shown(sum, "OTKL"), QString::number(qRound(alternatives[2].deviation)));
 
         // "Далее" hands the blend on to the bitumen step and closes when it returns.
         QWidget *caller = nullptr;

@@ -1,0 +1,16 @@
+#pragma once
+// "Варианты" of the grading window: the best blends of the same search, to choose one from.
+#include "design/blend.h"
+
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+// Opens, window-modal over `over`, the list of `alternatives` with the components' shares, F,
+// the deviation from the band, whether the blend lies inside the band and the cost of a tonne
+// of the mineral part at `prices`; sortable by any column. Choosing a row (double click, Enter
+// or "Выбрать") hands its shares to `chosen` and closes the list.
+QDialog *openBlendAlternatives(QWidget *over, const std::vector<blend::Alternative> &alternatives, int n,
+                               const std::array<QString, 6> &names, const blend::Shares &prices,
+                               std::function<void(const blend::Shares &)> chosen);
