@@ -156,8 +156,7 @@ ReportBand protvsePage()
     put(b, 0, 18, 16, 6, QStringLiteral("Объект:"), kLeft, 10);
     put(b, 16, 18, 56, 6, picText("s20", OBEKT.text()), kLeft, 10, true);
     put(b, 74, 18, 20, 6, picText("s7", TYP.text()), kLeft, 10, true);
-    put(b, 96, 18, 6, 6, QStringLiteral("№"), kRight, 10);
-    put(b, 103, 18, 24, 6, shortText(double(GUR.REZNUM), 0, 7), kLeft, 10, true);
+    put(b, 96, 18, 30, 6, QStringLiteral("№ ") + shortText(double(GUR.REZNUM), 0, 7), kLeft, 10, true);
 
     // The table: name, value, minimum and maximum of the requirement.
     const std::vector<double> edges{0, 100, 125, 152.5, kWidth};
