@@ -46,9 +46,9 @@ void tableRow(ReportBand &band, double y, double h, const std::vector<double> &e
     for (std::size_t c = 0; c + 1 < edges.size(); ++c) {
         const QString text = c < std::size_t(texts.size()) ? texts[qsizetype(c)] : QString();
         const int align = c < aligns.size() ? aligns[c] : kCenter;
-        const double pad = (align & 0x0001) ? 1.2 : (align & 0x0002) ? 1.2 : 0;
-        const double x = edges[c] + ((align & 0x0001) ? pad : 0);
-        const double w = edges[c + 1] - edges[c] - pad;
+        const bool left = align == kLeft, right = align == kRight; // inset from the rule they align to
+        const double x = edges[c] + (left ? 1.2 : 0);
+        const double w = edges[c + 1] - edges[c] - (left || right ? 1.2 : 0);
         put(band, x, y, w, h, text, align | kWrap, pointSize);
     }
     for (double x : edges)

