@@ -3,6 +3,7 @@
 #include "app/frame_window.h"
 #include "data/files.h"
 #include "data/globals.h"
+#include "framework/fileservices.h"
 #include "framework/procedures_ui.h"
 #include "framework/printer_ui.h"
 #include "framework/warnings.h"
@@ -78,6 +79,7 @@ public:
         dialog(m_frame->findChild<QDialog *>(QStringLiteral("PrintSetupDialog")), QStringLiteral("print_setup"));
         dialog(printWithDialog(m_frame, [](QPrinter &) {}), QStringLiteral("print"));
         superpaveAndBitumen();
+        conformityDocuments();
     }
 
 private:
@@ -107,6 +109,69 @@ private:
         shot(QStringLiteral("BITUMRASZ"));
         m_frame->mdiArea()->closeAllSubWindows();
         wait(100);
+    }
+
+    // A stored recipe with its weighing and a test record: the approval form "Ф.Д-25" and the test
+    // protocol, each with its filter window and its preview.
+    void conformityDocuments()
+    {
+        POD = PodborRecord();
+        POD.NUM = 9;
+        POD.DATE = dates::today();
+        POD.OBEKT = QStringLiteral("РЕЦЕПТ");
+        POD.TYPASPH = QStringLiteral("тип Б");
+        POD.WIDASPH = QStringLiteral("горячая");
+        POD.MARKAASPH = QStringLiteral("II");
+        POD.MARKABIT = QStringLiteral("БНД 60/90");
+        POD.BIT = 5.8;
+        POD.NKOMP = 3;
+        const char *names[3] = {"Щебень гранит 5-20", "Песок природный", "Порошок МП-1"};
+        const REAL shares[3] = {48, 44, 8}, densities[3] = {2.70, 2.65, 2.75};
+        const REAL gradings[3][11] = {{100, 95, 70, 40, 5, 2, 1.5, 1, 1, 0.8, 0.5},
+                                      {100, 100, 100, 100, 95, 80, 60, 40, 20, 8, 3},
+                                      {100, 100, 100, 100, 100, 100, 100, 100, 95, 90, 75}};
+        for (std::size_t k = 0; k < 3; ++k) {
+            POD.DIMNAME[k] = QString::fromUtf8(names[k]);
+            POD.DIMJKOMP[k] = shares[k];
+            POD.ISTYKOMP[k] = densities[k];
+            for (std::size_t i = 0; i < 11; ++i) {
+                POD.DIMKOMP[i][k] = gradings[k][i];
+                POD.PRZRN[i] += gradings[k][i] * shares[k] / 100;
+            }
+        }
+        POD.TREBZRN = {{{90, 100}, {90, 100}, {75, 100}, {62, 100}, {50, 60}, {38, 48}, {28, 37}, {20, 28}, {14, 22}, {10, 16}, {6, 12}}};
+        POD.YMINER = 2.69;
+        const PodborRecord recipe = POD;
+        {
+            FileUse podbor(files::PODBOR), obr(files::OBRGIDRO), gur(files::GUR);
+            POD = recipe;
+            files::PODBOR.add();
+            OBR = ObrgidroRecord();
+            OBR.NUMMER = 9;
+            OBR.PLOT = 2.38;
+            OBR.WOD = 2.4;
+            files::OBRGIDRO.add();
+            GUR = GurRecord();
+            GUR.DATE = dates::today();
+            GUR.REZNUM = 9;
+            GUR.R20 = 3.1, GUR.R50 = 1.2, GUR.R0 = 9.6, GUR.R_RASCOL = 4.1;
+            GUR.TGFI = 0.86, GUR.C50 = 0.41, GUR.KWOD = 0.92, GUR.KDLIT = 0.84;
+            files::GUR.add();
+        }
+        POD = recipe;
+        for (const char *name : {"FORMAD_25", "PROTVSE"}) {
+            startProcedure(QLatin1String(name));
+            shot(QLatin1String(name) + QStringLiteral("_filter"));
+            if (QPushButton *ok = button(area()->activeSubWindow(), "OK"))
+                ok->click();
+            wait(1500);
+            shot(QLatin1String(name) + QStringLiteral("_preview"));
+            if (QMdiSubWindow *preview = area()->activeSubWindow())
+                preview->showMaximized();
+            shot(QLatin1String(name) + QStringLiteral("_preview_maximised"));
+            m_frame->mdiArea()->closeAllSubWindows();
+            wait(100);
+        }
     }
 
     void shot(const QString &name)

@@ -10,6 +10,7 @@
 #include "design/grohotbrowse1_window.h"
 #include "design/podborsuperpave_window.h"
 #include "design/podbor_window.h"
+#include "testing/conformity_reports_window.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -27,6 +28,7 @@ void registerProgramProcedures()
     registerSuperpaveProcedures();
     registerPodborProcedures();
     registerBatchProcedures();
+    registerConformityProcedures();
 }
 
 bool loadQtTranslations()

@@ -2,6 +2,7 @@
 
 #include "framework/procedures_ui.h"
 #include "data/globals.h"
+#include "catalogues/filter_window.h"
 #include "catalogues/grohotbrowse11_window.h"
 #include "catalogues/titul_window.h"
 #include "catalogues/updategrohot_window.h"
@@ -17,4 +18,9 @@ void registerRequirementsProcedures()
     registerCalledProcedure(QStringLiteral("UPDATEGROHOT"), [](QWidget *caller, std::function<void(LONG)> done) {
         UPDATEGROHOT(glob::GLOBALREQUEST, caller, std::move(done));
     });
+    // The conformity reports ask for the zone (and grade) through them by name.
+    registerCalledProcedure(QStringLiteral("FILTER2"),
+                            [](QWidget *caller, std::function<void(LONG)> done) { FILTER2(caller, std::move(done)); });
+    registerCalledProcedure(QStringLiteral("FILTER21"),
+                            [](QWidget *caller, std::function<void(LONG)> done) { FILTER21(caller, std::move(done)); });
 }

@@ -246,6 +246,21 @@ private slots:
         usableButton(windowIn(list), "CLOSE")->click();
     }
 
+    // The conformity documents ask for the zone (and grade) in a window that opens whole; with
+    // no record of the recipe nothing is printed and nothing is left open.
+    void conformityFiltersOpenWhole()
+    {
+        for (const char *name : {"PROTVSE", "FORMAD_25"}) {
+            QVERIFY(startProcedure(QLatin1String(name)));
+            QMdiSubWindow *filter = area()->activeSubWindow();
+            checkWhole(filter, QLatin1String(name));
+            if (QTest::currentTestFailed())
+                return;
+            usableButton(windowIn(filter), "OK")->click();
+            QTRY_COMPARE(area()->subWindowList().size(), 0);
+        }
+    }
+
     // The design steps: "Новый состав" opens the component selection whole, its "Далее" the
     // grading window in its place; "Назад" closes that.
     void designWindowsOpenWhole()
