@@ -11,6 +11,7 @@
 #include "testing/shear_check.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
@@ -167,8 +168,8 @@ FormWindow *FILTER1(QWidget *caller, std::function<void(LONG)> done, WindowHost 
     static const FormDecl decl = makeFilter1Decl();
     putConditions(lab::operatingPresets());
     FormWindow *form = openForm(decl, glob::NoRequest, caller, std::move(done), std::move(host));
-    if (form) // the region field has the focus as the dialog opens
-        chooseRegion(*form);
+    if (form) // the region field has the focus as the dialog opens (once it is shown and active)
+        QTimer::singleShot(0, form, [form] { chooseRegion(*form); });
     return form;
 }
 

@@ -13,8 +13,10 @@
 #include "testing/shear_window.h"
 #include "testing/weighing_window.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -178,6 +180,18 @@ private slots:
             QCOMPARE(OBR.G21.toDouble(), 1002.0);
         }
 
+        // A second record for the same recipe is refused naming the key; the form stays open.
+        m_sink.clear();
+        list->findChild<QPushButton *>(QStringLiteral("INSERT"))->click();
+        form = openForm();
+        QVERIFY(form);
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QCOMPARE(m_sink.shown.size(), 1);
+        QVERIFY2(m_sink.texts().join(QString()).contains(QStringLiteral("OBR:KeyNummer")), qPrintable(m_sink.texts().join(QString())));
+        QVERIFY(form->isVisible());
+        form->findChild<QPushButton *>(QStringLiteral("CANCEL"))->click();
+        QTRY_COMPARE(list->page()->rowCount(), 1);
+
         m_shown.clear();
         list->findChild<QPushButton *>(QStringLiteral("PROTOCOL"))->click();
         auto *preview = awaitShown<REPORTPREVIEW>();
@@ -243,7 +257,13 @@ private slots:
             QVERIFY2(!empty.contains(QString::fromUtf8(verdict)), verdict);
         QVERIFY(!empty.contains(QStringLiteral("0.526")));
 
-        const QStringList idle = shearProtocol([](FormWindow *filter) { typeInto(filter, QStringLiteral("IN_DV"), QStringLiteral("0")); });
+        // Category 5 switches to constrained traffic at 220 vehicles; a zero intensity typed then.
+        const QStringList idle = shearProtocol([](FormWindow *filter) {
+            filter->findChild<QRadioButton *>(QStringLiteral("KAT_DV_5"))->click();
+            QCOMPARE(filter->findChild<QComboBox *>(QStringLiteral("US_DV"))->currentText(), QStringLiteral("Стесненные"));
+            QCOMPARE(glob::T1, 0.792);
+            typeInto(filter, QStringLiteral("IN_DV"), QStringLiteral("0"));
+        });
         QCOMPARE(m_warnings, 1);
         QCOMPARE(idle.size(), 2);
         for (const QString &page : idle)
