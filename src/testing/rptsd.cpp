@@ -77,11 +77,13 @@ ReportBand detail(const lab::ShearResult &result, const QString &zone)
     put(b, 0, 12, kWidth, QStringLiteral("проверки сдвигоустойчивости асфальтобетона"), kCenter, 12, true);
 
     double y = 30;
-    pair(b, 0, y, 10, QStringLiteral("N ="), number("n3", double(GUR.REZNUM)), 20);
+    // The recipe's number in six digits, so that every recipe number prints.
+    pair(b, 0, y, 10, QStringLiteral("N ="), number("n6", double(GUR.REZNUM)), 20);
     pair(b, 34, y, 24, QStringLiteral("Тип смеси:"), text("s7", GUR.TIP_SM.text()), 24);
     pair(b, 86, y, 18, QStringLiteral("Объект:"), text("s20", glob::OBEKT.text()), 66);
 
-    // The operating conditions.
+    // The operating conditions the calculation used: the region's name and Tmax as they stand in
+    // the dialog (typed over the region's own, perhaps), its zone from the region's record.
     y += 10;
     put(b, 0, y, 60, QStringLiteral("Для условий:"), kLeft, 11, true);
     y += 7;

@@ -103,7 +103,8 @@ FormDecl makeObr11Decl(std::shared_ptr<QString> note)
 
     constexpr int kRowH = 21;
     d.texts.push_back({QStringLiteral("NUMMER_PROMPT"), QStringLiteral("Номер смеси:"), QRect(16, 34, 96, kRowH)});
-    FormField number{QStringLiteral("NUMMER"), QStringLiteral("OBR_NUMMER"), "N4_", QRect(116, 34, 60, kRowH)};
+    // Six digits: every recipe number fits (a narrower picture would show, and refuse, "####").
+    FormField number{QStringLiteral("NUMMER"), QStringLiteral("OBR_NUMMER"), "N6_", QRect(116, 34, 72, kRowH)};
     number.tip = QStringLiteral("Номер керна");
     d.fields.push_back(number);
 
