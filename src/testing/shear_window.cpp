@@ -10,7 +10,9 @@
 #include "testing/rptsd.h"
 #include "testing/shear_check.h"
 
+#include <QKeySequence>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 
 #include <memory>
@@ -30,15 +32,18 @@ void putConditions(const lab::OperatingConditions &c)
     glob::TSUMMA = c.TSUMMA;
 }
 
-// The region's choice: the chosen region's name and temperatures go into the globals.
-void chooseRegion(FormWindow &form)
+// The region's choice: the chosen region's name, and with `temperatures` its temperatures, go
+// into the globals.
+void chooseRegion(FormWindow &form, bool temperatures = true)
 {
     QPointer<FormWindow> guard(&form);
-    callProcedure(QStringLiteral("SELREG1"), &form, [guard](LONG response) {
+    callProcedure(QStringLiteral("SELREG1"), &form, [guard, temperatures](LONG response) {
         if (response == glob::RequestCompleted) {
             glob::REGION = USL.REGION.text();
-            glob::TMIN = USL.TMIN;
-            glob::TMAX = USL.TMAX;
+            if (temperatures) {
+                glob::TMIN = USL.TMIN;
+                glob::TMAX = USL.TMAX;
+            }
         }
         if (guard)
             guard->refreshWindow();
@@ -168,8 +173,16 @@ FormWindow *FILTER1(QWidget *caller, std::function<void(LONG)> done, WindowHost 
     static const FormDecl decl = makeFilter1Decl();
     putConditions(lab::operatingPresets());
     FormWindow *form = openForm(decl, glob::NoRequest, caller, std::move(done), std::move(host));
-    if (form) // the region field has the focus as the dialog opens (once it is shown and active)
-        QTimer::singleShot(0, form, [form] { chooseRegion(*form); });
+    if (!form)
+        return nullptr;
+    // The region field's lookup key chooses a name only, keeping the temperatures typed.
+    if (QWidget *region = form->field(QStringLiteral("REGION"))) {
+        auto *lookup = new QShortcut(QKeySequence(Qt::Key_F4), region);
+        lookup->setContext(Qt::WidgetShortcut);
+        QObject::connect(lookup, &QShortcut::activated, form, [form] { chooseRegion(*form, false); });
+    }
+    // The region field has the focus as the dialog opens (once it is shown and active).
+    QTimer::singleShot(0, form, [form] { chooseRegion(*form); });
     return form;
 }
 

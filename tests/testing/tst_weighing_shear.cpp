@@ -258,7 +258,18 @@ private slots:
         QVERIFY(!empty.contains(QStringLiteral("0.526")));
 
         // Category 5 switches to constrained traffic at 220 vehicles; a zero intensity typed then.
-        const QStringList idle = shearProtocol([](FormWindow *filter) {
+        // The lookup key chooses the region again, keeping the typed temperature.
+        const QStringList idle = shearProtocol([this](FormWindow *filter) {
+            typeInto(filter, QStringLiteral("TMAX"), QStringLiteral("30"));
+            m_shown.clear();
+            filter->field(QStringLiteral("REGION"))->setFocus();
+            QTest::keyClick(filter->field(QStringLiteral("REGION")), Qt::Key_F4);
+            auto *regions = awaitShown<BrowseWindow>(QStringLiteral("SELREG1"));
+            QVERIFY(regions);
+            QTRY_COMPARE(regions->page()->rowCount(), 1);
+            regions->findChild<QPushButton *>(QStringLiteral("SELECT"))->click();
+            QTRY_VERIFY(filter->isEnabled());
+            QCOMPARE(fieldText(filter, "TMAX"), QStringLiteral("30"));
             filter->findChild<QRadioButton *>(QStringLiteral("KAT_DV_5"))->click();
             QCOMPARE(filter->findChild<QComboBox *>(QStringLiteral("US_DV"))->currentText(), QStringLiteral("Стесненные"));
             QCOMPARE(glob::T1, 0.792);
@@ -267,7 +278,7 @@ private slots:
         QCOMPARE(m_warnings, 1);
         QCOMPARE(idle.size(), 2);
         for (const QString &page : idle)
-            QVERIFY(page.contains(QStringLiteral("не определено")) && page.contains(QStringLiteral("0.0")));
+            QVERIFY(page.contains(QStringLiteral("не определено")) && page.contains(QStringLiteral("Стесненные")));
     }
 };
 
