@@ -80,6 +80,7 @@ public:
         dialog(printWithDialog(m_frame, [](QPrinter &) {}), QStringLiteral("print"));
         superpaveAndBitumen();
         conformityDocuments();
+        weighingAndShear();
     }
 
 private:
@@ -172,6 +173,78 @@ private:
             m_frame->mdiArea()->closeAllSubWindows();
             wait(100);
         }
+    }
+
+    // The weighing of recipe 1: the list, the form with the worked weighing evaluated, the
+    // protocol; then the shear protocol of a test record of recipe 1 with its conditions.
+    void weighingAndShear()
+    {
+        glob::NUMMER = 1;
+        glob::JBITGL = 6;
+        glob::YMINER = 2.7;
+        if (!startProcedure(QStringLiteral("BROWSEOBR2")))
+            return;
+        QMdiSubWindow *list = area()->activeSubWindow();
+        shot(QStringLiteral("BROWSEOBR2"));
+        if (QPushButton *insert = button(list, "INSERT"))
+            insert->click();
+        QMdiSubWindow *form = area()->activeSubWindow();
+        if (form && form != list) {
+            m_frame->activateWindow();
+            wait(200);
+            const char *typed[][2] = {{"OBR_G0", "1200"}, {"OBR_G1", "1205"}, {"OBR_G2", "700"}, {"OBR_G3", "1210"},
+                                      {"OBR_G4", "705"}, {"OBR_G01", "1000"}, {"OBR_G11", "1002"}, {"OBR_G21", "1002"}};
+            for (const auto &t : typed)
+                if (auto *edit = form->findChild<QLineEdit *>(QLatin1String(t[0]))) {
+                    edit->setFocus(Qt::TabFocusReason);
+                    edit->setText(QLatin1String(t[1]));
+                    edit->setModified(true);
+                    wait(20);
+                }
+            if (auto *density = form->findChild<QLineEdit *>(QStringLiteral("OBR_PLOT")))
+                density->setFocus(Qt::TabFocusReason);
+            shot(QStringLiteral("UPDATEOBR11"));
+            if (QPushButton *ok = button(form, "OK"))
+                ok->click();
+            wait(100);
+        }
+        shot(QStringLiteral("BROWSEOBR2_stored"));
+        if (QPushButton *protocol = button(list, "PROTOCOL")) {
+            protocol->click();
+            wait(1500);
+            shot(QStringLiteral("PROTGIDR_PODBOR"));
+            if (QMdiSubWindow *preview = area()->activeSubWindow(); preview && preview != list)
+                preview->close();
+        }
+        area()->closeAllSubWindows();
+        wait(100);
+
+        {
+            FileUse use(files::GUR);
+            GUR = GurRecord();
+            GUR.REZNUM = 1;
+            GUR.NUMBER = 1;
+            GUR.TIP_SM = QStringLiteral("Б");
+            GUR.R20 = 5.25;
+            GUR.TGFI = 0.85;
+            GUR.C50 = 0.3;
+            GUR.MPL = 0.2;
+            GUR.UPL = 60;
+            if (!use.ok() || files::GUR.add() != FileError::None)
+                return;
+        }
+        callProcedure(QStringLiteral("RPTSD"), nullptr, [](LONG) {});
+        wait(300);
+        shot(QStringLiteral("FILTER1_SELREG1"));
+        if (QPushButton *select = button(area()->activeSubWindow(), "SELECT"))
+            select->click();
+        shot(QStringLiteral("FILTER1"));
+        if (QPushButton *ok = button(area()->activeSubWindow(), "OK"))
+            ok->click();
+        wait(1500);
+        shot(QStringLiteral("RPTSD"));
+        area()->closeAllSubWindows();
+        wait(100);
     }
 
     void shot(const QString &name)

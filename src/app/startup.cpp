@@ -11,6 +11,10 @@
 #include "design/podborsuperpave_window.h"
 #include "design/podbor_window.h"
 #include "testing/conformity_reports_window.h"
+#include "app/soob2_window.h"
+#include "data/globals.h"
+#include "testing/shear_window.h"
+#include "testing/weighing_window.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -29,6 +33,12 @@ void registerProgramProcedures()
     registerPodborProcedures();
     registerBatchProcedures();
     registerConformityProcedures();
+    registerWeighingProcedures();
+    registerShearProcedures();
+    // The shear protocol warns through it by name.
+    registerCalledProcedure(QStringLiteral("SOOB2"), [](QWidget *caller, std::function<void(LONG)> done) {
+        SOOB2::call(caller, [done = std::move(done)] { if (done) done(glob::RequestCompleted); });
+    });
 }
 
 bool loadQtTranslations()

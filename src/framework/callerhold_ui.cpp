@@ -1,6 +1,9 @@
 #include "framework/callerhold_ui.h"
 
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
+#include <QTimer>
 
 QWidget *blockedByCall(QWidget *caller)
 {
@@ -21,7 +24,17 @@ bool CallerHold::release()
     if (m_released)
         return !m_hadCaller || m_blocked;
     m_released = true;
-    if (m_blocked)
+    if (m_blocked) {
         m_blocked->setEnabled(true);
+        // The callee's subwindow closes after this; the area would then activate whichever
+        // subwindow comes next in its order. The caller is the one the user returns to.
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(m_blocked.data())) {
+            QPointer<QMdiSubWindow> caller(sub);
+            QTimer::singleShot(0, sub, [caller] {
+                if (caller && caller->mdiArea() && caller->isVisible())
+                    caller->mdiArea()->setActiveSubWindow(caller);
+            });
+        }
+    }
     return !m_hadCaller || m_blocked;
 }

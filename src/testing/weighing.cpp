@@ -23,21 +23,25 @@ WeighingEvaluation evaluateWeighings(const Weighings &w, const WeighingResults &
     } else {
         const ExactDecimal hundred = ExactDecimal::fromUnits(100);
         ExactDecimal density, saturation, swelling;
+        int counted = 0;
         for (int i = 0; i < n; ++i) {
             const ExactDecimal g0 = ExactDecimal::from(w.G0[i]), g1 = ExactDecimal::from(w.G1[i]),
                                g2 = ExactDecimal::from(w.G2[i]), g3 = ExactDecimal::from(w.G3[i]),
                                g4 = ExactDecimal::from(w.G4[i]);
             const ExactDecimal volume = g1 - g2; // water density 1 g/cm3
             if (volume.isZero()) {
-                e.outcome = WeighingOutcome::ZeroVolume;
-                break;
+                e.leftOut |= 1u << i;
+                continue;
             }
+            ++counted;
             density = density + g0 / volume;
             saturation = saturation + (g3 - g0) / volume * hundred;
             swelling = swelling + ((g3 - g4) - volume) / volume * hundred;
         }
-        if (e.outcome == WeighingOutcome::Computed) {
-            const ExactDecimal share = ExactDecimal::fromUnits(1) / ExactDecimal::fromUnits(n);
+        if (counted == 0) {
+            e.outcome = WeighingOutcome::ZeroVolume;
+        } else {
+            const ExactDecimal share = ExactDecimal::fromUnits(1) / ExactDecimal::fromUnits(counted);
             const ExactDecimal plot = share * density, wod = share * saturation, nabuh = share * swelling;
             if (plot.ok() && wod.ok() && nabuh.ok())
                 e.results = {plot.toDouble(), wod.toDouble(), nabuh.toDouble()};

@@ -26,21 +26,25 @@ struct WeighingResults {
 enum class WeighingOutcome {
     Computed,
     NoSpecimenInWater, // no G2 positive: density, saturation and swelling left as they were
-    ZeroVolume,        // a counted specimen with G1 = G2: left as they were (no division by 0)
+    ZeroVolume,        // every counted specimen has G1 = G2: left as they were (no division by 0)
     OutOfRange,        // a quotient beyond exact decimal range: left as they were
 };
 
 struct WeighingEvaluation {
     WeighingResults results;
     WeighingOutcome outcome = WeighingOutcome::Computed;
+    // Counted specimens whose wet mass equals their mass in water (no volume): left out of the
+    // means, which are taken over the others. Bit i is specimen i + 1.
+    unsigned leftOut = 0;
 };
 
 // Number of specimens counted: 3 if G2 of specimen 3 > 0, else 2 if that of specimen 2 is, else 1
 // if that of specimen 1 is, else 0.
 int weighedSpecimens(const Weighings &w);
 
-// The evaluation of the density field. When nothing can be computed the results are `previous`;
-// in every case a zero G4 of specimen 1 makes the swelling 0.
+// The evaluation of the density field: the means over the counted specimens that have a volume.
+// When nothing can be computed the results are `previous`; in every case a zero G4 of specimen 1
+// makes the swelling 0.
 WeighingEvaluation evaluateWeighings(const Weighings &w, const WeighingResults &previous);
 
 // The porosities of the protocols, from the bitumen content JBITGL (% over 100 % of the mineral

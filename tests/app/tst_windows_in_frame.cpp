@@ -261,6 +261,33 @@ private slots:
         }
     }
 
+    // The weighing list of a recipe and its form; the operating conditions with the region's
+    // choice called over them at once, then on their own when the choice is closed.
+    void testWindowsOpenWhole()
+    {
+        glob::NUMMER = 1;
+        QVERIFY(startProcedure(QStringLiteral("BROWSEOBR2")));
+        QMdiSubWindow *list = area()->activeSubWindow();
+        checkWhole(list, QStringLiteral("BROWSEOBR2"));
+        QMdiSubWindow *form = openForm(list, "INSERT", QStringLiteral("UPDATEOBR11"));
+        QVERIFY(form);
+        cancelForm(list, form, QStringLiteral("UPDATEOBR11"));
+
+        QVERIFY(callProcedure(QStringLiteral("FILTER1"), nullptr, [](LONG) {}));
+        QTRY_COMPARE(windowIn(area()->activeSubWindow())->objectName(), QStringLiteral("SELREG1"));
+        QMdiSubWindow *regions = area()->activeSubWindow();
+        checkWhole(regions, QStringLiteral("SELREG1"));
+        QPointer<QMdiSubWindow> gone = regions;
+        usableButton(windowIn(regions), "CLOSE")->click();
+        QTRY_VERIFY(!gone);
+        QMdiSubWindow *filter = area()->activeSubWindow();
+        checkWhole(filter, QStringLiteral("FILTER1"));
+        QCOMPARE(filter->windowTitle(), QStringLiteral("Условия эксплуатации"));
+        gone = filter;
+        usableButton(windowIn(filter), "OK")->click();
+        QTRY_VERIFY(!gone);
+    }
+
     // The design steps: "Новый состав" opens the component selection whole, its "Далее" the
     // grading window in its place; "Назад" closes that.
     void designWindowsOpenWhole()

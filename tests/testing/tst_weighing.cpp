@@ -123,6 +123,20 @@ private slots:
         QCOMPARE(weighedSpecimens(w), 3);
     }
 
+    // A specimen without volume (wet mass = mass in water) is left out of the means: the other
+    // specimen's results stand alone; with none left the previous results stay.
+    void specimenWithoutVolumeLeftOut()
+    {
+        Weighings w;
+        specimen(w, 0, 1000, 1002, 1002, 1008, 584);
+        specimen(w, 1, 1200, 1205, 700, 1210, 705);
+        const WeighingEvaluation e = evaluateWeighings(w, {9, 9, 9});
+        QCOMPARE(e.outcome, WeighingOutcome::Computed);
+        QCOMPARE(e.leftOut, 1u);
+        QVERIFY(near(e.results.PLOT, 2.376237623762376));
+        QVERIFY(near(e.results.WOD, 1.9801980198019802));
+    }
+
     void swellingZeroWithoutFirstSaturatedWeighingInWater()
     {
         Weighings w;
