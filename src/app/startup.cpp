@@ -7,6 +7,8 @@
 #include "catalogues/protbit_window.h"
 #include "catalogues/requirements_ui.h"
 #include "design/bitumrasz_window.h"
+#include "design/cost_window.h"
+#include "design/otzet1rezept_window.h"
 #include "design/podborsuperpave_window.h"
 #include "design/podbor_window.h"
 
@@ -25,6 +27,8 @@ void registerProgramProcedures()
     registerBitumenProcedures();
     registerSuperpaveProcedures();
     registerPodborProcedures();
+    registerCostProcedures();
+    registerRecipeFormProcedures();
 }
 
 bool loadQtTranslations()
