@@ -145,7 +145,7 @@ void recipe(ReportBand &b, const FormValues &v, const QString &additiveUse, doub
     put(b, 0, top + 6, kTableW, 5,
         QStringLiteral("асфальтобетонной смеси типа ") + text("s10", v.TYP) + QStringLiteral(" в % по массе"), kCenter, 10);
     const design::RecipePercentages &r = v.recipe;
-    constexpr double kLabelX = 30, kValueX = 88, kValueW = 14, kStep = 4.3;
+    constexpr double kLabelX = 30, kValueX = 92, kValueW = 14, kStep = 4.3;
     const double y0 = top + 12.5;
     auto line = [&](int row, const QString &label, double value) {
         put(b, kLabelX, y0 + row * kStep, 50, kStep, label, kLeft, 10);
@@ -164,7 +164,7 @@ void recipe(ReportBand &b, const FormValues &v, const QString &additiveUse, doub
     line(4, QStringLiteral("Песок фр.0-5 мм:"), r.FR0_5);
     line(5, QStringLiteral("Минеральный порошок:"), r.MIPOR);
     line(6, QStringLiteral("Битумное вяжущее:"), r.BIT);
-    put(b, kLabelX + 34, y0 + 6 * kStep, 24, kStep, text("s12", v.MARKABIT), kLeft, 10);
+    put(b, kLabelX + 36, y0 + 6 * kStep, 26, kStep, text("s12", v.MARKABIT), kLeft, 10);
     put(b, kLabelX, y0 + 7 * kStep, 80, kStep, QStringLiteral("ИТОГО:     100 %"), kLeft, 10, true);
     const double ya = y0 + 8 * kStep;
     put(b, kLabelX, ya, 36, kStep, text("s17", additiveUse), kLeft, 10);
