@@ -58,7 +58,7 @@ QString numberText() { return QString::number(glob::NUMMER, 'f', 0); }
 
 QString notStoredText()
 {
-    return glob::NUMMER == 0 ? QStringLiteral("Состав не записан в базу рецептов: стоимость не записывается")
+    return glob::NUMMER == 0 ? QStringLiteral("Состава нет в базе рецептов: стоимость не записывается")
                              : QStringLiteral("Рецепта № %1 нет в базе: стоимость не записывается").arg(numberText());
 }
 
@@ -147,7 +147,7 @@ FormDecl makeCostDecl()
 {
     FormDecl d = designStepForm(QStringLiteral("COST"), QStringLiteral("Расчет стоимости асфальтобетонной смеси"));
     d.savePrompt = false; // the prices live in the globals; the record is written by OK's focus alone
-    d.size = QSize(420, 330);
+    d.size = QSize(440, 330);
     d.locals = {{kCOSTSLOI, Value(0.0)}, {kMESSAGE, Value(QByteArray())}, {kSTORED, Value(0.0)}};
 
     d.texts.push_back({QStringLiteral("CAPTION"), QStringLiteral("Стоимости компонент в УЕ за 1 тонну"), QRect(10, 8, 300, 21)});
@@ -180,13 +180,13 @@ FormDecl makeCostDecl()
     sloi.displayOnly = true;
     d.fields.push_back(sloi);
 
-    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(300, 34, 100, 26), FormButtonRole::Ok, {}, -1,
+    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(320, 34, 100, 26), FormButtonRole::Ok, {}, -1,
                          {}, storeIntoRecipe});
-    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Закрыть"), QRect(300, 68, 100, 26),
+    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Закрыть"), QRect(320, 68, 100, 26),
                          FormButtonRole::Cancel, {}});
 
     // The message line under everything: why nothing is stored, or that it was.
-    FormText message{kMESSAGE, QString(), QRect(10, yResults + 2 * kStep + 8, 400, 21)};
+    FormText message{kMESSAGE, QString(), QRect(10, yResults + 2 * kStep + 8, 420, 21)};
     message.local = kMESSAGE;
     d.texts.push_back(message);
 

@@ -177,9 +177,9 @@ void recipe(ReportBand &b, const FormValues &v, const QString &additiveUse, doub
 
 void footer(ReportBand &b, const FormValues &v, const NastrojkRecord &nas, double top)
 {
-    put(b, 0, top, 30, 5, QStringLiteral("РАЗРАБОТАНО"), kLeft, 10, true);
-    put(b, 30, top, 50, 5, text("s20", nas.ISPOLNIT2.text()), kLeft, 10);
-    put(b, 82, top, 50, 5, text("s20", nas.FAM2.text()), kLeft, 10);
+    put(b, 0, top, 34, 5, QStringLiteral("РАЗРАБОТАНО"), kLeft, 10, true);
+    put(b, 36, top, 50, 5, text("s20", nas.ISPOLNIT2.text()), kLeft, 10);
+    put(b, 90, top, 50, 5, text("s20", nas.FAM2.text()), kLeft, 10);
     put(b, 0, top + 5.5, 150, 4,
         QStringLiteral("Составлено программой проектирования составов асфальтобетонных смесей"), kLeft, 7);
     put(b, 150, top + 5.5, kTableW - 150, 4, Picture::of("d6").formatDate(v.DATA), kRight, 8);
