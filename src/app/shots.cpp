@@ -108,6 +108,32 @@ private:
         if (QPushButton *next = button(area()->activeSubWindow(), "OK"))
             next->click();
         shot(QStringLiteral("BITUMRASZ"));
+        QMdiSubWindow *bitumen = area()->activeSubWindow();
+        if (QPushButton *cost = button(bitumen, "COST")) { // "Оценить стоимость"
+            cost->click();
+            QMdiSubWindow *prices = area()->activeSubWindow();
+            if (auto *price = prices ? prices->findChild<QLineEdit *>(QStringLiteral("COSTBITUM")) : nullptr) {
+                price->setFocus(Qt::TabFocusReason);
+                price->setText(QStringLiteral("28000"));
+                if (auto *next = prices->findChild<QLineEdit *>(QStringLiteral("COSTDOB_KA")))
+                    next->setFocus(Qt::TabFocusReason);
+            }
+            shot(QStringLiteral("COST"));
+            if (QPushButton *close = button(prices, "CANCEL"))
+                close->click();
+            wait(100);
+        }
+        if (QPushButton *print = button(bitumen, "PRINT")) { // "Распечатать": the form Ф.1
+            print->click();
+            wait(1500);
+            shot(QStringLiteral("OTZET1REZEPT_preview"));
+            if (QMdiSubWindow *preview = area()->activeSubWindow(); preview && preview != bitumen) {
+                preview->showMaximized();
+                shot(QStringLiteral("OTZET1REZEPT_preview_maximised"));
+                preview->close();
+            }
+            wait(100);
+        }
         m_frame->mdiArea()->closeAllSubWindows();
         wait(100);
     }

@@ -8,6 +8,8 @@
 #include "catalogues/requirements_ui.h"
 #include "design/bitumrasz_window.h"
 #include "design/grohotbrowse1_window.h"
+#include "design/cost_window.h"
+#include "design/otzet1rezept_window.h"
 #include "design/podborsuperpave_window.h"
 #include "design/podbor_window.h"
 #include "testing/conformity_reports_window.h"
@@ -39,6 +41,8 @@ void registerProgramProcedures()
     registerCalledProcedure(QStringLiteral("SOOB2"), [](QWidget *caller, std::function<void(LONG)> done) {
         SOOB2::call(caller, [done = std::move(done)] { if (done) done(glob::RequestCompleted); });
     });
+    registerCostProcedures();
+    registerRecipeFormProcedures();
 }
 
 bool loadQtTranslations()

@@ -279,6 +279,8 @@ const FormDecl &podborDecl()
 FormWindow *PODBOR(WindowHost host)
 {
     glob::DESIGN = glob::DesignState();
+    // A new design is no stored recipe: pricing it must not write into the recipe opened last.
+    glob::NUMMER = 0;
     return openForm(podborDecl(), glob::NoRequest, nullptr, {}, std::move(host));
 }
 

@@ -709,7 +709,7 @@ void FormWindow::buildWindow()
         label->setGeometry(t.rect);
         if (t.alignRight)
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        if (t.value)
+        if (t.value || !t.local.isEmpty())
             m_computedTexts.emplace_back(label, &t);
     }
     for (const FormField &f : m_decl.fields) {
@@ -907,8 +907,11 @@ void FormWindow::refreshWindow()
             continue; // the user's text, not accepted yet: it is stored when the field is left
         c->display();
     }
-    for (auto &[label, text] : m_computedTexts)
-        static_cast<QLabel *>(label)->setText(text->value());
+    for (auto &[label, text] : m_computedTexts) {
+        const Value local = text->local.isEmpty() ? Value() : m_locals.value(text->local);
+        const auto *bytes = std::get_if<QByteArray>(&local);
+        static_cast<QLabel *>(label)->setText(text->value ? text->value() : bytes ? cp1251::decode(*bytes) : QString());
+    }
     for (auto &[button, enabled] : m_buttonStates)
         button->setEnabled(enabled());
 }

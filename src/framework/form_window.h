@@ -131,6 +131,7 @@ struct FormText {
     bool alignRight = false;
     int tab = -1;
     std::function<QString()> value = {}; // a text worked out at each redisplay
+    QString local = {};                  // or the text of this window-local value (a message line)
 };
 
 enum class FormButtonRole { Ok, Cancel, Help, Other };

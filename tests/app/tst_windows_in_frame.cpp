@@ -218,8 +218,12 @@ private slots:
         QMdiSubWindow *superpave = area()->activeSubWindow();
         checkWhole(superpave, QStringLiteral("PODBORSUPERPAVE"));
         usableButton(windowIn(superpave), "OK")->click(); // "Далее": the bitumen step over it
-        checkWhole(area()->activeSubWindow(), QStringLiteral("BITUMRASZ"));
-        QVERIFY(area()->activeSubWindow() != superpave && !superpave->isEnabled());
+        QMdiSubWindow *bitumen = area()->activeSubWindow();
+        checkWhole(bitumen, QStringLiteral("BITUMRASZ"));
+        QVERIFY(bitumen != superpave && !superpave->isEnabled());
+        usableButton(windowIn(bitumen), "COST")->click(); // "Оценить стоимость" over the bitumen step
+        checkWhole(area()->activeSubWindow(), QStringLiteral("COST"));
+        QVERIFY(area()->activeSubWindow() != bitumen && !bitumen->isEnabled());
     }
 
     // The mixer batch recipe, started by name as the recipe list starts it: whole, with the

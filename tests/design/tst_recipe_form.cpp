@@ -1,0 +1,155 @@
+// The recipe form "Ф.1" as the engineer gets it: through the report runner to its preview,
+// saved as PDF and read back with pdftotext.
+#include "design/otzet1rezept_window.h"
+#include "framework/fileservices.h"
+#include "framework/reportpreview_window.h"
+#include "framework/reportprogress_window.h"
+#include "support/pdf_text.h"
+#include "support/workdir.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+template <class Fill>
+void add(DataFile &file, Fill fill)
+{
+    FileUse use(file);
+    file.buffer().clear();
+    fill();
+    QCOMPARE(file.add(), FileError::None);
+}
+
+void addApproval(const char *key, const char *agreedBy)
+{
+    add(files::NASTROJK, [&] {
+        NAS.REGION = QString::fromUtf8(key);
+        NAS.SOGLFIO = QString::fromUtf8(agreedBy);
+        NAS.DOROGA = QStringLiteral("Трасса М-1");
+    });
+}
+
+const sieves::Grading kDesigned{100, 100, 95, 80, 55, 40, 30, 22, 15, 10, 8};
+
+bool has(const QString &page, const QString &pattern) { return QRegularExpression(pattern).match(page).hasMatch(); }
+
+} // namespace
+
+class TestRecipeForm : public QObject {
+    Q_OBJECT
+    FakeSink m_sink;
+    QTemporaryDir m_dir;
+    QList<QPointer<QWidget>> m_shown;
+
+    // The pages of the preview now shown, saved as PDF, as text (-layout); the preview is left.
+    QStringList printedPages()
+    {
+        REPORTPREVIEW *preview = nullptr;
+        (void)QTest::qWaitFor([&] {
+            for (const auto &w : m_shown)
+                if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
+                    preview = p;
+            return preview != nullptr;
+        }, 20000);
+        const QString path = m_dir.filePath(QStringLiteral("f1.pdf"));
+        if (!preview || !preview->saveAsPdf(path))
+            return {};
+        preview->exitWithoutPrinting();
+        m_shown.clear();
+        QStringList pages = pdfText(path, true).split(QLatin1Char('\f'));
+        pages.removeAll(QString());
+        return pages;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        useWorkdir(m_dir, &m_sink);
+        recordShownWindows(m_shown);
+        ReportProcedure::setPrintHook([](std::shared_ptr<const ReportDocument>) {});
+        registerRecipeFormProcedures();
+    }
+
+    // The design in hand (bitumen 6 %, powder 8 %), no approval record keyed like OBEKT: a copy
+    // per approval record with its own block; the recipe lines of the worked example; a
+    // component with no share: a blank row but for its name; no additive: no additive line.
+    void designInHandOneCopyPerApproval()
+    {
+        addApproval("Объект 1", "Иванов И.И.");
+        addApproval("Объект 2", "Петров П.П.");
+        glob::OBEKT = QStringLiteral("РЕЦЕПТ");
+        glob::TYP = QStringLiteral("тип Б");
+        glob::JBITGL = 6;
+        glob::JMPGL = 8;
+        glob::PROEKT = kDesigned;
+        glob::DIMJKOMP = {56, 0, 44, 0, 0, 0};
+        for (size_t k = 0; k < 3; ++k) {
+            glob::DIMNAME[k] = QStringList{"Щебень гранитный", "Песок речной", "Порошок МП-1"}[qsizetype(k)];
+            glob::ISTDIMYKOMP[k] = 2.6 + 0.05 * double(k);
+            for (size_t i = 0; i < 11; ++i)
+                glob::DIMKOMP[i][k] = 100 - double(i) * (3 - double(k));
+        }
+        QWidget caller;
+        LONG response = 0;
+        QVERIFY(callProcedure(QStringLiteral("OTZET1REZEPT"), &caller, [&response](LONG r) { response = r; }));
+        QVERIFY(!caller.isEnabled());
+        const QStringList pages = printedPages();
+        QCOMPARE(pages.size(), 2);
+        QVERIFY(pages[0].contains(QStringLiteral("Иванов И.И.")) && pages[1].contains(QStringLiteral("Петров П.П.")));
+        const QString &page = pages[0];
+        QVERIFY(page.contains(QStringLiteral("ПРОЕКТНЫЙ СОСТАВ")) && !page.contains(QStringLiteral("№")));
+        QVERIFY(page.contains(QStringLiteral("на автодороге Трасса М-1")));
+        for (const char *line : {"Щебень фр.20-40 мм:\\s+0.0\\n", "Щебень фр.15-20 мм:\\s+4.7\\n", "Щебень фр.10-15 мм:\\s+14.2\\n",
+                                 "Щебень фр.5-10 мм:\\s+23.6\\n", "Песок фр.0-5 мм:\\s+44.3\\n", "Минеральный порошок:\\s+7.5\\n",
+                                 "Битумное вяжущее:\\s+5.7\\n", "\\n\\s+42.5\\n"}) // all crushed stone, beside the fractions
+            QVERIFY2(has(page, QString::fromUtf8(line)), line);
+        QVERIFY(has(page, QStringLiteral("\\n\\s*Песок речной\\s*\\n")));
+        QVERIFY(has(page, QStringLiteral("Щебень гранитный\\s+2.6\\s+100\\s+97\\s+94")));
+        QVERIFY(!page.contains(QStringLiteral("сверх 100")));
+        QTRY_VERIFY(caller.isEnabled());
+        QCOMPARE(response, LONG(glob::RequestCompleted));
+        QCOMPARE(files::NASTROJK.USED, 0);
+    }
+
+    // From the recipe list: one copy per recipe with the number of the recipe in the buffer,
+    // titled with it, each with its own bitumen grade, the approval record keyed "РЕЦЕПТ" and
+    // the additive line.
+    void storedRecipeOneCopyPerRecipeWithItsNumber()
+    {
+        addApproval("РЕЦЕПТ", "Сидоров С.С.");
+        add(files::DOBAWKA, [] {
+            DOB.NAME = QStringLiteral("ПАВ");
+            DOB.KUDA = QStringLiteral("Добавка в битум");
+        });
+        for (auto [number, grade] : {std::pair{7, "БНД 60/90"}, {8, "БНД 40/60"}, {7, "БНД 90/130"}})
+            add(files::PODBOR, [number, grade] {
+                POD.NUM = number;
+                POD.OBEKT = QStringLiteral("РЕЦЕПТ");
+                POD.MARKABIT = QString::fromUtf8(grade);
+                POD.BIT = 6;
+                POD.PRZRN = kDesigned;
+                POD.DOBAW = QStringLiteral("ПАВ");
+                POD.SODERZDOBAW = 0.5;
+            });
+        {
+            FileUse use(files::PODBOR);
+            POD.NUM = 7;
+            QCOMPARE(files::PODBOR.get(files::key::POD_KEYNUM), FileError::None);
+        }
+        QVERIFY(startProcedure(QStringLiteral("DUBLOTZET1REZEPT")));
+        QCOMPARE(glob::NUMMER, 7.0);
+        const QStringList pages = printedPages();
+        QCOMPARE(pages.size(), 2);
+        QStringList grades;
+        for (const QString &page : pages) {
+            QVERIFY(has(page, QStringLiteral("ПРОЕКТНЫЙ СОСТАВ № +7\\b")) && page.contains(QStringLiteral("Сидоров С.С.")));
+            QVERIFY(has(page, QStringLiteral("Добавка в битум\\s+0.5\\s+ПАВ\\s+% сверх 100\\s*\\n")));
+            grades << QRegularExpression(QStringLiteral("Битумное вяжущее:\\s*(БНД \\S+)")).match(page).captured(1);
+        }
+        QCOMPARE(grades, QStringList({QStringLiteral("БНД 60/90"), QStringLiteral("БНД 90/130")}));
+        QTRY_COMPARE(files::PODBOR.USED, 0);
+    }
+};
+
+QTEST_MAIN(TestRecipeForm)
+#include "tst_recipe_form.moc"
