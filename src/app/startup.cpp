@@ -9,6 +9,7 @@
 #include "design/bitumrasz_window.h"
 #include "design/podborsuperpave_window.h"
 #include "design/podbor_window.h"
+#include "testing/journal_ui.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -25,6 +26,7 @@ void registerProgramProcedures()
     registerBitumenProcedures();
     registerSuperpaveProcedures();
     registerPodborProcedures();
+    registerJournalProcedures();
 }
 
 bool loadQtTranslations()
