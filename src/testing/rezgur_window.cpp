@@ -65,9 +65,11 @@ void shear(FormWindow &form)
     GUR.C50 = v.C50;
 }
 
-void activationEnergy(bool accepted)
+// The warning answers the user's entry of R20, not OK's pass over every field (a record without
+// strengths, R20 = R50 = 0, would show it at every save).
+void activationEnergy(FormWindow &form, bool accepted)
 {
-    if (accepted && lab::r20NotAboveR50(GUR.R20, GUR.R50))
+    if (accepted && !form.acceptingAll() && lab::r20NotAboveR50(GUR.R20, GUR.R50))
         showMessage(lab::r50AboveR20Message()); // and the computation goes on
     GUR.UPL = lab::activationEnergy(GUR.R20, GUR.R50, GUR.MPL, GUR.UPL);
 }
@@ -114,7 +116,7 @@ const std::map<QString, Computation> &computations()
          [](FormWindow &form, bool) {
              GUR.R20 = lab::averageRule(GUR.US1_3_20, GUR.US2_3_20, GUR.US3_3_20, factors(form).Q, GUR.R20);
          }},
-        {control("R20"), [](FormWindow &, bool accepted) { activationEnergy(accepted); }},
+        {control("R20"), [](FormWindow &form, bool accepted) { activationEnergy(form, accepted); }},
         {control("US3_3_0"),
          [](FormWindow &form, bool) {
              GUR.R0 = lab::averageRule(GUR.US1_3_0, GUR.US2_3_0, GUR.US3_3_0, factors(form).Q, GUR.R0);
@@ -304,12 +306,7 @@ FormDecl makeRezGurDecl()
         return true;
     };
     d.fieldFocused = [](FormWindow &form, const QString &objectName) { compute(form, objectName, false); };
-    // OK's pass over every field stores what the form shows: recomputing there from values
-    // rounded to their pictures would store results other than those shown.
-    d.fieldAccepted = [](FormWindow &form, const QString &objectName) {
-        if (!form.acceptingAll())
-            compute(form, objectName, true);
-    };
+    d.fieldAccepted = [](FormWindow &form, const QString &objectName) { compute(form, objectName, true); };
     return d;
 }
 
