@@ -214,7 +214,7 @@ void dryPage(FormDecl &d)
     p.labelled("C 50, МПа:", "C50", "n6.3", 566, kRows + kRow, 76, 60);
 
     // The standard tests at 3 mm/min: 50, 20 and 0 °C, and the splitting.
-    constexpr int kStd = 186, kHead = kStd + 24, kStdRows = kHead + 22, kResults = kStdRows + 3 * kRow + 8;
+    constexpr int kStd = 184, kHead = kStd + 24, kStdRows = kHead + 42, kResults = kStdRows + 3 * kRow + 8;
     p.text(QStringLiteral("STANDARD"), "Стандартные,3 мм/мин", QRect(8, kStd, 200, kH));
     p.text(QStringLiteral("TEMP_3_50"), "50 оС", QRect(8, kHead, 60, kH));
     p.text(QStringLiteral("HEAD_P_3_50"), "Pс, кН", QRect(8, kStdRows - 20, 60, kH));
@@ -287,10 +287,10 @@ FormDecl makeRezGurDecl()
     d.checkedKeyName = QStringLiteral("GUR:keynumber");
     d.locals = {{kQ, Value(0.0)}, {kQRAZ, Value(0.0)}};
     d.tabs = QStringList{QStringLiteral("Сухие образцы"), QStringLiteral("Водонасыщенные образцы")};
-    d.sheet = QRect(4, 24, 660, 360);
+    d.sheet = QRect(4, 24, 660, 410);
     dryPage(d);
     wetPage(d);
-    constexpr int kButtons = 24 + 360 + 10;
+    constexpr int kButtons = 24 + 410 + 10;
     d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(440, kButtons, 70, 25), FormButtonRole::Ok, {}});
     d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Cancel"), QRect(518, kButtons, 70, 25),
                          FormButtonRole::Cancel, {}});
