@@ -10,6 +10,7 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -291,10 +292,9 @@ FormDecl makeRezGurDecl()
     dryPage(d);
     wetPage(d);
     constexpr int kButtons = 24 + 410 + 10;
-    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(440, kButtons, 70, 25), FormButtonRole::Ok, {}});
-    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Cancel"), QRect(518, kButtons, 70, 25),
+    d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(512, kButtons, 70, 25), FormButtonRole::Ok, {}});
+    d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Cancel"), QRect(590, kButtons, 70, 25),
                          FormButtonRole::Cancel, {}});
-    d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(596, kButtons, 66, 25), FormButtonRole::Help, {}});
     d.size = QSize(670, kButtons + 25 + 10);
 
     // A new record: the diameter 7 cm, and the recipe in hand (the number field has the focus

@@ -74,7 +74,9 @@ class TestJournal : public QObject {
             out << e.texts.value(column).trimmed();
         return out;
     }
-    void reset()
+
+private slots:
+    void init()
     {
         for (QWidget *w : QApplication::topLevelWidgets())
             if (qobject_cast<BrowseWindow *>(w) || qobject_cast<FormWindow *>(w))
@@ -85,15 +87,12 @@ class TestJournal : public QObject {
             releaseFile(files::GUR);
         QFile::remove(files::GUR.diskName());
     }
-
-private slots:
     void initTestCase()
     {
         useWorkdir(m_dir, &m_sink);
         recordShownWindows(m_shown);
         registerJournalProcedures();
     }
-    void init() { reset(); }
 
     // A new record typed in the order of the form: the shear, strength and water examples,
     // the message when R20 is not above R50, and the record stored as the form shows it.
@@ -172,7 +171,6 @@ private slots:
         form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
         QTRY_VERIFY(!openedForm());
         QCOMPARE(list->page()->entries().size(), size_t(1));
-        QCOMPARE(rows(list, 0), QStringList{QStringLiteral("12")});
         QStringList texts;
         for (const QString &t : list->page()->entries().at(0).texts)
             texts << t.trimmed();
@@ -259,8 +257,7 @@ private slots:
         BrowseWindow *list = openList();
         QVERIFY(list);
         QCOMPARE(list->windowTitle(), QStringLiteral("Механические свойства асфальтобетона"));
-        QCOMPARE(rows(list, 3), (QStringList{QStringLiteral("5.50"), QStringLiteral("6.60")}));
-        QCOMPARE(rows(list, 0), (QStringList{QStringLiteral("300"), QStringLiteral("300")}));
+        QCOMPARE(rows(list, 0) + rows(list, 3), (QStringList{"300", "300", "5.50", "6.60"}));
         QVERIFY(!list->findChild<QPushButton *>(QStringLiteral("PROPERTIES"))->isEnabled());
         menu->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
         QTRY_VERIFY(!openedForm());
@@ -280,12 +277,11 @@ private slots:
         QCOMPARE(RIDELETE(files::PODBOR), 0);
         list->refresh();
         QVERIFY(list->page()->entries().empty());
-        glob::NUMMER = 7;
-        list->refresh();
-        QCOMPARE(rows(list, 3), QStringList{QStringLiteral("4.40")});
-        glob::NUMMER = 44;
-        list->refresh();
-        QCOMPARE(rows(list, 3), QStringList{QStringLiteral("3.30")});
+        for (auto [recipe, r20] : {std::pair{7, "4.40"}, std::pair{44, "3.30"}}) { // the others stay
+            glob::NUMMER = recipe;
+            list->refresh();
+            QCOMPARE(rows(list, 3), QStringList{QLatin1String(r20)});
+        }
     }
 };
 
