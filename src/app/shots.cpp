@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTextStream>
 #include <QTimer>
 #include <QToolButton>
@@ -63,6 +64,7 @@ public:
             walkWindow(item);
         walkDesign();
         walkBatch();
+        walkJournal();
         // Several windows at once, tiled and cascaded.
         for (QAction *item : items)
             item->trigger();
@@ -431,6 +433,70 @@ private:
                 wait(100);
             }
         }
+    }
+
+    // Types readings into a form as the user does: each field entered with Tab and left for the
+    // next; a field without a text is only passed through.
+    static void typeReadings(QMdiSubWindow *form, const std::vector<std::pair<const char *, const char *>> &readings)
+    {
+        for (const auto &[name, text] : readings)
+            if (auto *e = form->findChild<QLineEdit *>(QLatin1String(name))) {
+                e->setFocus(Qt::TabFocusReason);
+                if (*text) {
+                    e->selectAll();
+                    e->insert(QString::fromUtf8(text));
+                }
+            }
+    }
+
+    // The test journal of recipe 5: "Испытания", the menu's second button, a record typed in.
+    void walkJournal()
+    {
+        auto *start = m_frame->findChild<QToolButton *>(QStringLiteral("BUTTON11"));
+        if (!start || !start->isEnabled())
+            return;
+        POD = PodborRecord();
+        POD.NUM = 5;
+        POD.OBEKT = QStringLiteral("Обход г. Тверь");
+        POD.TYPASPH = QStringLiteral("тип Б");
+        glob::NUMMER = 5;
+        start->click();
+        QMdiSubWindow *menu = area()->activeSubWindow();
+        shot(QStringLiteral("MENUTEST"));
+        QPushButton *open = button(menu, "BUTTON2");
+        if (!open)
+            return;
+        open->click();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        if (!list || list == menu || !button(list, "INSERT"))
+            return;
+        button(list, "INSERT")->click();
+        QMdiSubWindow *journal = area()->activeSubWindow();
+        if (!journal || journal == list)
+            return;
+        shot(QStringLiteral("UPDATEREZGUR_insert"));
+        typeReadings(journal, {{"GUR_US1_50", "4"},    {"GUR_TS1_50", "2"},     {"GUR_US2_50", "4.2"}, {"GUR_TS2_50", "2.1"},
+                            {"GUR_US3_50", "3.9"},  {"GUR_TS3_50", "1.9"},   {"GUR_UM1", "8"},      {"GUR_TM1", "2.5"},
+                            {"GUR_UM2", "8.3"},     {"GUR_TM2", "2.4"},      {"GUR_UM3", "7.9"},    {"GUR_TM3", "2.6"},
+                            {"GUR_TM4", ""},        {"GUR_US1_3_50", "3.6"}, {"GUR_TS1_3_50", "40"},
+                            {"GUR_US2_3_50", "3.8"}, {"GUR_TS2_3_50", "42"},  {"GUR_US3_3_50", ""},
+                            {"GUR_R50", ""},        {"GUR_US1_3_20", "12"},  {"GUR_US2_3_20", "13"},
+                            {"GUR_US3_3_20", ""},   {"GUR_R20", ""},         {"GUR_US1_3_0", "36"},
+                            {"GUR_US2_3_0", "38"},  {"GUR_US3_3_0", ""},     {"GUR_RASCOL1", "12"},
+                            {"GUR_RASCOL2", "13"},  {"GUR_RASCOL3", ""}});
+        shot(QStringLiteral("UPDATEREZGUR_typed"));
+        if (auto *sheet = journal->findChild<QTabWidget *>(QStringLiteral("SHEET"))) {
+            sheet->setCurrentIndex(1);
+            typeReadings(journal, {{"GUR_USWOD1", "11"}, {"GUR_USWOD2", "11.5"}, {"GUR_USWOD3", ""}, {"GUR_RWOD", ""},
+                                {"GUR_KWOD", ""}});
+            shot(QStringLiteral("UPDATEREZGUR_typed_page2"));
+        }
+        if (QPushButton *ok = button(journal, "OK"))
+            ok->click();
+        wait(200);
+        shot(QStringLiteral("BROWSEREZGUR"));
+        list->showMaximized();
+        form(list, "CHANGE", QStringLiteral("UPDATEREZGUR_change_over_maximised"));
         m_frame->mdiArea()->closeAllSubWindows();
         wait(100);
     }

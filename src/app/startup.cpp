@@ -17,6 +17,7 @@
 #include "data/globals.h"
 #include "testing/shear_window.h"
 #include "testing/weighing_window.h"
+#include "testing/journal_ui.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -43,6 +44,7 @@ void registerProgramProcedures()
     });
     registerCostProcedures();
     registerRecipeFormProcedures();
+    registerJournalProcedures();
 }
 
 bool loadQtTranslations()

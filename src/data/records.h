@@ -12,7 +12,7 @@ struct GurRecord {
     LONG DATE = 0;
     REAL NUMBER = 0;
     FixedString<20> OBEKT;
-    BYTE REZNUM = 0;
+    LONG REZNUM = 0; // the recipe number POD:NUM (any whole recipe number)
     FixedString<7> TIP_SM;
     REAL DOBR = 0;
     REAL US1_50 = 0, US2_50 = 0, US3_50 = 0, US4_50 = 0, USSR = 0;

@@ -436,6 +436,10 @@ QLayout *BrowseWindow::buttonArea()
             return box;
         }
         QPushButton *b = addButton(BrowseButton{x.text, x.objectName, x.tip}, true);
+        if (x.enabled) {
+            b->setEnabled(x.enabled());
+            m_extraStates.emplace_back(b, x.enabled);
+        }
         connect(b, &QPushButton::clicked, this, [this, pressed = x.pressed] {
             syncWindow();
             if (pressed)
@@ -961,6 +965,8 @@ void BrowseWindow::updateButtons()
         m_delete->setEnabled(any);
     if (m_select)
         m_select->setEnabled(any && selectMode());
+    for (auto &[button, enabled] : m_extraStates)
+        button->setEnabled(enabled());
 }
 
 QMenu *BrowseWindow::popupMenu()

@@ -106,6 +106,7 @@ struct BrowseExtraButton {
     QString caption = {};
     BYTE *check = nullptr;
     bool beforeClose = false; // placed before "Закрыть" instead of after it
+    std::function<bool()> enabled = {}; // a button: asked with every new selection (a procedure not built yet)
 };
 
 // A part of the window's own beside the list (to its right) or below it: a schematic, the batch
@@ -263,6 +264,7 @@ private:
     QTabBar *m_tabs = nullptr;
     QPushButton *m_insert = nullptr, *m_change = nullptr, *m_delete = nullptr, *m_select = nullptr;
     QPushButton *m_close = nullptr, *m_help = nullptr;
+    std::vector<std::pair<QPushButton *, std::function<bool()>>> m_extraStates;
     std::vector<BrowsePanel *> m_panels;
 
     bool m_fileOpened = false;

@@ -4,6 +4,7 @@
 #include "framework/warnings.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -12,13 +13,14 @@ int g_recoverSeconds = 10;
 
 bool isRecipe(const DataFile &f) { return &f == &files::PODBOR; }
 
-// The number as a recipe link stored in GUR:REZNUM (a BYTE), or nothing when no test record
-// can carry it (not a whole number in 0..255).
-std::optional<BYTE> asRezNum(REAL number)
+// The number as a recipe link stored in GUR:REZNUM, or nothing when no test record can carry
+// it (not a whole number a LONG holds).
+std::optional<LONG> asRezNum(REAL number)
 {
-    if (number < 0 || number > 255 || std::floor(number) != number)
+    if (!(number >= std::numeric_limits<LONG>::min() && number <= std::numeric_limits<LONG>::max()) ||
+        std::floor(number) != number)
         return std::nullopt;
-    return BYTE(number);
+    return LONG(number);
 }
 
 bool useChildren()

@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -315,6 +316,46 @@ private slots:
         QPointer<QMdiSubWindow> gone = grading;
         usableButton(windowIn(grading), "CANCEL")->click();
         QTRY_VERIFY(!gone);
+    }
+
+    // "Испытания" opens the test menu; its second button the recipe's test list, whose form
+    // shows both its pages whole. Called by name, the list holds its caller.
+    void journalWindowsOpenWhole()
+    {
+        POD = PodborRecord();
+        POD.NUM = 5;
+        glob::NUMMER = 5;
+        m_frame->findChild<QToolButton *>(QStringLiteral("BUTTON11"))->click();
+        QMdiSubWindow *menu = area()->activeSubWindow();
+        checkWhole(menu, QStringLiteral("MENUTEST"));
+        QCOMPARE(menu->windowTitle(), QStringLiteral("Ввести результаты испытаний"));
+        QVERIFY(usableButton(windowIn(menu), "BUTTON2"));
+        usableButton(windowIn(menu), "BUTTON2")->click();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        QVERIFY(list != menu);
+        checkWhole(list, QStringLiteral("BROWSEREZGUR"));
+        QMdiSubWindow *form = openForm(list, "INSERT", QStringLiteral("UPDATEREZGUR"));
+        QVERIFY(form);
+        windowIn(form)->findChild<QTabWidget *>(QStringLiteral("SHEET"))->setCurrentIndex(1);
+        checkWhole(form, QStringLiteral("UPDATEREZGUR second page"));
+        cancelForm(list, form, QStringLiteral("UPDATEREZGUR"));
+        list->showMaximized();
+        form = openForm(list, "INSERT", QStringLiteral("UPDATEREZGUR over the maximised list"));
+        QVERIFY(form);
+        cancelForm(list, form, QStringLiteral("UPDATEREZGUR"));
+        area()->closeAllSubWindows();
+
+        auto *caller = new QLabel(QStringLiteral("Рецепт"));
+        showInFrame(caller);
+        QMdiSubWindow *callerSub = area()->activeSubWindow();
+        bool returned = false;
+        QVERIFY(callProcedure(QStringLiteral("BROWSEREZGUR"), caller, [&returned](LONG) { returned = true; }));
+        QMdiSubWindow *called = area()->activeSubWindow();
+        checkWhole(called, QStringLiteral("BROWSEREZGUR called"));
+        QVERIFY(!callerSub->isEnabled());
+        usableButton(windowIn(called), "CLOSE")->click();
+        QTRY_VERIFY(returned);
+        QVERIFY(callerSub->isEnabled());
     }
 
     // The climate form enlarged by hand keeps every field and its buttons in view, and comes

@@ -36,7 +36,7 @@ void addRecipe(REAL num, int tests, bool weighing)
     QCOMPARE(files::PODBOR.add(), FileError::None);
     for (int i = 0; i < tests; ++i) {
         GUR = GurRecord();
-        GUR.REZNUM = BYTE(num);
+        GUR.REZNUM = LONG(num);
         GUR.R20 = i;
         QCOMPARE(files::GUR.add(), FileError::None);
     }
@@ -54,7 +54,7 @@ bool readRecipe(REAL num)
     return files::PODBOR.get(files::key::POD_KEYNUM) == FileError::None;
 }
 
-int countTests(BYTE rez)
+int countTests(LONG rez)
 {
     int n = 0;
     files::GUR.setOrder(files::key::GUR_KEYREZNUM);
@@ -155,7 +155,7 @@ private slots:
         freshRecipeFiles();
         addRecipe(3, 4, true);
         addRecipe(7, 2, true);
-        addRecipe(300, 0, true); // beyond the test journal's recipe numbers
+        addRecipe(300, 0, true);
         QVERIFY(readRecipe(3));
         QCOMPARE(RIDELETE(files::PODBOR), 0);
         QVERIFY(!readRecipe(3));
@@ -298,7 +298,7 @@ private slots:
         QVERIFY2(left.size() < recipes, "the other process deleted nothing before it was killed");
         QVERIFY2(!left.isEmpty(), "the other process finished before it was killed");
         for (int r = 1; r <= recipes; ++r)
-            QCOMPARE(countTests(BYTE(r)), left.contains(r) ? testsEach : 0);
+            QCOMPARE(countTests(LONG(r)), left.contains(r) ? testsEach : 0);
         QList<REAL> linked = weighingNumbers();
         linked.removeAll(0);
         QCOMPARE(linked, left);
