@@ -7,6 +7,7 @@
 #include "catalogues/protbit_window.h"
 #include "catalogues/requirements_ui.h"
 #include "design/bitumrasz_window.h"
+#include "design/brousepodbor_window.h"
 #include "design/podborsuperpave_window.h"
 #include "design/podbor_window.h"
 
@@ -25,6 +26,7 @@ void registerProgramProcedures()
     registerBitumenProcedures();
     registerSuperpaveProcedures();
     registerPodborProcedures();
+    registerRecipeProcedures();
 }
 
 bool loadQtTranslations()

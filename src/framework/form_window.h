@@ -249,6 +249,8 @@ public:
     // Presses OK / Cancel as the buttons do.
     void pressOk();
     void pressCancel();
+    // Closes the form with the response completed: a form whose own button did its work.
+    void closeCompleted();
     // Copies the focused field's value from the history record (HISTORYFIELD).
     void historyField();
 
