@@ -47,7 +47,8 @@ FormDecl makeDecl()
     prompt("POD_DATE_PROMPT", "Дату:", QRect(200, 30, 44, 21));
     field("DATE", "d5_", QRect(246, 30, 96, 21));
     prompt("POD_TYPASPH_PROMPT", "Вид смеси:", QRect(8, 58, 108, 21));
-    field("TYPASPH", "s7", QRect(120, 58, 96, 21));
+    // The whole field: a shorter picture would cut a longer kind ("Superpave") as OK accepts it.
+    field("TYPASPH", "s20", QRect(120, 58, 160, 21));
 
     // Each button beside the value it works out; the mechanical tests have no value here.
     constexpr int kButtonX = 8, kButtonW = 300, kFieldX = 316;

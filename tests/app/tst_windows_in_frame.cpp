@@ -217,8 +217,30 @@ private slots:
         QMdiSubWindow *superpave = area()->activeSubWindow();
         checkWhole(superpave, QStringLiteral("PODBORSUPERPAVE"));
         usableButton(windowIn(superpave), "OK")->click(); // "Далее": the bitumen step over it
-        checkWhole(area()->activeSubWindow(), QStringLiteral("BITUMRASZ"));
-        QVERIFY(area()->activeSubWindow() != superpave && !superpave->isEnabled());
+        QMdiSubWindow *bitumen = area()->activeSubWindow();
+        checkWhole(bitumen, QStringLiteral("BITUMRASZ"));
+        QVERIFY(bitumen != superpave && !superpave->isEnabled());
+        usableButton(windowIn(bitumen), "SAVE")->click(); // "Сохранить подбор"
+        checkWhole(area()->activeSubWindow(), QStringLiteral("UPDATECILDPODBOR"));
+        QVERIFY(area()->activeSubWindow() != bitumen && !bitumen->isEnabled());
+    }
+
+    // The recipe list from the toolbar's "Рецепты"; its form over the list as opened and maximised.
+    void recipeListOpensWhole()
+    {
+        auto *button = m_frame->findChild<QToolButton *>(QStringLiteral("BUTTON9"));
+        QVERIFY(button && button->isEnabled());
+        button->click();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        checkWhole(list, QStringLiteral("BROUSEPODBOR"));
+        for (bool maximised : {false, true}) {
+            if (maximised)
+                list->showMaximized();
+            QMdiSubWindow *form = openForm(list, "INSERT", QStringLiteral("UPDATEPODBOR"));
+            QVERIFY(form);
+            cancelForm(list, form, QStringLiteral("UPDATEPODBOR"));
+        }
+        QVERIFY(list->isMaximized());
     }
 
     // The design steps: "Новый состав" opens the component selection whole, its "Далее" the

@@ -78,7 +78,7 @@ private slots:
         glob::DIMJKOMP = in.DIMJKOMP;
         glob::DIMKOMP = in.DIMKOMP;
         glob::DIMNAME[0] = QStringLiteral("Щебень 5-20");
-        glob::TYP = in.TYP;
+        glob::TYP = QStringLiteral("Superpave"); // wider than the list's column
         glob::WIDAB = QStringLiteral("щебеночно-мастичная");
         glob::MARKA = QStringLiteral("I");
         glob::JBITGL = 6.2;
@@ -188,6 +188,7 @@ private slots:
         QCOMPARE(stored[0].NUM, 12.0);
         QCOMPARE(stored[0].BIT, 5.8);
         QCOMPARE(stored[0].PLOTN, 2.385);
+        QCOMPARE(stored[0].TYPASPH.text(), QStringLiteral("Superpave")); // not cut to a picture
     }
 };
 
