@@ -189,6 +189,15 @@ private slots:
         QCOMPARE(stored[0].BIT, 5.8);
         QCOMPARE(stored[0].PLOTN, 2.385);
         QCOMPARE(stored[0].TYPASPH.text(), QStringLiteral("Superpave")); // not cut to a picture
+
+        // Deleted from the list: its test records go with it, its weighing is no longer its.
+        m_sink.answers = {MsgOk};
+        click(list.get(), "DELETE");
+        QVERIFY(recipes().isEmpty());
+        FileUse weighings(files::OBRGIDRO), tests(files::GUR);
+        QCOMPARE(files::GUR.recordCount(), 0);
+        files::OBRGIDRO.setToStart();
+        QVERIFY(files::OBRGIDRO.next() == FileError::None && OBR.NUMMER == 0);
     }
 };
 
