@@ -34,6 +34,9 @@ FormDecl makeDecl()
     d.changeTitle = QStringLiteral("Изменить данные состава");
     d.actionLine = QRect(8, 6, 300, 18);
     d.size = QSize(412, 268);
+    // Each button stands beside its value: moved apart by the resizer (buttons keep to the nearer
+    // edge, fields scale) they would no longer pair up. Enlarged, the form keeps its layout.
+    d.resizer = false;
 
     auto field = [&d](const char *column, const char *picture, QRect rect) {
         d.fields.push_back({QLatin1String(column), QStringLiteral("POD_") + QLatin1String(column), picture, rect});
