@@ -3,6 +3,7 @@
 #include "data/files.h"
 #include "data/globals.h"
 #include "data/recipe_state.h"
+#include "framework/procedures_ui.h"
 #include "framework/warnings.h"
 
 namespace {
@@ -26,6 +27,7 @@ bool writeDesign(FormWindow &form)
     if (file.add() == FileError::None) {
         form.setLocal(kWritten, Value(qint64(1)));
         form.setLocal(kWrittenNumber, Value(number));
+        form.setResponse(glob::RequestCompleted); // however the dialog is closed now
         return true;
     }
     saveError();
@@ -64,7 +66,7 @@ FormDecl makeDecl()
     FormButton write{QStringLiteral("ZAPIS"), QStringLiteral("Запись"), QRect(84, kButtonsY, 68, 26), FormButtonRole::Other,
                      [](FormWindow &form) {
                          if (writeDesign(form))
-                             form.closeCompleted();
+                             closeHostedWindow(&form);
                      }};
     write.focused = [](FormWindow &form) { writeDesign(form); };
     d.buttons.push_back(write);

@@ -5,7 +5,8 @@
 //
 // A write that fails (the file held by another station) is reported with the standard warning
 // and the dialog stays, with the design untouched: "Запись" tries again, closing the window
-// gives up. The dialog returns completed when it wrote the recipe, cancelled otherwise.
+// gives up. The dialog returns completed when it wrote the recipe (also when it is then closed
+// other than by "Запись"), cancelled otherwise.
 #include "framework/form_window.h"
 
 const FormDecl &updateCildPodborDecl();

@@ -1043,14 +1043,6 @@ void FormWindow::pressCancel()
     closeForm();
 }
 
-void FormWindow::closeCompleted()
-{
-    BufferClaim claim(*this);
-    m_localResponse = glob::RequestCompleted;
-    m_closing = true;
-    closeForm();
-}
-
 void FormWindow::historyField()
 {
     BufferClaim claim(*this);
