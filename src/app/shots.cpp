@@ -136,6 +136,42 @@ private:
             }
             wait(100);
         }
+        if (QPushButton *save = button(area()->activeSubWindow(), "SAVE")) { // "Сохранить подбор"
+            save->click();
+            m_frame->activateWindow(); // without a window manager nothing activates it: focus moves nowhere
+            wait(100);
+            QMdiSubWindow *dialog = area()->activeSubWindow();
+            if (auto *number = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("POD_NUM")) : nullptr) {
+                number->setFocus();
+                number->setText(QStringLiteral("12"));
+                number->setModified(true); // as typed
+            }
+            shot(QStringLiteral("UPDATECILDPODBOR"));
+            if (QPushButton *write = button(dialog, "ZAPIS")) {
+                write->setFocus(Qt::TabFocusReason); // written as it takes the focus
+                write->click();
+            }
+        }
+        m_frame->mdiArea()->closeAllSubWindows();
+        wait(100);
+        recipes();
+    }
+
+    // The recipe list with the recipe just saved: its form, the list maximised.
+    void recipes()
+    {
+        auto *start = m_frame->findChild<QToolButton *>(QStringLiteral("BUTTON9"));
+        if (!start || !start->isEnabled())
+            return;
+        start->click();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        if (!list)
+            return;
+        shot(QStringLiteral("BROUSEPODBOR"));
+        form(list, "CHANGE", QStringLiteral("UPDATEPODBOR"));
+        list->showMaximized();
+        shot(QStringLiteral("BROUSEPODBOR_maximised"));
+        form(list, "CHANGE", QStringLiteral("UPDATEPODBOR_over_maximised"));
         m_frame->mdiArea()->closeAllSubWindows();
         wait(100);
     }

@@ -10,6 +10,7 @@
 #include "design/grohotbrowse1_window.h"
 #include "design/cost_window.h"
 #include "design/otzet1rezept_window.h"
+#include "design/brousepodbor_window.h"
 #include "design/podborsuperpave_window.h"
 #include "design/podbor_window.h"
 #include "testing/conformity_reports_window.h"
@@ -45,6 +46,7 @@ void registerProgramProcedures()
     registerCostProcedures();
     registerRecipeFormProcedures();
     registerJournalProcedures();
+    registerRecipeProcedures();
 }
 
 bool loadQtTranslations()

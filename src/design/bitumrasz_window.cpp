@@ -45,26 +45,6 @@ FormVar gradeVar()
             ColumnType::Text, 20};
 }
 
-// A button calling another design procedure by name: the procedure is called over this window,
-// which is redisplayed when it returns; `then` follows. Disabled while no such procedure is built.
-FormButton callButton(const QString &objectName, const QString &text, QRect rect, const QString &procedure,
-                      std::function<void(FormWindow &)> then = {})
-{
-    FormButton b{objectName, text, rect, FormButtonRole::Other,
-                 [procedure, then](FormWindow &form) {
-                     QPointer<FormWindow> f = &form;
-                     callProcedure(procedure, &form, [f, then](LONG) {
-                         if (!f)
-                             return;
-                         f->refreshWindow();
-                         if (then)
-                             then(*f);
-                     });
-                 }};
-    b.enabled = [procedure] { return isCalledProcedureRegistered(procedure); };
-    return b;
-}
-
 FormDecl makeBitumRaszDecl()
 {
     FormDecl d =
@@ -119,17 +99,20 @@ FormDecl makeBitumRaszDecl()
     d.fields.push_back(additive);
 
     constexpr int kButtonX = 340, kButtonW = 130;
-    d.buttons.push_back(callButton(QStringLiteral("COST"), QStringLiteral("Оценить стоимость"),
-                                   QRect(kButtonX, 12, kButtonW, 26), QStringLiteral("COST")));
-    d.buttons.push_back(callButton(QStringLiteral("PRINT"), QStringLiteral("Распечатать"),
-                                   QRect(kButtonX, 44, kButtonW, 26), QStringLiteral("OTZET1REZEPT")));
-    // Saved as a recipe, the design is over: the window closes when the saving returns.
-    d.buttons.push_back(callButton(QStringLiteral("SAVE"), QStringLiteral("Сохранить подбор"),
-                                   QRect(kButtonX, 76, kButtonW, 26), QStringLiteral("UPDATECILDPODBOR"),
-                                   [](FormWindow &form) {
-                                       QPointer<FormWindow> f = &form;
-                                       QTimer::singleShot(0, &form, [f] { if (f) f->pressCancel(); });
-                                   }));
+    d.buttons.push_back(designCallButton(QStringLiteral("COST"), QStringLiteral("Оценить стоимость"),
+                                         QRect(kButtonX, 12, kButtonW, 26), QStringLiteral("COST")));
+    d.buttons.push_back(designCallButton(QStringLiteral("PRINT"), QStringLiteral("Распечатать"),
+                                         QRect(kButtonX, 44, kButtonW, 26), QStringLiteral("OTZET1REZEPT")));
+    // Saved as a recipe, the design is over: the window closes when the saving returns with the
+    // recipe written. Not written (the dialog closed without it), the design stays in hand.
+    d.buttons.push_back(designCallButton(QStringLiteral("SAVE"), QStringLiteral("Сохранить подбор"),
+                                         QRect(kButtonX, 76, kButtonW, 26), QStringLiteral("UPDATECILDPODBOR"),
+                                         [](FormWindow &form, LONG response) {
+                                             if (response != glob::RequestCompleted)
+                                                 return;
+                                             QPointer<FormWindow> f = &form;
+                                             QTimer::singleShot(0, &form, [f] { if (f) f->pressCancel(); });
+                                         }));
     d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(kButtonX, 152, kButtonW, 26), FormButtonRole::Ok, {}});
     d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Назад"), QRect(kButtonX, 184, kButtonW, 26),
                          FormButtonRole::Cancel, {}});

@@ -3,6 +3,9 @@
 // with the engine's standard action texts and the question before closing an edited record.
 #include "data/files.h"
 #include "framework/form_window.h"
+#include "framework/procedures_ui.h"
+
+#include <QPointer>
 
 inline FormDecl designStepForm(const QString &procedure, const QString &windowTitle)
 {
@@ -14,4 +17,24 @@ inline FormDecl designStepForm(const QString &procedure, const QString &windowTi
     d.changeTitle = QStringLiteral("Record will be Changed");
     d.savePrompt = true;
     return d;
+}
+
+// A button calling another procedure by name over the form, which is redisplayed when it
+// returns; `then` follows with its response. Disabled while no such procedure is built.
+inline FormButton designCallButton(const QString &objectName, const QString &text, QRect rect, const QString &procedure,
+                                   std::function<void(FormWindow &, LONG response)> then = {})
+{
+    FormButton b{objectName, text, rect, FormButtonRole::Other,
+                 [procedure, then](FormWindow &form) {
+                     QPointer<FormWindow> f = &form;
+                     callProcedure(procedure, &form, [f, then](LONG response) {
+                         if (!f)
+                             return;
+                         f->refreshWindow();
+                         if (then)
+                             then(*f, response);
+                     });
+                 }};
+    b.enabled = [procedure] { return isCalledProcedureRegistered(procedure); };
+    return b;
 }

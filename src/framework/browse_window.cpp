@@ -211,6 +211,10 @@ QPushButton *BrowseWindow::addButton(const std::optional<BrowseButton> &b, bool 
     button->setObjectName(b->objectName);
     button->setToolTip(b->tip);
     button->setAutoDefault(false);
+    if (b->focused) {
+        m_focusHooks.emplace_back(button, b->focused);
+        button->installEventFilter(this);
+    }
     return button;
 }
 
@@ -436,15 +440,13 @@ QLayout *BrowseWindow::buttonArea()
             return box;
         }
         QPushButton *b = addButton(BrowseButton{x.text, x.objectName, x.tip}, true);
-        if (x.enabled) {
-            b->setEnabled(x.enabled());
-            m_extraStates.emplace_back(b, x.enabled);
-        }
         connect(b, &QPushButton::clicked, this, [this, pressed = x.pressed] {
             syncWindow();
             if (pressed)
                 pressed(*this);
         });
+        if (x.enabled)
+            m_extraStates.emplace_back(b, x.enabled);
         return b;
     };
     for (QPushButton *b : {m_select, m_insert, m_change, m_delete})
@@ -965,8 +967,8 @@ void BrowseWindow::updateButtons()
         m_delete->setEnabled(any);
     if (m_select)
         m_select->setEnabled(any && selectMode());
-    for (auto &[button, enabled] : m_extraStates)
-        button->setEnabled(enabled());
+    for (auto &[control, enabled] : m_extraStates)
+        control->setEnabled(enabled(*this));
 }
 
 QMenu *BrowseWindow::popupMenu()
@@ -1012,6 +1014,16 @@ bool BrowseWindow::eventFilter(QObject *watched, QEvent *event)
     if (m_closing)
         return QWidget::eventFilter(watched, event);
     const bool empty = m_model->entries().empty();
+    if (event->type() == QEvent::FocusIn && !empty) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        const bool byUser = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                            reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason;
+        for (auto &[button, focused] : m_focusHooks)
+            if (watched == button && byUser) {
+                syncWindow();
+                focused(*this);
+            }
+    }
     if (watched == m_list && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const bool ctrl = key->modifiers() & Qt::ControlModifier;

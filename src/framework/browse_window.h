@@ -84,14 +84,17 @@ struct BrowseSortOrder {
     bool steps = false;                // keep a step table on the first field
 };
 
+class BrowseWindow;
+
 // A present button: its text, its control name and its tip.
 struct BrowseButton {
     QString text;
     QString objectName;
     QString tip = {};
+    // Acts when the user moves the focus onto the button (Tab, a click), with the highlighted
+    // record read into the buffer; not when the page is empty.
+    std::function<void(BrowseWindow &)> focused = {};
 };
-
-class BrowseWindow;
 
 // An item of the window's own in the button row (a report, a further list, a flag): a button,
 // or with `check` a check box showing and setting that flag (0 or 1). Neighbouring items with
@@ -106,7 +109,7 @@ struct BrowseExtraButton {
     QString caption = {};
     BYTE *check = nullptr;
     bool beforeClose = false; // placed before "Закрыть" instead of after it
-    std::function<bool()> enabled = {}; // a button: asked with every new selection (a procedure not built yet)
+    std::function<bool(const BrowseWindow &)> enabled = {}; // asked after every new selection
 };
 
 // A part of the window's own beside the list (to its right) or below it: a schematic, the batch
@@ -264,8 +267,9 @@ private:
     QTabBar *m_tabs = nullptr;
     QPushButton *m_insert = nullptr, *m_change = nullptr, *m_delete = nullptr, *m_select = nullptr;
     QPushButton *m_close = nullptr, *m_help = nullptr;
-    std::vector<std::pair<QPushButton *, std::function<bool()>>> m_extraStates;
     std::vector<BrowsePanel *> m_panels;
+    std::vector<std::pair<QWidget *, std::function<bool(const BrowseWindow &)>>> m_extraStates;
+    std::vector<std::pair<QObject *, std::function<void(BrowseWindow &)>>> m_focusHooks;
 
     bool m_fileOpened = false;
     bool m_closing = false;

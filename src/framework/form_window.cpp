@@ -603,7 +603,11 @@ bool FormWindow::prepareProcedure()
     if (!useFile(m_file))
         return false;
     m_fileUsed = true;
-    RISNAP(m_file);
+    // Called without a request by a form on the same file, the form works on its caller's
+    // record and writes nothing through the integrity rules: the caller's link snapshot stays
+    // (a number typed in the caller is still checked against the one it opened with).
+    if (!m_outer || m_localRequest != glob::NoRequest)
+        RISNAP(m_file);
     takeSavedCopy();
 
     if (m_localRequest == glob::InsertRecord) {

@@ -250,6 +250,9 @@ public:
     // Presses OK / Cancel as the buttons do.
     void pressOk();
     void pressCancel();
+    // Sets the response the form returns however it closes but by Cancel (completed: a form
+    // whose own button did its work).
+    void setResponse(LONG response) { m_localResponse = response; }
     // Copies the focused field's value from the history record (HISTORYFIELD).
     void historyField();
 

@@ -370,10 +370,10 @@ BrowseDeclaration BROWSEREZGURDeclaration()
     d.remove = BrowseButton{QStringLiteral("&Удалить"), QStringLiteral("DELETE")};
     BrowseExtraButton properties{QStringLiteral("Свойства"), QStringLiteral("PROPERTIES"),
                                  [](BrowseWindow &) { startProcedure(QStringLiteral("PROTVSE")); }};
-    properties.enabled = [] { return isProcedureRegistered(QStringLiteral("PROTVSE")); };
+    properties.enabled = [](const BrowseWindow &) { return isProcedureRegistered(QStringLiteral("PROTVSE")); };
     properties.beforeClose = true;
     BrowseExtraButton shearButton{QStringLiteral("Сдвиг"), QStringLiteral("SHEAR"), shearProtocol};
-    shearButton.enabled = [] { return procedureAvailable(QStringLiteral("RPTSD")); };
+    shearButton.enabled = [](const BrowseWindow &) { return procedureAvailable(QStringLiteral("RPTSD")); };
     shearButton.beforeClose = true;
     d.extraButtons = {properties, shearButton};
     d.updateForm = UPDATEREZGUR;

@@ -225,6 +225,12 @@ private slots:
         usableButton(windowIn(bitumen), "COST")->click(); // "Оценить стоимость" over the bitumen step
         checkWhole(area()->activeSubWindow(), QStringLiteral("COST"));
         QVERIFY(area()->activeSubWindow() != bitumen && !bitumen->isEnabled());
+        QPointer<QMdiSubWindow> cost = area()->activeSubWindow();
+        usableButton(windowIn(cost), "CANCEL")->click();
+        QTRY_VERIFY(!cost && bitumen->isEnabled());
+        usableButton(windowIn(bitumen), "SAVE")->click(); // "Сохранить подбор"
+        checkWhole(area()->activeSubWindow(), QStringLiteral("UPDATECILDPODBOR"));
+        QVERIFY(area()->activeSubWindow() != bitumen && !bitumen->isEnabled());
     }
 
     // The mixer batch recipe, started by name as the recipe list starts it: whole, with the
@@ -291,6 +297,21 @@ private slots:
         gone = filter;
         usableButton(windowIn(filter), "OK")->click();
         QTRY_VERIFY(!gone);
+    }
+
+    // The recipe list from the toolbar's "Рецепты"; its form over the list as opened and maximised.
+    void recipeListOpensWhole()
+    {
+        m_frame->findChild<QToolButton *>(QStringLiteral("BUTTON9"))->click();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        checkWhole(list, QStringLiteral("BROUSEPODBOR"));
+        for (bool maximised : {false, true}) {
+            if (maximised)
+                list->showMaximized();
+            QMdiSubWindow *form = openForm(list, "INSERT", QStringLiteral("UPDATEPODBOR"));
+            QVERIFY(form);
+            cancelForm(list, form, QStringLiteral("UPDATEPODBOR"));
+        }
     }
 
     // The design steps: "Новый состав" opens the component selection whole, its "Далее" the

@@ -156,7 +156,7 @@ private slots:
         }
         registerCalledProcedure(QStringLiteral("UPDATECILDPODBOR"), [this](QWidget *caller, std::function<void(LONG)> done) {
             m_saves << (caller ? caller->objectName() : QString());
-            done(glob::RequestCancelled);
+            done(glob::RequestCompleted); // the recipe written
         });
 
         QVERIFY(callProcedure(QStringLiteral("BITUMRASZ"), &m_caller, done()));
