@@ -1,7 +1,7 @@
 // The cost window as the engineer uses it: prices typed, the figures recomputed, OK storing them
 // into the recipe in hand, nothing written for a design that is not a stored recipe.
 #include "design/cost_window.h"
-#include "design/designstep_ui.h"
+#include "design/updatepodbor_window.h"
 #include "framework/fileservices.h"
 #include "support/window_helpers.h"
 #include "support/workdir.h"
@@ -70,6 +70,9 @@ private slots:
         POD.NUM = 12;
         POD.PLOTN = 2.4;
         POD.BIT = 6;
+        POD.DIMJKOMP = {60, 40, 0, 0, 0, 0};
+        POD.DOBAW = QStringLiteral("ПАВ");
+        POD.SODERZDOBAW = 2;
         QCOMPARE(files::PODBOR.add(), FileError::None);
         glob::DIMJKOMP = {60, 40, 0, 0, 0, 0};
         glob::JBITGL = 6;
@@ -137,20 +140,14 @@ private slots:
     // taking them for another station's change.
     void storedUnderTheRecipeForm()
     {
-        glob::DOB_KA = QStringLiteral("ПАВ");
-        glob::NUMMER = 12;
-        FormDecl decl = designStepForm(QStringLiteral("RECIPEFORM"), QStringLiteral("Изменить..."));
-        decl.fields.push_back({QStringLiteral("BIT"), QStringLiteral("POD_BIT"), "n5.2", QRect(8, 8, 60, 21)});
-        decl.buttons.push_back({QStringLiteral("PRICE"), QStringLiteral("Стоимость"), QRect(8, 40, 90, 26), FormButtonRole::Other,
-                                [](FormWindow &f) { callProcedure(QStringLiteral("COST"), &f, [](LONG) {}); }});
-        decl.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(8, 70, 90, 26), FormButtonRole::Ok, {}});
         auto list = std::make_unique<FileUse>(files::PODBOR); // the list holds the file open
         readRecipe(12);
         LONG response = 0;
-        FormWindow *recipeForm = activated(openForm(decl, glob::ChangeRecord, nullptr, [&response](LONG r) { response = r; }));
+        FormWindow *recipeForm = activated(UPDATEPODBOR(glob::ChangeRecord, nullptr, [&response](LONG r) { response = r; }));
         QVERIFY(recipeForm);
+        QCOMPARE(glob::NUMMER, 12.0); // the recipe loaded into the design state
         typeInto(recipeForm, QStringLiteral("POD_BIT"), QStringLiteral("6.5"));
-        click(recipeForm, "PRICE");
+        click(recipeForm, "COST");
         FormWindow *cost = activated(qobject_cast<FormWindow *>(m_shown.last().data()));
         QVERIFY(cost && cost != recipeForm && !recipeForm->isEnabled());
         typePrices(cost);
