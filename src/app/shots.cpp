@@ -424,6 +424,10 @@ private:
         if (!grading || grading == selection)
             return;
         shot(QStringLiteral("PODBORSUM"));
+        if (QPushButton *variants = button(grading, "VARIANTS")) {
+            variants->click();
+            dialog(grading->findChild<QDialog *>(QStringLiteral("ALTERNATIVES")), QStringLiteral("PODBORSUM_variants"));
+        }
         grading->resize(grading->size() * 5 / 4); // enlarged by hand: the chart scales
         shot(QStringLiteral("PODBORSUM_enlarged"));
         if (QPushButton *back = button(grading, "CANCEL"))

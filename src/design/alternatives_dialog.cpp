@@ -55,7 +55,7 @@ QDialog *openBlendAlternatives(QWidget *over, const std::vector<blend::Alternati
 
     QStringList headers;
     for (int k = 0; k < n; ++k)
-        headers << QStringLiteral("%1\n%2").arg(k + 1).arg(names[k].left(12));
+        headers << QStringLiteral("%1\n%2").arg(k + 1).arg(names[k].left(16));
     headers << QStringLiteral("F") << QStringLiteral("Отклонение,\n%") << QStringLiteral("В пределах\nтребований")
             << QStringLiteral("Стоимость 1 т\nмин. части");
     auto *table = new AlternativesTable(int(alternatives.size()), int(headers.size()), dialog);
@@ -111,7 +111,7 @@ QDialog *openBlendAlternatives(QWidget *over, const std::vector<blend::Alternati
     auto *layout = new QVBoxLayout(dialog);
     layout->addWidget(table);
     layout->addLayout(buttons);
-    dialog->resize(qMax(560, table->horizontalHeader()->length() + 60), 380);
+    dialog->resize(qMax(560, table->horizontalHeader()->length() + 60), 430);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->show();
     table->setFocus();
