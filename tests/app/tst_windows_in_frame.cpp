@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "data/files.h"
 #include "data/globals.h"
+#include "framework/fileservices.h"
 #include "framework/printer_ui.h"
 #include "framework/reportpreview_window.h"
 #include "support/fake_sink.h"
@@ -312,6 +313,44 @@ private slots:
             QVERIFY(form);
             cancelForm(list, form, QStringLiteral("UPDATEPODBOR"));
         }
+    }
+
+    // Each window the recipe list starts opens whole on the highlighted recipe (number 300, above
+    // what a byte holds), loaded into the design state as it starts.
+    void recipeListStartsItsWindowsOnTheRecipe()
+    {
+        {
+            FileUse recipes(files::PODBOR);
+            files::PODBOR.buffer().clear();
+            POD.NUM = 300;
+            POD.BIT = 6.5;
+            POD.TYPASPH = QStringLiteral("тип Б");
+            QCOMPARE(files::PODBOR.add(), FileError::None);
+        }
+        m_frame->findChild<QToolButton *>(QStringLiteral("BUTTON9"))->click();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        const std::pair<const char *, const char *> started[] = {
+            {"TEST", "MENUTEST"}, {"ZAMES", "GROHOTBROWSE1"}, {"FORMAD25", "FORMAD_25"}, {"FORM1", "DUBLOTZET1REZEPT"}};
+        for (const auto &[button, window] : started) {
+            glob::JBITGL = 0;
+            POD = PodborRecord(); // another recipe in the buffer: the button reads the highlighted one again
+            QVERIFY2(usableButton(windowIn(list), button), button);
+            usableButton(windowIn(list), button)->click();
+            QTRY_VERIFY2(area()->activeSubWindow() != list, window);
+            QCOMPARE(glob::JBITGL, 6.5);
+            if (QLatin1String(window) != QLatin1String("GROHOTBROWSE1")) // which sets NUMMER to its mixer
+                QCOMPARE(glob::NUMMER, 300.0);
+            if (QLatin1String(window) == QLatin1String("DUBLOTZET1REZEPT")) // a report: progress, then preview
+                QTRY_VERIFY(qobject_cast<REPORTPREVIEW *>(windowIn(area()->activeSubWindow())));
+            else
+                checkWhole(area()->activeSubWindow(), QLatin1String(window));
+            for (QMdiSubWindow *w : area()->subWindowList())
+                if (w != list)
+                    w->close();
+            QTRY_COMPARE(area()->subWindowList().size(), 1);
+            QVERIFY(list->isEnabled());
+        }
+        list->close();
     }
 
     // The design steps: "Новый состав" opens the component selection whole, its "Далее" the
