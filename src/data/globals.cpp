@@ -11,7 +11,7 @@ void resetGlobals()
     NUMMER = 0; OBEKT.clear(); DATA = 0; FLAG = 0; PUSTO.clear();
     REGION.clear(); US_DV.clear(); REZUME.clear();
     GAMMA = TAU = TAUMAX = KKOL = T1 = TSUMMA = TMAX = TMIN = IN_DV = 0;
-    KAT_DV = 0; DKZ.clear(); OTSOS = 0; I = J = 0;
+    KAT_DV = 0; DKZ.clear(); OTSOS = 0; MIXER = 0; I = J = 0;
     GLOBALREQUEST = GLOBALRESPONSE = VCRREQUEST = 0;
     SAVEFILEERROR.clear(); SAVEERROR.clear(); SAVEFILEERRORCODE = SAVEERRORCODE = 0;
     BITSMA2 = 0; YMP0I071 = 0; OPTIM2 = 0;

@@ -81,6 +81,9 @@ inline ULONG KAT_DV = 0;
 // Filters and mixer
 inline FixedString<3> DKZ;
 inline LONG OTSOS = 0;
+// The mixer whose batch is shown and printed (the batch window's highlighted one). Kept apart
+// from NUMMER, the recipe in hand, so that a cost stored meanwhile finds its own recipe.
+inline REAL MIXER = 0;
 inline BYTE I = 0, J = 0;
 
 // Request protocol between list windows and forms

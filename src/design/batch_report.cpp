@@ -135,7 +135,7 @@ ReportRun::Definition run()
     d.file = &files::GROHOT;
     d.order = files::key::GRO_KEYNUMMIX;
     d.basis = ProgressBasis::Records;
-    d.filter = [] { return REAL(GRO.NUMMIXER) == glob::NUMMER; };
+    d.filter = [] { return REAL(GRO.NUMMIXER) == glob::MIXER; };
     return d;
 }
 

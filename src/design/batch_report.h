@@ -40,7 +40,7 @@ namespace batchreport {
 QString title(BatchVariant variant);
 // A4 upright, no page header or footer: each mixer's recipe is a page of its own.
 ReportDocument::Layout layout();
-// The GROHOT records in mixer-number order whose number is NUMMER.
+// The GROHOT records in mixer-number order whose number is MIXER.
 ReportRun::Definition run();
 // The recipe page of the mixer in GRO, from the recipe in the globals, the oversize removed.
 // `previous` carries the openings in use from one mixer to the next of a run.

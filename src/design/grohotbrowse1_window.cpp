@@ -25,11 +25,11 @@ struct BatchWindowState {
     design::DeckOpenings openings;      // in use, kept from one mixer to the next
 
     // Puts the recipe back in hand (another window may have loaded another one meanwhile)
-    // with the mixer `mixer` as NUMMER, for the printouts.
+    // with the mixer `mixer` for the printouts.
     void putInHand(REAL mixer) const
     {
         recipe_state::loadRecipe(recipe);
-        glob::NUMMER = mixer;
+        glob::MIXER = mixer;
     }
 };
 
@@ -180,7 +180,7 @@ BrowseDeclaration declaration(std::shared_ptr<BatchWindowState> state)
 
     d.newSelection = [](BrowseWindow &w) {
         if (w.currentChoice() >= 0)
-            glob::NUMMER = GRO.NUMMIXER;
+            glob::MIXER = GRO.NUMMIXER;
     };
     d.belowPanel = [state] { return new BatchPanel(state); };
 
