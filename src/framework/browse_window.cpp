@@ -1309,16 +1309,21 @@ void BrowseWindow::exportPage()
         return;
     }
     const qint64 before = x.read;
-    m_file.setFilter([&x, &filter = m_decl.filter] {
-        ++x.read;
-        return !filter || filter();
-    });
+    // The filter counts the records it sees, for the progress; without one each record read counts.
+    const bool filtered = bool(m_decl.filter);
+    if (filtered)
+        m_file.setFilter([&x, &filter = m_decl.filter] {
+            ++x.read;
+            return filter();
+        });
     FileError e = FileError::None;
     bool written = true;
     for (int n = 0; n < ExportPage && written; ++n) {
         e = m_file.next();
         if (e != FileError::None)
             break;
+        if (!filtered)
+            ++x.read;
         if (skip) {
             const bool same = m_file.position() == *skip;
             skip.reset();
