@@ -1334,8 +1334,14 @@ void BrowseWindow::exportPage()
             }
         }
         QStringList fields;
-        for (const BrowseColumn &c : m_decl.columns)
-            fields << c.text().trimmed();
+        for (const BrowseColumn &c : m_decl.columns) {
+            // As shown, without the blanks that align it; a number with the decimal comma the
+            // spreadsheets of a ';'-separated file read (a point would make 10.5 a date).
+            QString text = c.text().trimmed();
+            if (c.picture.kind() == PictureKind::Number)
+                text.replace(QLatin1Char('.'), QLatin1Char(','));
+            fields << text;
+        }
         written = x.file.writeLine(fields);
         if (!x.last)
             x.last.emplace();

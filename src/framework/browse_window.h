@@ -205,7 +205,7 @@ public:
     void exportCsv();
     // Writes every record of the list, in its current order and filter, to `path`: a header of
     // the column captions, then a line per record with the columns' texts as the list shows
-    // them (see framework/csvfile.h). Reads a page per turn of the event loop; a list longer
+    // them, numbers with a decimal comma (see framework/csvfile.h). Reads a page per turn of the event loop; a list longer
     // than a page shows a progress window whose Cancel gives the export up. The list waits,
     // disabled, until the export ends; then csvExportFinished() tells how it ended.
     void exportCsv(const QString &path);

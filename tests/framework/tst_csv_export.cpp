@@ -62,13 +62,18 @@ QList<QStringList> readCsv(const QString &path)
     return rows;
 }
 
+// The rows the list shows, numbers with the decimal comma.
 QList<QStringList> shownRows(const BrowseWindow &list)
 {
     QList<QStringList> rows;
     for (const auto &e : list.page()->entries()) {
         QStringList r;
-        for (const QString &t : e.texts)
-            r << t.trimmed();
+        for (qsizetype c = 0; c < e.texts.size(); ++c) {
+            QString t = e.texts[c].trimmed();
+            if (list.declaration().columns[std::size_t(c)].picture.kind() == PictureKind::Number)
+                t.replace(u'.', u',');
+            r << t;
+        }
         rows << r;
     }
     return rows;
@@ -154,8 +159,8 @@ private slots:
                                             "% зерен мельче, мм 20", "% зерен мельче, мм 15", "% зерен мельче, мм 10",
                                             "% зерен мельче, мм 5", "% зерен мельче, мм 0,071"}));
         QCOMPARE(csv.mid(1), shownRows(*list));
-        QVERIFY(csv.mid(1).contains(QStringList{"90", "Щеб.\"А;Б\" 5-20", "1000", "2.70", "0.0", "0.0", "0.0", "0.0",
-                                                "0.0", "0.0", "0.0"}));
+        QVERIFY(csv.mid(1).contains(QStringList{"90", "Щеб.\"А;Б\" 5-20", "1000", "2,70", "0,0", "0,0", "0,0", "0,0",
+                                                "0,0", "0,0", "0,0"}));
         QFile raw(byName);
         QVERIFY(raw.open(QIODevice::ReadOnly));
         QVERIFY(raw.readAll().contains(QStringLiteral("\r\n90;\"Щеб.\"\"А;Б\"\" 5-20\";1000;").toUtf8()));
