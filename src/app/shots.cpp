@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QScreen>
+#include <QTableView>
 #include <QTextStream>
 #include <QTimer>
 #include <QToolButton>
@@ -65,6 +67,7 @@ public:
         walkDesign();
         walkBatch();
         walkJournal();
+        listMenu();
         // Several windows at once, tiled and cascaded.
         for (QAction *item : items)
             item->trigger();
@@ -381,6 +384,41 @@ private:
         else
             list->close();
         shot(name + QStringLiteral("_closed"));
+    }
+
+    // The popup menu of a list (right button on its second row), with "Экспорт в CSV...": the
+    // menu is a window of its own, so the screen is grabbed.
+    void listMenu()
+    {
+        if (!startProcedure(QStringLiteral("BROUSESPLIT")))
+            return;
+        QMdiSubWindow *list = area()->activeSubWindow();
+        auto *table = list ? list->findChild<QTableView *>(QStringLiteral("BROWSE_1")) : nullptr;
+        if (!table)
+            return;
+        wait(200);
+        const QPoint at = table->visualRect(table->model()->index(1, 1)).center();
+        emit table->customContextMenuRequested(at);
+        wait(300);
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            screen->grabWindow(0).save(
+                m_dir.filePath(QStringLiteral("%1_BROUSESPLIT_menu.png").arg(++m_count, 3, 10, QLatin1Char('0'))));
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QAction *csv = menu ? menu->findChild<QAction *>(QStringLiteral("EXPORTCSV")) : nullptr;
+        if (menu)
+            menu->close();
+        if (csv) { // the save dialog with the suggested name, then Cancel
+            QTimer::singleShot(800, [this] {
+                if (QScreen *screen = QGuiApplication::primaryScreen())
+                    screen->grabWindow(0).save(m_dir.filePath(
+                        QStringLiteral("%1_BROUSESPLIT_csv_dialog.png").arg(++m_count, 3, 10, QLatin1Char('0'))));
+                if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                    d->reject();
+            });
+            csv->trigger();
+        }
+        area()->closeAllSubWindows();
+        wait(100);
     }
 
     // Picks an entry of a drop list as a user would.

@@ -18,6 +18,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -204,9 +205,26 @@ public:
     // The popup menu of the list for the present page.
     QMenu *popupMenu();
 
+    // "Экспорт в CSV...": asks for the file with a save dialog (or the path hook) and exports.
+    void exportCsv();
+    // Writes every record of the list, in its current order and filter, to `path`: a header of
+    // the column captions, then a line per record with the columns' texts as the list shows
+    // them, numbers with a decimal comma (see framework/csvfile.h). Reads a page per turn of the event loop; a list longer
+    // than a page shows a progress window whose Cancel gives the export up. The list waits,
+    // disabled, until the export ends; then csvExportFinished() tells how it ended.
+    void exportCsv(const QString &path);
+    bool exporting() const { return m_export != nullptr; }
+    // Replaces the save dialog (tests): gets the suggested path, returns the chosen one or an
+    // empty string for Cancel. An empty hook restores the dialog.
+    using CsvPathHook = std::function<QString(const QString &suggested)>;
+    static void setCsvPathHook(CsvPathHook hook);
+    static constexpr int ExportPage = 500; // records read per turn of the event loop
+
 signals:
     // The window is closing with this response (completed after Select, cancelled otherwise).
     void finished(LONG response);
+    // An export ended: the file written, or not (cancelled or failed, a warning shown).
+    void csvExportFinished(bool written);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -258,6 +276,10 @@ private:
     void callUpdate(LONG request);
     void afterUpdate(LONG request, LONG response, Position written);
     void pressSelect();
+    // Export
+    struct CsvExport;
+    void exportPage();
+    void endExport(bool keep);
 
     BrowseDeclaration m_decl;
     DataFile &m_file;
@@ -288,6 +310,7 @@ private:
     LONG m_localRequest = 0;
     LONG m_originalRequest = 0;
     LONG m_localResponse = glob::RequestCancelled;
+    std::unique_ptr<CsvExport> m_export;
 };
 
 // Opens the list of `declaration` in select mode at the record in the file's buffer (or the

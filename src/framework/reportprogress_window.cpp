@@ -48,6 +48,8 @@ void ReportProgressWindow::showProgress(const ReportProgress &progress)
     m_pct->setText(progress.pctText());
 }
 
+void ReportProgressWindow::setUserString(const QString &text) { m_user->setText(text); }
+
 void ReportProgressWindow::closeEvent(QCloseEvent *event)
 {
     if (!m_closingByProgram)

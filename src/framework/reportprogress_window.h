@@ -22,6 +22,7 @@ class ReportProgressWindow : public QWidget {
 public:
     explicit ReportProgressWindow(QWidget *parent = nullptr);
     void showProgress(const ReportProgress &progress);
+    void setUserString(const QString &text);
     QProgressBar *thermometer() const { return m_bar; }
     QLabel *pctText() const { return m_pct; }
 
