@@ -61,22 +61,11 @@ class TestAggregates : public QObject {
     QTemporaryDir m_dir;
     FakeSink m_sink;
 
-    static QString shown(QWidget *form, const QString &field) { return form->findChild<QLineEdit *>(field)->text().trimmed(); }
     static BrowseWindow *openList(BrowseWindow *list)
     {
         list->show();
         if (!QTest::qWaitForWindowExposed(list)) return nullptr;
         return list;
-    }
-    static FormWindow *press(BrowseWindow *list, const char *button)
-    {
-        list->findChild<QPushButton *>(QLatin1String(button))->click();
-        FormWindow *form = openedForm();
-        if (form) { // focus changes drive the form: it must be the active window
-            form->activateWindow();
-            if (!QTest::qWaitForWindowActive(form)) return nullptr;
-        }
-        return form;
     }
 
 private slots:

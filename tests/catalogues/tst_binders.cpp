@@ -31,12 +31,6 @@ class TestBinders : public QObject {
             out << e.texts.value(c).trimmed();
         return out;
     }
-    static void click(QWidget *w, const char *name)
-    {
-        auto *b = w->findChild<QPushButton *>(QLatin1String(name));
-        QVERIFY2(b, name);
-        b->click();
-    }
 
 private slots:
     void initTestCase()

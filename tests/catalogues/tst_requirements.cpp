@@ -28,14 +28,6 @@
 
 namespace {
 
-// The open form, made the active window so that typing and focus moves work as for a user.
-FormWindow *visibleForm()
-{
-    FormWindow *f = openForm();
-    if (f) f->activateWindow();
-    return f && QTest::qWaitForWindowActive(f) ? f : nullptr;
-}
-
 // The ZR3N records in number order: {ANUM, MGOST}.
 struct StoredZr3 {
     REAL anum;
@@ -64,7 +56,7 @@ class TestRequirements : public QObject {
     QTemporaryDir m_dir;
     FakeSink m_sink;
 
-    // Opens BROWSEZR3N and presses one of its buttons; returns the list (the form is visibleForm()).
+    // Opens BROWSEZR3N and presses one of its buttons; returns the list (the form is activeForm()).
     static BrowseWindow *listAndPress(const char *button)
     {
         BrowseWindow *list = BROWSEZR3N();
@@ -104,7 +96,7 @@ private slots:
         const qsizetype before = storedZr3().size();
 
         BrowseWindow *list = listAndPress("INSERT_2");
-        FormWindow *form = visibleForm();
+        FormWindow *form = activeForm();
         QVERIFY(form);
         typeInto(form, QStringLiteral("ZR3_LAND"), QStringLiteral("Германия"));
         typeInto(form, QStringLiteral("ZR3_NAME"), QStringLiteral("0/16"));
@@ -144,7 +136,7 @@ private slots:
 
         for (int pass = 0; pass < 2; ++pass) {
             BrowseWindow *list = listAndPress("CHANGE_2");
-            FormWindow *form = visibleForm();
+            FormWindow *form = activeForm();
             QVERIFY(form);
             QVERIFY(form->findChild<QRadioButton *>(QStringLiteral("OTW_ROUND"))->isChecked());
             form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
@@ -198,7 +190,7 @@ private slots:
             QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
         QCOMPARE(list->currentChoice(), row);
         list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
-        FormWindow *form = visibleForm();
+        FormWindow *form = activeForm();
         QVERIFY(form);
         if (!typedKey.isEmpty())
             typeInto(form, QStringLiteral("NAS_REGION"), typedKey);
@@ -249,7 +241,7 @@ private slots:
         QVERIFY(shown("FORMA", 3).isEmpty());
 
         list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
-        FormWindow *form = visibleForm();
+        FormWindow *form = activeForm();
         QVERIFY(form);
         QVERIFY(form->field(QStringLiteral("GRO_OTW_2_1"))->isEnabled());
         QVERIFY(!form->field(QStringLiteral("GRO_OTW_2_2"))->isEnabled());

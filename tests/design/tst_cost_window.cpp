@@ -22,22 +22,12 @@ PodborRecord readRecipe(REAL number) // into the buffer, as a list leaves it
     return POD;
 }
 
-FormWindow *activated(FormWindow *form)
-{
-    form->activateWindow();
-    return QTest::qWaitForWindowActive(form) ? form : nullptr;
-}
-
-QString shown(QWidget *w, const char *name) { return w->findChild<QLineEdit *>(QLatin1String(name))->text().trimmed(); }
-void click(QWidget *w, const char *name) { QTest::mouseClick(w->findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton); }
 
 // The worked example's prices: 10 and 20 the components, 100 the bitumen, 200 the additive.
 void typePrices(QWidget *form)
 {
-    for (auto [field, price] : {std::pair{"COSTDIMKOMP_1", "10"}, {"COSTDIMKOMP_2", "20"}, {"COSTBITUM", "100"}, {"COSTDOB_KA", "200"}}) {
-        typeInto(form, QLatin1String(field), QLatin1String(price));
-        QTest::keyClick(form->findChild<QLineEdit *>(QLatin1String(field)), Qt::Key_Tab);
-    }
+    for (auto [field, price] : {std::pair{"COSTDIMKOMP_1", "10"}, {"COSTDIMKOMP_2", "20"}, {"COSTBITUM", "100"}, {"COSTDOB_KA", "200"}})
+        type(form, field, QLatin1String(price));
 }
 
 } // namespace
@@ -109,7 +99,7 @@ private slots:
         glob::NUMMER = number;
         const quint64 writes = files::PODBOR.writeCount();
         QVERIFY(callProcedure(QStringLiteral("COST"), nullptr, [](LONG) {}));
-        FormWindow *form = activated(openedForm());
+        FormWindow *form = activeForm(openedForm());
         QVERIFY(form);
         typePrices(form);
         QCOMPARE(shown(form, "COSTSMES"), perTonne);
@@ -143,12 +133,12 @@ private slots:
         auto list = std::make_unique<FileUse>(files::PODBOR); // the list holds the file open
         readRecipe(12);
         LONG response = 0;
-        FormWindow *recipeForm = activated(UPDATEPODBOR(glob::ChangeRecord, nullptr, [&response](LONG r) { response = r; }));
+        FormWindow *recipeForm = activeForm(UPDATEPODBOR(glob::ChangeRecord, nullptr, [&response](LONG r) { response = r; }));
         QVERIFY(recipeForm);
         QCOMPARE(glob::NUMMER, 12.0); // the recipe loaded into the design state
         typeInto(recipeForm, QStringLiteral("POD_BIT"), QStringLiteral("6.5"));
         click(recipeForm, "COST");
-        FormWindow *cost = activated(qobject_cast<FormWindow *>(m_shown.last().data()));
+        FormWindow *cost = activeForm(qobject_cast<FormWindow *>(m_shown.last().data()));
         QVERIFY(cost && cost != recipeForm && !recipeForm->isEnabled());
         typePrices(cost);
         click(cost, "OK");

@@ -72,14 +72,6 @@ void addNorma(const char *type, REAL min40, REAL max40)
     QCOMPARE(files::NORMA.add(), FileError::None);
 }
 
-// Reads the first record of `file` (arming the change watch, as a list does before a call).
-bool readFirst(DataFile &file)
-{
-    file.setOrder(DataFile::PhysicalOrder);
-    file.setToStart();
-    return file.next() == FileError::None;
-}
-
 // The change-watch version of the file's first row, read past the storage layer.
 qint64 rowVersion(DataFile &file)
 {
@@ -126,27 +118,6 @@ class TestForm : public QObject {
                 qWarning("form window not active");
         }
         return form;
-    }
-
-    static QLineEdit *edit(QWidget *form, const char *name)
-    {
-        auto *e = form->findChild<QLineEdit *>(QString::fromLatin1(name));
-        if (!e) qFatal("no field %s", name);
-        return e;
-    }
-
-    // Types into a field as a user does: focus, replace the text, leave with Tab.
-    static void type(QWidget *form, const char *name, const QString &text)
-    {
-        typeInto(form, QString::fromLatin1(name), text);
-        QTest::keyClick(edit(form, name), Qt::Key_Tab);
-    }
-
-    static void click(QWidget *form, const char *button)
-    {
-        auto *b = form->findChild<QPushButton *>(QString::fromLatin1(button));
-        if (!b) qFatal("no button %s", button);
-        QTest::mouseClick(b, Qt::LeftButton);
     }
 
 private slots:

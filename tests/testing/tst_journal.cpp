@@ -22,8 +22,6 @@
 
 namespace {
 
-QLineEdit *edit(QWidget *form, const char *name) { return form->findChild<QLineEdit *>(QLatin1String(name)); }
-QString shown(QWidget *form, const char *name) { return edit(form, name)->text().trimmed(); }
 
 // Enters a field as Tab does, types `text` over what it shows (blank when empty) and leaves it with Tab.
 void enter(QWidget *form, const char *name, const QString &text)
@@ -60,12 +58,6 @@ class TestJournal : public QObject {
     {
         auto *list = qobject_cast<BrowseWindow *>(m_shown.value(m_shown.size() - 1));
         return list && QTest::qWaitForWindowExposed(list) ? list : nullptr;
-    }
-    FormWindow *press(BrowseWindow *list, const char *button)
-    {
-        list->findChild<QPushButton *>(QLatin1String(button))->click();
-        FormWindow *form = openedForm();
-        return form && QTest::qWaitForWindowActive(form) ? form : nullptr;
     }
     QStringList rows(BrowseWindow *list, int column)
     {
@@ -106,8 +98,6 @@ private slots:
         QVERIFY(list);
         FormWindow *form = press(list, "INSERT");
         QVERIFY(form);
-        QCOMPARE(form->windowTitle(), QStringLiteral("Журнал механических испытаний по ГОСТ 12801-98"));
-        QCOMPARE(form->findChild<QLabel *>(QStringLiteral("ACTIONMESSAGE"))->text(), QStringLiteral("Введение показателей"));
         QCOMPARE(form->findChild<QComboBox *>(QStringLiteral("GUR_DOBR"))->currentText(), QStringLiteral("7"));
         QCOMPARE(shown(form, "GUR_REZNUM"), QStringLiteral("12"));
         enter(form, "GUR_DATE", QStringLiteral("05.10.2026"));
@@ -256,7 +246,6 @@ private slots:
         menu->findChild<QPushButton *>(QStringLiteral("BUTTON2"))->click();
         BrowseWindow *list = openList();
         QVERIFY(list);
-        QCOMPARE(list->windowTitle(), QStringLiteral("Механические свойства асфальтобетона"));
         QCOMPARE(rows(list, 0) + rows(list, 3), (QStringList{"300", "300", "5.50", "6.60"}));
         QVERIFY(!list->findChild<QPushButton *>(QStringLiteral("PROPERTIES"))->isEnabled());
         menu->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
