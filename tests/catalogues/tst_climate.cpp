@@ -28,9 +28,7 @@ struct Region {
 
 void storeRegions(const std::vector<Region> &regions)
 {
-    while (files::USLOV.USED > 0)
-        releaseFile(files::USLOV);
-    QFile::remove(files::USLOV.diskName());
+    removeDataFile(files::USLOV);
     FileUse use(files::USLOV);
     QVERIFY(use.ok());
     for (const Region &r : regions) {
@@ -58,20 +56,6 @@ class TestClimate : public QObject {
             return nullptr;
         return list;
     }
-    // Waits for the preview of a report started meanwhile (nullptr when none came).
-    REPORTPREVIEW *awaitPreview(int ms = 30000)
-    {
-        REPORTPREVIEW *preview = nullptr;
-        auto find = [&] {
-            for (const auto &w : m_shown)
-                if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
-                    preview = p;
-            return preview != nullptr;
-        };
-        (void)QTest::qWaitFor(find, ms);
-        return preview;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -97,7 +81,7 @@ private slots:
         QVERIFY(list);
         m_shown.clear();
         list->findChild<QPushButton *>(QStringLiteral("LIST"))->click();
-        REPORTPREVIEW *preview = awaitPreview();
+        auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
         QVERIFY(preview);
         const int pages = preview->IMAGECOUNT;
         QVERIFY(pages >= 2);

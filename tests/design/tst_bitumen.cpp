@@ -158,23 +158,12 @@ private slots:
         QCOMPARE(shownContent(100.0, 2.6), 0.0);
     }
 
-    void chosenBitumen_data()
-    {
-        QTest::addColumn<int>("OPTIM2");
-        QTest::addColumn<double>("BITELSE");
-        QTest::addColumn<double>("JBITGL");
-        QTest::newRow("by porosity") << 1 << 7.0 << 5.1;
-        QTest::newRow("mean or stone-mastic") << 3 << 7.0 << 5.5;
-        QTest::newRow("by experience") << 4 << 7.0 << 7.0;
-        QTest::newRow("no choice keeps the content") << 0 << 7.0 << 6.3;
-    }
+    // By porosity, mean or stone-mastic, by experience; no choice keeps the content.
     void chosenBitumen()
     {
-        QFETCH(int, OPTIM2);
-        QFETCH(double, BITELSE);
-        QFETCH(double, JBITGL);
-        const BitumenChoices values{5.1, 5.9, 5.5, BITELSE};
-        QCOMPARE(design::chosenBitumen(static_cast<BYTE>(OPTIM2), values, 6.3), JBITGL);
+        const BitumenChoices values{5.1, 5.9, 5.5, 7.0};
+        for (auto [OPTIM2, JBITGL] : {std::pair{1, 5.1}, {3, 5.5}, {4, 7.0}, {0, 6.3}})
+            QCOMPARE(design::chosenBitumen(static_cast<BYTE>(OPTIM2), values, 6.3), JBITGL);
     }
 };
 

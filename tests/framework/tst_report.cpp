@@ -68,9 +68,7 @@ std::shared_ptr<ReportDocument> documentOf(int pages)
 
 void fillBinders(int count)
 {
-    while (files::BITUMEN.USED > 0)
-        releaseFile(files::BITUMEN);
-    QFile::remove(files::BITUMEN.diskName());
+    removeDataFile(files::BITUMEN);
     FileUse use(files::BITUMEN);
     QVERIFY(use.ok());
     QVERIFY(files::BITUMEN.begin() == FileError::None);

@@ -20,11 +20,8 @@ namespace {
 template <class Fill>
 void store(DataFile &file, bool fresh, Fill fill)
 {
-    if (fresh) {
-        while (file.USED > 0)
-            releaseFile(file);
-        QFile::remove(file.diskName());
-    }
+    if (fresh)
+        removeDataFile(file);
     FileUse use(file);
     QVERIFY(use.ok());
     fill();
@@ -65,24 +62,14 @@ class TestConformityReports : public QObject {
         m_shown.clear();
         if (!startProcedure(QLatin1String(procedure)))
             return {};
-        auto shown = [&](auto accept) -> QWidget * {
-            QWidget *found = nullptr;
-            (void)QTest::qWaitFor([&] {
-                for (const auto &w : m_shown)
-                    if (w && accept(w.data()))
-                        found = w;
-                return found != nullptr;
-            }, 30000);
-            return found;
-        };
-        QWidget *window = shown([&](QWidget *w) { return w->objectName() == QLatin1String(filter); });
+        QWidget *window = awaitShown<QWidget>(m_shown, QLatin1String(filter));
         if (!window)
             return {};
         window->findChild<QComboBox *>(QStringLiteral("DKZ"))->setCurrentText(zone);
         if (auto *marka = window->findChild<QComboBox *>(QStringLiteral("MARKA")))
             marka->setCurrentText(grade);
         window->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        auto *preview = qobject_cast<REPORTPREVIEW *>(shown([](QWidget *w) { return qobject_cast<REPORTPREVIEW *>(w); }));
+        auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
         if (!preview)
             return {};
         m_pages = preview->IMAGECOUNT;

@@ -75,9 +75,7 @@ private slots:
                 delete w;
         m_shown.clear();
         m_sink.clear();
-        while (files::GUR.USED > 0)
-            releaseFile(files::GUR);
-        QFile::remove(files::GUR.diskName());
+        removeDataFile(files::GUR);
     }
     void initTestCase()
     {
@@ -220,9 +218,7 @@ private slots:
     // they exist, and deleting it deletes them.
     void aRecipeAbove255KeepsItsTests()
     {
-        while (files::PODBOR.USED > 0)
-            releaseFile(files::PODBOR);
-        QFile::remove(files::PODBOR.diskName());
+        removeDataFile(files::PODBOR);
         {
             FileUse recipes(files::PODBOR), tests(files::GUR);
             for (REAL num : {7.0, 300.0}) {

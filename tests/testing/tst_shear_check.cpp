@@ -110,28 +110,18 @@ private slots:
         QCOMPARE(shearVerdict(r.GAMMA), verdict);
     }
 
-    void designTemperaturesOfTheExample()
+    // The example's design temperatures; the limiting shear resistance where the sloped branch
+    // meets the flat one (tg F 0.8) and on the flat one (1.0).
+    void designTemperaturesAndLimitingResistance()
     {
         const ShearResult r = RASZET(conditions(-30, 35, 0.8, 0.1, 220), {0.85, 0.3, 0.2, 60});
         QVERIFY(near(r.TMINP, -24.07, 1e-12));
         QVERIFY(near(r.TMAXP, 56.7635, 1e-12));
+        for (auto [TGFI, TAUMAX] : {std::pair{0.8, 0.75}, {1.0, 0.7}}) {
+            const ShearResult l = RASZET(conditions(-30, 35, 0.8, 0.1, 220), {TGFI, 0.3, 0.2, 60});
+            QVERIFY2(near(l.TAUMAX, TAUMAX, 1e-12), qPrintable(show(l.TAUMAX)));
+        }
     }
-
-    void limitingShearResistance_data()
-    {
-        QTest::addColumn<double>("TGFI");
-        QTest::addColumn<double>("TAUMAX");
-        QTest::newRow("0.8 sloped branch meets the flat one") << 0.8 << 0.75;
-        QTest::newRow("1.0") << 1.0 << 0.7;
-    }
-    void limitingShearResistance()
-    {
-        QFETCH(double, TGFI);
-        QFETCH(double, TAUMAX);
-        const ShearResult r = RASZET(conditions(-30, 35, 0.8, 0.1, 220), {TGFI, 0.3, 0.2, 60});
-        QVERIFY2(near(r.TAUMAX, TAUMAX, 1e-12), qPrintable(show(r.TAUMAX)));
-    }
-
     // Outside the calculation's domain nothing crashes, nothing is NaN, and GAMMA 0 never
     // claims resistance.
     void guardedInputs_data()
@@ -161,20 +151,12 @@ private slots:
         QCOMPARE(shearVerdict(r.GAMMA), QStringLiteral("не сдвигоустойчив"));
     }
 
-    void verdictBoundaries_data()
-    {
-        QTest::addColumn<double>("GAMMA");
-        QTest::addColumn<QString>("verdict");
-        QTest::newRow("just above -0.5") << -0.4999 << QStringLiteral("не сдвигоустойчив");
-        QTest::newRow("-0.5") << -0.5 << QStringLiteral("в предельном состоянии");
-        QTest::newRow("-1.0") << -1.0 << QStringLiteral("в предельном состоянии");
-        QTest::newRow("just below -1.0") << -1.0001 << QStringLiteral("сдвигоустойчив");
-    }
     void verdictBoundaries()
     {
-        QFETCH(double, GAMMA);
-        QFETCH(QString, verdict);
-        QCOMPARE(shearVerdict(GAMMA), verdict);
+        const QString none = QStringLiteral("не сдвигоустойчив"), limit = QStringLiteral("в предельном состоянии");
+        for (auto [GAMMA, verdict] : {std::pair{-0.4999, none}, {-0.5, limit}, {-1.0, limit},
+                                      {-1.0001, QStringLiteral("сдвигоустойчив")}})
+            QCOMPARE(shearVerdict(GAMMA), verdict);
     }
 };
 

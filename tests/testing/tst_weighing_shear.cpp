@@ -56,20 +56,6 @@ class TestWeighingShear : public QObject {
     FakeSink m_sink;
     int m_warnings = 0;
 
-    template <class T>
-    T *awaitShown(const QString &objectName = {})
-    {
-        T *found = nullptr;
-        (void)QTest::qWaitFor([&] {
-            for (const auto &w : m_shown)
-                if (auto *t = qobject_cast<T *>(w.data()); t && t->isVisible()
-                    && (objectName.isEmpty() || t->objectName() == objectName))
-                    found = t;
-            return found != nullptr;
-        }, 30000);
-        return found;
-    }
-
     // RPTSD over the record in GUR: the region chosen in SELREG1, `adjust` on the conditions,
     // "Ок"; the pages of the preview as a PDF's text.
     QStringList shearProtocol(const std::function<void(FormWindow *)> &adjust)
@@ -78,8 +64,8 @@ class TestWeighingShear : public QObject {
         LONG response = 0;
         if (!callProcedure(QStringLiteral("RPTSD"), nullptr, [&response](LONG r) { response = r; }))
             return {};
-        auto *regions = awaitShown<BrowseWindow>(QStringLiteral("SELREG1"));
-        auto *filter = awaitShown<FormWindow>(QStringLiteral("FILTER1"));
+        auto *regions = awaitShown<BrowseWindow>(m_shown, QStringLiteral("SELREG1"));
+        auto *filter = awaitShown<FormWindow>(m_shown, QStringLiteral("FILTER1"));
         if (!regions || !filter)
             return {};
         regions->activateWindow();
@@ -93,7 +79,7 @@ class TestWeighingShear : public QObject {
             return {};
         adjust(filter);
         filter->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        auto *preview = awaitShown<REPORTPREVIEW>();
+        auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
         if (!preview)
             return {};
         QStringList pages;
@@ -185,7 +171,7 @@ private slots:
 
         m_shown.clear();
         list->findChild<QPushButton *>(QStringLiteral("PROTOCOL"))->click();
-        auto *preview = awaitShown<REPORTPREVIEW>();
+        auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
         QVERIFY(preview);
         QCOMPARE(preview->IMAGECOUNT, 1);
         const QStringList texts = preview->document().page(0).texts();
@@ -254,7 +240,7 @@ private slots:
             m_shown.clear();
             filter->field(QStringLiteral("REGION"))->setFocus();
             QTest::keyClick(filter->field(QStringLiteral("REGION")), Qt::Key_F4);
-            auto *regions = awaitShown<BrowseWindow>(QStringLiteral("SELREG1"));
+            auto *regions = awaitShown<BrowseWindow>(m_shown, QStringLiteral("SELREG1"));
             QVERIFY(regions);
             QTRY_COMPARE(regions->page()->rowCount(), 1);
             regions->findChild<QPushButton *>(QStringLiteral("SELECT"))->click();
