@@ -61,13 +61,6 @@ class TestAggregates : public QObject {
     QTemporaryDir m_dir;
     FakeSink m_sink;
 
-    static BrowseWindow *openList(BrowseWindow *list)
-    {
-        list->show();
-        if (!QTest::qWaitForWindowExposed(list)) return nullptr;
-        return list;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -80,7 +73,7 @@ private slots:
     {
         const QString name = QStringLiteral("Гранит 5-20");
         const double grading[11] = {100, 95, 85, 70, 50, 35, 25, 17, 10, 5, 2};
-        BrowseWindow *list = openList(BROUSESPLIT());
+        BrowseWindow *list = shownList(BROUSESPLIT());
         QVERIFY(list);
         FormWindow *form = press(list, "INSERT");
         QVERIFY(form);
@@ -147,7 +140,7 @@ private slots:
             return out;
         };
 
-        std::unique_ptr<BrowseWindow> owner(openList(sand ? BROUSESANT() : BROUSEFILLERPOROSHOK()));
+        std::unique_ptr<BrowseWindow> owner(shownList(sand ? BROUSESANT() : BROUSEFILLERPOROSHOK()));
         BrowseWindow *list = owner.get();
         QVERIFY(list);
         FormWindow *form = press(list, "INSERT");

@@ -24,14 +24,6 @@ class TestBinders : public QObject {
     QTemporaryDir m_dir;
     FakeSink m_sink;
 
-    static QStringList column(BrowseWindow *list, int c)
-    {
-        QStringList out;
-        for (const auto &e : list->page()->entries())
-            out << e.texts.value(c).trimmed();
-        return out;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -43,9 +35,8 @@ private slots:
     // exactly and listed with its sign; the list keeps the order of entry, not of the grade.
     void bindersEnteredAndListedInFileOrder()
     {
-        BrowseWindow *list = BROWSEBIT();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list));
+        BrowseWindow *list = shownList(BROWSEBIT());
+        QVERIFY(list);
         const struct {
             const char *number, *grade, *fraass;
         } binders[] = {{"2", "БНД 90/130", "-18,5"}, {"1", "БНД 60/90", "-15"}};
@@ -62,8 +53,8 @@ private slots:
             click(form, "OK");
             QTRY_VERIFY(list->isEnabled());
         }
-        QCOMPARE(column(list, 1), (QStringList{QStringLiteral("БНД 90/130"), QStringLiteral("БНД 60/90")}));
-        QCOMPARE(column(list, 5), (QStringList{QStringLiteral("-18.5"), QStringLiteral("-15.0")}));
+        QCOMPARE(listColumn(list, 1), (QStringList{QStringLiteral("БНД 90/130"), QStringLiteral("БНД 60/90")}));
+        QCOMPARE(listColumn(list, 5), (QStringList{QStringLiteral("-18.5"), QStringLiteral("-15.0")}));
         delete list;
 
         files::BITUMEN.open();
@@ -78,9 +69,8 @@ private slots:
     // The destination radio group stores the chosen option's text; the list shows it.
     void additiveDestinationIsStoredAsText()
     {
-        BrowseWindow *list = BROWSEDOBAVKA();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list));
+        BrowseWindow *list = shownList(BROWSEDOBAVKA());
+        QVERIFY(list);
         click(list, "INSERT");
         FormWindow *form = openedForm();
         QVERIFY(form);
@@ -95,8 +85,8 @@ private slots:
         typeInto(form, QStringLiteral("DOB_SODERZAN"), QStringLiteral("0,6"));
         click(form, "OK");
         QTRY_VERIFY(list->isEnabled());
-        QCOMPARE(column(list, 2), QStringList{QStringLiteral("Добавка в битум")});
-        QCOMPARE(column(list, 3), QStringList{QStringLiteral("0.985")});
+        QCOMPARE(listColumn(list, 2), QStringList{QStringLiteral("Добавка в битум")});
+        QCOMPARE(listColumn(list, 3), QStringList{QStringLiteral("0.985")});
         delete list;
 
         files::DOBAWKA.open();

@@ -49,13 +49,6 @@ class TestClimate : public QObject {
     QList<QPointer<QWidget>> m_shown;
     FakeSink m_sink;
 
-    static BrowseWindow *shownList(BrowseWindow *list)
-    {
-        list->show();
-        if (!QTest::qWaitForWindowExposed(list))
-            return nullptr;
-        return list;
-    }
 private slots:
     void initTestCase()
     {

@@ -60,10 +60,8 @@ class TestRequirements : public QObject {
     static BrowseWindow *listAndPress(const char *button)
     {
         BrowseWindow *list = BROWSEZR3N();
-        list->show();
-        if (!QTest::qWaitForWindowExposed(list))
-            return list;
-        list->findChild<QPushButton *>(QLatin1String(button))->click();
+        if (shownList(list))
+            list->findChild<QPushButton *>(QLatin1String(button))->click();
         return list;
     }
 
@@ -183,9 +181,8 @@ private slots:
         }
         glob::OBEKT = QStringLiteral("прежний");
 
-        BrowseWindow *list = BROWSETITUL();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list));
+        BrowseWindow *list = shownList(BROWSETITUL());
+        QVERIFY(list);
         for (int i = 0; i < row; ++i)
             QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
         QCOMPARE(list->currentChoice(), row);
@@ -223,9 +220,8 @@ private slots:
             GRO.OTW[1][0] = 20;
             QCOMPARE(files::GROHOT.add(), FileError::None);
         }
-        BrowseWindow *list = GROHOTBROWSE11();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list));
+        BrowseWindow *list = shownList(GROHOTBROWSE11());
+        QVERIFY(list);
         auto shown = [list](const char *what, int deck) {
             return list->findChild<QLabel *>(QStringLiteral("SCHEME_%1_%2").arg(QLatin1String(what)).arg(deck))->text();
         };
@@ -264,42 +260,28 @@ private slots:
     }
     // The filter windows leave the chosen zone and grade in the globals for the calling
     // report, with the response "cancelled" whichever button closes them.
-    void filterLeavesTheChoicesInTheGlobals_data()
-    {
-        QTest::addColumn<bool>("withGrade");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("zone");
-        QTest::addColumn<int>("grade");
-        QTest::addColumn<QString>("dkz");
-        QTest::addColumn<QString>("marka");
-        QTest::newRow("FILTER21 Ок, II and III") << true << "OK" << 1 << 2 << "II" << "III";
-        QTest::newRow("FILTER2 Ок, IV") << false << "OK" << 3 << -1 << "IV" << "прежн";
-    }
     void filterLeavesTheChoicesInTheGlobals()
     {
-        QFETCH(bool, withGrade);
-        QFETCH(QString, button);
-        QFETCH(int, zone);
-        QFETCH(int, grade);
-        QFETCH(QString, dkz);
-        QFETCH(QString, marka);
-        glob::MARKA = QStringLiteral("прежн").left(3);
-        glob::DKZ.clear();
-        LONG response = 0;
-        int calls = 0;
-        auto done = [&](LONG r) { response = r; ++calls; };
-        QWidget *window = withGrade ? FILTER21(nullptr, done) : FILTER2(nullptr, done);
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        window->findChild<QComboBox *>(QStringLiteral("DKZ"))->setCurrentIndex(zone);
-        if (grade >= 0)
-            window->findChild<QComboBox *>(QStringLiteral("MARKA"))->setCurrentIndex(grade);
-        QPointer<QWidget> alive = window;
-        window->findChild<QPushButton *>(button)->click();
-        QTRY_VERIFY(!alive);
-        QCOMPARE(calls, 1);
-        QCOMPARE(response, LONG(glob::RequestCancelled));
-        QCOMPARE(glob::DKZ.text().trimmed(), dkz);
-        QCOMPARE(glob::MARKA.text().trimmed(), marka.left(3));
+        // FILTER21 with zone II and grade III; FILTER2 with zone IV, the grade left as it was.
+        for (auto [withGrade, zone, grade, dkz, marka] : {std::tuple{true, 1, 2, "II", "III"}, {false, 3, -1, "IV", "пре"}}) {
+            glob::MARKA = QStringLiteral("прежн").left(3);
+            glob::DKZ.clear();
+            LONG response = 0;
+            int calls = 0;
+            auto done = [&](LONG r) { response = r; ++calls; };
+            QWidget *window = withGrade ? FILTER21(nullptr, done) : FILTER2(nullptr, done);
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            window->findChild<QComboBox *>(QStringLiteral("DKZ"))->setCurrentIndex(zone);
+            if (grade >= 0)
+                window->findChild<QComboBox *>(QStringLiteral("MARKA"))->setCurrentIndex(grade);
+            QPointer<QWidget> alive = window;
+            control(window, "OK")->click();
+            QTRY_VERIFY(!alive);
+            QCOMPARE(calls, 1);
+            QCOMPARE(response, LONG(glob::RequestCancelled));
+            QCOMPARE(glob::DKZ.text().trimmed(), QLatin1String(dkz));
+            QCOMPARE(glob::MARKA.text().trimmed(), QString::fromUtf8(marka));
+        }
     }
 };
 

@@ -142,32 +142,22 @@ private slots:
 
     // The percentage follows the whole-number ratio and never passes 100, even when the
     // estimate is too small; a change is signalled only with the whole percentage.
-    void progressPercentage_data()
-    {
-        QTest::addColumn<int>("total");
-        QTest::addColumn<int>("steps");
-        QTest::addColumn<int>("amount");
-        QTest::addColumn<int>("finalPercent");
-        QTest::addColumn<int>("changes");
-        QTest::newRow("estimate too small") << 500 << 700 << 1 << 100 << 100;
-        QTest::newRow("bytes beyond the file size") << 1000 << 30 << 70 << 100 << 15;
-        QTest::newRow("empty total") << 0 << 3 << 1 << 100 << 1;
-    }
     void progressPercentage()
     {
-        QFETCH(int, total);
-        QFETCH(int, steps);
-        QFETCH(int, amount);
-        ReportProgress p;
-        p.RECORDSTOPROCESS = total;
-        int changes = 0, highest = 0;
-        for (int i = 0; i < steps; ++i) {
-            changes += p.advance(amount);
-            highest = std::max<int>(highest, p.PERCENTPROGRESS);
+        // An estimate too small; bytes beyond the file size; an empty total.
+        for (auto [total, steps, amount, finalPercent, expectedChanges] : {std::tuple{500, 700, 1, 100, 100}, {1000, 30, 70, 100, 15},
+                                                                          {0, 3, 1, 100, 1}}) {
+            ReportProgress p;
+            p.RECORDSTOPROCESS = total;
+            int changes = 0, highest = 0;
+            for (int i = 0; i < steps; ++i) {
+                changes += p.advance(amount);
+                highest = std::max<int>(highest, p.PERCENTPROGRESS);
+            }
+            QCOMPARE(int(p.PERCENTPROGRESS), finalPercent);
+            QCOMPARE(changes, expectedChanges);
+            QVERIFY(highest <= 100);
         }
-        QTEST(int(p.PERCENTPROGRESS), "finalPercent");
-        QTEST(changes, "changes");
-        QVERIFY(highest <= 100);
     }
 
     // A band that ends its page gives one page per record, each with its header and footer; a

@@ -101,23 +101,16 @@ private slots:
         QVERIFY(!r.resize({0, 0, 500, 300}).has_value());
     }
 
-    void otherPositionStrategies_data()
-    {
-        QTest::addColumn<int>("positional");
-        QTest::addColumn<int>("resize");
-        QTest::addColumn<Rect>("expected");
-        // control (180, 100, 40, 20) in 400 x 300, window made 800 x 450
-        QTest::newRow("keep") << int(POS_X_KEEP | POS_Y_KEEP) << 0 << Rect{180, 100, 80, 30};
-        QTest::newRow("centre fixed") << int(POS_X_CENTRE | POS_Y_CENTRE) << 3 << Rect{380, 175, 40, 20};
-        QTest::newRow("centre scaled") << int(POS_X_CENTRE | POS_Y_CENTRE) << 0 << Rect{360, 150, 80, 30};
-        QTest::newRow("far edge fixed") << int(POS_X_RIGHT | POS_Y_BOTTOM) << 3 << Rect{580, 250, 40, 20};
-    }
+    // A control (180, 100, 40, 20) in 400 x 300, the window made 800 x 450.
     void otherPositionStrategies()
     {
-        QFETCH(int, positional);
-        QFETCH(int, resize);
-        ControlEntry e{1, ControlKind::Other, std::uint16_t(positional), std::uint16_t(resize), {180, 100, 40, 20}};
-        QTEST(WindowResizeType::place(e, {0, 0, 400, 300}, {0, 0, 800, 450}), "expected");
+        for (auto [positional, resize, expected] : {std::tuple{POS_X_KEEP | POS_Y_KEEP, 0, Rect{180, 100, 80, 30}},
+                                                    {POS_X_CENTRE | POS_Y_CENTRE, 3, Rect{380, 175, 40, 20}},
+                                                    {POS_X_CENTRE | POS_Y_CENTRE, 0, Rect{360, 150, 80, 30}},
+                                                    {POS_X_RIGHT | POS_Y_BOTTOM, 3, Rect{580, 250, 40, 20}}}) {
+            ControlEntry e{1, ControlKind::Other, std::uint16_t(positional), std::uint16_t(resize), {180, 100, 40, 20}};
+            QCOMPARE(WindowResizeType::place(e, {0, 0, 400, 300}, {0, 0, 800, 450}), expected);
+        }
     }
 
     void zeroSizedWindowDoesNotDivide()

@@ -1,6 +1,7 @@
 #pragma once
 // What window tests do as a user would: find the open form or dialog, type into a field, click.
 #include "data/datafile.h"
+#include "framework/browse_window.h"
 #include "framework/form_window.h"
 
 #include <QApplication>
@@ -44,6 +45,22 @@ inline void click(QWidget *w, const char *name)
     QTest::mouseClick(b, Qt::LeftButton, {}, qobject_cast<QRadioButton *>(b) ? QPoint(8, b->height() / 2) : b->rect().center());
 }
 inline void choose(QWidget *w, const char *option) { click(w, option); }
+
+// Shows a list window and waits until it is on screen; nullptr when it never came.
+inline BrowseWindow *shownList(BrowseWindow *list)
+{
+    list->show();
+    return QTest::qWaitForWindowExposed(list) ? list : nullptr;
+}
+
+// The texts of one column of the list's page, trimmed.
+inline QStringList listColumn(BrowseWindow *list, int column)
+{
+    QStringList out;
+    for (const auto &e : list->page()->entries())
+        out << e.texts.value(column).trimmed();
+    return out;
+}
 
 // Presses a button of a list and returns the form it opened, made active.
 inline FormWindow *press(QWidget *list, const char *button)

@@ -59,14 +59,6 @@ class TestJournal : public QObject {
         auto *list = qobject_cast<BrowseWindow *>(m_shown.value(m_shown.size() - 1));
         return list && QTest::qWaitForWindowExposed(list) ? list : nullptr;
     }
-    QStringList rows(BrowseWindow *list, int column)
-    {
-        QStringList out;
-        for (const auto &e : list->page()->entries())
-            out << e.texts.value(column).trimmed();
-        return out;
-    }
-
 private slots:
     void init()
     {
@@ -242,7 +234,7 @@ private slots:
         menu->findChild<QPushButton *>(QStringLiteral("BUTTON2"))->click();
         BrowseWindow *list = openList();
         QVERIFY(list);
-        QCOMPARE(rows(list, 0) + rows(list, 3), (QStringList{"300", "300", "5.50", "6.60"}));
+        QCOMPARE(listColumn(list, 0) + listColumn(list, 3), (QStringList{"300", "300", "5.50", "6.60"}));
         QVERIFY(!list->findChild<QPushButton *>(QStringLiteral("PROPERTIES"))->isEnabled());
         menu->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
         QTRY_VERIFY(!openedForm());
@@ -255,7 +247,7 @@ private slots:
         QCOMPARE(RIUPDATE(files::PODBOR, 1), BYTE(RiFailed));
         QVERIFY(m_sink.texts().value(0).contains(QStringLiteral("gur")));
         list->refresh();
-        QCOMPARE(rows(list, 3).size(), 2);
+        QCOMPARE(listColumn(list, 3).size(), 2);
 
         POD.NUM = 300;
         QCOMPARE(files::PODBOR.get(files::key::POD_KEYNUM), FileError::None);
@@ -265,7 +257,7 @@ private slots:
         for (auto [recipe, r20] : {std::pair{7, "4.40"}, std::pair{44, "3.30"}}) { // the others stay
             glob::NUMMER = recipe;
             list->refresh();
-            QCOMPARE(rows(list, 3), QStringList{QLatin1String(r20)});
+            QCOMPARE(listColumn(list, 3), QStringList{QLatin1String(r20)});
         }
     }
 };

@@ -22,12 +22,10 @@ struct ShearRow {
     QList<double> US; QList<double> TS; QList<double> UM; QList<double> TM; double Q; double ACSR;
     double AMSR; double USSR; double TGFI; double C50;
 };
-Q_DECLARE_METATYPE(ShearRow)
 
 struct RateRow {
     double USSR; double R50; double TSSR_3; double TSSR; double TGFI; double C50; double MPL;
 };
-Q_DECLARE_METATYPE(RateRow)
 
 class TestMechanical : public QObject {
     Q_OBJECT
@@ -59,70 +57,59 @@ private slots:
         QVERIFY(near(lab::waterResistance(2.7, 0.0, 0.77), 0.77));
     }
 
-    void shearSchemes_data()
-    {
-        QTest::addColumn<ShearRow>("row");
-        const QList<double> none{0, 0, 0, 0};
-        // previous values: USSR 0.5, TGFI 0.9, C50 0.33
-        QTest::newRow("worked example")
-            << ShearRow{QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, QList<double>{8, 8, 8, 8},
-                QList<double>{2.5, 2.5, 2.5, 2.5}, 4.0, 4.0, 10.0, 1.0, 18.0 / 22.0, (3 - 36.0 / 22.0) / 6};
-        QTest::newRow("three closed-die specimens")
-            << ShearRow{QList<double>{4, 4, 0, 0}, QList<double>{2, 2, 0, 0}, QList<double>{6, 8, 10, 0},
-                QList<double>{2, 2, 2, 0}, 4.0, 4.0, 8.0, 1.0, 0.75, 0.25};
-        QTest::newRow("no closed-die readings keep the typed friction")
-            << ShearRow{QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, none, none, 4.0, 4.0, 0.0, 1.0, 0.9, 0.2};
-        QTest::newRow("first unconfined force zero keeps the cohesion")
-            << ShearRow{none, none, QList<double>{8, 8, 8, 8}, QList<double>{2.5, 2.5, 2.5, 2.5}, 4.0, 0.0, 10.0,
-                0.0, 1.0, 0.33};
-        QTest::newRow("no diameter yet keeps the mean strength")
-            << ShearRow{QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, QList<double>{8, 8, 8, 8},
-                QList<double>{2.5, 2.5, 2.5, 2.5}, 0.0, 4.0, 10.0, 0.5, 18.0 / 22.0, (3 - 36.0 / 22.0) / 6 * 0.5};
-        QTest::newRow("zero denominator keeps the friction")
-            << ShearRow{QList<double>{4, 0, 0, 0}, QList<double>{3, 0, 0, 0}, QList<double>{4, 0, 0, 0},
-                QList<double>{2, 0, 0, 0}, 4.0, 6.0, 4.0, 1.0, 0.9, 0.2};
-    }
     void shearSchemes()
     {
-        QFETCH(ShearRow, row);
-        auto [US, TS, UM, TM, Q, ACSR, AMSR, USSR, TGFI, C50] = row;
-        ShearReadings r;
-        fill(r.US_50, US);
-        fill(r.TS_50, TS);
-        fill(r.UM, UM);
-        fill(r.TM, TM);
-        ShearValues previous;
-        previous.USSR = 0.5;
-        previous.TGFI = 0.9;
-        previous.C50 = 0.33;
-        const ShearValues v = shearProperties(r, Q, previous);
-        QVERIFY2(near(v.ACSR, ACSR), qPrintable(show(v.ACSR)));
-        QVERIFY2(near(v.AMSR, AMSR), qPrintable(show(v.AMSR)));
-        QVERIFY2(near(v.USSR, USSR), qPrintable(show(v.USSR)));
-        QVERIFY2(near(v.TGFI, TGFI), qPrintable(show(v.TGFI)));
-        QVERIFY2(near(v.C50, C50), qPrintable(show(v.C50)));
+        const QList<double> none{0, 0, 0, 0};
+        // previous values: USSR 0.5, TGFI 0.9, C50 0.33
+        const ShearRow rows[] = {
+            {QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, QList<double>{8, 8, 8, 8},
+                QList<double>{2.5, 2.5, 2.5, 2.5}, 4.0, 4.0, 10.0, 1.0, 18.0 / 22.0, (3 - 36.0 / 22.0) / 6}, // worked example
+            {QList<double>{4, 4, 0, 0}, QList<double>{2, 2, 0, 0}, QList<double>{6, 8, 10, 0},
+                QList<double>{2, 2, 2, 0}, 4.0, 4.0, 8.0, 1.0, 0.75, 0.25}, // three closed-die specimens
+            {QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, none, none, 4.0, 4.0, 0.0, 1.0, 0.9, 0.2}, // no closed-die readings keep the typed friction
+            {none, none, QList<double>{8, 8, 8, 8}, QList<double>{2.5, 2.5, 2.5, 2.5}, 4.0, 0.0, 10.0,
+                0.0, 1.0, 0.33}, // first unconfined force zero keeps the cohesion
+            {QList<double>{4, 4, 4, 4}, QList<double>{2, 2, 2, 2}, QList<double>{8, 8, 8, 8},
+                QList<double>{2.5, 2.5, 2.5, 2.5}, 0.0, 4.0, 10.0, 0.5, 18.0 / 22.0, (3 - 36.0 / 22.0) / 6 * 0.5}, // no diameter yet keeps the mean strength
+            {QList<double>{4, 0, 0, 0}, QList<double>{3, 0, 0, 0}, QList<double>{4, 0, 0, 0},
+                QList<double>{2, 0, 0, 0}, 4.0, 6.0, 4.0, 1.0, 0.9, 0.2}, // zero denominator keeps the friction
+        };
+        for (const ShearRow &row : rows) {
+            auto [US, TS, UM, TM, Q, ACSR, AMSR, USSR, TGFI, C50] = row;
+            ShearReadings r;
+            fill(r.US_50, US);
+            fill(r.TS_50, TS);
+            fill(r.UM, UM);
+            fill(r.TM, TM);
+            ShearValues previous;
+            previous.USSR = 0.5;
+            previous.TGFI = 0.9;
+            previous.C50 = 0.33;
+            const ShearValues v = shearProperties(r, Q, previous);
+            QVERIFY2(near(v.ACSR, ACSR), qPrintable(show(v.ACSR)));
+            QVERIFY2(near(v.AMSR, AMSR), qPrintable(show(v.AMSR)));
+            QVERIFY2(near(v.USSR, USSR), qPrintable(show(v.USSR)));
+            QVERIFY2(near(v.TGFI, TGFI), qPrintable(show(v.TGFI)));
+            QVERIFY2(near(v.C50, C50), qPrintable(show(v.C50)));
+        }
     }
 
-    void rateExponent_data()
-    {
-        QTest::addColumn<RateRow>("row");
-        // previous MPL 0.5
-        QTest::newRow("no loading times: the rates 50 and 3")
-            << RateRow{1.0, 0.9, 0.0, 4.0, 0.8, 0.2, 0.03744939017619189};
-        QTest::newRow("loading times: ln 2 / ln 16") << RateRow{1.0, 0.5, 40.0, 2.5, 0.8, 0.2, 0.25};
-        // C3 = (3 - 1.5) / 6 x 0.8 = 0.2
-        QTest::newRow("typed shear values: from the cohesions")
-            << RateRow{0.0, 0.8, 0.0, 4.0, 0.75, 0.3, 0.14411870463588178};
-        QTest::newRow("R50 zero keeps") << RateRow{1.0, 0.0, 0.0, 4.0, 0.8, 0.2, 0.5};
-        QTest::newRow("equal times keep") << RateRow{1.0, 0.9, 2.5, 2.5, 0.8, 0.2, 0.5};
-        QTest::newRow("typed, no cohesion keeps") << RateRow{0.0, 0.8, 0.0, 4.0, 0.75, 0.0, 0.5};
-    }
     void rateExponent()
     {
-        QFETCH(RateRow, row);
-        auto [USSR, R50, TSSR_3, TSSR, TGFI, C50, MPL] = row;
-        const double m = lab::rateExponent(USSR, R50, TSSR_3, TSSR, TGFI, C50, 0.5);
-        QVERIFY2(near(m, MPL, 1e-15), qPrintable(show(m)));
+        // previous MPL 0.5; typed shear values give C3 = (3 - 1.5) / 6 x 0.8 = 0.2
+        const RateRow rows[] = {
+            {1.0, 0.9, 0.0, 4.0, 0.8, 0.2, 0.03744939017619189}, // no loading times: the rates 50 and 3
+            {1.0, 0.5, 40.0, 2.5, 0.8, 0.2, 0.25}, // loading times: ln 2 / ln 16
+            {0.0, 0.8, 0.0, 4.0, 0.75, 0.3, 0.14411870463588178}, // typed shear values: from the cohesions
+            {1.0, 0.0, 0.0, 4.0, 0.8, 0.2, 0.5}, // R50 zero keeps
+            {1.0, 0.9, 2.5, 2.5, 0.8, 0.2, 0.5}, // equal times keep
+            {0.0, 0.8, 0.0, 4.0, 0.75, 0.0, 0.5}, // typed, no cohesion keeps
+        };
+        for (const RateRow &row : rows) {
+            auto [USSR, R50, TSSR_3, TSSR, TGFI, C50, MPL] = row;
+            const double m = lab::rateExponent(USSR, R50, TSSR_3, TSSR, TGFI, C50, 0.5);
+            QVERIFY2(near(m, MPL, 1e-15), qPrintable(show(m)));
+        }
     }
 
     // The worked example (previous UPL 77); equal strengths warn and give 0; R20 or MPL zero keeps.
