@@ -8,38 +8,30 @@
 class TestPicture : public QObject {
     Q_OBJECT
 private slots:
-    void parsesPictures_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("decimals");
-        QTest::addColumn<bool>("isSigned");
-        QTest::addColumn<bool>("blankZero");
-        QTest::addColumn<bool>("left");
-        QTest::newRow("n5.1") << "n5.1" << true << 5 << 1 << false << false << false;
-        QTest::newRow("@n-6.2") << "@n-6.2" << true << 6 << 2 << true << false << false;
-        QTest::newRow("N4_") << "N4_" << true << 4 << 0 << false << true << true;
-        QTest::newRow("d5_ is dd.mm.yyyy") << "d5_" << true << 10 << 0 << false << false << true;
-        QTest::newRow("n3.1 just fits 0.0") << "n3.1" << true << 3 << 1 << false << false << false;
-        QTest::newRow("n2.1 no room") << "n2.1" << false << 0 << 0 << false << false << false;
-        QTest::newRow("unknown letter") << "x5" << false << 0 << 0 << false << false << false;
-        QTest::newRow("trailing junk") << "n5.1x" << false << 0 << 0 << false << false << false;
-        QTest::newRow("wider than int64") << "n19" << false << 0 << 0 << false << false << false;
-    }
     void parsesPictures()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, valid);
-        auto p = Picture::parse(text);
-        QCOMPARE(p.has_value(), valid);
-        if (!valid)
-            return;
-        QTEST(p->width(), "width");
-        QTEST(p->decimals(), "decimals");
-        QTEST(p->isSigned(), "isSigned");
-        QTEST(p->blankWhenZero(), "blankZero");
-        QTEST(p->leftAligned(), "left");
+        const std::tuple<QString, bool, int, int, bool, bool, bool> rows[] = {
+            {"n5.1", true, 5, 1, false, false, false},
+            {"@n-6.2", true, 6, 2, true, false, false},
+            {"N4_", true, 4, 0, false, true, true},
+            {"d5_", true, 10, 0, false, false, true}, // d5_ is dd.mm.yyyy
+            {"n3.1", true, 3, 1, false, false, false}, // n3.1 just fits 0.0
+            {"n2.1", false, 0, 0, false, false, false}, // n2.1 no room
+            {"x5", false, 0, 0, false, false, false}, // unknown letter
+            {"n5.1x", false, 0, 0, false, false, false}, // trailing junk
+            {"n19", false, 0, 0, false, false, false}, // wider than int64
+        };
+        for (const auto &[text, valid, width, decimals, isSigned, blankZero, left] : rows) {
+            auto p = Picture::parse(text);
+            QCOMPARE(p.has_value(), valid);
+            if (!valid)
+                continue;
+            QCOMPARE(p->width(), width);
+            QCOMPARE(p->decimals(), decimals);
+            QCOMPARE(p->isSigned(), isSigned);
+            QCOMPARE(p->blankWhenZero(), blankZero);
+            QCOMPARE(p->leftAligned(), left);
+        }
     }
 
     void formatsNumbers()

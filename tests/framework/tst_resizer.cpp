@@ -39,33 +39,27 @@ Rect find(const std::vector<Placement> &ps, int number)
 class TestResizer : public QObject {
     Q_OBJECT
 private slots:
-    void spreadStrategy_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("control");
-        QTest::addColumn<Rect>("expected");
-        // twice as wide: list and entry double their width, buttons keep size and edge distance
-        QTest::newRow("wide list") << 800 << 300 << 1 << Rect{20, 10, 600, 200};
-        QTest::newRow("wide right button") << 800 << 300 << 3 << Rect{720, 260, 70, 30};
-        QTest::newRow("wide line keeps width 1") << 800 << 300 << 6 << Rect{640, 10, 1, 100};
-        QTest::newRow("tie goes to the left edge") << 800 << 300 << 7 << Rect{165, 10, 70, 30};
-        // twice as large both ways: the entry keeps its height, buttons their bottom distance
-        QTest::newRow("large entry") << 800 << 600 << 2 << Rect{20, 440, 400, 24};
-        // odd scale 1.3367 (401/300 rounded to four places): 10 * 1.3367 = 13.367 -> 13
-        QTest::newRow("odd scale") << 400 << 401 << 1 << Rect{10, 13, 300, 267};
-    }
     void spreadStrategy()
     {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, control);
-        WindowResizeType r;
-        r.initialize(kWindow, listWindow(), SPREADSTRATEGY);
-        auto placed = r.resize({kWindow.XPOS, kWindow.YPOS, width, height});
-        QVERIFY(placed.has_value());
-        QCOMPARE(placed->size(), listWindow().size());
-        QTEST(find(*placed, control), "expected");
+        // twice as wide: list and entry double their width, buttons keep size and edge distance
+        // twice as large both ways: the entry keeps its height, buttons their bottom distance
+        // odd scale 1.3367 (401/300 rounded to four places): 10 * 1.3367 = 13.367 -> 13
+        const std::tuple<int, int, int, Rect> rows[] = {
+            {800, 300, 1, Rect{20, 10, 600, 200}}, // wide list
+            {800, 300, 3, Rect{720, 260, 70, 30}}, // wide right button
+            {800, 300, 6, Rect{640, 10, 1, 100}}, // wide line keeps width 1
+            {800, 300, 7, Rect{165, 10, 70, 30}}, // tie goes to the left edge
+            {800, 600, 2, Rect{20, 440, 400, 24}}, // large entry
+            {400, 401, 1, Rect{10, 13, 300, 267}}, // odd scale
+        };
+        for (const auto &[width, height, control, expected] : rows) {
+            WindowResizeType r;
+            r.initialize(kWindow, listWindow(), SPREADSTRATEGY);
+            auto placed = r.resize({kWindow.XPOS, kWindow.YPOS, width, height});
+            QVERIFY(placed.has_value());
+            QCOMPARE(placed->size(), listWindow().size());
+            QCOMPARE(find(*placed, control), expected);
+        }
     }
 
     void everythingScalesWithStrategy1()

@@ -43,36 +43,22 @@ struct ApprovalRow {
 class TestConformityLimits : public QObject {
     Q_OBJECT
 private slots:
-    void protocolLimits_data()
-    {
-        QTest::addColumn<QString>("TYP");
-        QTest::addColumn<QString>("MARKA");
-        QTest::addColumn<QString>("DKZ");
-        QTest::addColumn<QList<double>>("limits");
-        //                                  D20  D5       D063     D0071   PORMIN/MAX POROST    W          R20  R50  R0  RASK       TGFI  C50   KW    KDL
-        QTest::newRow("Б II III") << "тип Б" << "II" << "III"
-            << QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75};
-        QTest::newRow("ВПА II: no shear limits") << "ВПА" << "II" << "II"
-            << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.2, 0, 12, 3.0, 6.0, 0, 0, 0.85, 0.75};
-        QTest::newRow("ВПА I no zone: only step 3's other-zone row") << "ВПА" << "I" << ""
-            << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 0, 1.2, 0, 0, 0, 0.89, 0.30, 0.90, 0.85};
-        QTest::newRow("ЩМА-15 IV") << "ЩМА-15" << "" << "IV"
-            << QList<double>{100, 25, 35, 12, 22, 9, 14, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0, 0.75};
-        QTest::newRow("Апр padded fields") << "тип Апр     " << "II " << "V  "
-            << QList<double>{90, 40, 50, 14, 50, 4, 10, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.2, 1.0, 13, 3.5, 7.0, 0.89, 0.25, 0.80, 0.70};
-        QTest::newRow("unknown type: D20 100, porosity and zone limits") << "тип Х" << "I" << "I"
-            << QList<double>{100, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.5, 0, 9, 3.0, 5.5, 0, 0, 0.95, 0.90};
-        QTest::newRow("unknown zone sets no zone limits") << "тип Б" << "I" << "VI"
-            << QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    }
     void protocolLimits()
     {
-        QFETCH(QString, TYP);
-        QFETCH(QString, MARKA);
-        QFETCH(QString, DKZ);
-        QFETCH(QList<double>, limits);
-        const QString diff = firstDifference(asList(protvseLimits(TYP, MARKA, DKZ)), limits);
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        // Type, grade, zone and the limits in the order of asList.
+        const std::tuple<QString, QString, QString, QList<double>> rows[] = {
+            {"тип Б", "II", "III", QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75}}, // Б II III
+            {"ВПА", "II", "II", QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.2, 0, 12, 3.0, 6.0, 0, 0, 0.85, 0.75}}, // ВПА II: no shear limits
+            {"ВПА", "I", "", QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 0, 1.2, 0, 0, 0, 0.89, 0.30, 0.90, 0.85}}, // ВПА I no zone: only step 3's other-zone row
+            {"ЩМА-15", "", "IV", QList<double>{100, 25, 35, 12, 22, 9, 14, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0, 0.75}}, // ЩМА-15 IV
+            {"тип Апр     ", "II ", "V  ", QList<double>{90, 40, 50, 14, 50, 4, 10, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.2, 1.0, 13, 3.5, 7.0, 0.89, 0.25, 0.80, 0.70}}, // Апр padded fields
+            {"тип Х", "I", "I", QList<double>{100, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.5, 0, 9, 3.0, 5.5, 0, 0, 0.95, 0.90}}, // unknown type: D20 100, porosity and zone limits
+            {"тип Б", "I", "VI", QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}, // unknown zone sets no zone limits
+        };
+        for (const auto &[TYP, MARKA, DKZ, limits] : rows) {
+            const QString diff = firstDifference(asList(protvseLimits(TYP, MARKA, DKZ)), limits);
+            QVERIFY2(diff.isEmpty(), qPrintable(TYP + QStringLiteral(": ") + diff));
+        }
     }
 
     void approvalFormLimits()

@@ -157,18 +157,6 @@ private slots:
             QCOMPARE(OBR.G21.toDouble(), 1002.0);
         }
 
-        // A second record for the same recipe is refused naming the key; the form stays open.
-        m_sink.clear();
-        list->findChild<QPushButton *>(QStringLiteral("INSERT"))->click();
-        form = openForm();
-        QVERIFY(form);
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QCOMPARE(m_sink.shown.size(), 1);
-        QVERIFY2(m_sink.texts().join(QString()).contains(QStringLiteral("OBR:KeyNummer")), qPrintable(m_sink.texts().join(QString())));
-        QVERIFY(form->isVisible());
-        form->findChild<QPushButton *>(QStringLiteral("CANCEL"))->click();
-        QTRY_COMPARE(list->page()->rowCount(), 1);
-
         m_shown.clear();
         list->findChild<QPushButton *>(QStringLiteral("PROTOCOL"))->click();
         auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
