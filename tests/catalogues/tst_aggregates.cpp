@@ -111,68 +111,64 @@ private slots:
     // A passing typed on the finest coarse sieve a form shows (10 mm of sand, 1.25 mm of powder)
     // is what OK stores, on an insert and on a later change; accepting a typed name fills
     // 100 into that sieve only while it is empty.
-    void typedCoarseSieveSurvivesOk_data()
-    {
-        QTest::addColumn<QString>("material");
-        QTest::addColumn<int>("sieve"); // 0-based: the shown sieve the name fills
-        QTest::newRow("sand, 10 mm") << "SAN" << 3;
-        QTest::newRow("mineral powder, 1.25 mm") << "FIL" << 6;
-    }
     void typedCoarseSieveSurvivesOk()
     {
-        QFETCH(QString, material);
-        QFETCH(int, sieve);
-        const bool sand = material == "SAN";
-        DataFile &file = sand ? files::SANT : files::FILLER;
-        const REAL *zrn = sand ? SAN.ZRN.data() : FIL.ZRN.data();
-        const QString field = material + QStringLiteral("_ZRN_%1").arg(sieve + 1);
-        const QString nameField = material + QStringLiteral("_NAIMEN");
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        setDataDirectory(dir.path());
-        const auto back = qScopeGuard([this] { setDataDirectory(m_dir.path()); });
-        auto stored = [&] {
-            QList<REAL> out;
-            FileUse use(file);
-            file.setOrder(DataFile::PhysicalOrder);
-            if (file.next() == FileError::None)
-                out = QList<REAL>(zrn, zrn + 11);
-            return out;
+        // The material and its shown sieve the name fills (0-based).
+        const std::tuple<QString, int> rows[] = {
+            {"SAN", 3}, // sand, 10 mm
+            {"FIL", 6}, // mineral powder, 1.25 mm
         };
-
-        std::unique_ptr<BrowseWindow> owner(shownList(sand ? BROUSESANT() : BROUSEFILLERPOROSHOK()));
-        BrowseWindow *list = owner.get();
-        QVERIFY(list);
-        FormWindow *form = press(list, "INSERT");
-        QVERIFY(form);
-        typeInto(form, nameField, QStringLiteral("Новый"));
-        form->findChild<QLineEdit *>(field)->setFocus();
-        QCOMPARE(shown(form, field), QStringLiteral("100.0")); // the name filled the empty sieve
-        typeInto(form, field, "97");
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTRY_VERIFY(list->isEnabled());
-        QList<REAL> z = stored();
-        QCOMPARE(z.size(), 11);
-        for (int i = 0; i < sieve; ++i)
-            QCOMPARE(z[i], 100.0);
-        QCOMPARE(z[sieve], 97.0);
-
-        // Changed later: a new value there, and a new name that leaves a filled sieve alone.
-        form = press(list, "CHANGE");
-        QVERIFY(form);
-        QCOMPARE(shown(form, field), QStringLiteral("97.0"));
-        typeInto(form, field, "95");
-        typeInto(form, nameField, QStringLiteral("Переименованный"));
-        form->findChild<QLineEdit *>(field)->setFocus();
-        QCOMPARE(shown(form, field), QStringLiteral("95.0"));
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTRY_VERIFY(list->isEnabled());
-        owner.reset();
-        z = stored();
-        QCOMPARE(z.size(), 11);
-        for (int i = 0; i < sieve; ++i)
-            QCOMPARE(z[i], 100.0);
-        QCOMPARE(z[sieve], 95.0);
+        for (const auto &[material, sieve] : rows) {
+            const bool sand = material == "SAN";
+            DataFile &file = sand ? files::SANT : files::FILLER;
+            const REAL *zrn = sand ? SAN.ZRN.data() : FIL.ZRN.data();
+            const QString field = material + QStringLiteral("_ZRN_%1").arg(sieve + 1);
+            const QString nameField = material + QStringLiteral("_NAIMEN");
+            QTemporaryDir dir;
+            QVERIFY(dir.isValid());
+            setDataDirectory(dir.path());
+            const auto back = qScopeGuard([this] { setDataDirectory(m_dir.path()); });
+            auto stored = [&] {
+                QList<REAL> out;
+                FileUse use(file);
+                file.setOrder(DataFile::PhysicalOrder);
+                if (file.next() == FileError::None)
+                    out = QList<REAL>(zrn, zrn + 11);
+                return out;
+            };
+            std::unique_ptr<BrowseWindow> owner(shownList(sand ? BROUSESANT() : BROUSEFILLERPOROSHOK()));
+            BrowseWindow *list = owner.get();
+            QVERIFY(list);
+            FormWindow *form = press(list, "INSERT");
+            QVERIFY(form);
+            typeInto(form, nameField, QStringLiteral("Новый"));
+            form->findChild<QLineEdit *>(field)->setFocus();
+            QCOMPARE(shown(form, field), QStringLiteral("100.0")); // the name filled the empty sieve
+            typeInto(form, field, "97");
+            form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            QTRY_VERIFY(list->isEnabled());
+            QList<REAL> z = stored();
+            QCOMPARE(z.size(), 11);
+            for (int i = 0; i < sieve; ++i)
+                QCOMPARE(z[i], 100.0);
+            QCOMPARE(z[sieve], 97.0);
+            // Changed later: a new value there, and a new name that leaves a filled sieve alone.
+            form = press(list, "CHANGE");
+            QVERIFY(form);
+            QCOMPARE(shown(form, field), QStringLiteral("97.0"));
+            typeInto(form, field, "95");
+            typeInto(form, nameField, QStringLiteral("Переименованный"));
+            form->findChild<QLineEdit *>(field)->setFocus();
+            QCOMPARE(shown(form, field), QStringLiteral("95.0"));
+            form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            QTRY_VERIFY(list->isEnabled());
+            owner.reset();
+            z = stored();
+            QCOMPARE(z.size(), 11);
+            for (int i = 0; i < sieve; ++i)
+                QCOMPARE(z[i], 100.0);
+            QCOMPARE(z[sieve], 95.0);
+        }
     }
 
     // In the frame, with the crushed-stone list maximised and sorted by number: a record found

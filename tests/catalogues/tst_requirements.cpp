@@ -74,46 +74,38 @@ private slots:
 
     // Gradings typed into the form are stored reduced to the standard sieves; each new record
     // takes the highest number + 1.
-    void insertStoresTheReducedGrading_data()
-    {
-        QTest::addColumn<QString>("shape");   // radio button, empty: none chosen
-        QTest::addColumn<int>("sieve");       // standard sieve checked
-        QTest::addColumn<double>("min");
-        QTest::addColumn<double>("max");
-        // Round holes: 15 mm lies between the 20 and 10 mm rows.
-        const double f15 = (t(15) - t(10)) / (t(20) - t(10));
-        QTest::newRow("round, 15 mm") << "OTW_ROUND" << 2 << 60 + 35 * f15 << 80 + 20 * f15;
-        QTest::newRow("no shape, 0,071 mm") << "" << 10 << 100.0 << 100.0;
-    }
     void insertStoresTheReducedGrading()
     {
-        QFETCH(QString, shape);
-        QFETCH(int, sieve);
-        QFETCH(double, min);
-        QFETCH(double, max);
-        const qsizetype before = storedZr3().size();
-
-        BrowseWindow *list = listAndPress("INSERT_2");
-        FormWindow *form = activeForm();
-        QVERIFY(form);
-        typeInto(form, QStringLiteral("ZR3_LAND"), QStringLiteral("Германия"));
-        typeInto(form, QStringLiteral("ZR3_NAME"), QStringLiteral("0/16"));
-        const char *rows[3][3] = {{"20", "95", "100"}, {"10", "60", "80"}, {"5", "40", "60"}};
-        for (int i = 0; i < 3; ++i)
-            for (int k = 0; k < 3; ++k)
-                typeInto(form, QStringLiteral("ZR3_WWOD_%1_%2").arg(i + 1).arg(k + 1), QString::fromLatin1(rows[i][k]));
-        if (!shape.isEmpty())
-            QTest::mouseClick(form->findChild<QRadioButton *>(shape), Qt::LeftButton, {}, QPoint(6, 10));
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTRY_VERIFY(list->isEnabled());
-        delete list;
-
-        const QList<StoredZr3> stored = storedZr3();
-        QCOMPARE(stored.size(), before + 1);
-        const StoredZr3 &added = stored.last();
-        QCOMPARE(added.anum, double(before + 1));
-        QVERIFY2(std::abs(added.mgost[sieve][0] - min) < 1e-9, qPrintable(QString::number(added.mgost[sieve][0])));
-        QVERIFY2(std::abs(added.mgost[sieve][1] - max) < 1e-9, qPrintable(QString::number(added.mgost[sieve][1])));
+        // The shape's radio button (empty: none chosen), the standard sieve checked, its limits.
+        // Round holes: 15 mm lies between the 20 and 10 mm rows.
+        const double f15 = (t(15) - t(10)) / (t(20) - t(10));
+        const std::tuple<QString, int, double, double> cases[] = {
+            {"OTW_ROUND", 2, 60 + 35 * f15, 80 + 20 * f15}, // round, 15 mm
+            {"", 10, 100.0, 100.0}, // no shape, 0,071 mm
+        };
+        for (const auto &[shape, sieve, min, max] : cases) {
+            const qsizetype before = storedZr3().size();
+            BrowseWindow *list = listAndPress("INSERT_2");
+            FormWindow *form = activeForm();
+            QVERIFY(form);
+            typeInto(form, QStringLiteral("ZR3_LAND"), QStringLiteral("Германия"));
+            typeInto(form, QStringLiteral("ZR3_NAME"), QStringLiteral("0/16"));
+            const char *rows[3][3] = {{"20", "95", "100"}, {"10", "60", "80"}, {"5", "40", "60"}};
+            for (int i = 0; i < 3; ++i)
+                for (int k = 0; k < 3; ++k)
+                    typeInto(form, QStringLiteral("ZR3_WWOD_%1_%2").arg(i + 1).arg(k + 1), QString::fromLatin1(rows[i][k]));
+            if (!shape.isEmpty())
+                QTest::mouseClick(form->findChild<QRadioButton *>(shape), Qt::LeftButton, {}, QPoint(6, 10));
+            form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            QTRY_VERIFY(list->isEnabled());
+            delete list;
+            const QList<StoredZr3> stored = storedZr3();
+            QCOMPARE(stored.size(), before + 1);
+            const StoredZr3 &added = stored.last();
+            QCOMPARE(added.anum, double(before + 1));
+            QVERIFY2(std::abs(added.mgost[sieve][0] - min) < 1e-9, qPrintable(QString::number(added.mgost[sieve][0])));
+            QVERIFY2(std::abs(added.mgost[sieve][1] - max) < 1e-9, qPrintable(QString::number(added.mgost[sieve][1])));
+        }
     }
 
     // A record whose stored reduced grading is stale (written by other means) gets it
@@ -149,52 +141,44 @@ private slots:
 
     // The approval form makes the record it was opened on the current object key, whether it
     // was saved or left with "Отменить"; a key changed in the form and saved counts as typed.
-    void approvalFormSetsTheObjectKey_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("typedKey");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("cancel on the recipe key") << 0 << "CANCEL" << "" << "РЕЦЕПТ";
-        QTest::newRow("ok on the second record") << 1 << "OK" << "" << "Трасса М-4";
-        QTest::newRow("key changed and saved") << 1 << "OK" << "Обход" << "Обход";
-    }
     void approvalFormSetsTheObjectKey()
     {
-        QFETCH(int, row);
-        QFETCH(QString, button);
-        QFETCH(QString, typedKey);
-        QFETCH(QString, expected);
-        {
-            FileUse use(files::NASTROJK);
-            QVERIFY(use.ok());
-            files::NASTROJK.setOrder(DataFile::PhysicalOrder);
-            files::NASTROJK.setToStart();
-            while (files::NASTROJK.next() == FileError::None)
-                QCOMPARE(files::NASTROJK.remove(), FileError::None);
-            for (const QString &key : {QStringLiteral("РЕЦЕПТ"), QStringLiteral("Трасса М-4")}) {
-                NAS = NastrojkRecord();
-                NAS.REGION = key;
-                NAS.FIRMA = QStringLiteral("ООО «Дорстрой»");
-                QCOMPARE(files::NASTROJK.add(), FileError::None);
+        const std::tuple<int, QString, QString, QString> rows[] = {
+            {0, "CANCEL", "", "РЕЦЕПТ"}, // cancel on the recipe key
+            {1, "OK", "", "Трасса М-4"}, // ok on the second record
+            {1, "OK", "Обход", "Обход"}, // key changed and saved
+        };
+        for (const auto &[row, button, typedKey, expected] : rows) {
+            {
+                FileUse use(files::NASTROJK);
+                QVERIFY(use.ok());
+                files::NASTROJK.setOrder(DataFile::PhysicalOrder);
+                files::NASTROJK.setToStart();
+                while (files::NASTROJK.next() == FileError::None)
+                    QCOMPARE(files::NASTROJK.remove(), FileError::None);
+                for (const QString &key : {QStringLiteral("РЕЦЕПТ"), QStringLiteral("Трасса М-4")}) {
+                    NAS = NastrojkRecord();
+                    NAS.REGION = key;
+                    NAS.FIRMA = QStringLiteral("ООО «Дорстрой»");
+                    QCOMPARE(files::NASTROJK.add(), FileError::None);
+                }
             }
+            glob::OBEKT = QStringLiteral("прежний");
+            BrowseWindow *list = shownList(BROWSETITUL());
+            QVERIFY(list);
+            for (int i = 0; i < row; ++i)
+                QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
+            QCOMPARE(list->currentChoice(), row);
+            list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
+            FormWindow *form = activeForm();
+            QVERIFY(form);
+            if (!typedKey.isEmpty())
+                typeInto(form, QStringLiteral("NAS_REGION"), typedKey);
+            form->findChild<QPushButton *>(button)->click();
+            QTRY_VERIFY(list->isEnabled());
+            QCOMPARE(glob::OBEKT.text().trimmed(), expected);
+            delete list;
         }
-        glob::OBEKT = QStringLiteral("прежний");
-
-        BrowseWindow *list = shownList(BROWSETITUL());
-        QVERIFY(list);
-        for (int i = 0; i < row; ++i)
-            QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
-        QCOMPARE(list->currentChoice(), row);
-        list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
-        FormWindow *form = activeForm();
-        QVERIFY(form);
-        if (!typedKey.isEmpty())
-            typeInto(form, QStringLiteral("NAS_REGION"), typedKey);
-        form->findChild<QPushButton *>(button)->click();
-        QTRY_VERIFY(list->isEnabled());
-        QCOMPARE(glob::OBEKT.text().trimmed(), expected);
-        delete list;
     }
     // The schematic shows the highlighted mixer's openings in use: the round size of a round
     // deck, the square size of a square deck, and for a deck of another code the value shown

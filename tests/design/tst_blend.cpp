@@ -44,30 +44,28 @@ private slots:
         }
     }
 
-    void repeatedComponentsEqualPlainSearch_data()
-    {
-        QTest::addColumn<int>("n");
-        QTest::addColumn<QList<int>>("pick"); // columns of the realistic materials, repeats allowed
-        // Gradings with fractions (1.2, 0.8 ...): the trials of equal blends differ in their last
-        // bits, so the rounding of each trial decides which one wins.
-        QTest::newRow("six identical") << 6 << QList<int> {0, 0, 0, 0, 0, 0};
-        QTest::newRow("two pairs among four") << 4 << QList<int> {5, 1, 5, 1};
-        // All pass 100 at 20 and 15 mm: those terms are the same in every trial.
-        QTest::newRow("distinct, alike at the coarse sieves") << 5 << QList<int> {1, 2, 3, 4, 1};
-    }
     void repeatedComponentsEqualPlainSearch()
     {
-        QFETCH(int, n);
-        QFETCH(QList<int>, pick);
-        const ComponentGradings all = reference::realisticComponents();
-        ComponentGradings d {};
-        for (int k = 0; k < n; ++k)
-            for (int i = 0; i < 11; ++i)
-                d[i][k] = all[i][pick[k]];
-        const Band band = reference::realisticBand();
-        const BlendState fast = gradingSearch(n, d, band, previousState);
-        const BlendState plain = reference::gradingSearch(n, d, band, previousState);
-        QVERIFY2(identical(fast, plain), qPrintable(QStringLiteral("%1, reference %2").arg(describe(fast), describe(plain))));
+        // The number of components and the columns of the realistic materials picked, repeats
+        // allowed. Gradings with fractions (1.2, 0.8 ...): the trials of equal blends differ in
+        // their last bits, so the rounding of each trial decides which one wins. In the last row
+        // all pass 100 at 20 and 15 mm: those terms are the same in every trial.
+        const std::tuple<int, QList<int>> rows[] = {
+            {6, QList<int> {0, 0, 0, 0, 0, 0}}, // six identical
+            {4, QList<int> {5, 1, 5, 1}}, // two pairs among four
+            {5, QList<int> {1, 2, 3, 4, 1}}, // distinct, alike at the coarse sieves
+        };
+        for (const auto &[n, pick] : rows) {
+            const ComponentGradings all = reference::realisticComponents();
+            ComponentGradings d {};
+            for (int k = 0; k < n; ++k)
+                for (int i = 0; i < 11; ++i)
+                    d[i][k] = all[i][pick[k]];
+            const Band band = reference::realisticBand();
+            const BlendState fast = gradingSearch(n, d, band, previousState);
+            const BlendState plain = reference::gradingSearch(n, d, band, previousState);
+            QVERIFY2(identical(fast, plain), qPrintable(QStringLiteral("%1, reference %2").arg(describe(fast), describe(plain))));
+        }
     }
 
     void noTrialBelowTheStartValueKeepsTheShares()

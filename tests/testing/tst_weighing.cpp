@@ -45,33 +45,26 @@ struct WeighingRow {
 class TestWeighing : public QObject {
     Q_OBJECT
 private slots:
-    void exactDecimalArithmetic_data()
-    {
-        QTest::addColumn<ExactDecimal>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("one third") << dec(1) / dec(3) << QStringLiteral("0.333333333333333333");
-        QTest::newRow("two thirds round up") << dec(2) / dec(3) << QStringLiteral("0.666666666666666667");
-        QTest::newRow("negative rounds away from zero") << dec(-2) / dec(3) << QStringLiteral("-0.666666666666666667");
-        QTest::newRow("product below the last place rounds")
-            << dec(1, 9) * dec(5, 10) << QStringLiteral("0.000000000000000001");
-        QTest::newRow("large product exact")
-            << dec(123456789123456789, 9) * dec(987654321987654321, 9)
-            << QStringLiteral("121932631356500531.347203169112635269");
-        QTest::newRow("stored mass") << ExactDecimal::from(grams(99999.99)) << QStringLiteral("99999.990000000000000000");
-        QTest::newRow("division by zero") << dec(1) / dec(0) << QStringLiteral("invalid");
-        QTest::newRow("beyond range") << dec(1000000000000000000) * dec(10) << QStringLiteral("invalid");
-        QTest::newRow("sum beyond range")
-            << dec(9000000000000000000) + dec(9000000000000000000) << QStringLiteral("invalid");
-        QTest::newRow("too many places") << dec(1, 19) << QStringLiteral("invalid");
-    }
     void exactDecimalArithmetic()
     {
-        QFETCH(ExactDecimal, value);
-        QFETCH(QString, text);
-        QCOMPARE(value.toString(), text);
-        QCOMPARE(value.ok(), text != QStringLiteral("invalid"));
-        if (!value.ok())
-            QCOMPARE(value.toDouble(), 0.0);
+        const std::tuple<ExactDecimal, QString> rows[] = {
+            {dec(1) / dec(3), QStringLiteral("0.333333333333333333")}, // one third
+            {dec(2) / dec(3), QStringLiteral("0.666666666666666667")}, // two thirds round up
+            {dec(-2) / dec(3), QStringLiteral("-0.666666666666666667")}, // negative rounds away from zero
+            {dec(1, 9) * dec(5, 10), QStringLiteral("0.000000000000000001")}, // product below the last place rounds
+            {dec(123456789123456789, 9) * dec(987654321987654321, 9), QStringLiteral("121932631356500531.347203169112635269")}, // large product exact
+            {ExactDecimal::from(grams(99999.99)), QStringLiteral("99999.990000000000000000")}, // stored mass
+            {dec(1) / dec(0), QStringLiteral("invalid")}, // division by zero
+            {dec(1000000000000000000) * dec(10), QStringLiteral("invalid")}, // beyond range
+            {dec(9000000000000000000) + dec(9000000000000000000), QStringLiteral("invalid")}, // sum beyond range
+            {dec(1, 19), QStringLiteral("invalid")}, // too many places
+        };
+        for (const auto &[value, text] : rows) {
+            QCOMPARE(value.toString(), text);
+            QCOMPARE(value.ok(), text != QStringLiteral("invalid"));
+            if (!value.ok())
+                QCOMPARE(value.toDouble(), 0.0);
+        }
     }
 
     void exactDecimalToReal()
