@@ -18,31 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-struct Region {
-    const char *name;
-    const char *zone;
-    double tmax, tmin;
-};
-
-void storeRegions(const std::vector<Region> &regions)
-{
-    removeDataFile(files::USLOV);
-    FileUse use(files::USLOV);
-    QVERIFY(use.ok());
-    for (const Region &r : regions) {
-        USL = UslovRecord();
-        USL.REGION = QString::fromUtf8(r.name);
-        USL.DKZ = QString::fromUtf8(r.zone);
-        USL.TMAX = r.tmax;
-        USL.TMIN = r.tmin;
-        QCOMPARE(files::USLOV.add(), FileError::None);
-    }
-}
-
-} // namespace
-
 class TestClimate : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -61,15 +36,19 @@ private slots:
     // "Список" of the list prints every region in name order over numbered pages.
     void printedListPages()
     {
-        std::vector<QByteArray> names;
-        std::vector<Region> regions;
-        const char *zones[] = {"I", "II", "III", "IV", "V"};
-        for (int i = 0; i < 60; ++i)
-            names.push_back(QStringLiteral("Город %1").arg(59 - i, 2, 10, QLatin1Char('0')).toUtf8());
-        for (int i = 0; i < 60; ++i)
-            regions.push_back({names[std::size_t(i)].constData(), zones[i % 5], double(30 + i % 10), double(-10 - i)});
-        storeRegions(regions);
-
+        removeDataFile(files::USLOV);
+        {
+            FileUse use(files::USLOV);
+            const char *zones[] = {"I", "II", "III", "IV", "V"};
+            for (int i = 0; i < 60; ++i) { // stored from "Город 59" down to "Город 00"
+                USL = UslovRecord();
+                USL.REGION = QStringLiteral("Город %1").arg(59 - i, 2, 10, QLatin1Char('0'));
+                USL.DKZ = QString::fromLatin1(zones[i % 5]);
+                USL.TMAX = double(30 + i % 10);
+                USL.TMIN = double(-10 - i);
+                QCOMPARE(files::USLOV.add(), FileError::None);
+            }
+        }
         BrowseWindow *list = shownList(REG());
         QVERIFY(list);
         m_shown.clear();

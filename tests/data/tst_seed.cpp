@@ -169,34 +169,29 @@ private slots:
 
     // A data file that is already there is never added to (a second load would double its
     // records) nor touched; nothing else is written either.
-    void aDataFileAlreadyThereIsRefused_data()
-    {
-        QTest::addColumn<QByteArray>("existing");
-        QTest::newRow("a loaded file") << QByteArray();
-        QTest::newRow("a damaged file") << QByteArray(4096, 'x');
-    }
     void aDataFileAlreadyThereIsRefused()
     {
-        QFETCH(QByteArray, existing);
-        QTemporaryDir seed, work;
-        setDataDirectory(work.path());
-        writeFile(seed.filePath(QStringLiteral("SPLIT.csv")), "NUM,NAIMEN\n1,Щебень\n2,Щебень 2\n");
-        if (existing.isEmpty()) {
+        for (QByteArray existing : {QByteArray(), QByteArray(4096, 'x')}) { // a loaded file, a damaged one
+            QTemporaryDir seed, work;
+            setDataDirectory(work.path());
+            writeFile(seed.filePath(QStringLiteral("SPLIT.csv")), "NUM,NAIMEN\n1,Щебень\n2,Щебень 2\n");
+            if (existing.isEmpty()) {
+                QString error;
+                QVERIFY2(loadSeed(seed.path(), &error), qPrintable(error));
+                existing = [] { QFile f(files::SPLIT.diskName()); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }();
+            } else {
+                writeFile(files::SPLIT.diskName(), existing);
+            }
+            writeFile(seed.filePath(QStringLiteral("SANT.csv")), "NUM,NAIMEN\n1,Песок\n");
             QString error;
-            QVERIFY2(loadSeed(seed.path(), &error), qPrintable(error));
-            existing = [] { QFile f(files::SPLIT.diskName()); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }();
-        } else {
-            writeFile(files::SPLIT.diskName(), existing);
+            QVERIFY(!loadSeed(seed.path(), &error));
+            QVERIFY2(error.startsWith(QStringLiteral("SPLIT.sqlite: ")), qPrintable(error));
+            QFile f(files::SPLIT.diskName());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), existing);
+            QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList({"SPLIT.sqlite"}));
         }
-        writeFile(seed.filePath(QStringLiteral("SANT.csv")), "NUM,NAIMEN\n1,Песок\n");
-        QString error;
-        QVERIFY(!loadSeed(seed.path(), &error));
-        QVERIFY2(error.startsWith(QStringLiteral("SPLIT.sqlite: ")), qPrintable(error));
-        QFile f(files::SPLIT.diskName());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), existing);
-        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList({"SPLIT.sqlite"}));
     }
 
     // `asphalt --seed DIR WORKDIR` loads the seed and ends, creating WORKDIR when missing; a

@@ -7,6 +7,7 @@
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
 #include "support/pdf_text.h"
+#include "support/window_helpers.h"
 #include "support/workdir.h"
 
 #include <QCheckBox>
@@ -56,19 +57,7 @@ class TestBatchWindow : public QObject {
     QTemporaryDir m_dir;
     QList<QPointer<QWidget>> m_shown;
 
-    template <class T>
-    T *shown(const QString &name = {})
-    {
-        for (const auto &w : m_shown)
-            if (auto *t = qobject_cast<T *>(w.data()); t && (name.isEmpty() || t->objectName() == name))
-                return t;
-        return nullptr;
-    }
-    QString text(QWidget *window, const char *name)
-    {
-        auto *l = window->findChild<QLabel *>(QLatin1String(name));
-        return l ? l->text() : QStringLiteral("<none>");
-    }
+    QString text(QWidget *window, const char *name) { return control<QLabel>(window, name)->text(); }
 
 private slots:
     void initTestCase()
@@ -89,7 +78,7 @@ private slots:
     {
         recipeInPod();
         QVERIFY(startProcedure(QStringLiteral("GROHOTBROWSE1")));
-        auto *window = shown<BrowseWindow>(QStringLiteral("GROHOTBROWSE1"));
+        auto *window = awaitShown<BrowseWindow>(m_shown, QStringLiteral("GROHOTBROWSE1"));
         QVERIFY(window);
         QTRY_COMPARE(text(window, "SPLT2"), QStringLiteral("23.6"));
         QCOMPARE(glob::NUMMER, 1.0);
@@ -123,30 +112,22 @@ private slots:
     {
         recipeInPod();
         QVERIFY(startProcedure(QStringLiteral("GROHOTBROWSE1")));
-        auto *window = shown<BrowseWindow>(QStringLiteral("GROHOTBROWSE1"));
+        auto *window = awaitShown<BrowseWindow>(m_shown, QStringLiteral("GROHOTBROWSE1"));
         QVERIFY(window);
         QTRY_COMPARE(text(window, "SPLT2"), QStringLiteral("23.6"));
         glob::JBITGL = 0; // another recipe opened elsewhere meanwhile
         glob::PROEKT.fill(100);
 
         window->findChild<QPushButton *>(QStringLiteral("PRINT"))->click();
-        QWidget *menu = shown<QWidget>(QStringLiteral("MENU_ZAMES"));
+        QWidget *menu = awaitShown<QWidget>(m_shown, QStringLiteral("MENU_ZAMES"));
         QVERIFY(menu);
         QVERIFY(!window->isEnabled());
         menu->findChild<QSpinBox *>(QStringLiteral("OTSOS"))->setValue(50);
 
-        const auto print = [&](const char *button) -> REPORTPREVIEW * {
-            const qsizetype before = m_shown.size();
-            menu->findChild<QPushButton *>(QLatin1String(button))->click();
-            REPORTPREVIEW *preview = nullptr;
-            const auto opened = [&] {
-                for (qsizetype i = before; i < m_shown.size() && !preview; ++i)
-                    preview = qobject_cast<REPORTPREVIEW *>(m_shown[i].data());
-                return preview != nullptr;
-            };
-            return QTest::qWaitFor(opened, 30000) ? preview : nullptr;
+        const auto print = [&](const char *button) {
+            control(menu, button)->click();
+            return awaitShown<REPORTPREVIEW>(m_shown);
         };
-
         REPORTPREVIEW *preview = print("RPT_GROHOT");
         QVERIFY(preview);
         QCOMPARE(preview->IMAGECOUNT, 1); // mixer 1 only

@@ -324,41 +324,37 @@ private slots:
 
     // A new record of an auto-numbered form takes the highest number + 1 and is in the file at
     // once; saving writes it in place, leaving without saving removes it again.
-    void autoNumberingAddsAndRemoves_data()
-    {
-        QTest::addColumn<bool>("existing");
-        QTest::addColumn<bool>("saved");
-        QTest::addColumn<int>("number");
-        QTest::newRow("empty file, saved") << false << true << 1;
-        QTest::newRow("highest 5, cancelled") << true << false << 6;
-    }
     void autoNumberingAddsAndRemoves()
     {
-        QFETCH(bool, existing);
-        QFETCH(bool, saved);
-        QFETCH(int, number);
-        if (existing) {
-            addBeam("Пятая", 1, 5);
-            addBeam("Вторая", 1, 2);
+        const std::tuple<bool, bool, int> rows[] = {
+            {false, true, 1}, // an empty file, saved
+            {true, false, 6}, // the highest 5, cancelled
+        };
+        for (const auto &[existing, saved, number] : rows) {
+            init();
+            if (existing) {
+                addBeam("Пятая", 1, 5);
+                addBeam("Вторая", 1, 2);
+            }
+            const qint64 before = countOf(files::N_BALKI);
+            FormDecl d = beamDecl(false);
+            d.autoNumber = {files::key::N_B_KEYANUM, QStringLiteral("ANUM"), QStringLiteral("N_BALKI")};
+            N_B = NBalkiRecord();
+            QPointer<FormWindow> form = open(d, glob::InsertRecord);
+            QCOMPARE(int(N_B.ANUM), number);
+            QCOMPARE(countOf(files::N_BALKI), before + 1);
+            type(form, "N_B_WIDTEST", QStringLiteral("Новая"));
+            click(form, saved ? "OK" : "CANCEL");
+            QTRY_VERIFY(!form);
+            QCOMPARE(m_response, LONG(saved ? glob::RequestCompleted : glob::RequestCancelled));
+            QCOMPARE(countOf(files::N_BALKI), before + (saved ? 1 : 0));
+            FileUse use(files::N_BALKI);
+            files::N_BALKI.buffer().clear();
+            N_B.ANUM = BYTE(number);
+            QCOMPARE(files::N_BALKI.get(files::key::N_B_KEYANUM), saved ? FileError::None : FileError::RecordNotFound);
+            if (saved)
+                QCOMPARE(N_B.WIDTEST.text(), QStringLiteral("Новая"));
         }
-        const qint64 before = countOf(files::N_BALKI);
-        FormDecl d = beamDecl(false);
-        d.autoNumber = {files::key::N_B_KEYANUM, QStringLiteral("ANUM"), QStringLiteral("N_BALKI")};
-        N_B = NBalkiRecord();
-        QPointer<FormWindow> form = open(d, glob::InsertRecord);
-        QCOMPARE(int(N_B.ANUM), number);
-        QCOMPARE(countOf(files::N_BALKI), before + 1);
-        type(form, "N_B_WIDTEST", QStringLiteral("Новая"));
-        click(form, saved ? "OK" : "CANCEL");
-        QTRY_VERIFY(!form);
-        QCOMPARE(m_response, LONG(saved ? glob::RequestCompleted : glob::RequestCancelled));
-        QCOMPARE(countOf(files::N_BALKI), before + (saved ? 1 : 0));
-        FileUse use(files::N_BALKI);
-        files::N_BALKI.buffer().clear();
-        N_B.ANUM = BYTE(number);
-        QCOMPARE(files::N_BALKI.get(files::key::N_B_KEYANUM), saved ? FileError::None : FileError::RecordNotFound);
-        if (saved)
-            QCOMPARE(N_B.WIDTEST.text(), QStringLiteral("Новая"));
     }
 
     // A declaration naming what does not exist stops the form before it opens, naming the fault.

@@ -379,58 +379,55 @@ private slots:
 
     // Nothing accepted (an empty file, a filter that refuses everything): no preview, no
     // message, the procedure returns cancelled and releases its file.
-    void nothingAccepted_data()
-    {
-        QTest::addColumn<int>("records");
-        QTest::addColumn<bool>("refuseAll");
-        QTest::newRow("empty file") << 0 << false;
-        QTest::newRow("filter accepts nothing") << 5 << true;
-    }
     void nothingAccepted()
     {
-        QFETCH(int, records);
-        QFETCH(bool, refuseAll);
-        fillBinders(records);
-        bool returned = false;
-        const LONG response = runReport(gradeReport(refuseAll ? std::function<bool()>([] { return false; })
-                                                                : std::function<bool()>()),
-                                        &returned);
-        QVERIFY(returned);
-        QCOMPARE(response, LONG(glob::RequestCancelled));
-        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
-        QVERIFY(!shownPreview());
-        QTRY_VERIFY(!m_shown.first()); // the progress window went away
-        QCOMPARE(files::BITUMEN.USED, 0);
-        QVERIFY(m_sink.shown.isEmpty());
+        const std::tuple<int, bool> rows[] = {
+            {0, false}, // empty file
+            {5, true}, // filter accepts nothing
+        };
+        for (const auto &[records, refuseAll] : rows) {
+            init();
+            fillBinders(records);
+            bool returned = false;
+            const LONG response = runReport(gradeReport(refuseAll ? std::function<bool()>([] { return false; })
+                                                                    : std::function<bool()>()),
+                                            &returned);
+            QVERIFY(returned);
+            QCOMPARE(response, LONG(glob::RequestCancelled));
+            QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
+            QVERIFY(!shownPreview());
+            QTRY_VERIFY(!m_shown.first()); // the progress window went away
+            QCOMPARE(files::BITUMEN.USED, 0);
+            QVERIFY(m_sink.shown.isEmpty());
+        }
     }
 
     // The whole procedure: progress window, preview, then Exit prints nothing while the run
     // counts as completed; Print sends the pages to the printer once.
-    void previewExitAndPrint_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("printed");
-        QTest::newRow("exit") << QStringLiteral("EXITBUTTON") << 0;
-        QTest::newRow("print") << QStringLiteral("PRINTBUTTON") << 1;
-    }
     void previewExitAndPrint()
     {
-        QFETCH(QString, button);
-        fillBinders(13);
-        bool returned = false;
-        runReport(gradeReport(), &returned);
-        QVERIFY(!returned);
-        auto *progress = qobject_cast<ReportProgressWindow *>(m_shown.first().data());
-        QVERIFY(!progress || !progress->isVisible());
-        REPORTPREVIEW *preview = shownPreview();
-        QVERIFY(preview);
-        QCOMPARE(preview->IMAGECOUNT, 3);
-        QCOMPARE(files::BITUMEN.USED, 1); // held until the preview is left
-        QTest::mouseClick(preview->findChild<QToolButton *>(button), Qt::LeftButton);
-        QTRY_VERIFY(returned);
-        QTEST(m_printed, "printed");
-        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
-        QCOMPARE(files::BITUMEN.USED, 0);
+        const std::tuple<QString, int> rows[] = {
+            {QStringLiteral("EXITBUTTON"), 0},
+            {QStringLiteral("PRINTBUTTON"), 1},
+        };
+        for (const auto &[button, printed] : rows) {
+            init();
+            fillBinders(13);
+            bool returned = false;
+            runReport(gradeReport(), &returned);
+            QVERIFY(!returned);
+            auto *progress = qobject_cast<ReportProgressWindow *>(m_shown.first().data());
+            QVERIFY(!progress || !progress->isVisible());
+            REPORTPREVIEW *preview = shownPreview();
+            QVERIFY(preview);
+            QCOMPARE(preview->IMAGECOUNT, 3);
+            QCOMPARE(files::BITUMEN.USED, 1); // held until the preview is left
+            QTest::mouseClick(preview->findChild<QToolButton *>(button), Qt::LeftButton);
+            QTRY_VERIFY(returned);
+            QCOMPARE(m_printed, printed);
+            QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
+            QCOMPARE(files::BITUMEN.USED, 0);
+        }
     }
 
     // Cancel on the progress window: nothing previewed or printed, the procedure cancelled.

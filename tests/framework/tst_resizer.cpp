@@ -9,7 +9,6 @@
 
 using namespace winresize;
 
-Q_DECLARE_METATYPE(winresize::Rect)
 
 namespace {
 // A list window 400 x 300: list box, entry field, two buttons, a check box, a label.

@@ -32,7 +32,6 @@ void specimen(Weighings &w, int i, double g0, double g1, double g2, double g3, d
 
 } // namespace
 
-Q_DECLARE_METATYPE(ExactDecimal)
 
 struct PorosityRow {
     double JBITGL; double YMINER; double PLOT; double YASF; double PMINER; double PORMINER; double POROSTAT;
