@@ -13,7 +13,6 @@
 #include "framework/form_window.h"
 #include "framework/warnings.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -94,18 +93,12 @@ private slots:
                             [&](const auto &e) { return e.texts.value(1).trimmed() == name; }));
         delete list;
 
-        files::SPLIT.open();
-        files::SPLIT.setOrder(files::key::SPL_KEYNAME);
-        bool found = false;
-        while (files::SPLIT.next() == FileError::None) {
-            if (SPL.NAIMEN.text() != name) continue;
-            found = true;
-            QCOMPARE(SPL.MARKA, LONG(1200));
-            for (int i = 0; i < 11; ++i)
-                QVERIFY2(qAbs(SPL.ZRN[i] - grading[i]) < 1e-9, qPrintable(QString::number(i)));
-        }
-        files::SPLIT.close();
-        QVERIFY(found);
+        FileUse use(files::SPLIT);
+        SPL.NAIMEN = name;
+        QCOMPARE(files::SPLIT.get(files::key::SPL_KEYNAME), FileError::None);
+        QCOMPARE(SPL.MARKA, LONG(1200));
+        for (int i = 0; i < 11; ++i)
+            QVERIFY2(qAbs(SPL.ZRN[i] - grading[i]) < 1e-9, qPrintable(QString::number(i)));
     }
 
     // A passing typed on the finest coarse sieve a form shows (10 mm of sand, 1.25 mm of powder)

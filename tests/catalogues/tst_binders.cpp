@@ -12,9 +12,6 @@
 #include "framework/browse_window.h"
 #include "framework/form_window.h"
 
-#include <QApplication>
-#include <QPointer>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,13 +54,11 @@ private slots:
         QCOMPARE(listColumn(list, 5), (QStringList{QStringLiteral("-18.5"), QStringLiteral("-15.0")}));
         delete list;
 
-        files::BITUMEN.open();
-        files::BITUMEN.setOrder(DataFile::PhysicalOrder);
-        QCOMPARE(files::BITUMEN.next(), FileError::None);
+        FileUse use(files::BITUMEN);
+        QVERIFY(readFirst(files::BITUMEN));
         QCOMPARE(BIT.TXR.units, qint64(-185));
         QCOMPARE(BIT.TR.units, qint64(475));
         QCOMPARE(BIT.NUMBIT, 2.0);
-        files::BITUMEN.close();
     }
 
     // The destination radio group stores the chosen option's text; the list shows it.
@@ -89,13 +84,11 @@ private slots:
         QCOMPARE(listColumn(list, 3), QStringList{QStringLiteral("0.985")});
         delete list;
 
-        files::DOBAWKA.open();
-        files::DOBAWKA.setOrder(DataFile::PhysicalOrder);
-        QCOMPARE(files::DOBAWKA.next(), FileError::None);
+        FileUse use(files::DOBAWKA);
+        QVERIFY(readFirst(files::DOBAWKA));
         QCOMPARE(DOB.KUDA.text(), QStringLiteral("Добавка в битум"));
         QCOMPARE(DOB.SODERZAN, 0.6);
         QCOMPARE(files::DOBAWKA.next(), FileError::EndOfFile);
-        files::DOBAWKA.close();
     }
 
 };

@@ -12,9 +12,7 @@
 #include "framework/reportprogress_window.h"
 #include "framework/warnings.h"
 
-#include <QApplication>
 #include <QPushButton>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -14,10 +14,8 @@
 #include "support/workdir.h"
 #include "support/window_helpers.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>

@@ -14,7 +14,6 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 

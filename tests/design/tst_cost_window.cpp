@@ -7,7 +7,6 @@
 #include "support/workdir.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <memory>
 
 namespace {

@@ -17,9 +17,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialog>
-#include <QDir>
 #include <QDoubleSpinBox>
-#include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>

@@ -8,7 +8,6 @@
 #include "support/window_helpers.h"
 #include "support/workdir.h"
 
-#include <QPushButton>
 #include <QRadioButton>
 #include <sqlite3.h>
 

@@ -11,10 +11,8 @@
 #include "support/pdf_text.h"
 #include "support/window_helpers.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QPrinter>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>

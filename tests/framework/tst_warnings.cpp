@@ -4,7 +4,6 @@
 #include "support/fake_sink.h"
 #include "support/window_helpers.h"
 
-#include <QApplication>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -59,9 +58,8 @@ private slots:
 
     void numberWithoutWarningShowsNothing()
     {
-        for (LONG n : {0, 6, 13, 20, 37, 39, -1}) {
+        for (LONG n : {0, 6, 13, 20, 37, 39, -1})
             QCOMPARE(STANDARDWARNING(n, QStringLiteral("X")), LONG(0));
-        }
         QVERIFY(sink.shown.isEmpty());
         QVERIFY(halts.isEmpty());
     }

@@ -13,7 +13,6 @@
 #include "testing/rezgur_window.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
