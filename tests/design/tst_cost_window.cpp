@@ -78,45 +78,51 @@ private slots:
     // written and the message line says so.
     // Rows: an additive with no surcharge, one into the bitumen, one into the mix (the lookup of
     // its destination); a new design (number 0) is not written.
+    void pricesTypedAndStored_data()
+    {
+        QTest::addColumn<QString>("additive");
+        QTest::addColumn<double>("number");
+        QTest::addColumn<QString>("perTonne");
+        QTest::addColumn<QString>("layer");
+        QTest::newRow("no surcharge") << "Краситель" << 12.0 << "18.87" << "45.28";
+        QTest::newRow("into the bitumen") << "ПАВ" << 12.0 << "18.98" << "45.55";
+        QTest::newRow("into the mix") << "Волокно" << 12.0 << "22.31" << "53.54";
+        QTest::newRow("a new design") << "Волокно" << 0.0 << "22.31" << "0.00";
+    }
     void pricesTypedAndStored()
     {
-        const std::tuple<QString, double, QString, QString> rows[] = {
-            {"Краситель", 12.0, "18.87", "45.28"}, // no surcharge
-            {"ПАВ", 12.0, "18.98", "45.55"}, // into the bitumen
-            {"Волокно", 12.0, "22.31", "53.54"}, // into the mix
-            {"Волокно", 0.0, "22.31", "0.00"}, // a new design
-        };
-        for (const auto &[additive, number, perTonne, layer] : rows) {
-            init();
-            glob::DOB_KA = additive;
-            glob::NUMMER = number;
-            const quint64 writes = files::PODBOR.writeCount();
-            QVERIFY(callProcedure(QStringLiteral("COST"), nullptr, [](LONG) {}));
-            FormWindow *form = activeForm(openedForm());
-            QVERIFY(form);
-            typePrices(form);
-            QCOMPARE(shown(form, "COSTSMES"), perTonne);
-            QCOMPARE(shown(form, "COSTSLOI"), layer);
-            click(form, "OK");
-            const QString message = form->findChild<QLabel *>(QStringLiteral("MESSAGE"))->text();
-            const PodborRecord after = readRecipe(12);
-            if (number == 12) {
-                QCOMPARE(message, QStringLiteral("Стоимость записана в рецепт № 12"));
-                QCOMPARE(QString::number(after.COSTSMESI, 'f', 2), perTonne);
-                QCOMPARE(after.COSTDIM, (std::array<REAL, 6>{10, 20, 0, 0, 0, 0}));
-                QCOMPARE(after.COSTBITUMEN + after.COSTDOB, 300.0);
-                QCOMPARE(after.PLOTN, 2.4); // the rest as read
-                QCOMPARE(files::PODBOR.writeCount(), writes + 1);
-            } else {
-                QVERIFY2(message.endsWith(QStringLiteral("стоимость не записывается")), qPrintable(message));
-                QCOMPARE(after.COSTSMESI, 0.0);
-                QCOMPARE(files::PODBOR.writeCount(), writes);
-            }
-            QVERIFY(m_sink.shown.isEmpty());
-            click(form, "CANCEL");
-            QTRY_VERIFY(!openedForm());
-            QCOMPARE(QString::number(glob::COSTSMES, 'f', 2), perTonne); // the caller sees the figures
+        QFETCH(QString, additive);
+        QFETCH(double, number);
+        QFETCH(QString, perTonne);
+        QFETCH(QString, layer);
+        glob::DOB_KA = additive;
+        glob::NUMMER = number;
+        const quint64 writes = files::PODBOR.writeCount();
+        QVERIFY(callProcedure(QStringLiteral("COST"), nullptr, [](LONG) {}));
+        FormWindow *form = activeForm(openedForm());
+        QVERIFY(form);
+        typePrices(form);
+        QCOMPARE(shown(form, "COSTSMES"), perTonne);
+        QCOMPARE(shown(form, "COSTSLOI"), layer);
+        click(form, "OK");
+        const QString message = form->findChild<QLabel *>(QStringLiteral("MESSAGE"))->text();
+        const PodborRecord after = readRecipe(12);
+        if (number == 12) {
+            QCOMPARE(message, QStringLiteral("Стоимость записана в рецепт № 12"));
+            QCOMPARE(QString::number(after.COSTSMESI, 'f', 2), perTonne);
+            QCOMPARE(after.COSTDIM, (std::array<REAL, 6>{10, 20, 0, 0, 0, 0}));
+            QCOMPARE(after.COSTBITUMEN + after.COSTDOB, 300.0);
+            QCOMPARE(after.PLOTN, 2.4); // the rest as read
+            QCOMPARE(files::PODBOR.writeCount(), writes + 1);
+        } else {
+            QVERIFY2(message.endsWith(QStringLiteral("стоимость не записывается")), qPrintable(message));
+            QCOMPARE(after.COSTSMESI, 0.0);
+            QCOMPARE(files::PODBOR.writeCount(), writes);
         }
+        QVERIFY(m_sink.shown.isEmpty());
+        click(form, "CANCEL");
+        QTRY_VERIFY(!openedForm());
+        QCOMPARE(QString::number(glob::COSTSMES, 'f', 2), perTonne); // the caller sees the figures
     }
 
     // Called by the recipe form changing recipe 12 (its bitumen edited, not saved yet): the

@@ -14,14 +14,6 @@
 namespace {
 
 void tabOnto(QWidget *w, const char *name) { control<QWidget>(w, name)->setFocus(Qt::TabFocusReason); }
-template <class T>
-T *active(T *w)
-{
-    if (w && (w->activateWindow(), !QTest::qWaitForWindowActive(w)))
-        qWarning("%s not active", qPrintable(w->objectName()));
-    return w;
-}
-
 QList<PodborRecord> recipes()
 {
     FileUse use(files::PODBOR);
@@ -63,7 +55,7 @@ private slots:
         POD.PLOTN = 2.41;
         LONG response = 0;
         QVERIFY(callProcedure(QStringLiteral("UPDATECILDPODBOR"), &m_caller, [&response](LONG r) { response = r; }));
-        QPointer<FormWindow> dialog = active(shownWindow<FormWindow>("UPDATECILDPODBOR"));
+        QPointer<FormWindow> dialog = activeForm(shownWindow<FormWindow>("UPDATECILDPODBOR"));
         QVERIFY(dialog);
         typeInto(dialog, QStringLiteral("POD_NUM"), QStringLiteral("12"));
 
@@ -104,7 +96,8 @@ private slots:
         }
         std::unique_ptr<BrowseWindow> list(BROUSEPODBOR());
         list->show();
-        active(list.get());
+        list->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(list.get()));
         QCOMPARE(list->page()->entries().size(), size_t(1));
         const QStringList row = list->page()->entries()[0].texts;
         QCOMPARE(row.value(0).trimmed(), QStringLiteral("12"));
@@ -116,7 +109,7 @@ private slots:
         tabOnto(list.get(), "CHANGE");
         QCOMPARE(glob::NUMMER, 12.0);
         click(list.get(), "CHANGE");
-        QPointer<FormWindow> form = active(shownWindow<FormWindow>("UPDATEPODBOR"));
+        QPointer<FormWindow> form = activeForm(shownWindow<FormWindow>("UPDATEPODBOR"));
         QVERIFY(form);
         QVERIFY(glob::DIMNAME[0].text() == QStringLiteral("Щебень 5-20") && glob::J1GL == 50.0);
         tabOnto(form, "POD_PLOTN");
@@ -125,7 +118,7 @@ private slots:
         for (const QString &number : {QStringLiteral("13"), QStringLiteral("12")}) {
             typeInto(form, QStringLiteral("POD_NUM"), number);
             click(form, "BITUMEN");
-            QPointer<FormWindow> bitumen = active(shownWindow<FormWindow>("BITUMIZMENEN"));
+            QPointer<FormWindow> bitumen = activeForm(shownWindow<FormWindow>("BITUMIZMENEN"));
             typeInto(bitumen, QStringLiteral("BITELSE"), QStringLiteral("5,8"));
             auto *typed = control<QRadioButton>(bitumen, "OPTIM2_4");
             QTest::mouseClick(typed, Qt::LeftButton, {}, QPoint(8, typed->height() / 2));
