@@ -13,7 +13,6 @@
 #include "framework/form_window.h"
 #include "framework/warnings.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -61,24 +60,6 @@ class TestAggregates : public QObject {
     QTemporaryDir m_dir;
     FakeSink m_sink;
 
-    static QString shown(QWidget *form, const QString &field) { return form->findChild<QLineEdit *>(field)->text().trimmed(); }
-    static BrowseWindow *openList(BrowseWindow *list)
-    {
-        list->show();
-        if (!QTest::qWaitForWindowExposed(list)) return nullptr;
-        return list;
-    }
-    static FormWindow *press(BrowseWindow *list, const char *button)
-    {
-        list->findChild<QPushButton *>(QLatin1String(button))->click();
-        FormWindow *form = openedForm();
-        if (form) { // focus changes drive the form: it must be the active window
-            form->activateWindow();
-            if (!QTest::qWaitForWindowActive(form)) return nullptr;
-        }
-        return form;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -91,7 +72,7 @@ private slots:
     {
         const QString name = QStringLiteral("Гранит 5-20");
         const double grading[11] = {100, 95, 85, 70, 50, 35, 25, 17, 10, 5, 2};
-        BrowseWindow *list = openList(BROUSESPLIT());
+        BrowseWindow *list = shownList(BROUSESPLIT());
         QVERIFY(list);
         FormWindow *form = press(list, "INSERT");
         QVERIFY(form);
@@ -112,85 +93,75 @@ private slots:
                             [&](const auto &e) { return e.texts.value(1).trimmed() == name; }));
         delete list;
 
-        files::SPLIT.open();
-        files::SPLIT.setOrder(files::key::SPL_KEYNAME);
-        bool found = false;
-        while (files::SPLIT.next() == FileError::None) {
-            if (SPL.NAIMEN.text() != name) continue;
-            found = true;
-            QCOMPARE(SPL.MARKA, LONG(1200));
-            for (int i = 0; i < 11; ++i)
-                QVERIFY2(qAbs(SPL.ZRN[i] - grading[i]) < 1e-9, qPrintable(QString::number(i)));
-        }
-        files::SPLIT.close();
-        QVERIFY(found);
+        FileUse use(files::SPLIT);
+        SPL.NAIMEN = name;
+        QCOMPARE(files::SPLIT.get(files::key::SPL_KEYNAME), FileError::None);
+        QCOMPARE(SPL.MARKA, LONG(1200));
+        for (int i = 0; i < 11; ++i)
+            QVERIFY2(qAbs(SPL.ZRN[i] - grading[i]) < 1e-9, qPrintable(QString::number(i)));
     }
 
     // A passing typed on the finest coarse sieve a form shows (10 mm of sand, 1.25 mm of powder)
     // is what OK stores, on an insert and on a later change; accepting a typed name fills
     // 100 into that sieve only while it is empty.
-    void typedCoarseSieveSurvivesOk_data()
-    {
-        QTest::addColumn<QString>("material");
-        QTest::addColumn<int>("sieve"); // 0-based: the shown sieve the name fills
-        QTest::newRow("sand, 10 mm") << "SAN" << 3;
-        QTest::newRow("mineral powder, 1.25 mm") << "FIL" << 6;
-    }
     void typedCoarseSieveSurvivesOk()
     {
-        QFETCH(QString, material);
-        QFETCH(int, sieve);
-        const bool sand = material == "SAN";
-        DataFile &file = sand ? files::SANT : files::FILLER;
-        const REAL *zrn = sand ? SAN.ZRN.data() : FIL.ZRN.data();
-        const QString field = material + QStringLiteral("_ZRN_%1").arg(sieve + 1);
-        const QString nameField = material + QStringLiteral("_NAIMEN");
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        setDataDirectory(dir.path());
-        const auto back = qScopeGuard([this] { setDataDirectory(m_dir.path()); });
-        auto stored = [&] {
-            QList<REAL> out;
-            FileUse use(file);
-            file.setOrder(DataFile::PhysicalOrder);
-            if (file.next() == FileError::None)
-                out = QList<REAL>(zrn, zrn + 11);
-            return out;
+        // The material and its shown sieve the name fills (0-based).
+        const std::tuple<QString, int> rows[] = {
+            {"SAN", 3}, // sand, 10 mm
+            {"FIL", 6}, // mineral powder, 1.25 mm
         };
-
-        std::unique_ptr<BrowseWindow> owner(openList(sand ? BROUSESANT() : BROUSEFILLERPOROSHOK()));
-        BrowseWindow *list = owner.get();
-        QVERIFY(list);
-        FormWindow *form = press(list, "INSERT");
-        QVERIFY(form);
-        typeInto(form, nameField, QStringLiteral("Новый"));
-        form->findChild<QLineEdit *>(field)->setFocus();
-        QCOMPARE(shown(form, field), QStringLiteral("100.0")); // the name filled the empty sieve
-        typeInto(form, field, "97");
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTRY_VERIFY(list->isEnabled());
-        QList<REAL> z = stored();
-        QCOMPARE(z.size(), 11);
-        for (int i = 0; i < sieve; ++i)
-            QCOMPARE(z[i], 100.0);
-        QCOMPARE(z[sieve], 97.0);
-
-        // Changed later: a new value there, and a new name that leaves a filled sieve alone.
-        form = press(list, "CHANGE");
-        QVERIFY(form);
-        QCOMPARE(shown(form, field), QStringLiteral("97.0"));
-        typeInto(form, field, "95");
-        typeInto(form, nameField, QStringLiteral("Переименованный"));
-        form->findChild<QLineEdit *>(field)->setFocus();
-        QCOMPARE(shown(form, field), QStringLiteral("95.0"));
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTRY_VERIFY(list->isEnabled());
-        owner.reset();
-        z = stored();
-        QCOMPARE(z.size(), 11);
-        for (int i = 0; i < sieve; ++i)
-            QCOMPARE(z[i], 100.0);
-        QCOMPARE(z[sieve], 95.0);
+        for (const auto &[material, sieve] : rows) {
+            const bool sand = material == "SAN";
+            DataFile &file = sand ? files::SANT : files::FILLER;
+            const REAL *zrn = sand ? SAN.ZRN.data() : FIL.ZRN.data();
+            const QString field = material + QStringLiteral("_ZRN_%1").arg(sieve + 1);
+            const QString nameField = material + QStringLiteral("_NAIMEN");
+            QTemporaryDir dir;
+            QVERIFY(dir.isValid());
+            setDataDirectory(dir.path());
+            const auto back = qScopeGuard([this] { setDataDirectory(m_dir.path()); });
+            auto stored = [&] {
+                QList<REAL> out;
+                FileUse use(file);
+                file.setOrder(DataFile::PhysicalOrder);
+                if (file.next() == FileError::None)
+                    out = QList<REAL>(zrn, zrn + 11);
+                return out;
+            };
+            std::unique_ptr<BrowseWindow> owner(shownList(sand ? BROUSESANT() : BROUSEFILLERPOROSHOK()));
+            BrowseWindow *list = owner.get();
+            QVERIFY(list);
+            FormWindow *form = press(list, "INSERT");
+            QVERIFY(form);
+            typeInto(form, nameField, QStringLiteral("Новый"));
+            form->findChild<QLineEdit *>(field)->setFocus();
+            QCOMPARE(shown(form, field), QStringLiteral("100.0")); // the name filled the empty sieve
+            typeInto(form, field, "97");
+            form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            QTRY_VERIFY(list->isEnabled());
+            QList<REAL> z = stored();
+            QCOMPARE(z.size(), 11);
+            for (int i = 0; i < sieve; ++i)
+                QCOMPARE(z[i], 100.0);
+            QCOMPARE(z[sieve], 97.0);
+            // Changed later: a new value there, and a new name that leaves a filled sieve alone.
+            form = press(list, "CHANGE");
+            QVERIFY(form);
+            QCOMPARE(shown(form, field), QStringLiteral("97.0"));
+            typeInto(form, field, "95");
+            typeInto(form, nameField, QStringLiteral("Переименованный"));
+            form->findChild<QLineEdit *>(field)->setFocus();
+            QCOMPARE(shown(form, field), QStringLiteral("95.0"));
+            form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            QTRY_VERIFY(list->isEnabled());
+            owner.reset();
+            z = stored();
+            QCOMPARE(z.size(), 11);
+            for (int i = 0; i < sieve; ++i)
+                QCOMPARE(z[i], 100.0);
+            QCOMPARE(z[sieve], 95.0);
+        }
     }
 
     // In the frame, with the crushed-stone list maximised and sorted by number: a record found

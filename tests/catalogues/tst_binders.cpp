@@ -12,9 +12,6 @@
 #include "framework/browse_window.h"
 #include "framework/form_window.h"
 
-#include <QApplication>
-#include <QPointer>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,20 +20,6 @@ class TestBinders : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     FakeSink m_sink;
-
-    static QStringList column(BrowseWindow *list, int c)
-    {
-        QStringList out;
-        for (const auto &e : list->page()->entries())
-            out << e.texts.value(c).trimmed();
-        return out;
-    }
-    static void click(QWidget *w, const char *name)
-    {
-        auto *b = w->findChild<QPushButton *>(QLatin1String(name));
-        QVERIFY2(b, name);
-        b->click();
-    }
 
 private slots:
     void initTestCase()
@@ -49,9 +32,8 @@ private slots:
     // exactly and listed with its sign; the list keeps the order of entry, not of the grade.
     void bindersEnteredAndListedInFileOrder()
     {
-        BrowseWindow *list = BROWSEBIT();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list));
+        BrowseWindow *list = shownList(BROWSEBIT());
+        QVERIFY(list);
         const struct {
             const char *number, *grade, *fraass;
         } binders[] = {{"2", "БНД 90/130", "-18,5"}, {"1", "БНД 60/90", "-15"}};
@@ -68,25 +50,22 @@ private slots:
             click(form, "OK");
             QTRY_VERIFY(list->isEnabled());
         }
-        QCOMPARE(column(list, 1), (QStringList{QStringLiteral("БНД 90/130"), QStringLiteral("БНД 60/90")}));
-        QCOMPARE(column(list, 5), (QStringList{QStringLiteral("-18.5"), QStringLiteral("-15.0")}));
+        QCOMPARE(listColumn(list, 1), (QStringList{QStringLiteral("БНД 90/130"), QStringLiteral("БНД 60/90")}));
+        QCOMPARE(listColumn(list, 5), (QStringList{QStringLiteral("-18.5"), QStringLiteral("-15.0")}));
         delete list;
 
-        files::BITUMEN.open();
-        files::BITUMEN.setOrder(DataFile::PhysicalOrder);
-        QCOMPARE(files::BITUMEN.next(), FileError::None);
+        FileUse use(files::BITUMEN);
+        QVERIFY(readFirst(files::BITUMEN));
         QCOMPARE(BIT.TXR.units, qint64(-185));
         QCOMPARE(BIT.TR.units, qint64(475));
         QCOMPARE(BIT.NUMBIT, 2.0);
-        files::BITUMEN.close();
     }
 
     // The destination radio group stores the chosen option's text; the list shows it.
     void additiveDestinationIsStoredAsText()
     {
-        BrowseWindow *list = BROWSEDOBAVKA();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list));
+        BrowseWindow *list = shownList(BROWSEDOBAVKA());
+        QVERIFY(list);
         click(list, "INSERT");
         FormWindow *form = openedForm();
         QVERIFY(form);
@@ -101,17 +80,15 @@ private slots:
         typeInto(form, QStringLiteral("DOB_SODERZAN"), QStringLiteral("0,6"));
         click(form, "OK");
         QTRY_VERIFY(list->isEnabled());
-        QCOMPARE(column(list, 2), QStringList{QStringLiteral("Добавка в битум")});
-        QCOMPARE(column(list, 3), QStringList{QStringLiteral("0.985")});
+        QCOMPARE(listColumn(list, 2), QStringList{QStringLiteral("Добавка в битум")});
+        QCOMPARE(listColumn(list, 3), QStringList{QStringLiteral("0.985")});
         delete list;
 
-        files::DOBAWKA.open();
-        files::DOBAWKA.setOrder(DataFile::PhysicalOrder);
-        QCOMPARE(files::DOBAWKA.next(), FileError::None);
+        FileUse use(files::DOBAWKA);
+        QVERIFY(readFirst(files::DOBAWKA));
         QCOMPARE(DOB.KUDA.text(), QStringLiteral("Добавка в битум"));
         QCOMPARE(DOB.SODERZAN, 0.6);
         QCOMPARE(files::DOBAWKA.next(), FileError::EndOfFile);
-        files::DOBAWKA.close();
     }
 
 };

@@ -12,65 +12,15 @@
 #include "framework/reportprogress_window.h"
 #include "framework/warnings.h"
 
-#include <QApplication>
 #include <QPushButton>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-struct Region {
-    const char *name;
-    const char *zone;
-    double tmax, tmin;
-};
-
-void storeRegions(const std::vector<Region> &regions)
-{
-    while (files::USLOV.USED > 0)
-        releaseFile(files::USLOV);
-    QFile::remove(files::USLOV.diskName());
-    FileUse use(files::USLOV);
-    QVERIFY(use.ok());
-    for (const Region &r : regions) {
-        USL = UslovRecord();
-        USL.REGION = QString::fromUtf8(r.name);
-        USL.DKZ = QString::fromUtf8(r.zone);
-        USL.TMAX = r.tmax;
-        USL.TMIN = r.tmin;
-        QCOMPARE(files::USLOV.add(), FileError::None);
-    }
-}
-
-} // namespace
 
 class TestClimate : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QList<QPointer<QWidget>> m_shown;
     FakeSink m_sink;
-
-    static BrowseWindow *shownList(BrowseWindow *list)
-    {
-        list->show();
-        if (!QTest::qWaitForWindowExposed(list))
-            return nullptr;
-        return list;
-    }
-    // Waits for the preview of a report started meanwhile (nullptr when none came).
-    REPORTPREVIEW *awaitPreview(int ms = 30000)
-    {
-        REPORTPREVIEW *preview = nullptr;
-        auto find = [&] {
-            for (const auto &w : m_shown)
-                if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
-                    preview = p;
-            return preview != nullptr;
-        };
-        (void)QTest::qWaitFor(find, ms);
-        return preview;
-    }
 
 private slots:
     void initTestCase()
@@ -84,20 +34,24 @@ private slots:
     // "Список" of the list prints every region in name order over numbered pages.
     void printedListPages()
     {
-        std::vector<QByteArray> names;
-        std::vector<Region> regions;
-        const char *zones[] = {"I", "II", "III", "IV", "V"};
-        for (int i = 0; i < 60; ++i)
-            names.push_back(QStringLiteral("Город %1").arg(59 - i, 2, 10, QLatin1Char('0')).toUtf8());
-        for (int i = 0; i < 60; ++i)
-            regions.push_back({names[std::size_t(i)].constData(), zones[i % 5], double(30 + i % 10), double(-10 - i)});
-        storeRegions(regions);
-
+        removeDataFile(files::USLOV);
+        {
+            FileUse use(files::USLOV);
+            const char *zones[] = {"I", "II", "III", "IV", "V"};
+            for (int i = 0; i < 60; ++i) { // stored from "Город 59" down to "Город 00"
+                USL = UslovRecord();
+                USL.REGION = QStringLiteral("Город %1").arg(59 - i, 2, 10, QLatin1Char('0'));
+                USL.DKZ = QString::fromLatin1(zones[i % 5]);
+                USL.TMAX = double(30 + i % 10);
+                USL.TMIN = double(-10 - i);
+                QCOMPARE(files::USLOV.add(), FileError::None);
+            }
+        }
         BrowseWindow *list = shownList(REG());
         QVERIFY(list);
         m_shown.clear();
         list->findChild<QPushButton *>(QStringLiteral("LIST"))->click();
-        REPORTPREVIEW *preview = awaitPreview();
+        auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
         QVERIFY(preview);
         const int pages = preview->IMAGECOUNT;
         QVERIFY(pages >= 2);

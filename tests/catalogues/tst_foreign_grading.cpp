@@ -4,8 +4,6 @@
 
 using namespace foreign_grading;
 
-Q_DECLARE_METATYPE(HoleShape)
-Q_DECLARE_METATYPE(ForeignRows)
 
 namespace {
 // Round-hole norm: 20 mm 95-100 %, 10 mm 60-80 %, 5 mm 40-60 %, the other rows empty.
@@ -29,26 +27,15 @@ void compareLimits(const Band &band, int sieve, REAL lo, REAL hi)
 class TestForeignGrading : public QObject {
     Q_OBJECT
 private slots:
-    void roundHoleSize_data()
-    {
-        QTest::addColumn<REAL>("size");
-        QTest::addColumn<HoleShape>("shape");
-        QTest::addColumn<REAL>("expected");
-        QTest::newRow("square 20") << 20.0 << HoleShape::Square << 25.1051;
-        QTest::newRow("square 2 stays (2.3729 < 2.5)") << 2.0 << HoleShape::Square << 2.0;
-        QTest::newRow("square 2.1 stays (2.49919)") << 2.1 << HoleShape::Square << 2.1;
-        QTest::newRow("square 2.2 converts") << 2.2 << HoleShape::Square << 2.62548;
-        QTest::newRow("round") << 1.9 << HoleShape::Round << 1.9;
-        QTest::newRow("no shape") << 5.0 << HoleShape::None << 0.0;
-    }
+    // Square 20; square 2 and 2.1 stay (2.3729 and 2.49919 below 2.5); square 2.2 converts;
+    // round stays; no shape gives 0.
     void roundHoleSize()
     {
-        QFETCH(REAL, size);
-        QFETCH(HoleShape, shape);
-        QFETCH(REAL, expected);
-        QVERIFY(qAbs(foreign_grading::roundHoleSize(size, shape) - expected) < 1e-12);
+        for (auto [size, shape, expected] : {std::tuple{20.0, HoleShape::Square, 25.1051}, {2.0, HoleShape::Square, 2.0},
+                                             {2.1, HoleShape::Square, 2.1}, {2.2, HoleShape::Square, 2.62548},
+                                             {1.9, HoleShape::Round, 1.9}, {5.0, HoleShape::None, 0.0}})
+            QVERIFY2(qAbs(foreign_grading::roundHoleSize(size, shape) - expected) < 1e-12, qPrintable(QString::number(size)));
     }
-
     void holeShapeFromStoredText()
     {
         QCOMPARE(holeShapeFromText(QStringLiteral("Квадратные")), HoleShape::Square);

@@ -72,38 +72,23 @@ private slots:
         compareGradings(grading::passingFromResidues(kind, input, previous), expected);
     }
 
-    void discrepancy_data()
-    {
-        QTest::addColumn<SieveAnalysis>("input");
-        QTest::addColumn<REAL>("expected");
-        QTest::newRow("balanced") << analysis(1000, stoneResidues, 20) << 0.0;
-        QTest::newRow("10 g lost") << analysis(1010, stoneResidues, 20) << 100.0 / 101;
-        QTest::newRow("more on the sieves than weighed") << analysis(900, stoneResidues, 20) << -100.0 / 9;
-        QTest::newRow("no sample mass") << analysis(0, stoneResidues, 20) << 0.0;
-    }
+    // Balanced; 10 g lost; more on the sieves than weighed; no sample mass.
     void discrepancy()
     {
-        QFETCH(SieveAnalysis, input);
-        QFETCH(REAL, expected);
-        const REAL d = grading::discrepancy(input);
-        QVERIFY2(qAbs(d - expected) < 1e-9, qPrintable(QString::number(d)));
+        for (auto [mass, expected] : {std::pair{1000.0, 0.0}, {1010.0, 100.0 / 101}, {900.0, -100.0 / 9}, {0.0, 0.0}}) {
+            const REAL d = grading::discrepancy(analysis(mass, stoneResidues, 20));
+            QVERIFY2(qAbs(d - expected) < 1e-9, qPrintable(QString::number(d)));
+        }
     }
 
-    void coarseSievesOfFinerMaterials_data()
-    {
-        QTest::addColumn<AggregateKind>("kind");
-        QTest::addColumn<Grading>("expected");
-        QTest::newRow("natural sand") << AggregateKind::NaturalSand << Grading {100, 100, 100, 100, 5, 6, 7, 8, 9, 10, 11};
-        QTest::newRow("screenings") << AggregateKind::Screenings << Grading {100, 100, 100, 4, 5, 6, 7, 8, 9, 10, 11};
-        QTest::newRow("mineral powder") << AggregateKind::MineralPowder
-                                        << Grading {100, 100, 100, 100, 100, 100, 100, 8, 9, 10, 11};
-        QTest::newRow("crushed stone") << AggregateKind::CrushedStone << Grading {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-    }
     void coarseSievesOfFinerMaterials()
     {
-        QFETCH(AggregateKind, kind);
-        QFETCH(Grading, expected);
-        QCOMPARE(grading::setCoarseSievesTo100(kind, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), expected);
+        const Grading given {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        QCOMPARE(grading::setCoarseSievesTo100(AggregateKind::NaturalSand, given), (Grading {100, 100, 100, 100, 5, 6, 7, 8, 9, 10, 11}));
+        QCOMPARE(grading::setCoarseSievesTo100(AggregateKind::Screenings, given), (Grading {100, 100, 100, 4, 5, 6, 7, 8, 9, 10, 11}));
+        QCOMPARE(grading::setCoarseSievesTo100(AggregateKind::MineralPowder, given),
+                 (Grading {100, 100, 100, 100, 100, 100, 100, 8, 9, 10, 11}));
+        QCOMPARE(grading::setCoarseSievesTo100(AggregateKind::CrushedStone, given), given);
     }
 };
 

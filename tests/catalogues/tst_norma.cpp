@@ -18,14 +18,6 @@ class TestNorma : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    static QStringList types(BrowseWindow *list)
-    {
-        QStringList out;
-        for (const auto &e : list->page()->entries())
-            out << e.texts.value(0).trimmed();
-        return out;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -45,18 +37,16 @@ private slots:
             }
         }
 
-        BrowseWindow *list = BROUSENORMA1();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list));
-        QCOMPARE(types(list).first(), QStringLiteral("тип А"));
+        BrowseWindow *list = shownList(BROUSENORMA1());
+        QVERIFY(list);
+        QCOMPARE(listColumn(list, 0).first(), QStringLiteral("тип А"));
         list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
         FormWindow *form = openForm();
         QVERIFY(form);
         typeInto(form, "NOR_DNORM2_1_1", QStringLiteral("95"));
 
-        BrowseWindow *other = BROUSENORMA1(); // reads a page of NORMA into the shared buffer
-        other->show();
-        QVERIFY(QTest::qWaitForWindowExposed(other));
+        BrowseWindow *other = shownList(BROUSENORMA1()); // reads a page of NORMA into the shared buffer
+        QVERIFY(other);
         QTest::keyClick(other->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(NOR.TYPASPH.text(), QStringLiteral("тип Г"));
 

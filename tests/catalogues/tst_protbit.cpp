@@ -30,9 +30,7 @@ const Binder kBinders[] = {
 
 void storeBinders(const std::vector<Binder> &binders)
 {
-    while (files::BITUMEN.USED > 0)
-        releaseFile(files::BITUMEN);
-    QFile::remove(files::BITUMEN.diskName());
+    removeDataFile(files::BITUMEN);
     FileUse use(files::BITUMEN);
     QVERIFY(use.ok());
     QVERIFY(files::BITUMEN.begin() == FileError::None);
@@ -59,18 +57,7 @@ class TestProtbit : public QObject {
     REPORTPREVIEW *runProtocol()
     {
         m_shown.clear();
-        if (!startProcedure(QStringLiteral("PROTBIT")))
-            return nullptr;
-        REPORTPREVIEW *preview = nullptr;
-        auto find = [&] {
-            for (const auto &w : m_shown)
-                if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
-                    preview = p;
-            return preview != nullptr;
-        };
-        if (!QTest::qWaitFor(find, 60000))
-            return nullptr;
-        return preview;
+        return startProcedure(QStringLiteral("PROTBIT")) ? awaitShown<REPORTPREVIEW>(m_shown, {}, 60000) : nullptr;
     }
 
 private slots:

@@ -14,10 +14,8 @@
 #include "support/workdir.h"
 #include "support/window_helpers.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -27,14 +25,6 @@
 #include <cmath>
 
 namespace {
-
-// The open form, made the active window so that typing and focus moves work as for a user.
-FormWindow *visibleForm()
-{
-    FormWindow *f = openForm();
-    if (f) f->activateWindow();
-    return f && QTest::qWaitForWindowActive(f) ? f : nullptr;
-}
 
 // The ZR3N records in number order: {ANUM, MGOST}.
 struct StoredZr3 {
@@ -64,14 +54,12 @@ class TestRequirements : public QObject {
     QTemporaryDir m_dir;
     FakeSink m_sink;
 
-    // Opens BROWSEZR3N and presses one of its buttons; returns the list (the form is visibleForm()).
+    // Opens BROWSEZR3N and presses one of its buttons; returns the list (the form is activeForm()).
     static BrowseWindow *listAndPress(const char *button)
     {
         BrowseWindow *list = BROWSEZR3N();
-        list->show();
-        if (!QTest::qWaitForWindowExposed(list))
-            return list;
-        list->findChild<QPushButton *>(QLatin1String(button))->click();
+        if (shownList(list))
+            list->findChild<QPushButton *>(QLatin1String(button))->click();
         return list;
     }
 
@@ -84,46 +72,38 @@ private slots:
 
     // Gradings typed into the form are stored reduced to the standard sieves; each new record
     // takes the highest number + 1.
-    void insertStoresTheReducedGrading_data()
-    {
-        QTest::addColumn<QString>("shape");   // radio button, empty: none chosen
-        QTest::addColumn<int>("sieve");       // standard sieve checked
-        QTest::addColumn<double>("min");
-        QTest::addColumn<double>("max");
-        // Round holes: 15 mm lies between the 20 and 10 mm rows.
-        const double f15 = (t(15) - t(10)) / (t(20) - t(10));
-        QTest::newRow("round, 15 mm") << "OTW_ROUND" << 2 << 60 + 35 * f15 << 80 + 20 * f15;
-        QTest::newRow("no shape, 0,071 mm") << "" << 10 << 100.0 << 100.0;
-    }
     void insertStoresTheReducedGrading()
     {
-        QFETCH(QString, shape);
-        QFETCH(int, sieve);
-        QFETCH(double, min);
-        QFETCH(double, max);
-        const qsizetype before = storedZr3().size();
-
-        BrowseWindow *list = listAndPress("INSERT_2");
-        FormWindow *form = visibleForm();
-        QVERIFY(form);
-        typeInto(form, QStringLiteral("ZR3_LAND"), QStringLiteral("Германия"));
-        typeInto(form, QStringLiteral("ZR3_NAME"), QStringLiteral("0/16"));
-        const char *rows[3][3] = {{"20", "95", "100"}, {"10", "60", "80"}, {"5", "40", "60"}};
-        for (int i = 0; i < 3; ++i)
-            for (int k = 0; k < 3; ++k)
-                typeInto(form, QStringLiteral("ZR3_WWOD_%1_%2").arg(i + 1).arg(k + 1), QString::fromLatin1(rows[i][k]));
-        if (!shape.isEmpty())
-            QTest::mouseClick(form->findChild<QRadioButton *>(shape), Qt::LeftButton, {}, QPoint(6, 10));
-        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        QTRY_VERIFY(list->isEnabled());
-        delete list;
-
-        const QList<StoredZr3> stored = storedZr3();
-        QCOMPARE(stored.size(), before + 1);
-        const StoredZr3 &added = stored.last();
-        QCOMPARE(added.anum, double(before + 1));
-        QVERIFY2(std::abs(added.mgost[sieve][0] - min) < 1e-9, qPrintable(QString::number(added.mgost[sieve][0])));
-        QVERIFY2(std::abs(added.mgost[sieve][1] - max) < 1e-9, qPrintable(QString::number(added.mgost[sieve][1])));
+        // The shape's radio button (empty: none chosen), the standard sieve checked, its limits.
+        // Round holes: 15 mm lies between the 20 and 10 mm rows.
+        const double f15 = (t(15) - t(10)) / (t(20) - t(10));
+        const std::tuple<QString, int, double, double> cases[] = {
+            {"OTW_ROUND", 2, 60 + 35 * f15, 80 + 20 * f15}, // round, 15 mm
+            {"", 10, 100.0, 100.0}, // no shape, 0,071 mm
+        };
+        for (const auto &[shape, sieve, min, max] : cases) {
+            const qsizetype before = storedZr3().size();
+            BrowseWindow *list = listAndPress("INSERT_2");
+            FormWindow *form = activeForm();
+            QVERIFY(form);
+            typeInto(form, QStringLiteral("ZR3_LAND"), QStringLiteral("Германия"));
+            typeInto(form, QStringLiteral("ZR3_NAME"), QStringLiteral("0/16"));
+            const char *rows[3][3] = {{"20", "95", "100"}, {"10", "60", "80"}, {"5", "40", "60"}};
+            for (int i = 0; i < 3; ++i)
+                for (int k = 0; k < 3; ++k)
+                    typeInto(form, QStringLiteral("ZR3_WWOD_%1_%2").arg(i + 1).arg(k + 1), QString::fromLatin1(rows[i][k]));
+            if (!shape.isEmpty())
+                QTest::mouseClick(form->findChild<QRadioButton *>(shape), Qt::LeftButton, {}, QPoint(6, 10));
+            form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            QTRY_VERIFY(list->isEnabled());
+            delete list;
+            const QList<StoredZr3> stored = storedZr3();
+            QCOMPARE(stored.size(), before + 1);
+            const StoredZr3 &added = stored.last();
+            QCOMPARE(added.anum, double(before + 1));
+            QVERIFY2(std::abs(added.mgost[sieve][0] - min) < 1e-9, qPrintable(QString::number(added.mgost[sieve][0])));
+            QVERIFY2(std::abs(added.mgost[sieve][1] - max) < 1e-9, qPrintable(QString::number(added.mgost[sieve][1])));
+        }
     }
 
     // A record whose stored reduced grading is stale (written by other means) gets it
@@ -144,7 +124,7 @@ private slots:
 
         for (int pass = 0; pass < 2; ++pass) {
             BrowseWindow *list = listAndPress("CHANGE_2");
-            FormWindow *form = visibleForm();
+            FormWindow *form = activeForm();
             QVERIFY(form);
             QVERIFY(form->findChild<QRadioButton *>(QStringLiteral("OTW_ROUND"))->isChecked());
             form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
@@ -159,53 +139,44 @@ private slots:
 
     // The approval form makes the record it was opened on the current object key, whether it
     // was saved or left with "Отменить"; a key changed in the form and saved counts as typed.
-    void approvalFormSetsTheObjectKey_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("typedKey");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("cancel on the recipe key") << 0 << "CANCEL" << "" << "РЕЦЕПТ";
-        QTest::newRow("ok on the second record") << 1 << "OK" << "" << "Трасса М-4";
-        QTest::newRow("key changed and saved") << 1 << "OK" << "Обход" << "Обход";
-    }
     void approvalFormSetsTheObjectKey()
     {
-        QFETCH(int, row);
-        QFETCH(QString, button);
-        QFETCH(QString, typedKey);
-        QFETCH(QString, expected);
-        {
-            FileUse use(files::NASTROJK);
-            QVERIFY(use.ok());
-            files::NASTROJK.setOrder(DataFile::PhysicalOrder);
-            files::NASTROJK.setToStart();
-            while (files::NASTROJK.next() == FileError::None)
-                QCOMPARE(files::NASTROJK.remove(), FileError::None);
-            for (const QString &key : {QStringLiteral("РЕЦЕПТ"), QStringLiteral("Трасса М-4")}) {
-                NAS = NastrojkRecord();
-                NAS.REGION = key;
-                NAS.FIRMA = QStringLiteral("ООО «Дорстрой»");
-                QCOMPARE(files::NASTROJK.add(), FileError::None);
+        const std::tuple<int, QString, QString, QString> rows[] = {
+            {0, "CANCEL", "", "РЕЦЕПТ"}, // cancel on the recipe key
+            {1, "OK", "", "Трасса М-4"}, // ok on the second record
+            {1, "OK", "Обход", "Обход"}, // key changed and saved
+        };
+        for (const auto &[row, button, typedKey, expected] : rows) {
+            {
+                FileUse use(files::NASTROJK);
+                QVERIFY(use.ok());
+                files::NASTROJK.setOrder(DataFile::PhysicalOrder);
+                files::NASTROJK.setToStart();
+                while (files::NASTROJK.next() == FileError::None)
+                    QCOMPARE(files::NASTROJK.remove(), FileError::None);
+                for (const QString &key : {QStringLiteral("РЕЦЕПТ"), QStringLiteral("Трасса М-4")}) {
+                    NAS = NastrojkRecord();
+                    NAS.REGION = key;
+                    NAS.FIRMA = QStringLiteral("ООО «Дорстрой»");
+                    QCOMPARE(files::NASTROJK.add(), FileError::None);
+                }
             }
+            glob::OBEKT = QStringLiteral("прежний");
+            BrowseWindow *list = shownList(BROWSETITUL());
+            QVERIFY(list);
+            for (int i = 0; i < row; ++i)
+                QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
+            QCOMPARE(list->currentChoice(), row);
+            list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
+            FormWindow *form = activeForm();
+            QVERIFY(form);
+            if (!typedKey.isEmpty())
+                typeInto(form, QStringLiteral("NAS_REGION"), typedKey);
+            form->findChild<QPushButton *>(button)->click();
+            QTRY_VERIFY(list->isEnabled());
+            QCOMPARE(glob::OBEKT.text().trimmed(), expected);
+            delete list;
         }
-        glob::OBEKT = QStringLiteral("прежний");
-
-        BrowseWindow *list = BROWSETITUL();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list));
-        for (int i = 0; i < row; ++i)
-            QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
-        QCOMPARE(list->currentChoice(), row);
-        list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
-        FormWindow *form = visibleForm();
-        QVERIFY(form);
-        if (!typedKey.isEmpty())
-            typeInto(form, QStringLiteral("NAS_REGION"), typedKey);
-        form->findChild<QPushButton *>(button)->click();
-        QTRY_VERIFY(list->isEnabled());
-        QCOMPARE(glob::OBEKT.text().trimmed(), expected);
-        delete list;
     }
     // The schematic shows the highlighted mixer's openings in use: the round size of a round
     // deck, the square size of a square deck, and for a deck of another code the value shown
@@ -231,9 +202,8 @@ private slots:
             GRO.OTW[1][0] = 20;
             QCOMPARE(files::GROHOT.add(), FileError::None);
         }
-        BrowseWindow *list = GROHOTBROWSE11();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list));
+        BrowseWindow *list = shownList(GROHOTBROWSE11());
+        QVERIFY(list);
         auto shown = [list](const char *what, int deck) {
             return list->findChild<QLabel *>(QStringLiteral("SCHEME_%1_%2").arg(QLatin1String(what)).arg(deck))->text();
         };
@@ -249,7 +219,7 @@ private slots:
         QVERIFY(shown("FORMA", 3).isEmpty());
 
         list->findChild<QPushButton *>(QStringLiteral("CHANGE_2"))->click();
-        FormWindow *form = visibleForm();
+        FormWindow *form = activeForm();
         QVERIFY(form);
         QVERIFY(form->field(QStringLiteral("GRO_OTW_2_1"))->isEnabled());
         QVERIFY(!form->field(QStringLiteral("GRO_OTW_2_2"))->isEnabled());
@@ -272,42 +242,28 @@ private slots:
     }
     // The filter windows leave the chosen zone and grade in the globals for the calling
     // report, with the response "cancelled" whichever button closes them.
-    void filterLeavesTheChoicesInTheGlobals_data()
-    {
-        QTest::addColumn<bool>("withGrade");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("zone");
-        QTest::addColumn<int>("grade");
-        QTest::addColumn<QString>("dkz");
-        QTest::addColumn<QString>("marka");
-        QTest::newRow("FILTER21 Ок, II and III") << true << "OK" << 1 << 2 << "II" << "III";
-        QTest::newRow("FILTER2 Ок, IV") << false << "OK" << 3 << -1 << "IV" << "прежн";
-    }
     void filterLeavesTheChoicesInTheGlobals()
     {
-        QFETCH(bool, withGrade);
-        QFETCH(QString, button);
-        QFETCH(int, zone);
-        QFETCH(int, grade);
-        QFETCH(QString, dkz);
-        QFETCH(QString, marka);
-        glob::MARKA = QStringLiteral("прежн").left(3);
-        glob::DKZ.clear();
-        LONG response = 0;
-        int calls = 0;
-        auto done = [&](LONG r) { response = r; ++calls; };
-        QWidget *window = withGrade ? FILTER21(nullptr, done) : FILTER2(nullptr, done);
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        window->findChild<QComboBox *>(QStringLiteral("DKZ"))->setCurrentIndex(zone);
-        if (grade >= 0)
-            window->findChild<QComboBox *>(QStringLiteral("MARKA"))->setCurrentIndex(grade);
-        QPointer<QWidget> alive = window;
-        window->findChild<QPushButton *>(button)->click();
-        QTRY_VERIFY(!alive);
-        QCOMPARE(calls, 1);
-        QCOMPARE(response, LONG(glob::RequestCancelled));
-        QCOMPARE(glob::DKZ.text().trimmed(), dkz);
-        QCOMPARE(glob::MARKA.text().trimmed(), marka.left(3));
+        // FILTER21 with zone II and grade III; FILTER2 with zone IV, the grade left as it was.
+        for (auto [withGrade, zone, grade, dkz, marka] : {std::tuple{true, 1, 2, "II", "III"}, {false, 3, -1, "IV", "пре"}}) {
+            glob::MARKA = QStringLiteral("прежн").left(3);
+            glob::DKZ.clear();
+            LONG response = 0;
+            int calls = 0;
+            auto done = [&](LONG r) { response = r; ++calls; };
+            QWidget *window = withGrade ? FILTER21(nullptr, done) : FILTER2(nullptr, done);
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            window->findChild<QComboBox *>(QStringLiteral("DKZ"))->setCurrentIndex(zone);
+            if (grade >= 0)
+                window->findChild<QComboBox *>(QStringLiteral("MARKA"))->setCurrentIndex(grade);
+            QPointer<QWidget> alive = window;
+            control(window, "OK")->click();
+            QTRY_VERIFY(!alive);
+            QCOMPARE(calls, 1);
+            QCOMPARE(response, LONG(glob::RequestCancelled));
+            QCOMPARE(glob::DKZ.text().trimmed(), QLatin1String(dkz));
+            QCOMPARE(glob::MARKA.text().trimmed(), QString::fromUtf8(marka));
+        }
     }
 };
 

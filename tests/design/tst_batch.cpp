@@ -4,7 +4,6 @@
 
 using namespace design;
 
-Q_DECLARE_METATYPE(design::BatchVariant)
 
 namespace {
 
@@ -47,39 +46,23 @@ BatchInput exampleInput()
 
 } // namespace
 
-struct PlantRow {
-    BatchVariant variant; bool removeOversize; double total; double SPLT2; double BIT; double MSUMMA;
-    double NEGABARIT;
-};
-Q_DECLARE_METATYPE(PlantRow)
-
 class TestBatch : public QObject {
     Q_OBJECT
 private slots:
-    void passingAtDeck_data()
-    {
-        QTest::addColumn<char>("code");
-        QTest::addColumn<double>("opening");
-        QTest::addColumn<double>("passing");
-        QTest::newRow("round 20 = the 20 mm sieve") << ROUND_HOLE << 20.0 << 95.0;
-        QTest::newRow("round 30 between 40 and 20") << ROUND_HOLE << 30.0 << 97.6418976954884;
-        QTest::newRow("wider than 40 mm") << ROUND_HOLE << 50.0 << 100.0;
-        QTest::newRow("absent deck") << ROUND_HOLE << 0.0 << 0.0;
-        QTest::newRow("square 10 as round 12.4761") << SQUARE_HOLE << 10.0 << 77.680377939849;
-        QTest::newRow("finer than 0.071: towards 0 on the same scale")
-            << ROUND_HOLE << 0.05 << 4.74925717442631;
-        QTest::newRow("square 0.1: no equivalent round hole") << SQUARE_HOLE << 0.1 << 0.0;
-    }
+    // Round 20 is the 20 mm sieve; round 30 lies between 40 and 20; wider than 40 mm; an absent
+    // deck; square 10 as round 12.4761; finer than 0.071 towards 0 on the same scale; square 0.1
+    // has no equivalent round hole.
     void passingAtDeck()
     {
-        QFETCH(char, code);
-        QFETCH(double, opening);
-        QFETCH(double, passing);
-        std::array<FixedString<2>, 5> forma{shape(code), {}, {}, {}, {}};
-        REAL otw[5][2] = {{opening, opening}};
-        const DeckOpenings d = deckOpenings(forma, otw, {});
-        QCOMPARE(d.OTW[0], opening);
-        QCOMPARE_NEAR(design::passingAtDeck(BLEND, d.OTW[0], d.A[0]), passing, 1e-9);
+        for (auto [code, opening, passing] : {std::tuple{ROUND_HOLE, 20.0, 95.0}, {ROUND_HOLE, 30.0, 97.6418976954884},
+                                              {ROUND_HOLE, 50.0, 100.0}, {ROUND_HOLE, 0.0, 0.0}, {SQUARE_HOLE, 10.0, 77.680377939849},
+                                              {ROUND_HOLE, 0.05, 4.74925717442631}, {SQUARE_HOLE, 0.1, 0.0}}) {
+            std::array<FixedString<2>, 5> forma{shape(code), {}, {}, {}, {}};
+            REAL otw[5][2] = {{opening, opening}};
+            const DeckOpenings d = deckOpenings(forma, otw, {});
+            QCOMPARE(d.OTW[0], opening);
+            QCOMPARE_NEAR(design::passingAtDeck(BLEND, d.OTW[0], d.A[0]), passing, 1e-9);
+        }
     }
 
     // A deck with an unknown shape code keeps the opening computed before.
@@ -95,67 +78,43 @@ private slots:
         QCOMPARE(d.A[1], previous.A[1]);
     }
 
-    void plantExample_data()
-    {
-        QTest::addColumn<PlantRow>("row");
-        QTest::newRow("window")
-            << PlantRow{BatchVariant::GROHOTBROWSE1, false, 106.0, 2500.0 / 106, 600.0 / 106, 1000.0, 0.0};
-        QTest::newRow("window, oversize removed")
-            << PlantRow{BatchVariant::GROHOTBROWSE1, true, 101.0, 2500.0 / 101, 600.0 / 101, 1000.0, 0.0};
-        QTest::newRow("bitumen in 100 % of the mix")
-            << PlantRow{BatchVariant::RPT_GROHOT, false, 101.0, 2500.0 / 101, 600.0 / 101, 1000.0, 5.0};
-        QTest::newRow("bitumen over 100 %")
-            << PlantRow{BatchVariant::REZCBITSWERH100, false, 95.0, 2500.0 / 95, 6.0, 1060.0, 5.0};
-    }
+    // The window's recipe; the same with the oversize removed; bitumen in 100 % of the mix;
+    // bitumen over 100 %.
     void plantExample()
     {
-        QFETCH(PlantRow, row);
-        auto [variant, removeOversize, total, SPLT2, BIT, MSUMMA, NEGABARIT] = row;
-        BatchInput in = exampleInput();
-        in.CHEKKRUP = removeOversize;
-        const BatchRecipe r = computeBatch(in, variant);
-
-        QCOMPARE(r.P, (std::array<REAL, 5>{95, 70, 50, 35, 0}));
-        QCOMPARE(r.total, total);
-        QCOMPARE_NEAR(r.SPLT[1], SPLT2, 1e-12);
-        QCOMPARE_NEAR(r.MSPL[1], SPLT2 * 10, 1e-9);
-        QCOMPARE_NEAR(r.BIT, BIT, 1e-12);
-        QCOMPARE_NEAR(r.MSUMMA, MSUMMA, 1e-9);
-        QCOMPARE(r.NEGABARIT, NEGABARIT);
-        QCOMPARE(r.MASSANEGABARIT, NEGABARIT * 10);
-        QCOMPARE(r.CTOPLUSBIT, variant == BatchVariant::REZCBITSWERH100 ? 106.0 : 0.0);
+        using V = BatchVariant;
+        for (auto [variant, removeOversize, total, SPLT2, BIT, MSUMMA, NEGABARIT] :
+             {std::tuple{V::GROHOTBROWSE1, false, 106.0, 2500.0 / 106, 600.0 / 106, 1000.0, 0.0},
+              {V::GROHOTBROWSE1, true, 101.0, 2500.0 / 101, 600.0 / 101, 1000.0, 0.0},
+              {V::RPT_GROHOT, false, 101.0, 2500.0 / 101, 600.0 / 101, 1000.0, 5.0},
+              {V::REZCBITSWERH100, false, 95.0, 2500.0 / 95, 6.0, 1060.0, 5.0}}) {
+            BatchInput in = exampleInput();
+            in.CHEKKRUP = removeOversize;
+            const BatchRecipe r = computeBatch(in, variant);
+            QCOMPARE(r.P, (std::array<REAL, 5>{95, 70, 50, 35, 0}));
+            QCOMPARE(r.total, total);
+            QCOMPARE_NEAR(r.SPLT[1], SPLT2, 1e-12);
+            QCOMPARE_NEAR(r.MSPL[1], SPLT2 * 10, 1e-9);
+            QCOMPARE_NEAR(r.BIT, BIT, 1e-12);
+            QCOMPARE_NEAR(r.MSUMMA, MSUMMA, 1e-9);
+            QCOMPARE(r.NEGABARIT, NEGABARIT);
+            QCOMPARE(r.MASSANEGABARIT, NEGABARIT * 10);
+            QCOMPARE(r.CTOPLUSBIT, variant == V::REZCBITSWERH100 ? 106.0 : 0.0);
+        }
     }
 
-    void plantExampleAsShown()
-    {
-        const BatchRecipe r = computeBatch(exampleInput(), BatchVariant::GROHOTBROWSE1);
-        QCOMPARE(QString::number(r.SPLT[1], 'f', 2), QStringLiteral("23.58"));
-        QCOMPARE(oneDecimal(r.MSPL[1]), QStringLiteral("235.8"));
-        QCOMPARE(r.UNOS, 0.0); // the window shows no dust
-    }
-
-    void dustCarriedOff_data()
-    {
-        QTest::addColumn<int>("OTSOS");
-        QTest::addColumn<QString>("FILL1");
-        QTest::addColumn<double>("dust");
-        // 50 % of (60 % x 1 % + 34 % x 10 %) = 2.0; the powder's own fines are not carried off.
-        QTest::newRow("stops at the powder") << 50 << QStringLiteral("МП-1") << 2.0;
-        QTest::newRow("no powder named: all components") << 50 << QStringLiteral("МП-2") << 4.4;
-        QTest::newRow("powder listed first") << 50 << QStringLiteral("Щебень 5-20") << 0.0;
-        QTest::newRow("no dust collector") << 0 << QStringLiteral("МП-1") << 0.0;
-    }
+    // 50 % of (60 % x 1 % + 34 % x 10 %) = 2.0, the powder's own fines not carried off; with no
+    // powder named all components give dust; a powder listed first leaves none; no collector, none.
     void dustCarriedOff()
     {
-        QFETCH(int, OTSOS);
-        QFETCH(QString, FILL1);
-        QFETCH(double, dust);
-        BatchInput in = exampleInput();
-        in.OTSOS = OTSOS;
-        in.FILL1 = FILL1;
-        const BatchRecipe r = computeBatch(in, BatchVariant::RPT_GROHOT);
-        QCOMPARE_NEAR(r.UNOS, dust * 100 / 101, 1e-12);
-        QCOMPARE_NEAR(r.MASSUNOS, dust * 1000 / 101, 1e-9);
+        for (auto [OTSOS, FILL1, dust] : {std::tuple{50, u"МП-1", 2.0}, {50, u"МП-2", 4.4}, {50, u"Щебень 5-20", 0.0}, {0, u"МП-1", 0.0}}) {
+            BatchInput in = exampleInput();
+            in.OTSOS = OTSOS;
+            in.FILL1 = QString::fromUtf16(FILL1);
+            const BatchRecipe r = computeBatch(in, BatchVariant::RPT_GROHOT);
+            QCOMPARE_NEAR(r.UNOS, dust * 100 / 101, 1e-12);
+            QCOMPARE_NEAR(r.MASSUNOS, dust * 1000 / 101, 1e-9);
+        }
     }
 
     void componentSharesAsText()

@@ -6,8 +6,6 @@
 
 using namespace design;
 
-Q_DECLARE_METATYPE(design::Grading)
-Q_DECLARE_METATYPE(design::BitumenWindow)
 
 namespace {
 
@@ -27,24 +25,14 @@ void verifyAllFinite(const BitumenResult &r)
 class TestBitumen : public QObject {
     Q_OBJECT
 private slots:
-    void sizeAtPassing_data()
-    {
-        QTest::addColumn<Grading>("grading");
-        QTest::addColumn<double>("percent");
-        QTest::addColumn<double>("size");
-        QTest::newRow("69.1 between 10 and 5 mm") << FINE_BLEND << 69.1 << 9.775;
-        QTest::newRow("exactly a sieve's passing") << FINE_BLEND << 70.0 << 10.0;
-        QTest::newRow("40 mm already below: clamped to 40")
-            << Grading{60, 50, 45, 40, 30, 20, 15, 10, 8, 6, 4} << 69.1 << 40.0;
-        QTest::newRow("every sieve passes more: clamped to 0.071")
-            << Grading{100, 100, 100, 100, 100, 100, 100, 90, 80, 75, 70} << 69.1 << 0.071;
-    }
+    // 69.1 % between 10 and 5 mm; exactly a sieve's passing; 40 mm already below: clamped to 40;
+    // every sieve passes more: clamped to 0.071.
     void sizeAtPassing()
     {
-        QFETCH(Grading, grading);
-        QFETCH(double, percent);
-        QFETCH(double, size);
-        QCOMPARE_NEAR(design::sizeAtPassing(grading, percent), size, 1e-12);
+        for (auto [grading, percent, size] : {std::tuple{FINE_BLEND, 69.1, 9.775}, {FINE_BLEND, 70.0, 10.0},
+                                              {Grading{60, 50, 45, 40, 30, 20, 15, 10, 8, 6, 4}, 69.1, 40.0},
+                                              {Grading{100, 100, 100, 100, 100, 100, 100, 90, 80, 75, 70}, 69.1, 0.071}})
+            QCOMPARE_NEAR(design::sizeAtPassing(grading, percent), size, 1e-12);
     }
 
     // The whole chain for an ordinary fine-grained blend, worked out step by step.
@@ -74,57 +62,36 @@ private slots:
         QCOMPARE(r.BITSMA2, r.BITSREDN);
     }
 
-    void residualPorosityAndFinestSize_data()
-    {
-        QTest::addColumn<double>("P11");
-        QTest::addColumn<double>("V0");
-        QTest::addColumn<double>("D2");
-        QTest::newRow("P11 = 20: below the finest sieve") << 20.0 << 0.9 << 0.067805;
-        QTest::newRow("P11 = 23: negative V0 becomes 0.1") << 23.0 << 0.1 << 1.3561 / 23;
-        QTest::newRow("P11 = 22.8125: V0 exactly 0 stays 0") << 22.8125 << 0.0 << 1.3561 / 22.8125;
-        QTest::newRow("P11 = 19.1: D2 by proportion") << 19.1 << 7.3 - 0.32 * 19.1 << 0.071;
-    }
+    // P11 = 20: below the finest sieve; 23: a negative V0 becomes 0.1; 22.8125: V0 exactly 0
+    // stays 0; 19.1: D2 by proportion.
     void residualPorosityAndFinestSize()
     {
-        QFETCH(double, P11);
-        QFETCH(double, V0);
-        QFETCH(double, D2);
-        BitumenInput in;
-        in.PROEKT = {100, 98, 95, 90, 80, 65, 50, 40, 30, 25, P11};
-        in.YMINER = 2.7;
-        const BitumenResult r = computeBitumen(in, BitumenWindow::BITUMRASZ);
-        QCOMPARE_NEAR(r.V0, V0, 1e-12);
-        QCOMPARE_NEAR(r.D2, D2, 1e-15);
+        for (auto [P11, V0, D2] : {std::tuple{20.0, 0.9, 0.067805}, {23.0, 0.1, 1.3561 / 23}, {22.8125, 0.0, 1.3561 / 22.8125},
+                                   {19.1, 7.3 - 0.32 * 19.1, 0.071}}) {
+            BitumenInput in;
+            in.PROEKT = {100, 98, 95, 90, 80, 65, 50, 40, 30, 25, P11};
+            in.YMINER = 2.7;
+            const BitumenResult r = computeBitumen(in, BitumenWindow::BITUMRASZ);
+            QCOMPARE_NEAR(r.V0, V0, 1e-12);
+            QCOMPARE_NEAR(r.D2, D2, 1e-15);
+        }
     }
 
-    void stoneMasticContent_data()
-    {
-        QTest::addColumn<QString>("typ");
-        QTest::addColumn<BitumenWindow>("window");
-        QTest::addColumn<bool>("stoneMastic");
-        QTest::addColumn<double>("BITSMA2");
-        const double floor = 11.67 - 2.049 * 2.7;
-        const double sma15 = 6.07888173888174; // (2600 - 1253.5714...) / 199.8 - 0.66
-        QTest::newRow("ЩМА-15 floored") << QStringLiteral("ЩМА-15") << BitumenWindow::BITUMRASZ << true << floor;
-        QTest::newRow("ЩМА-15 padded to 12")
-            << QStringLiteral("ЩМА-15      ") << BitumenWindow::BITUMRASZ << true << floor;
-        QTest::newRow("ЩМА-15 when changing a recipe: no floor")
-            << QStringLiteral("ЩМА-15") << BitumenWindow::BITUMIZMENEN << true << sma15;
-        QTest::newRow("ЩМА-10 above the floor")
-            << QStringLiteral("ЩМА-10") << BitumenWindow::BITUMRASZ << true << 7.23855185909981;
-        QTest::newRow("lower case is no stone-mastic type")
-            << QStringLiteral("щма-15") << BitumenWindow::BITUMRASZ << false << 6.53789737427543;
-    }
+    // ЩМА-15 floored, also padded to 12; no floor when a recipe is changed; ЩМА-10 above the
+    // floor; lower case is no stone-mastic type.
     void stoneMasticContent()
     {
-        QFETCH(QString, typ);
-        QFETCH(BitumenWindow, window);
-        QFETCH(bool, stoneMastic);
-        QFETCH(double, BITSMA2);
-        const BitumenResult r = computeBitumen(stoneMasticInput(typ), window);
-        QCOMPARE(r.stoneMastic, stoneMastic);
-        QCOMPARE_NEAR(r.YMP0I071, 2.8, 1e-12);
-        QCOMPARE_NEAR(r.BITSMA2, BITSMA2, 1e-10);
+        const double floor = 11.67 - 2.049 * 2.7;
+        const double sma15 = 6.07888173888174; // (2600 - 1253.5714...) / 199.8 - 0.66
+        const auto R = BitumenWindow::BITUMRASZ;
+        for (auto [typ, window, stoneMastic, BITSMA2] : {std::tuple{u"ЩМА-15", R, true, floor}, {u"ЩМА-15      ", R, true, floor},
+                                                         {u"ЩМА-15", BitumenWindow::BITUMIZMENEN, true, sma15},
+                                                         {u"ЩМА-10", R, true, 7.23855185909981}, {u"щма-15", R, false, 6.53789737427543}}) {
+            const BitumenResult r = computeBitumen(stoneMasticInput(QString::fromUtf16(typ)), window);
+            QCOMPARE(r.stoneMastic, stoneMastic);
+            QCOMPARE_NEAR(r.YMP0I071, 2.8, 1e-12);
+            QCOMPARE_NEAR(r.BITSMA2, BITSMA2, 1e-10);
+        }
     }
 
     // Unusable gradings and densities give defined, finite figures.
@@ -158,23 +125,12 @@ private slots:
         QCOMPARE(shownContent(100.0, 2.6), 0.0);
     }
 
-    void chosenBitumen_data()
-    {
-        QTest::addColumn<int>("OPTIM2");
-        QTest::addColumn<double>("BITELSE");
-        QTest::addColumn<double>("JBITGL");
-        QTest::newRow("by porosity") << 1 << 7.0 << 5.1;
-        QTest::newRow("mean or stone-mastic") << 3 << 7.0 << 5.5;
-        QTest::newRow("by experience") << 4 << 7.0 << 7.0;
-        QTest::newRow("no choice keeps the content") << 0 << 7.0 << 6.3;
-    }
+    // By porosity, mean or stone-mastic, by experience; no choice keeps the content.
     void chosenBitumen()
     {
-        QFETCH(int, OPTIM2);
-        QFETCH(double, BITELSE);
-        QFETCH(double, JBITGL);
-        const BitumenChoices values{5.1, 5.9, 5.5, BITELSE};
-        QCOMPARE(design::chosenBitumen(static_cast<BYTE>(OPTIM2), values, 6.3), JBITGL);
+        const BitumenChoices values{5.1, 5.9, 5.5, 7.0};
+        for (auto [OPTIM2, JBITGL] : {std::pair{1, 5.1}, {3, 5.5}, {4, 7.0}, {0, 6.3}})
+            QCOMPARE(design::chosenBitumen(static_cast<BYTE>(OPTIM2), values, 6.3), JBITGL);
     }
 };
 

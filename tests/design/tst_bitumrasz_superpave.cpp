@@ -14,7 +14,6 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -39,55 +38,7 @@ void setDesign(const BitumenInput &in)
     glob::TYP = in.TYP;
 }
 
-FormWindow *shownForm(const char *procedure)
-{
-    auto *form = shownWindow<FormWindow>(procedure);
-    if (form) {
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form))
-            qWarning("%s not active", procedure);
-    }
-    return form;
-}
-
-QLineEdit *edit(QWidget *form, const char *name)
-{
-    auto *e = form->findChild<QLineEdit *>(QLatin1String(name));
-    if (!e)
-        qFatal("no field %s", name);
-    return e;
-}
-
-template <class T = QPushButton>
-T *control(QWidget *form, const char *name)
-{
-    auto *c = form->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-void click(QWidget *form, const char *button) { QTest::mouseClick(control(form, button), Qt::LeftButton); }
-
-void choose(QWidget *form, const char *option)
-{
-    auto *radio = control<QRadioButton>(form, option);
-    QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(8, radio->height() / 2));
-}
-
-// Types into a field and leaves it with Tab.
-void type(QWidget *form, const char *name, const QString &text)
-{
-    typeInto(form, QLatin1String(name), text);
-    QTest::keyClick(edit(form, name), Qt::Key_Tab);
-}
-
-bool readFirst(DataFile &file)
-{
-    file.setOrder(DataFile::PhysicalOrder);
-    file.setToStart();
-    return file.next() == FileError::None;
-}
+FormWindow *shownForm(const char *procedure) { return activeForm(shownWindow<FormWindow>(procedure)); }
 
 } // namespace
 
@@ -162,7 +113,6 @@ private slots:
         QVERIFY(callProcedure(QStringLiteral("BITUMRASZ"), &m_caller, done()));
         QPointer<FormWindow> form = shownForm("BITUMRASZ");
         QVERIFY(form);
-        QCOMPARE(form->windowTitle(), QStringLiteral("Расчетное содержание битума, % сверх 100"));
         QVERIFY(!m_caller.isEnabled());
         QCOMPARE(edit(form, "BITKIR")->text(), oneDecimal(r.BITKIR));
         QCOMPARE(edit(form, "BITKOROL")->text(), oneDecimal(r.BITKOROL));
@@ -241,7 +191,6 @@ private slots:
         click(caller, "CALL");
         QPointer<FormWindow> form = shownForm("BITUMIZMENEN");
         QVERIFY(form);
-        QCOMPARE(form->windowTitle(), QStringLiteral("Изменить % битума"));
         QVERIFY(!caller->isEnabled());
         QCOMPARE(edit(form, "BITSMA2")->text(), oneDecimal(r.BITSMA2));
         choose(form, "OPTIM2_3");
@@ -290,7 +239,6 @@ private slots:
             QCOMPARE_NEAR(glob::DMM[6], 1.25, 1e-12);
         }
         QCOMPARE(m_response, LONG(glob::RequestCancelled));
-        QCOMPARE(form->windowTitle(), QStringLiteral("Зерновой состав по технологии \"Superpave\""));
         QCOMPARE(edit(form, "TYP")->text(), QStringLiteral("Superpave"));
         QCOMPARE(edit(form, "DMAX")->text(), QStringLiteral("16.0"));
         auto *j1 = control<QDoubleSpinBox>(form, "J1GL");

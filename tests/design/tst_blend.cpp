@@ -6,8 +6,6 @@
 
 using namespace blend;
 
-Q_DECLARE_METATYPE(Shares)
-Q_DECLARE_METATYPE(Grading)
 
 namespace {
 using namespace fixtures;
@@ -19,11 +17,6 @@ Band flatBand(REAL lo, REAL hi)
     return b;
 }
 } // namespace
-
-struct AcceptRow {
-    int n; Shares shares; Shares densities; REAL nummp; REAL yminer; REAL jmpgl;
-};
-Q_DECLARE_METATYPE(AcceptRow)
 
 class TestBlend : public QObject {
     Q_OBJECT
@@ -39,67 +32,40 @@ private slots:
         QVERIFY(identical(gradingSearch(0, d, reference::realisticBand(), previousState), previousState));
     }
 
-    void twoComponentsSplitAtTheBandMiddle_data()
-    {
-        QTest::addColumn<REAL>("upper");
-        QTest::addColumn<REAL>("share1");
-        QTest::addColumn<REAL>("otkl");
-        // Component 1 passes 100 everywhere and component 2 nothing, so the blend is s1 at every sieve.
-        QTest::newRow("middle 40") << 50.0 << 40.0 << 0.0;
-        QTest::newRow("middle 40.5: 40 and 41 tie, the smaller first share wins") << 51.0 << 40.0 << 10.0;
-    }
+    // Component 1 passes 100 everywhere and component 2 nothing, so the blend is s1 at every
+    // sieve: the middle 40 of the band, or at 40.5, 40 and 41 tie and the smaller first share wins.
     void twoComponentsSplitAtTheBandMiddle()
     {
-        QFETCH(REAL, upper);
-        QFETCH(REAL, share1);
-        QFETCH(REAL, otkl);
-        const BlendState s = gradingSearch(2, columns({flat(100), flat(0)}), flatBand(30, upper), previousState);
-        QCOMPARE(s.J, (Shares {share1, 100 - share1, 0, 0, 0, 0}));
-        QCOMPARE(s.OTKL, otkl);
-        QCOMPARE(s.PROEKT, flat(share1));
-    }
-
-    void equalComponentsKeepTheFirstTrial()
-    {
-        // Whole percentages: every trial's F is exactly the same, so the first trial in the
-        // enumeration order stays (with six components the first takes the remainder).
-        const Grading g {100, 95, 80, 60, 45, 33, 24, 17, 12, 8, 6};
-        const ComponentGradings d = columns({g, g, g, g, g, g});
-        const Band band = reference::realisticBand();
-        const Shares first[7] {{}, {}, {0, 100}, {0, 0, 100}, {0, 0, 0, 100}, {0, 0, 0, 0, 100}, {100}};
-        for (int n = 2; n <= 6; ++n) {
-            const BlendState s = gradingSearch(n, d, band, previousState);
-            QVERIFY2(s.J == first[n], qPrintable(describe(s)));
-            QCOMPARE(s.OTKL, searchObjective(d, band, first[n]));
-            if (n < 6) // the plain enumeration of six components is slow in a debug build
-                QVERIFY2(identical(s, reference::gradingSearch(n, d, band, previousState)), qPrintable(describe(s)));
+        for (auto [upper, share1, otkl] : {std::tuple{50.0, 40.0, 0.0}, {51.0, 40.0, 10.0}}) {
+            const BlendState s = gradingSearch(2, columns({flat(100), flat(0)}), flatBand(30, upper), previousState);
+            QCOMPARE(s.J, (Shares {share1, 100 - share1, 0, 0, 0, 0}));
+            QCOMPARE(s.OTKL, otkl);
+            QCOMPARE(s.PROEKT, flat(share1));
         }
     }
 
-    void repeatedComponentsEqualPlainSearch_data()
-    {
-        QTest::addColumn<int>("n");
-        QTest::addColumn<QList<int>>("pick"); // columns of the realistic materials, repeats allowed
-        // Gradings with fractions (1.2, 0.8 ...): the trials of equal blends differ in their last
-        // bits, so the rounding of each trial decides which one wins.
-        QTest::newRow("six identical") << 6 << QList<int> {0, 0, 0, 0, 0, 0};
-        QTest::newRow("two pairs among four") << 4 << QList<int> {5, 1, 5, 1};
-        // All pass 100 at 20 and 15 mm: those terms are the same in every trial.
-        QTest::newRow("distinct, alike at the coarse sieves") << 5 << QList<int> {1, 2, 3, 4, 1};
-    }
     void repeatedComponentsEqualPlainSearch()
     {
-        QFETCH(int, n);
-        QFETCH(QList<int>, pick);
-        const ComponentGradings all = reference::realisticComponents();
-        ComponentGradings d {};
-        for (int k = 0; k < n; ++k)
-            for (int i = 0; i < 11; ++i)
-                d[i][k] = all[i][pick[k]];
-        const Band band = reference::realisticBand();
-        const BlendState fast = gradingSearch(n, d, band, previousState);
-        const BlendState plain = reference::gradingSearch(n, d, band, previousState);
-        QVERIFY2(identical(fast, plain), qPrintable(QStringLiteral("%1, reference %2").arg(describe(fast), describe(plain))));
+        // The number of components and the columns of the realistic materials picked, repeats
+        // allowed. Gradings with fractions (1.2, 0.8 ...): the trials of equal blends differ in
+        // their last bits, so the rounding of each trial decides which one wins. In the last row
+        // all pass 100 at 20 and 15 mm: those terms are the same in every trial.
+        const std::tuple<int, QList<int>> rows[] = {
+            {6, QList<int> {0, 0, 0, 0, 0, 0}}, // six identical
+            {4, QList<int> {5, 1, 5, 1}}, // two pairs among four
+            {5, QList<int> {1, 2, 3, 4, 1}}, // distinct, alike at the coarse sieves
+        };
+        for (const auto &[n, pick] : rows) {
+            const ComponentGradings all = reference::realisticComponents();
+            ComponentGradings d {};
+            for (int k = 0; k < n; ++k)
+                for (int i = 0; i < 11; ++i)
+                    d[i][k] = all[i][pick[k]];
+            const Band band = reference::realisticBand();
+            const BlendState fast = gradingSearch(n, d, band, previousState);
+            const BlendState plain = reference::gradingSearch(n, d, band, previousState);
+            QVERIFY2(identical(fast, plain), qPrintable(QStringLiteral("%1, reference %2").arg(describe(fast), describe(plain))));
+        }
     }
 
     void noTrialBelowTheStartValueKeepsTheShares()
@@ -114,24 +80,18 @@ private slots:
         QCOMPARE(nan.J, previousState.J);
     }
 
-    void fastSearchEqualsPlainSearch_data()
-    {
-        QTest::addColumn<int>("n");
-        QTest::addColumn<int>("cases");
-        QTest::addColumn<bool>("whole");
-        for (int n = 2; n <= 6; ++n) {
-            // The plain enumeration of six components takes seconds in a debug build.
-            const int cases = n <= 3 ? 300 : n == 4 ? 60 : n == 5 ? 4 : 1;
-            QTest::addRow("%d components, whole percentages", n) << n << cases << true;
-            if (n < 6) // six components with fractions: the realistic blend below
-                QTest::addRow("%d components, fractions", n) << n << cases << false;
-        }
-    }
+    // Whole percentages and fractions for 2 to 5 components; six with whole percentages only (with
+    // fractions: the realistic blend below). The plain enumeration of six components takes
+    // seconds in a debug build.
     void fastSearchEqualsPlainSearch()
     {
-        QFETCH(int, n);
-        QFETCH(int, cases);
-        QFETCH(bool, whole);
+        for (int n = 2; n <= 6; ++n)
+            for (bool whole : {true, false})
+                if (whole || n < 6)
+                    compareWithPlainSearch(n, n <= 3 ? 300 : n == 4 ? 60 : n == 5 ? 4 : 1, whole);
+    }
+    void compareWithPlainSearch(int n, int cases, bool whole)
+    {
         std::mt19937 rng(20261206u + n * 7 + whole);
         std::uniform_real_distribution<double> width(0, 12);
         for (int c = 0; c < cases; ++c) {
@@ -198,81 +158,53 @@ private slots:
         QVERIFY(fast.J[5] <= 30);
     }
 
-    void balancing_data()
-    {
-        QTest::addColumn<Shares>("shares");
-        QTest::addColumn<int>("optium1");
-        QTest::addColumn<Shares>("expected");
-        QTest::addColumn<bool>("ask");
-        QTest::newRow("component 3 balances an edit of component 1")
-            << Shares {40, 40, 30, 0, 0, 0} << 3 << Shares {40, 40, 20, 0, 0, 0} << false;
-        QTest::newRow("balancing the edited component undoes the edit")
-            << Shares {40, 40, 30, 0, 0, 0} << 1 << Shares {30, 40, 30, 0, 0, 0} << false;
-        QTest::newRow("negative balance is accepted") << Shares {60, 60, 0, 0, 0, 0} << 3 << Shares {60, 60, -20, 0, 0, 0}
-                                                      << false;
-        QTest::newRow("no balancing component, sum 110") << Shares {40, 40, 30, 0, 0, 0} << 0
-                                                         << Shares {40, 40, 30, 0, 0, 0} << true;
-        QTest::newRow("no balancing component, sum 100") << Shares {40, 40, 20, 0, 0, 0} << 0
-                                                         << Shares {40, 40, 20, 0, 0, 0} << false;
-    }
+    // Component 3 balances an edit of component 1; balancing the edited component undoes the
+    // edit; a negative balance is accepted; without a balancing component a sum of 110 asks for
+    // one and 100 does not. The blend follows the shares as they are.
     void balancing()
     {
-        QFETCH(Shares, shares);
-        QFETCH(int, optium1);
-        QFETCH(Shares, expected);
-        QFETCH(bool, ask);
         const ComponentGradings d = columns({flat(100), flat(50), flat(0)});
-        const Balanced b = balanceShares(shares, optium1, d);
-        QCOMPARE(b.J, expected);
-        QCOMPARE(b.askForBalancing, ask);
-        QCOMPARE(b.PROEKT, flat(expected[0] + expected[1] / 2)); // the blend follows the shares as they are
+        for (auto [shares, optium1, expected, ask] : {std::tuple{Shares {40, 40, 30}, 3, Shares {40, 40, 20}, false},
+                                                      {Shares {40, 40, 30}, 1, Shares {30, 40, 30}, false},
+                                                      {Shares {60, 60, 0}, 3, Shares {60, 60, -20}, false},
+                                                      {Shares {40, 40, 30}, 0, Shares {40, 40, 30}, true},
+                                                      {Shares {40, 40, 20}, 0, Shares {40, 40, 20}, false}}) {
+            const Balanced b = balanceShares(shares, optium1, d);
+            QCOMPARE(b.J, expected);
+            QCOMPARE(b.askForBalancing, ask);
+            QCOMPARE(b.PROEKT, flat(expected[0] + expected[1] / 2));
+        }
     }
 
-    void deviation_data()
-    {
-        QTest::addColumn<Grading>("proekt");
-        QTest::addColumn<REAL>("otkl");
-        QTest::addColumn<bool>("message");
-        // Band 40..60 at every sieve.
-        QTest::newRow("inside") << Grading {40, 45, 50, 55, 60, 50, 50, 50, 50, 50, 50} << 0.0 << false;
-        QTest::newRow("0.5 above: no message") << Grading {50, 50, 60.5, 50, 50, 50, 50, 50, 50, 50, 50} << 0.5 << false;
-        QTest::newRow("0.75 above") << Grading {50, 50, 50, 50, 50, 50, 50, 50, 50, 50, 60.75} << 0.75 << true;
-        QTest::newRow("3 below beats 2 above") << Grading {60, 62, 50, 37, 50, 50, 50, 50, 50, 50, 50} << 3.0 << true;
-    }
+    // Band 40..60 at every sieve: inside; 0.5 above, no message yet; 0.75 above; 3 below beats 2 above.
     void deviation()
     {
-        QFETCH(Grading, proekt);
-        QFETCH(REAL, otkl);
-        QFETCH(bool, message);
-        const REAL d = blend::deviation(proekt, flatBand(40, 60));
-        QCOMPARE(d, otkl);
-        QVERIFY(!std::signbit(d));
         const QString kept = QStringLiteral("прежний текст");
-        QCOMPARE(deviationMessage(d, kept), message ? QStringLiteral("Максимальное отклонение в % составляет") : kept);
+        for (auto [proekt, otkl, message] : {std::tuple{Grading {40, 45, 50, 55, 60, 50, 50, 50, 50, 50, 50}, 0.0, false},
+                                             {Grading {50, 50, 60.5, 50, 50, 50, 50, 50, 50, 50, 50}, 0.5, false},
+                                             {Grading {50, 50, 50, 50, 50, 50, 50, 50, 50, 50, 60.75}, 0.75, true},
+                                             {Grading {60, 62, 50, 37, 50, 50, 50, 50, 50, 50, 50}, 3.0, true}}) {
+            const REAL d = blend::deviation(proekt, flatBand(40, 60));
+            QCOMPARE(d, otkl);
+            QVERIFY(!std::signbit(d));
+            QCOMPARE(deviationMessage(d, kept), message ? QStringLiteral("Максимальное отклонение в % составляет") : kept);
+        }
     }
 
-    void acceptance_data()
-    {
-        QTest::addColumn<AcceptRow>("row");
-        QTest::newRow("two components, powder second")
-            << AcceptRow{2, Shares {50, 50}, Shares {2.5, 2.7}, 2.0, 2.5961538461538463, 50.0};
-        QTest::newRow("three, no powder")
-            << AcceptRow{3, Shares {40, 35, 25}, Shares {2.65, 2.7, 2.8}, 0.0, 2.7037349438240157, 0.0};
-        QTest::newRow("zero density outside the blend is ignored")
-            << AcceptRow{2, Shares {100, 0}, Shares {2.5, 0}, 7.0, 2.5, 0.0};
-        QTest::newRow("zero density in the blend: no density")
-            << AcceptRow{2, Shares {60, 40}, Shares {2.5, 0}, 1.5, 0.0, 0.0};
-        QTest::newRow("all shares zero: no density")
-            << AcceptRow{3, Shares {}, Shares {2.5, 2.6, 2.7}, 3.0, 0.0, 0.0};
-    }
+    // Two components with the powder second; three, no powder; a zero density outside the blend
+    // is ignored; a zero density in the blend, or all shares zero, give no density.
     void acceptance()
     {
-        QFETCH(AcceptRow, row);
-        auto [n, shares, densities, nummp, yminer, jmpgl] = row;
-        const Accepted a = acceptBlend(n, shares, densities, nummp);
-        QVERIFY2(qAbs(a.YMINER - yminer) < 1e-12, qPrintable(QString::number(a.YMINER, 'g', 17)));
-        QCOMPARE(a.JMPGL, jmpgl);
-        QCOMPARE(a.DIMJKOMP, shares);
+        for (auto [n, shares, densities, nummp, yminer, jmpgl] : {std::tuple{2, Shares {50, 50}, Shares {2.5, 2.7}, 2.0, 2.5961538461538463, 50.0},
+                                                                  {3, Shares {40, 35, 25}, Shares {2.65, 2.7, 2.8}, 0.0, 2.7037349438240157, 0.0},
+                                                                  {2, Shares {100, 0}, Shares {2.5, 0}, 7.0, 2.5, 0.0},
+                                                                  {2, Shares {60, 40}, Shares {2.5, 0}, 1.5, 0.0, 0.0},
+                                                                  {3, Shares {}, Shares {2.5, 2.6, 2.7}, 3.0, 0.0, 0.0}}) {
+            const Accepted a = acceptBlend(n, shares, densities, nummp);
+            QVERIFY2(qAbs(a.YMINER - yminer) < 1e-12, qPrintable(QString::number(a.YMINER, 'g', 17)));
+            QCOMPARE(a.JMPGL, jmpgl);
+            QCOMPARE(a.DIMJKOMP, shares);
+        }
     }
 };
 

@@ -4,8 +4,6 @@
 
 using namespace design;
 
-Q_DECLARE_METATYPE(design::AdditiveDestination)
-Q_DECLARE_METATYPE(std::optional<QString>)
 
 namespace {
 
@@ -29,46 +27,29 @@ CostInput example(AdditiveDestination destination)
 class TestCost : public QObject {
     Q_OBJECT
 private slots:
-    void additiveDestination_data()
-    {
-        QTest::addColumn<std::optional<QString>>("KUDA");
-        QTest::addColumn<AdditiveDestination>("destination");
-        QTest::newRow("into the mix") << std::optional<QString>(QStringLiteral("Добавка в смесь")) << AdditiveDestination::Mix;
-        QTest::newRow("into the bitumen, padded")
-            << std::optional<QString>(QStringLiteral("Добавка в битум  ")) << AdditiveDestination::Bitumen;
-        QTest::newRow("other case is another text")
-            << std::optional<QString>(QStringLiteral("добавка в битум")) << AdditiveDestination::None;
-        QTest::newRow("additive not found") << std::optional<QString>() << AdditiveDestination::None;
-    }
+    // Into the mix; into the bitumen (padded); another case is another text; no additive found.
     void additiveDestination()
     {
-        QFETCH(std::optional<QString>, KUDA);
-        QFETCH(AdditiveDestination, destination);
-        QCOMPARE(design::additiveDestination(KUDA), destination);
+        QCOMPARE(design::additiveDestination(QStringLiteral("Добавка в смесь")), AdditiveDestination::Mix);
+        QCOMPARE(design::additiveDestination(QStringLiteral("Добавка в битум  ")), AdditiveDestination::Bitumen);
+        QCOMPARE(design::additiveDestination(QStringLiteral("добавка в битум")), AdditiveDestination::None);
+        QCOMPARE(design::additiveDestination(std::nullopt), AdditiveDestination::None);
     }
 
     // The figures to three decimals: 2000 / 106; 10400 / 102 for the binder; 1800 / 102 for
     // the mineral part; the layer at a density of 2.4.
-    void costPerTonne_data()
-    {
-        QTest::addColumn<AdditiveDestination>("destination");
-        QTest::addColumn<QStringList>("figures"); // COSTMZ, COSTBIT, COSTSMES, COSTSLOI
-        QTest::newRow("no additive surcharge")
-            << AdditiveDestination::None << QStringList{"14.000", "100.000", "18.868", "45.283"};
-        QTest::newRow("additive into the bitumen")
-            << AdditiveDestination::Bitumen << QStringList{"14.000", "101.961", "18.979", "45.549"};
-        QTest::newRow("additive into the mix")
-            << AdditiveDestination::Mix << QStringList{"17.647", "100.000", "22.309", "53.541"};
-    }
     void costPerTonne()
     {
-        QFETCH(AdditiveDestination, destination);
-        QFETCH(QStringList, figures);
-        const CostResult r = computeCost(example(destination));
-        QStringList computed;
-        for (double v : {r.COSTMZ, r.COSTBIT, r.COSTSMES, r.COSTSLOI})
-            computed << QString::number(v, 'f', 3);
-        QCOMPARE(computed, figures);
+        // COSTMZ, COSTBIT, COSTSMES, COSTSLOI: no surcharge, additive into the bitumen, into the mix.
+        for (auto [destination, figures] : {std::pair{AdditiveDestination::None, "14.000 100.000 18.868 45.283"},
+                                            {AdditiveDestination::Bitumen, "14.000 101.961 18.979 45.549"},
+                                            {AdditiveDestination::Mix, "17.647 100.000 22.309 53.541"}}) {
+            const CostResult r = computeCost(example(destination));
+            QStringList computed;
+            for (double v : {r.COSTMZ, r.COSTBIT, r.COSTSMES, r.COSTSLOI})
+                computed << QString::number(v, 'f', 3);
+            QCOMPARE(computed.join(QLatin1Char(' ')), QLatin1String(figures));
+        }
     }
 
     // Six components, each with its own share and price.

@@ -44,13 +44,7 @@ class TestRecipeForm : public QObject {
     // The pages of the preview now shown, saved as PDF, as text (-layout); the preview is left.
     QStringList printedPages()
     {
-        REPORTPREVIEW *preview = nullptr;
-        (void)QTest::qWaitFor([&] {
-            for (const auto &w : m_shown)
-                if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
-                    preview = p;
-            return preview != nullptr;
-        }, 20000);
+        auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
         const QString path = m_dir.filePath(QStringLiteral("f1.pdf"));
         if (!preview || !preview->saveAsPdf(path))
             return {};

@@ -19,46 +19,26 @@ private slots:
         QCOMPARE_NEAR(r.BIT + r.MIPOR + r.FR20_40 + r.FR15_20 + r.FR10_15 + r.FR5_10 + r.FR0_5, 100.0, 1e-12);
     }
 
-    void recipePercentages_data()
-    {
-        QTest::addColumn<double>("JBITGL");
-        QTest::addColumn<double>("FR20_40");
-        QTest::addColumn<double>("FR0_5");
-        // Coarse blend 100, 80, 70, 60, 40 with 4 % powder.
-        QTest::newRow("bitumen 25 % over 100") << 25.0 << 16.0 << 100.0 - 20 - 3.2 - 48;
-        QTest::newRow("-100 % would divide by 0") << -100.0 << 0.0 << 100.0;
-    }
+    // Coarse blend 100, 80, 70, 60, 40 with 4 % powder: bitumen 25 % over 100; -100 % would divide by 0.
     void recipePercentages()
     {
-        QFETCH(double, JBITGL);
-        QFETCH(double, FR20_40);
-        QFETCH(double, FR0_5);
         const Grading proekt = {100, 80, 70, 60, 40, 30, 20, 15, 10, 7, 5};
-        const RecipePercentages r = design::recipePercentages(proekt, 4, JBITGL);
-        QCOMPARE_NEAR(r.FR20_40, FR20_40, 1e-12);
-        QCOMPARE_NEAR(r.FR5_40, FR20_40 * 3, 1e-12);
-        QCOMPARE_NEAR(r.FR0_5, FR0_5, 1e-12);
+        for (auto [JBITGL, FR20_40, FR0_5] : {std::tuple{25.0, 16.0, 100.0 - 20 - 3.2 - 48}, {-100.0, 0.0, 100.0}}) {
+            const RecipePercentages r = design::recipePercentages(proekt, 4, JBITGL);
+            QCOMPARE_NEAR(r.FR20_40, FR20_40, 1e-12);
+            QCOMPARE_NEAR(r.FR5_40, FR20_40 * 3, 1e-12);
+            QCOMPARE_NEAR(r.FR0_5, FR0_5, 1e-12);
+        }
     }
 
-    void cutDecimalText_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("share cut to 3") << 33.3333 << 3 << "33.";
-        QTest::newRow("grading cut to 5, not rounded") << 95.2381 << 5 << "95.23";
-        QTest::newRow("whole number") << 100.0 << 3 << "100";
-        QTest::newRow("binary noise hidden") << 0.1 + 0.2 << 5 << "0.3";
-        QTest::newRow("too many digits") << 123456.7 << 5 << "12345";
-        QTest::newRow("tiny, no exponent") << 1e-7 << 5 << "0.000";
-        QTest::newRow("not a number") << std::nan("") << 5 << "";
-    }
+    // A share cut to 3, a grading cut to 5 (not rounded), a whole number, binary noise hidden,
+    // too many digits, a tiny value without exponent, not a number.
     void cutDecimalText()
     {
-        QFETCH(double, value);
-        QFETCH(int, width);
-        QFETCH(QString, text);
-        QCOMPARE(design::cutDecimalText(value, width), text);
+        for (auto [value, width, text] : {std::tuple{33.3333, 3, "33."}, {95.2381, 5, "95.23"}, {100.0, 3, "100"},
+                                          {0.1 + 0.2, 5, "0.3"}, {123456.7, 5, "12345"}, {1e-7, 5, "0.000"},
+                                          {std::nan(""), 5, ""}})
+            QCOMPARE(design::cutDecimalText(value, width), QLatin1String(text));
     }
 
     void materialsTableCells()

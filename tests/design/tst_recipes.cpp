@@ -8,31 +8,12 @@
 #include "support/window_helpers.h"
 #include "support/workdir.h"
 
-#include <QPushButton>
 #include <QRadioButton>
 #include <sqlite3.h>
 
 namespace {
 
-template <class T = QPushButton>
-T *control(QWidget *w, const char *name)
-{
-    auto *c = w ? w->findChild<T *>(QLatin1String(name)) : nullptr;
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-QString text(QWidget *w, const char *name) { return control<QLineEdit>(w, name)->text().trimmed(); }
 void tabOnto(QWidget *w, const char *name) { control<QWidget>(w, name)->setFocus(Qt::TabFocusReason); }
-void click(QWidget *w, const char *name) { QTest::mouseClick(control(w, name), Qt::LeftButton); }
-template <class T>
-T *active(T *w)
-{
-    if (w && (w->activateWindow(), !QTest::qWaitForWindowActive(w)))
-        qWarning("%s not active", qPrintable(w->objectName()));
-    return w;
-}
-
 QList<PodborRecord> recipes()
 {
     FileUse use(files::PODBOR);
@@ -74,7 +55,7 @@ private slots:
         POD.PLOTN = 2.41;
         LONG response = 0;
         QVERIFY(callProcedure(QStringLiteral("UPDATECILDPODBOR"), &m_caller, [&response](LONG r) { response = r; }));
-        QPointer<FormWindow> dialog = active(shownWindow<FormWindow>("UPDATECILDPODBOR"));
+        QPointer<FormWindow> dialog = activeForm(shownWindow<FormWindow>("UPDATECILDPODBOR"));
         QVERIFY(dialog);
         typeInto(dialog, QStringLiteral("POD_NUM"), QStringLiteral("12"));
 
@@ -115,7 +96,8 @@ private slots:
         }
         std::unique_ptr<BrowseWindow> list(BROUSEPODBOR());
         list->show();
-        active(list.get());
+        list->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(list.get()));
         QCOMPARE(list->page()->entries().size(), size_t(1));
         const QStringList row = list->page()->entries()[0].texts;
         QCOMPARE(row.value(0).trimmed(), QStringLiteral("12"));
@@ -127,26 +109,26 @@ private slots:
         tabOnto(list.get(), "CHANGE");
         QCOMPARE(glob::NUMMER, 12.0);
         click(list.get(), "CHANGE");
-        QPointer<FormWindow> form = active(shownWindow<FormWindow>("UPDATEPODBOR"));
+        QPointer<FormWindow> form = activeForm(shownWindow<FormWindow>("UPDATEPODBOR"));
         QVERIFY(form);
         QVERIFY(glob::DIMNAME[0].text() == QStringLiteral("Щебень 5-20") && glob::J1GL == 50.0);
         tabOnto(form, "POD_PLOTN");
-        QCOMPARE(text(form, "POD_PLOTN"), QStringLiteral("2.385"));
+        QCOMPARE(shown(form, "POD_PLOTN"), QStringLiteral("2.385"));
 
         for (const QString &number : {QStringLiteral("13"), QStringLiteral("12")}) {
             typeInto(form, QStringLiteral("POD_NUM"), number);
             click(form, "BITUMEN");
-            QPointer<FormWindow> bitumen = active(shownWindow<FormWindow>("BITUMIZMENEN"));
+            QPointer<FormWindow> bitumen = activeForm(shownWindow<FormWindow>("BITUMIZMENEN"));
             typeInto(bitumen, QStringLiteral("BITELSE"), QStringLiteral("5,8"));
             auto *typed = control<QRadioButton>(bitumen, "OPTIM2_4");
             QTest::mouseClick(typed, Qt::LeftButton, {}, QPoint(8, typed->height() / 2));
             click(bitumen, "ACCEPT");
-            QTRY_COMPARE(text(form, "POD_BIT"), QStringLiteral("5.80"));
+            QTRY_COMPARE(shown(form, "POD_BIT"), QStringLiteral("5.80"));
             m_sink.clear();
             click(form, "OK");
             if (number == QLatin1String("13")) { // refused: the old number back, the form open
                 QVERIFY(m_sink.captions().contains(QStringLiteral("Referential Integrity Update Error")));
-                QTRY_COMPARE(text(form, "POD_NUM"), QStringLiteral("12"));
+                QTRY_COMPARE(shown(form, "POD_NUM"), QStringLiteral("12"));
             }
         }
         QTRY_VERIFY(!form);

@@ -72,14 +72,6 @@ void addNorma(const char *type, REAL min40, REAL max40)
     QCOMPARE(files::NORMA.add(), FileError::None);
 }
 
-// Reads the first record of `file` (arming the change watch, as a list does before a call).
-bool readFirst(DataFile &file)
-{
-    file.setOrder(DataFile::PhysicalOrder);
-    file.setToStart();
-    return file.next() == FileError::None;
-}
-
 // The change-watch version of the file's first row, read past the storage layer.
 qint64 rowVersion(DataFile &file)
 {
@@ -126,27 +118,6 @@ class TestForm : public QObject {
                 qWarning("form window not active");
         }
         return form;
-    }
-
-    static QLineEdit *edit(QWidget *form, const char *name)
-    {
-        auto *e = form->findChild<QLineEdit *>(QString::fromLatin1(name));
-        if (!e) qFatal("no field %s", name);
-        return e;
-    }
-
-    // Types into a field as a user does: focus, replace the text, leave with Tab.
-    static void type(QWidget *form, const char *name, const QString &text)
-    {
-        typeInto(form, QString::fromLatin1(name), text);
-        QTest::keyClick(edit(form, name), Qt::Key_Tab);
-    }
-
-    static void click(QWidget *form, const char *button)
-    {
-        auto *b = form->findChild<QPushButton *>(QString::fromLatin1(button));
-        if (!b) qFatal("no button %s", button);
-        QTest::mouseClick(b, Qt::LeftButton);
     }
 
 private slots:
@@ -353,41 +324,37 @@ private slots:
 
     // A new record of an auto-numbered form takes the highest number + 1 and is in the file at
     // once; saving writes it in place, leaving without saving removes it again.
-    void autoNumberingAddsAndRemoves_data()
-    {
-        QTest::addColumn<bool>("existing");
-        QTest::addColumn<bool>("saved");
-        QTest::addColumn<int>("number");
-        QTest::newRow("empty file, saved") << false << true << 1;
-        QTest::newRow("highest 5, cancelled") << true << false << 6;
-    }
     void autoNumberingAddsAndRemoves()
     {
-        QFETCH(bool, existing);
-        QFETCH(bool, saved);
-        QFETCH(int, number);
-        if (existing) {
-            addBeam("Пятая", 1, 5);
-            addBeam("Вторая", 1, 2);
+        const std::tuple<bool, bool, int> rows[] = {
+            {false, true, 1}, // an empty file, saved
+            {true, false, 6}, // the highest 5, cancelled
+        };
+        for (const auto &[existing, saved, number] : rows) {
+            init();
+            if (existing) {
+                addBeam("Пятая", 1, 5);
+                addBeam("Вторая", 1, 2);
+            }
+            const qint64 before = countOf(files::N_BALKI);
+            FormDecl d = beamDecl(false);
+            d.autoNumber = {files::key::N_B_KEYANUM, QStringLiteral("ANUM"), QStringLiteral("N_BALKI")};
+            N_B = NBalkiRecord();
+            QPointer<FormWindow> form = open(d, glob::InsertRecord);
+            QCOMPARE(int(N_B.ANUM), number);
+            QCOMPARE(countOf(files::N_BALKI), before + 1);
+            type(form, "N_B_WIDTEST", QStringLiteral("Новая"));
+            click(form, saved ? "OK" : "CANCEL");
+            QTRY_VERIFY(!form);
+            QCOMPARE(m_response, LONG(saved ? glob::RequestCompleted : glob::RequestCancelled));
+            QCOMPARE(countOf(files::N_BALKI), before + (saved ? 1 : 0));
+            FileUse use(files::N_BALKI);
+            files::N_BALKI.buffer().clear();
+            N_B.ANUM = BYTE(number);
+            QCOMPARE(files::N_BALKI.get(files::key::N_B_KEYANUM), saved ? FileError::None : FileError::RecordNotFound);
+            if (saved)
+                QCOMPARE(N_B.WIDTEST.text(), QStringLiteral("Новая"));
         }
-        const qint64 before = countOf(files::N_BALKI);
-        FormDecl d = beamDecl(false);
-        d.autoNumber = {files::key::N_B_KEYANUM, QStringLiteral("ANUM"), QStringLiteral("N_BALKI")};
-        N_B = NBalkiRecord();
-        QPointer<FormWindow> form = open(d, glob::InsertRecord);
-        QCOMPARE(int(N_B.ANUM), number);
-        QCOMPARE(countOf(files::N_BALKI), before + 1);
-        type(form, "N_B_WIDTEST", QStringLiteral("Новая"));
-        click(form, saved ? "OK" : "CANCEL");
-        QTRY_VERIFY(!form);
-        QCOMPARE(m_response, LONG(saved ? glob::RequestCompleted : glob::RequestCancelled));
-        QCOMPARE(countOf(files::N_BALKI), before + (saved ? 1 : 0));
-        FileUse use(files::N_BALKI);
-        files::N_BALKI.buffer().clear();
-        N_B.ANUM = BYTE(number);
-        QCOMPARE(files::N_BALKI.get(files::key::N_B_KEYANUM), saved ? FileError::None : FileError::RecordNotFound);
-        if (saved)
-            QCOMPARE(N_B.WIDTEST.text(), QStringLiteral("Новая"));
     }
 
     // A declaration naming what does not exist stops the form before it opens, naming the fault.
@@ -523,7 +490,8 @@ private slots:
         QCOMPARE(N_B.A_NAGRUZ, 90.0);
     }
 
-    // Tabs, help, a button acting on the focus, the event hook and a chart area.
+    // Tabs, help, a button acting on the focus, a button whose state follows its condition at
+    // each redisplay, the event hook and a chart area.
     void pagesHooksAndChart()
     {
         int events = 0;
@@ -536,6 +504,9 @@ private slots:
         d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(170, 220, 70, 25), FormButtonRole::Help, {}});
         d.buttons.push_back({QStringLiteral("TAKE"), QStringLiteral("Принять"), QRect(170, 250, 70, 25), FormButtonRole::Other, {},
                              -1, {}, [](FormWindow &) { N_B.H_BALK = N_B.B_BALK * 2; }});
+        FormButton take{QStringLiteral("WHEN"), QStringLiteral("Взять"), QRect(170, 280, 70, 25), FormButtonRole::Other, {}};
+        take.enabled = [] { return N_B.B_BALK > 0; };
+        d.buttons.push_back(take);
         d.charts.push_back({QStringLiteral("CHART"), QRect(260, 24, 100, 100)});
         d.eachEvent = [&events](FormWindow &) { ++events; };
         N_B = NBalkiRecord();
@@ -544,8 +515,10 @@ private slots:
         auto *sheet = form->findChild<QTabWidget *>(QStringLiteral("SHEET"));
         QCOMPARE(edit(form, "N_B_B_BALK")->parentWidget(), sheet->widget(1));
         sheet->setCurrentIndex(1);
+        QVERIFY(!control(form, "WHEN")->isEnabled());
         type(form, "N_B_B_BALK", QStringLiteral("3"));
         QVERIFY(events > 0);
+        QVERIFY(control(form, "WHEN")->isEnabled());
         form->findChild<QPushButton *>(QStringLiteral("TAKE"))->setFocus(Qt::TabFocusReason);
         QCOMPARE(edit(form, "N_B_H_BALK")->text(), QStringLiteral("6.0"));
         click(form, "HELP");
@@ -566,24 +539,6 @@ private slots:
         paintChart(painter, form->findChild<ChartArea *>(QStringLiteral("CHART"))->chart(), QRectF(0, 0, 200, 200));
         painter.end();
         QCOMPARE(image.pixelColor(100, 100), QColor(Qt::red));
-        click(form, "CANCEL");
-    }
-
-    // A button's state follows its condition at each redisplay.
-    void buttonStatesFollowTheirCondition()
-    {
-        bool allowed = false;
-        FormDecl d = beamDecl(false);
-        FormButton take{QStringLiteral("TAKE"), QStringLiteral("Взять"), QRect(170, 100, 70, 25), FormButtonRole::Other, {}};
-        take.enabled = [&allowed] { return allowed; };
-        d.buttons.push_back(take);
-        N_B = NBalkiRecord();
-        QPointer<FormWindow> form = open(d, glob::InsertRecord);
-        auto *button = form->findChild<QPushButton *>(QStringLiteral("TAKE"));
-        QVERIFY(!button->isEnabled());
-        allowed = true;
-        type(form, "N_B_B_BALK", QStringLiteral("2"));
-        QVERIFY(button->isEnabled());
         click(form, "CANCEL");
     }
 

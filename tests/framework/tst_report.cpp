@@ -11,10 +11,8 @@
 #include "support/pdf_text.h"
 #include "support/window_helpers.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QPrinter>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,9 +66,7 @@ std::shared_ptr<ReportDocument> documentOf(int pages)
 
 void fillBinders(int count)
 {
-    while (files::BITUMEN.USED > 0)
-        releaseFile(files::BITUMEN);
-    QFile::remove(files::BITUMEN.diskName());
+    removeDataFile(files::BITUMEN);
     FileUse use(files::BITUMEN);
     QVERIFY(use.ok());
     QVERIFY(files::BITUMEN.begin() == FileError::None);
@@ -144,32 +140,22 @@ private slots:
 
     // The percentage follows the whole-number ratio and never passes 100, even when the
     // estimate is too small; a change is signalled only with the whole percentage.
-    void progressPercentage_data()
-    {
-        QTest::addColumn<int>("total");
-        QTest::addColumn<int>("steps");
-        QTest::addColumn<int>("amount");
-        QTest::addColumn<int>("finalPercent");
-        QTest::addColumn<int>("changes");
-        QTest::newRow("estimate too small") << 500 << 700 << 1 << 100 << 100;
-        QTest::newRow("bytes beyond the file size") << 1000 << 30 << 70 << 100 << 15;
-        QTest::newRow("empty total") << 0 << 3 << 1 << 100 << 1;
-    }
     void progressPercentage()
     {
-        QFETCH(int, total);
-        QFETCH(int, steps);
-        QFETCH(int, amount);
-        ReportProgress p;
-        p.RECORDSTOPROCESS = total;
-        int changes = 0, highest = 0;
-        for (int i = 0; i < steps; ++i) {
-            changes += p.advance(amount);
-            highest = std::max<int>(highest, p.PERCENTPROGRESS);
+        // An estimate too small; bytes beyond the file size; an empty total.
+        for (auto [total, steps, amount, finalPercent, expectedChanges] : {std::tuple{500, 700, 1, 100, 100}, {1000, 30, 70, 100, 15},
+                                                                          {0, 3, 1, 100, 1}}) {
+            ReportProgress p;
+            p.RECORDSTOPROCESS = total;
+            int changes = 0, highest = 0;
+            for (int i = 0; i < steps; ++i) {
+                changes += p.advance(amount);
+                highest = std::max<int>(highest, p.PERCENTPROGRESS);
+            }
+            QCOMPARE(int(p.PERCENTPROGRESS), finalPercent);
+            QCOMPARE(changes, expectedChanges);
+            QVERIFY(highest <= 100);
         }
-        QTEST(int(p.PERCENTPROGRESS), "finalPercent");
-        QTEST(changes, "changes");
-        QVERIFY(highest <= 100);
     }
 
     // A band that ends its page gives one page per record, each with its header and footer; a
@@ -391,58 +377,55 @@ private slots:
 
     // Nothing accepted (an empty file, a filter that refuses everything): no preview, no
     // message, the procedure returns cancelled and releases its file.
-    void nothingAccepted_data()
-    {
-        QTest::addColumn<int>("records");
-        QTest::addColumn<bool>("refuseAll");
-        QTest::newRow("empty file") << 0 << false;
-        QTest::newRow("filter accepts nothing") << 5 << true;
-    }
     void nothingAccepted()
     {
-        QFETCH(int, records);
-        QFETCH(bool, refuseAll);
-        fillBinders(records);
-        bool returned = false;
-        const LONG response = runReport(gradeReport(refuseAll ? std::function<bool()>([] { return false; })
-                                                                : std::function<bool()>()),
-                                        &returned);
-        QVERIFY(returned);
-        QCOMPARE(response, LONG(glob::RequestCancelled));
-        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
-        QVERIFY(!shownPreview());
-        QTRY_VERIFY(!m_shown.first()); // the progress window went away
-        QCOMPARE(files::BITUMEN.USED, 0);
-        QVERIFY(m_sink.shown.isEmpty());
+        const std::tuple<int, bool> rows[] = {
+            {0, false}, // empty file
+            {5, true}, // filter accepts nothing
+        };
+        for (const auto &[records, refuseAll] : rows) {
+            init();
+            fillBinders(records);
+            bool returned = false;
+            const LONG response = runReport(gradeReport(refuseAll ? std::function<bool()>([] { return false; })
+                                                                    : std::function<bool()>()),
+                                            &returned);
+            QVERIFY(returned);
+            QCOMPARE(response, LONG(glob::RequestCancelled));
+            QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
+            QVERIFY(!shownPreview());
+            QTRY_VERIFY(!m_shown.first()); // the progress window went away
+            QCOMPARE(files::BITUMEN.USED, 0);
+            QVERIFY(m_sink.shown.isEmpty());
+        }
     }
 
     // The whole procedure: progress window, preview, then Exit prints nothing while the run
     // counts as completed; Print sends the pages to the printer once.
-    void previewExitAndPrint_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("printed");
-        QTest::newRow("exit") << QStringLiteral("EXITBUTTON") << 0;
-        QTest::newRow("print") << QStringLiteral("PRINTBUTTON") << 1;
-    }
     void previewExitAndPrint()
     {
-        QFETCH(QString, button);
-        fillBinders(13);
-        bool returned = false;
-        runReport(gradeReport(), &returned);
-        QVERIFY(!returned);
-        auto *progress = qobject_cast<ReportProgressWindow *>(m_shown.first().data());
-        QVERIFY(!progress || !progress->isVisible());
-        REPORTPREVIEW *preview = shownPreview();
-        QVERIFY(preview);
-        QCOMPARE(preview->IMAGECOUNT, 3);
-        QCOMPARE(files::BITUMEN.USED, 1); // held until the preview is left
-        QTest::mouseClick(preview->findChild<QToolButton *>(button), Qt::LeftButton);
-        QTRY_VERIFY(returned);
-        QTEST(m_printed, "printed");
-        QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
-        QCOMPARE(files::BITUMEN.USED, 0);
+        const std::tuple<QString, int> rows[] = {
+            {QStringLiteral("EXITBUTTON"), 0},
+            {QStringLiteral("PRINTBUTTON"), 1},
+        };
+        for (const auto &[button, printed] : rows) {
+            init();
+            fillBinders(13);
+            bool returned = false;
+            runReport(gradeReport(), &returned);
+            QVERIFY(!returned);
+            auto *progress = qobject_cast<ReportProgressWindow *>(m_shown.first().data());
+            QVERIFY(!progress || !progress->isVisible());
+            REPORTPREVIEW *preview = shownPreview();
+            QVERIFY(preview);
+            QCOMPARE(preview->IMAGECOUNT, 3);
+            QCOMPARE(files::BITUMEN.USED, 1); // held until the preview is left
+            QTest::mouseClick(preview->findChild<QToolButton *>(button), Qt::LeftButton);
+            QTRY_VERIFY(returned);
+            QCOMPARE(m_printed, printed);
+            QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
+            QCOMPARE(files::BITUMEN.USED, 0);
+        }
     }
 
     // Cancel on the progress window: nothing previewed or printed, the procedure cancelled.

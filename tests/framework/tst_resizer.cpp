@@ -9,7 +9,6 @@
 
 using namespace winresize;
 
-Q_DECLARE_METATYPE(winresize::Rect)
 
 namespace {
 // A list window 400 x 300: list box, entry field, two buttons, a check box, a label.
@@ -39,33 +38,27 @@ Rect find(const std::vector<Placement> &ps, int number)
 class TestResizer : public QObject {
     Q_OBJECT
 private slots:
-    void spreadStrategy_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("control");
-        QTest::addColumn<Rect>("expected");
-        // twice as wide: list and entry double their width, buttons keep size and edge distance
-        QTest::newRow("wide list") << 800 << 300 << 1 << Rect{20, 10, 600, 200};
-        QTest::newRow("wide right button") << 800 << 300 << 3 << Rect{720, 260, 70, 30};
-        QTest::newRow("wide line keeps width 1") << 800 << 300 << 6 << Rect{640, 10, 1, 100};
-        QTest::newRow("tie goes to the left edge") << 800 << 300 << 7 << Rect{165, 10, 70, 30};
-        // twice as large both ways: the entry keeps its height, buttons their bottom distance
-        QTest::newRow("large entry") << 800 << 600 << 2 << Rect{20, 440, 400, 24};
-        // odd scale 1.3367 (401/300 rounded to four places): 10 * 1.3367 = 13.367 -> 13
-        QTest::newRow("odd scale") << 400 << 401 << 1 << Rect{10, 13, 300, 267};
-    }
     void spreadStrategy()
     {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, control);
-        WindowResizeType r;
-        r.initialize(kWindow, listWindow(), SPREADSTRATEGY);
-        auto placed = r.resize({kWindow.XPOS, kWindow.YPOS, width, height});
-        QVERIFY(placed.has_value());
-        QCOMPARE(placed->size(), listWindow().size());
-        QTEST(find(*placed, control), "expected");
+        // twice as wide: list and entry double their width, buttons keep size and edge distance
+        // twice as large both ways: the entry keeps its height, buttons their bottom distance
+        // odd scale 1.3367 (401/300 rounded to four places): 10 * 1.3367 = 13.367 -> 13
+        const std::tuple<int, int, int, Rect> rows[] = {
+            {800, 300, 1, Rect{20, 10, 600, 200}}, // wide list
+            {800, 300, 3, Rect{720, 260, 70, 30}}, // wide right button
+            {800, 300, 6, Rect{640, 10, 1, 100}}, // wide line keeps width 1
+            {800, 300, 7, Rect{165, 10, 70, 30}}, // tie goes to the left edge
+            {800, 600, 2, Rect{20, 440, 400, 24}}, // large entry
+            {400, 401, 1, Rect{10, 13, 300, 267}}, // odd scale
+        };
+        for (const auto &[width, height, control, expected] : rows) {
+            WindowResizeType r;
+            r.initialize(kWindow, listWindow(), SPREADSTRATEGY);
+            auto placed = r.resize({kWindow.XPOS, kWindow.YPOS, width, height});
+            QVERIFY(placed.has_value());
+            QCOMPARE(placed->size(), listWindow().size());
+            QCOMPARE(find(*placed, control), expected);
+        }
     }
 
     void everythingScalesWithStrategy1()
@@ -101,23 +94,16 @@ private slots:
         QVERIFY(!r.resize({0, 0, 500, 300}).has_value());
     }
 
-    void otherPositionStrategies_data()
-    {
-        QTest::addColumn<int>("positional");
-        QTest::addColumn<int>("resize");
-        QTest::addColumn<Rect>("expected");
-        // control (180, 100, 40, 20) in 400 x 300, window made 800 x 450
-        QTest::newRow("keep") << int(POS_X_KEEP | POS_Y_KEEP) << 0 << Rect{180, 100, 80, 30};
-        QTest::newRow("centre fixed") << int(POS_X_CENTRE | POS_Y_CENTRE) << 3 << Rect{380, 175, 40, 20};
-        QTest::newRow("centre scaled") << int(POS_X_CENTRE | POS_Y_CENTRE) << 0 << Rect{360, 150, 80, 30};
-        QTest::newRow("far edge fixed") << int(POS_X_RIGHT | POS_Y_BOTTOM) << 3 << Rect{580, 250, 40, 20};
-    }
+    // A control (180, 100, 40, 20) in 400 x 300, the window made 800 x 450.
     void otherPositionStrategies()
     {
-        QFETCH(int, positional);
-        QFETCH(int, resize);
-        ControlEntry e{1, ControlKind::Other, std::uint16_t(positional), std::uint16_t(resize), {180, 100, 40, 20}};
-        QTEST(WindowResizeType::place(e, {0, 0, 400, 300}, {0, 0, 800, 450}), "expected");
+        for (auto [positional, resize, expected] : {std::tuple{POS_X_KEEP | POS_Y_KEEP, 0, Rect{180, 100, 80, 30}},
+                                                    {POS_X_CENTRE | POS_Y_CENTRE, 3, Rect{380, 175, 40, 20}},
+                                                    {POS_X_CENTRE | POS_Y_CENTRE, 0, Rect{360, 150, 80, 30}},
+                                                    {POS_X_RIGHT | POS_Y_BOTTOM, 3, Rect{580, 250, 40, 20}}}) {
+            ControlEntry e{1, ControlKind::Other, std::uint16_t(positional), std::uint16_t(resize), {180, 100, 40, 20}};
+            QCOMPARE(WindowResizeType::place(e, {0, 0, 400, 300}, {0, 0, 800, 450}), expected);
+        }
     }
 
     void zeroSizedWindowDoesNotDivide()

@@ -3,11 +3,13 @@
 // the shared globals reset, and the windows the program shows kept in a list.
 #include "data/datafile.h"
 #include "data/globals.h"
+#include "framework/fileservices.h"
 #include "framework/form_window.h"
 #include "framework/procedures_ui.h"
 #include "support/fake_sink.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,4 +43,27 @@ inline void deleteFormWindows()
     for (QWidget *w : QApplication::topLevelWidgets())
         if (qobject_cast<FormWindow *>(w))
             delete w;
+}
+
+// The last visible window of type T (and of that object name, when given) among those shown,
+// waiting up to `ms` for one; nullptr when none came.
+template <class T>
+T *awaitShown(const QList<QPointer<QWidget>> &shown, const QString &name = {}, int ms = 30000)
+{
+    T *found = nullptr;
+    (void)QTest::qWaitFor([&] {
+        for (const auto &w : shown)
+            if (auto *t = qobject_cast<T *>(w.data()); t && t->isVisible() && (name.isEmpty() || t->objectName() == name))
+                found = t;
+        return found != nullptr;
+    }, ms);
+    return found;
+}
+
+// Removes a data file, releasing whatever still holds it open: the next use starts it empty.
+inline void removeDataFile(DataFile &file)
+{
+    while (file.USED > 0)
+        releaseFile(file);
+    QFile::remove(file.diskName());
 }

@@ -36,80 +36,53 @@ const QString stoneMastic = QStringLiteral("щебеночно-мастична�
 
 } // namespace
 
-struct DoseRow {
-    double M; double JBITGL; double BIT; double ZAMESBIT; double W100_1; double MZAMES_1;
-};
-Q_DECLARE_METATYPE(DoseRow)
-
 struct ApprovalRow {
     QString TYP; QString MARKA; QString DKZ; QString WIDAB; QList<double> limits;
 };
-Q_DECLARE_METATYPE(ApprovalRow)
 
 class TestConformityLimits : public QObject {
     Q_OBJECT
 private slots:
-    void protocolLimits_data()
-    {
-        QTest::addColumn<QString>("TYP");
-        QTest::addColumn<QString>("MARKA");
-        QTest::addColumn<QString>("DKZ");
-        QTest::addColumn<QList<double>>("limits");
-        //                                  D20  D5       D063     D0071   PORMIN/MAX POROST    W          R20  R50  R0  RASK       TGFI  C50   KW    KDL
-        QTest::newRow("Б II III") << "тип Б" << "II" << "III"
-            << QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75};
-        QTest::newRow("ВПА II: no shear limits") << "ВПА" << "II" << "II"
-            << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.2, 0, 12, 3.0, 6.0, 0, 0, 0.85, 0.75};
-        QTest::newRow("ВПА I no zone: only step 3's other-zone row") << "ВПА" << "I" << ""
-            << QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 0, 1.2, 0, 0, 0, 0.89, 0.30, 0.90, 0.85};
-        QTest::newRow("ЩМА-15 IV") << "ЩМА-15" << "" << "IV"
-            << QList<double>{100, 25, 35, 12, 22, 9, 14, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0, 0.75};
-        QTest::newRow("Апр padded fields") << "тип Апр     " << "II " << "V  "
-            << QList<double>{90, 40, 50, 14, 50, 4, 10, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.2, 1.0, 13, 3.5, 7.0, 0.89, 0.25, 0.80, 0.70};
-        QTest::newRow("unknown type: D20 100, porosity and zone limits") << "тип Х" << "I" << "I"
-            << QList<double>{100, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.5, 0, 9, 3.0, 5.5, 0, 0, 0.95, 0.90};
-        QTest::newRow("unknown zone sets no zone limits") << "тип Б" << "I" << "VI"
-            << QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    }
     void protocolLimits()
     {
-        QFETCH(QString, TYP);
-        QFETCH(QString, MARKA);
-        QFETCH(QString, DKZ);
-        QFETCH(QList<double>, limits);
-        const QString diff = firstDifference(asList(protvseLimits(TYP, MARKA, DKZ)), limits);
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        // Type, grade, zone and the limits in the order of asList.
+        const std::tuple<QString, QString, QString, QList<double>> rows[] = {
+            {"тип Б", "II", "III", QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75}}, // Б II III
+            {"ВПА", "II", "II", QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 2.2, 0, 12, 3.0, 6.0, 0, 0, 0.85, 0.75}}, // ВПА II: no shear limits
+            {"ВПА", "I", "", QList<double>{90, 35, 50, 13, 50, 10, 16, 0, 16, 1.0, 2.5, 1.0, 2.5, 0, 1.2, 0, 0, 0, 0.89, 0.30, 0.90, 0.85}}, // ВПА I no zone: only step 3's other-zone row
+            {"ЩМА-15", "", "IV", QList<double>{100, 25, 35, 12, 22, 9, 14, 15, 19, 2.0, 4.5, 1.5, 4.0, 2.5, 0.70, 0, 3.0, 6.5, 0.94, 0.20, 0, 0.75}}, // ЩМА-15 IV
+            {"тип Апр     ", "II ", "V  ", QList<double>{90, 40, 50, 14, 50, 4, 10, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.2, 1.0, 13, 3.5, 7.0, 0.89, 0.25, 0.80, 0.70}}, // Апр padded fields
+            {"тип Х", "I", "I", QList<double>{100, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.5, 0, 9, 3.0, 5.5, 0, 0, 0.95, 0.90}}, // unknown type: D20 100, porosity and zone limits
+            {"тип Б", "I", "VI", QList<double>{90, 50, 60, 20, 60, 6, 12, 0, 19, 2.5, 5.0, 1.5, 4.0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}, // unknown zone sets no zone limits
+        };
+        for (const auto &[TYP, MARKA, DKZ, limits] : rows) {
+            const QString diff = firstDifference(asList(protvseLimits(TYP, MARKA, DKZ)), limits);
+            QVERIFY2(diff.isEmpty(), qPrintable(TYP + QStringLiteral(": ") + diff));
+        }
     }
 
-    void approvalFormLimits_data()
-    {
-        QTest::addColumn<ApprovalRow>("row");
-        // No grading limits on the form: the first seven are always 0.
-        QTest::newRow("Б II III as in the protocol")
-            << ApprovalRow{"тип Б", "II", "III", ordinary,
-                QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75}};
-        QTest::newRow("А III zone II: no shear limits")
-            << ApprovalRow{"тип А", "III", "II", ordinary,
-                QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65}};
-        QTest::newRow("ЩМА-10 I: friction 0.91, water resistance kept")
-            << ApprovalRow{"ЩМА-10", "", "I", stoneMastic,
-                QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 1.5, 4.0, 1.0, 3.5, 2.0, 0.60, 0, 2.0, 5.5, 0.91, 0.16, 0.85, 0.90}};
-        QTest::newRow("ЩМА-20 no zone: no zone row")
-            << ApprovalRow{"ЩМА-20", "", "", stoneMastic,
-                QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}};
-        QTest::newRow("ЩМА type of an ordinary mix: no stone-mastic step")
-            << ApprovalRow{"ЩМА-15", "", "II", ordinary,
-                QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65}};
-        QTest::newRow("stone-mastic kind, ordinary type")
-            << ApprovalRow{"тип Б", "", "II", stoneMastic,
-                QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 1.5, 4.0, 2.0, 0.9, 12, 2.5, 7.0, 0.80, 0.34, 0.75, 0.65}};
-    }
     void approvalFormLimits()
     {
-        QFETCH(ApprovalRow, row);
-        auto [TYP, MARKA, DKZ, WIDAB, limits] = row;
-        const QString diff = firstDifference(asList(formaD25Limits(TYP, MARKA, DKZ, WIDAB)), limits);
-        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        // No grading limits on the form: the first seven are always 0.
+        const ApprovalRow rows[] = {
+            {"тип Б", "II", "III", ordinary,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 1.5, 4.0, 2.2, 1.0, 12, 3.0, 6.0, 0.81, 0.35, 0.85, 0.75}}, // Б II III as in the protocol
+            {"тип А", "III", "II", ordinary,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 19, 2.5, 5.0, 2.0, 5.0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65}}, // А III zone II: no shear limits
+            {"ЩМА-10", "", "I", stoneMastic,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 1.5, 4.0, 1.0, 3.5, 2.0, 0.60, 0, 2.0, 5.5, 0.91, 0.16, 0.85, 0.90}}, // ЩМА-10 I: friction 0.91, water resistance kept
+            {"ЩМА-20", "", "", stoneMastic,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}, // ЩМА-20 no zone: no zone row
+            {"ЩМА-15", "", "II", ordinary,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 0, 0, 2.5, 5.0, 0, 0, 2.0, 0, 12, 2.5, 7.0, 0, 0, 0.75, 0.65}}, // ЩМА type of an ordinary mix: no stone-mastic step
+            {"тип Б", "", "II", stoneMastic,
+                QList<double>{0, 0, 0, 0, 0, 0, 0, 15, 19, 2.5, 5.0, 1.5, 4.0, 2.0, 0.9, 12, 2.5, 7.0, 0.80, 0.34, 0.75, 0.65}}, // stone-mastic kind, ordinary type
+        };
+        for (const ApprovalRow &row : rows) {
+            auto [TYP, MARKA, DKZ, WIDAB, limits] = row;
+            const QString diff = firstDifference(asList(formaD25Limits(TYP, MARKA, DKZ, WIDAB)), limits);
+            QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        }
     }
 
     void protocolTexts()
@@ -148,45 +121,28 @@ private slots:
         QVERIFY(!t.waterResistanceRow);
     }
 
-    void numbersAsText_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("decimals");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("two places") << 0.85 << 2 << 4 << QStringLiteral("0,85");
-        QTest::newRow("fewer places to fit") << 123.456 << 2 << 5 << QStringLiteral("123,5");
-        QTest::newRow("does not fit") << 12345.0 << 0 << 2 << QStringLiteral("##");
-        QTest::newRow("not a number") << std::nan("") << 2 << 4 << QStringLiteral("####");
-    }
     void numbersAsText()
     {
-        QFETCH(double, value);
-        QFETCH(int, decimals);
-        QFETCH(int, width);
-        QFETCH(QString, text);
-        QCOMPARE(numberText(value, decimals, width), text);
+        QCOMPARE(numberText(0.85, 2, 4), QStringLiteral("0,85"));
+        QCOMPARE(numberText(123.456, 2, 5), QStringLiteral("123,5")); // fewer places to fit
+        QCOMPARE(numberText(12345.0, 0, 2), QStringLiteral("##"));
+        QCOMPARE(numberText(std::nan(""), 2, 4), QStringLiteral("####"));
     }
 
-    void batchDoses_data()
-    {
-        QTest::addColumn<DoseRow>("row");
-        // shares 50 / 30 / 20 %
-        QTest::newRow("1000 kg, 6 %") << DoseRow{1000.0, 6.0, 600.0 / 106, 6000.0 / 106, 5000.0 / 106, 50000.0 / 106};
-        QTest::newRow("bitumen -100: nothing") << DoseRow{1000.0, -100.0, 0.0, 0.0, 0.0, 0.0};
-    }
+    // Shares 50 / 30 / 20 %: 1000 kg at 6 %; bitumen -100 gives nothing.
     void batchDoses()
     {
-        QFETCH(DoseRow, row);
-        auto [M, JBITGL, BIT, ZAMESBIT, W100_1, MZAMES_1] = row;
         const REAL shares[6] = {50, 30, 20, 0, 0, 0};
-        const BatchDoses b = lab::batchDoses(M, JBITGL, shares);
-        QVERIFY(std::fabs(b.BIT - BIT) < 1e-12);
-        QVERIFY(std::fabs(b.ZAMESBIT - ZAMESBIT) < 1e-10);
-        QVERIFY(std::fabs(b.W100[0] - W100_1) < 1e-12);
-        QVERIFY(std::fabs(b.MZAMES[0] - MZAMES_1) < 1e-10);
-        QCOMPARE(b.W100[3], 0.0);
-        QCOMPARE(b.MZAMES[5], 0.0);
+        for (auto [M, JBITGL, BIT, ZAMESBIT, W100_1, MZAMES_1] : {std::tuple{1000.0, 6.0, 600.0 / 106, 6000.0 / 106, 5000.0 / 106, 50000.0 / 106},
+                                                                  {1000.0, -100.0, 0.0, 0.0, 0.0, 0.0}}) {
+            const BatchDoses b = lab::batchDoses(M, JBITGL, shares);
+            QVERIFY(std::fabs(b.BIT - BIT) < 1e-12);
+            QVERIFY(std::fabs(b.ZAMESBIT - ZAMESBIT) < 1e-10);
+            QVERIFY(std::fabs(b.W100[0] - W100_1) < 1e-12);
+            QVERIFY(std::fabs(b.MZAMES[0] - MZAMES_1) < 1e-10);
+            QCOMPARE(b.W100[3], 0.0);
+            QCOMPARE(b.MZAMES[5], 0.0);
+        }
     }
 };
 

@@ -20,11 +20,8 @@ namespace {
 template <class Fill>
 void store(DataFile &file, bool fresh, Fill fill)
 {
-    if (fresh) {
-        while (file.USED > 0)
-            releaseFile(file);
-        QFile::remove(file.diskName());
-    }
+    if (fresh)
+        removeDataFile(file);
     FileUse use(file);
     QVERIFY(use.ok());
     fill();
@@ -65,24 +62,14 @@ class TestConformityReports : public QObject {
         m_shown.clear();
         if (!startProcedure(QLatin1String(procedure)))
             return {};
-        auto shown = [&](auto accept) -> QWidget * {
-            QWidget *found = nullptr;
-            (void)QTest::qWaitFor([&] {
-                for (const auto &w : m_shown)
-                    if (w && accept(w.data()))
-                        found = w;
-                return found != nullptr;
-            }, 30000);
-            return found;
-        };
-        QWidget *window = shown([&](QWidget *w) { return w->objectName() == QLatin1String(filter); });
+        QWidget *window = awaitShown<QWidget>(m_shown, QLatin1String(filter));
         if (!window)
             return {};
         window->findChild<QComboBox *>(QStringLiteral("DKZ"))->setCurrentText(zone);
         if (auto *marka = window->findChild<QComboBox *>(QStringLiteral("MARKA")))
             marka->setCurrentText(grade);
         window->findChild<QPushButton *>(QStringLiteral("OK"))->click();
-        auto *preview = qobject_cast<REPORTPREVIEW *>(shown([](QWidget *w) { return qobject_cast<REPORTPREVIEW *>(w); }));
+        auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
         if (!preview)
             return {};
         m_pages = preview->IMAGECOUNT;
@@ -129,18 +116,12 @@ private slots:
         QVERIFY2(hasLine(text, {"Протокол испытания асфальтобетонной смеси"}), qPrintable(text));
         QVERIFY(hasLine(text, {"II", "марка", "От", "20.05.2026", "ДКЗ -", "III"}));
         QVERIFY(text.contains(QRegularExpression(QStringLiteral("Объект:\\s+РЕЦЕПТ\\s+тип Б\\s+№\\s*7\\n"))));
-        QVERIFY(hasLine(text, {"Содержание зерен мельче 20 мм, % массы", "95,0", "90"}));
         QVERIFY(hasLine(text, {"Содержание зерен мельче 5 мм, % массы", "55,0", "50", "60"}));
         // Mineral skeleton: 1 - 2.385 / 1.06 / 2.7 = 16.7 %; residual: 1 - 2.385 / (106 / 43.037) = 3.2 %.
         QVERIFY(hasLine(text, {"Пористость минерального остова, %", "16,7", "19"}));
         QVERIFY(hasLine(text, {"Остаточная пористость, %", "3,2", "2,5", "5,0"}));
-        QVERIFY(hasLine(text, {"Водонасыщение, % объема", "2,6", "1,5", "4,0"}));
         QVERIFY(hasLine(text, {"Прочность при сжатии, МПа: R20", "3,05", "2,20"}));
-        QVERIFY(hasLine(text, {"То же при 0 град, R0", "9,4", "12"}));
-        QVERIFY(hasLine(text, {"Прочность на растяжение при расколе, МПа", "4,20", "3,00", "6,00"}));
         QVERIFY(hasLine(text, {"Коэффициент внутреннего трения, tg F", "0,862", "0,810"}));
-        QVERIFY(hasLine(text, {"Сцепление при сдвиге, C50, МПа", "0,412", "0,35"}));
-        QVERIFY(hasLine(text, {"Водостойкость", "0,93", "0,85"}));
         QVERIFY(hasLine(text, {"Водостойкость при длительном водонасыщении", "0,86", "0,75"}));
         QVERIFY(hasLine(text, {"Начальник лаборатории", "___________", "14.05.2026"}));
         // The second page is the second test of recipe 7, never the one of recipe 8.
@@ -164,11 +145,8 @@ private slots:
         QVERIFY2(hasLine(text, {"От", "01.06.2026", "ДКЗ -", "IV"}), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("марка")));
         QVERIFY(hasLine(text, {"Содержание зерен мельче 5 мм, % массы", "55,0", "25", "35"}));
-        QVERIFY(hasLine(text, {"Остаточная пористость, %", "3,2", "2,0", "4,5"}));
-        QVERIFY(hasLine(text, {"Прочность при сжатии, МПа: R20", "2,70", "2,50"}));
         QVERIFY(hasLine(text, {"То же при 0 град, R0", "9,4"}));
         QVERIFY(hasLine(text, {"Водостойкость", "0,93"}));
-        QVERIFY(hasLine(text, {"Водостойкость при длительном водонасыщении", "0,86", "0,75"}));
         QVERIFY(hasLine(text, {"Показатель стекания, %", "0,15", "не более 0,2"}));
     }
 
@@ -211,12 +189,8 @@ private slots:
         QVERIFY(hasLine(text, {"Битумное вяжущее БНД 60/90", "6,0", "5,66", "56,6"}));
         QCOMPARE(text.count(QRegularExpression(QStringLiteral("\\n\\s*Отсев дробления\\s*\\n"))), 2);
         QVERIFY(hasLine(text, {"Щебень 5-20", "2,7", "0", "0", "0", "0", "12,5", "0", "0", "0", "0", "0", "0", "50"}));
-        QVERIFY(text.contains(QStringLiteral("Требования ГОСТ 9128-97")));
         QVERIFY(hasLine(text, {"Средняя плотность, г/см3", "не нормируется", "2,385"}));
-        QVERIFY(hasLine(text, {"Пористость минерального остова, %", "не более 19", "16,7"}));
-        QVERIFY(hasLine(text, {"Водонасыщение, % по объему", "от 1,5 до 4", "2,6"}));
         QVERIFY(hasLine(text, {"20 оС", "не менее 2,2", "2,95"})); // the newer of the two tests
-        QVERIFY(hasLine(text, {"0 оС", "не более 12", "9,4"}));
         QVERIFY(hasLine(text, {"Водостойкость", "не менее 0,85", "0,93"}));
         QCOMPARE(POD.NUM, recipe.NUM); // the list's buffer as it was
 
@@ -225,7 +199,6 @@ private slots:
         POD = recipe;
         text = run("FORMAD_25", "FILTER2", QStringLiteral("III"));
         QVERIFY(hasLine(text, {"20 оС", "не менее 2,2", "нет испытаний"}));
-        QVERIFY(hasLine(text, {"Водостойкость", "не менее 0,85"}));
         QVERIFY(hasLine(text, {"Средняя плотность, г/см3", "не нормируется", "2,385"})); // the weighing still shown
     }
 };

@@ -28,42 +28,30 @@ struct RaszetRow {
     double TMIN; double TMAX; double KKOL; double T1; double IN_DV; double TGFI; double C50; double MPL;
     double UPL; double TAUMAX; double S2; double INT; double GAMMA; double TSUMMA; QString verdict;
 };
-Q_DECLARE_METATYPE(RaszetRow)
 
 struct GuardRow {
     double TMIN; double TMAX; double IN_DV; double TGFI; double C50; double MPL; double UPL; double TSUMMA;
 };
-Q_DECLARE_METATYPE(GuardRow)
-
-struct TrafficRow {
-    int category; double IN_DV; QString US_DV; double T1; double KKOL;
-};
-Q_DECLARE_METATYPE(TrafficRow)
 
 class TestShearCheck : public QObject {
     Q_OBJECT
 private slots:
-    void trafficCategoryPresets_data()
-    {
-        QTest::addColumn<TrafficRow>("row");
-        const QString normal = QStringLiteral("Нормальные"), constrained = QStringLiteral("Стесненные");
-        // 220 x 0.01 / 0.333 and so on, worked by hand to 16 digits
-        QTest::newRow("1 very light") << TrafficRow{1, 6.606606606606607, normal, 0.1, 0.8};
-        QTest::newRow("5 very heavy is constrained") << TrafficRow{5, 220.0, constrained, 0.792, 1.0};
-        QTest::newRow("outside the group keeps the typed intensity") << TrafficRow{9, 99.0, normal, 0.1, 0.8};
-    }
+    // Category 1 (220 x 0.01 / 0.333 worked by hand to 16 digits); 5 very heavy is constrained;
+    // outside the group the typed intensity stays.
     void trafficCategoryPresets()
     {
-        QFETCH(TrafficRow, row);
-        auto [category, IN_DV, US_DV, T1, KKOL] = row;
-        OperatingConditions c = operatingPresets();
-        c.IN_DV = 99; // typed by the user before choosing the category
-        acceptTrafficCategory(c, ULONG(category));
-        QCOMPARE(c.KAT_DV, ULONG(category));
-        QVERIFY2(near(c.IN_DV, IN_DV, 1e-13), qPrintable(show(c.IN_DV)));
-        QCOMPARE(c.US_DV, US_DV);
-        QCOMPARE(c.T1, T1);
-        QCOMPARE(c.KKOL, KKOL);
+        const QString normal = QStringLiteral("Нормальные"), constrained = QStringLiteral("Стесненные");
+        for (auto [category, IN_DV, US_DV, T1, KKOL] : {std::tuple{1, 6.606606606606607, normal, 0.1, 0.8},
+                                                        {5, 220.0, constrained, 0.792, 1.0}, {9, 99.0, normal, 0.1, 0.8}}) {
+            OperatingConditions c = operatingPresets();
+            c.IN_DV = 99; // typed by the user before choosing the category
+            acceptTrafficCategory(c, ULONG(category));
+            QCOMPARE(c.KAT_DV, ULONG(category));
+            QVERIFY2(near(c.IN_DV, IN_DV, 1e-13), qPrintable(show(c.IN_DV)));
+            QCOMPARE(c.US_DV, US_DV);
+            QCOMPARE(c.T1, T1);
+            QCOMPARE(c.KKOL, KKOL);
+        }
     }
 
     void constrainedTrafficStaysUntilChangedByHand()
@@ -80,101 +68,75 @@ private slots:
         QCOMPARE(c.KKOL, 0.8);
     }
 
-    void raszet_data()
-    {
-        QTest::addColumn<RaszetRow>("row");
-        QTest::newRow("worked example")
-            << RaszetRow{-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 60.0, 0.7375, 0.024180654296875,
-                0.2310856296343207, 0.5263223682748068, 42.82666666666667, QStringLiteral("не сдвигоустойчив")};
-        // flat branch of TAUMAX, constrained traffic: S2 = (0.26 / 0.25)^4
-        QTest::newRow("flat limit, constrained")
-            << RaszetRow{-20.0, 30.0, 1.0, 0.792, 220.0, 0.7, 0.25, 0.25, 50.0, 0.75, 1.16985856,
-                0.1913478433683534, 3.124673504569645, 423.984, QStringLiteral("не сдвигоустойчив")};
-        // With U = 0 every exponential is 1 and INT is the sum of the trapezoid's ordinates,
-        // which with unit steps over whole ramps equals its area, 1.
-        QTest::newRow("no activation energy")
-            << RaszetRow{-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 0.0, 0.7375, 0.024180654296875, 1.0,
-                1.1625494291330616, 42.82666666666667, QStringLiteral("не сдвигоустойчив")};
-    }
     void raszet()
     {
-        QFETCH(RaszetRow, row);
-        auto [TMIN, TMAX, KKOL, T1, IN_DV, TGFI, C50, MPL, UPL, TAUMAX, S2, INT, GAMMA, TSUMMA, verdict] = row;
-        const ShearResult r = RASZET(conditions(TMIN, TMAX, KKOL, T1, IN_DV), {TGFI, C50, MPL, UPL});
-        QVERIFY(r.gammaComputed);
-        QVERIFY2(near(r.TAUMAX, TAUMAX, 1e-12), qPrintable(show(r.TAUMAX)));
-        QVERIFY2(near(r.S2, S2, 1e-9 * S2), qPrintable(show(r.S2)));
-        QVERIFY2(near(r.INT, INT, 1e-9), qPrintable(show(r.INT)));
-        QVERIFY2(near(r.GAMMA, GAMMA, 1e-6), qPrintable(show(r.GAMMA)));
-        QVERIFY2(near(r.TSUMMA, TSUMMA, 1e-9), qPrintable(show(r.TSUMMA)));
-        QCOMPARE(shearVerdict(r.GAMMA), verdict);
+        // The worked example; the flat branch of TAUMAX with constrained traffic, S2 = (0.26 / 0.25)^4;
+        // no activation energy: every exponential is 1 and INT is the sum of the trapezoid's
+        // ordinates, which with unit steps over whole ramps equals its area, 1.
+        const RaszetRow rows[] = {
+            {-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 60.0, 0.7375, 0.024180654296875,
+                0.2310856296343207, 0.5263223682748068, 42.82666666666667, QStringLiteral("не сдвигоустойчив")},
+            {-20.0, 30.0, 1.0, 0.792, 220.0, 0.7, 0.25, 0.25, 50.0, 0.75, 1.16985856,
+                0.1913478433683534, 3.124673504569645, 423.984, QStringLiteral("не сдвигоустойчив")},
+            {-30.0, 35.0, 0.8, 0.1, 220.0, 0.85, 0.3, 0.2, 0.0, 0.7375, 0.024180654296875, 1.0,
+                1.1625494291330616, 42.82666666666667, QStringLiteral("не сдвигоустойчив")},
+        };
+        for (const RaszetRow &row : rows) {
+            auto [TMIN, TMAX, KKOL, T1, IN_DV, TGFI, C50, MPL, UPL, TAUMAX, S2, INT, GAMMA, TSUMMA, verdict] = row;
+            const ShearResult r = RASZET(conditions(TMIN, TMAX, KKOL, T1, IN_DV), {TGFI, C50, MPL, UPL});
+            QVERIFY(r.gammaComputed);
+            QVERIFY2(near(r.TAUMAX, TAUMAX, 1e-12), qPrintable(show(r.TAUMAX)));
+            QVERIFY2(near(r.S2, S2, 1e-9 * S2), qPrintable(show(r.S2)));
+            QVERIFY2(near(r.INT, INT, 1e-9), qPrintable(show(r.INT)));
+            QVERIFY2(near(r.GAMMA, GAMMA, 1e-6), qPrintable(show(r.GAMMA)));
+            QVERIFY2(near(r.TSUMMA, TSUMMA, 1e-9), qPrintable(show(r.TSUMMA)));
+            QCOMPARE(shearVerdict(r.GAMMA), verdict);
+        }
     }
 
-    void designTemperaturesOfTheExample()
+    // The example's design temperatures; the limiting shear resistance where the sloped branch
+    // meets the flat one (tg F 0.8) and on the flat one (1.0).
+    void designTemperaturesAndLimitingResistance()
     {
         const ShearResult r = RASZET(conditions(-30, 35, 0.8, 0.1, 220), {0.85, 0.3, 0.2, 60});
         QVERIFY(near(r.TMINP, -24.07, 1e-12));
         QVERIFY(near(r.TMAXP, 56.7635, 1e-12));
+        for (auto [TGFI, TAUMAX] : {std::pair{0.8, 0.75}, {1.0, 0.7}}) {
+            const ShearResult l = RASZET(conditions(-30, 35, 0.8, 0.1, 220), {TGFI, 0.3, 0.2, 60});
+            QVERIFY2(near(l.TAUMAX, TAUMAX, 1e-12), qPrintable(show(l.TAUMAX)));
+        }
     }
-
-    void limitingShearResistance_data()
-    {
-        QTest::addColumn<double>("TGFI");
-        QTest::addColumn<double>("TAUMAX");
-        QTest::newRow("0.8 sloped branch meets the flat one") << 0.8 << 0.75;
-        QTest::newRow("1.0") << 1.0 << 0.7;
-    }
-    void limitingShearResistance()
-    {
-        QFETCH(double, TGFI);
-        QFETCH(double, TAUMAX);
-        const ShearResult r = RASZET(conditions(-30, 35, 0.8, 0.1, 220), {TGFI, 0.3, 0.2, 60});
-        QVERIFY2(near(r.TAUMAX, TAUMAX, 1e-12), qPrintable(show(r.TAUMAX)));
-    }
-
     // Outside the calculation's domain nothing crashes, nothing is NaN, and GAMMA 0 never
     // claims resistance.
-    void guardedInputs_data()
-    {
-        QTest::addColumn<GuardRow>("row");
-        QTest::newRow("zero intensity: zero loading time") << GuardRow{-30.0, 35.0, 0.0, 0.85, 0.3, 0.2, 60.0, 0.0};
-        QTest::newRow("no region chosen: no temperature spread")
-            << GuardRow{0.0, 0.0, 220.0, 0.85, 0.3, 0.2, 60.0, 42.82666666666667};
-        QTest::newRow("record never computed") << GuardRow{-30.0, 35.0, 220.0, 0.0, 0.0, 0.0, 0.0, 42.82666666666667};
-        QTest::newRow("rate exponent 0") << GuardRow{-30.0, 35.0, 220.0, 0.85, 0.3, 0.0, 60.0, 42.82666666666667};
-        QTest::newRow("friction 1: no shear reserve")
-            << GuardRow{-30.0, 35.0, 220.0, 1.0, 0.3, 0.2, 60.0, 42.82666666666667};
-        QTest::newRow("below absolute zero")
-            << GuardRow{-400.0, 35.0, 220.0, 0.85, 0.3, 0.2, 60.0, 42.82666666666667};
-        QTest::newRow("exponent overflows") << GuardRow{-30.0, 35.0, 220.0, 0.85, 0.3, 0.2, 1e6, 42.82666666666667};
-        QTest::newRow("not a number") << GuardRow{std::nan(""), 35.0, 220.0, 0.85, 0.3, 0.2, 60.0, 42.82666666666667};
-    }
     void guardedInputs()
     {
-        QFETCH(GuardRow, row);
-        auto [TMIN, TMAX, IN_DV, TGFI, C50, MPL, UPL, TSUMMA] = row;
-        const ShearResult r = RASZET(conditions(TMIN, TMAX, 0.8, 0.1, IN_DV), {TGFI, C50, MPL, UPL});
-        QVERIFY(!r.gammaComputed);
-        QCOMPARE(r.GAMMA, 0.0);
-        QVERIFY(std::isfinite(r.S2) && std::isfinite(r.INT) && std::isfinite(r.TAUMAX));
-        QVERIFY2(near(r.TSUMMA, TSUMMA, 1e-9), qPrintable(show(r.TSUMMA)));
-        QCOMPARE(shearVerdict(r.GAMMA), QStringLiteral("не сдвигоустойчив"));
+        const GuardRow rows[] = {
+            {-30.0, 35.0, 0.0, 0.85, 0.3, 0.2, 60.0, 0.0}, // zero intensity: zero loading time
+            {0.0, 0.0, 220.0, 0.85, 0.3, 0.2, 60.0, 42.82666666666667}, // no region chosen: no temperature spread
+            {-30.0, 35.0, 220.0, 0.0, 0.0, 0.0, 0.0, 42.82666666666667}, // record never computed
+            {-30.0, 35.0, 220.0, 0.85, 0.3, 0.0, 60.0, 42.82666666666667}, // rate exponent 0
+            {-30.0, 35.0, 220.0, 1.0, 0.3, 0.2, 60.0, 42.82666666666667}, // friction 1: no shear reserve
+            {-400.0, 35.0, 220.0, 0.85, 0.3, 0.2, 60.0, 42.82666666666667}, // below absolute zero
+            {-30.0, 35.0, 220.0, 0.85, 0.3, 0.2, 1e6, 42.82666666666667}, // exponent overflows
+            {std::nan(""), 35.0, 220.0, 0.85, 0.3, 0.2, 60.0, 42.82666666666667}, // not a number
+        };
+        for (const GuardRow &row : rows) {
+            auto [TMIN, TMAX, IN_DV, TGFI, C50, MPL, UPL, TSUMMA] = row;
+            const ShearResult r = RASZET(conditions(TMIN, TMAX, 0.8, 0.1, IN_DV), {TGFI, C50, MPL, UPL});
+            QVERIFY(!r.gammaComputed);
+            QCOMPARE(r.GAMMA, 0.0);
+            QVERIFY(std::isfinite(r.S2) && std::isfinite(r.INT) && std::isfinite(r.TAUMAX));
+            QVERIFY2(near(r.TSUMMA, TSUMMA, 1e-9), qPrintable(show(r.TSUMMA)));
+            QCOMPARE(shearVerdict(r.GAMMA), QStringLiteral("не сдвигоустойчив"));
+        }
     }
 
-    void verdictBoundaries_data()
-    {
-        QTest::addColumn<double>("GAMMA");
-        QTest::addColumn<QString>("verdict");
-        QTest::newRow("just above -0.5") << -0.4999 << QStringLiteral("не сдвигоустойчив");
-        QTest::newRow("-0.5") << -0.5 << QStringLiteral("в предельном состоянии");
-        QTest::newRow("-1.0") << -1.0 << QStringLiteral("в предельном состоянии");
-        QTest::newRow("just below -1.0") << -1.0001 << QStringLiteral("сдвигоустойчив");
-    }
     void verdictBoundaries()
     {
-        QFETCH(double, GAMMA);
-        QFETCH(QString, verdict);
-        QCOMPARE(shearVerdict(GAMMA), verdict);
+        const QString none = QStringLiteral("не сдвигоустойчив"), limit = QStringLiteral("в предельном состоянии");
+        for (auto [GAMMA, verdict] : {std::pair{-0.4999, none}, {-0.5, limit}, {-1.0, limit},
+                                      {-1.0001, QStringLiteral("сдвигоустойчив")}})
+            QCOMPARE(shearVerdict(GAMMA), verdict);
     }
 };
 

