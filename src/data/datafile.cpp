@@ -1,6 +1,7 @@
 #include "data/datafile.h"
 
 #include "data/dbase.h"
+#include "data/storage.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -208,14 +209,6 @@ public:
     int exec(const QString &sql) { return sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr); }
 };
 
-struct DataFile::Cursor {
-    bool atStart = true;   // next() reads the first record
-    bool atEnd = false;    // previous() reads the last record
-    Row sort;              // sort values of the reference point
-    qint64 idForNext = 0;  // next() reads records after (sort, idForNext)
-    qint64 idForPrev = 0;  // previous() reads records before (sort, idForPrev)
-};
-
 DataFile::DataFile(FileDesc desc, std::unique_ptr<RecordBuffer> buffer)
     : m_desc(std::move(desc)), m_buffer(std::move(buffer)), m_cursor(std::make_unique<Cursor>())
 {
@@ -229,12 +222,38 @@ DataFile::~DataFile()
 
 QString DataFile::diskName() const
 {
+    if (m_store && m_store->isOpen())
+        return m_store->location();
+    if (m_desc.driver == Driver::Sqlite && QFileInfo::exists(databaseIniPath(dataDirectory())))
+        return m_desc.name + QStringLiteral(" @ ") + databaseChoice(dataDirectory()).connection;
     return QDir(dataDirectory()).filePath(m_desc.name + (m_desc.driver == Driver::DBase ? QStringLiteral(".dbf") : QStringLiteral(".sqlite")));
 }
 
 QString DataFile::table() const { return quoted(m_schema) + QStringLiteral(".data"); }
 
-bool DataFile::isOpen() const { return m_conn != nullptr || (m_dbase && m_dbase->isOpen()); }
+bool DataFile::isOpen() const { return m_conn != nullptr || (m_dbase && m_dbase->isOpen()) || (m_store && m_store->isOpen()); }
+
+// The working directory's database.ini chooses the database server; without it the files are
+// SQLite files in the directory. Chosen while the file is closed.
+FileError DataFile::selectStorage()
+{
+    if (m_desc.driver != Driver::Sqlite) {
+        m_store.reset();
+        return FileError::None;
+    }
+    const DatabaseChoice choice = databaseChoice(dataDirectory());
+    if (!choice.error.isEmpty()) {
+        m_store.reset();
+        return fail(FileError::FileSystem, 0, choice.error);
+    }
+    if (!choice.server) {
+        m_store.reset();
+    } else if (!m_store || m_storeConnection != choice.connection) {
+        m_store = makeServerDriver(*this, choice.connection);
+        m_storeConnection = choice.connection;
+    }
+    return FileError::None;
+}
 
 FileError DataFile::fail(FileError e, int sqliteCode, const QString &message)
 {
@@ -270,6 +289,12 @@ bool DataFile::sendOption(const QString &option)
 // ---- create, open, close ------------------------------------------------------------------
 FileError DataFile::create()
 {
+    if (!isOpen()) {
+        if (FileError e = selectStorage(); e != FileError::None)
+            return e;
+        if (m_store)
+            return m_store->create();
+    }
     const QString path = diskName();
     if (m_desc.driver == Driver::DBase) {
         std::vector<DbaseTable::Field> fields;
@@ -343,8 +368,10 @@ FileError DataFile::open()
         return fail(FileError::AlreadyOpen);
     if (m_desc.driver == Driver::DBase)
         return openDbase();
+    if (FileError e = selectStorage(); e != FileError::None)
+        return e;
     const QString path = diskName();
-    if (!QFileInfo::exists(path))
+    if (!m_store && !QFileInfo::exists(path))
         return fail(FileError::NotFound, 0, path);
 
     // A file another process holds answers "locked"; with "Recover=N" the open tries again
@@ -383,6 +410,8 @@ void DataFile::setLockWaitHook(LockWaitHook hook) { lockWaitHook() = std::move(h
 
 FileError DataFile::openOnce()
 {
+    if (m_store)
+        return m_store->open();
     const QString path = diskName();
     const QString connKey = dataDirectory() + QLatin1Char('|') + m_desc.group;
     std::shared_ptr<Connection> conn = Connection::registry()[connKey].lock();
@@ -613,6 +642,8 @@ FileError DataFile::close()
         m_dbase->close();
         return succeed();
     }
+    if (m_store && m_store->isOpen())
+        return m_store->close();
     if (!m_conn)
         return fail(FileError::NotOpen);
     m_conn->forgetStatements(m_schema);
@@ -633,6 +664,10 @@ FileError DataFile::rebuildKeys()
         return fail(FileError::AlreadyOpen);
     if (m_desc.driver == Driver::DBase)
         return succeed();
+    if (FileError e = selectStorage(); e != FileError::None)
+        return e;
+    if (m_store)
+        return m_store->rebuildKeys();
     const QString path = diskName();
     if (!QFileInfo::exists(path))
         return fail(FileError::NotFound, 0, path);
@@ -832,6 +867,8 @@ FileError DataFile::readOne(bool forward)
         }
         return fail(FileError::EndOfFile);
     }
+    if (m_store)
+        return m_store->readOne(forward);
     if (!m_conn)
         return fail(FileError::NotOpen);
     const bool fromEdge = forward ? m_cursor->atStart : m_cursor->atEnd;
@@ -889,6 +926,8 @@ FileError DataFile::previous() { return step(false); }
 
 FileError DataFile::get(int key)
 {
+    if (m_store)
+        return m_store->get(key);
     if (!m_conn)
         return m_dbase ? fail(FileError::RecordNotFound) : fail(FileError::NotOpen);
     if (key < 0 || key >= int(m_desc.keys.size()))
@@ -931,6 +970,8 @@ FileError DataFile::fetch(Position p)
         FileError e = readOne(true);
         return (e == FileError::None && m_current.id == p.id) ? e : fail(FileError::RecordNotFound);
     }
+    if (m_store)
+        return m_store->fetch(p.id);
     if (!m_conn)
         return fail(FileError::NotOpen);
     sqlite3_stmt *st = m_conn->statement(QStringLiteral("SELECT %1 FROM %2 WHERE id=?").arg(selectList(), table()));
@@ -966,6 +1007,8 @@ qint64 DataFile::recordCount()
 {
     if (m_dbase)
         return m_dbase->recordCount();
+    if (m_store)
+        return m_store->recordCount();
     if (!m_conn)
         return 0;
     sqlite3_stmt *st = m_conn->statement(QStringLiteral("SELECT count(*) FROM %1").arg(table()));
@@ -976,6 +1019,8 @@ qint64 DataFile::recordCount()
 
 bool DataFile::changedElsewhere()
 {
+    if (m_store)
+        return m_store->changedElsewhere();
     if (!m_conn)
         return false;
     sqlite3_stmt *st = m_conn->statement(QStringLiteral("PRAGMA %1.data_version").arg(quoted(m_schema)));
@@ -1028,6 +1073,8 @@ FileError DataFile::add()
         m_current.id = recno;
         return succeed();
     }
+    if (m_store)
+        return m_store->add();
     if (!m_conn)
         return fail(FileError::NotOpen);
     if (m_damage != FileError::None)
@@ -1067,12 +1114,12 @@ FileError DataFile::addNumbered(int key, int column, NumberingStep *failedStep)
             *failedStep = step;
     };
     failedAt(NumberingStep::Add);
-    if (!m_conn)
+    if (!m_conn && !m_store)
         return fail(FileError::NotOpen);
     if (key < 0 || key >= int(m_desc.keys.size()) || column < 0 || column >= int(m_desc.columns.size()))
         return fail(FileError::RecordNotFound, 0, QStringLiteral("no such key or column"));
     // The number is read inside the write transaction: no other station can add between.
-    const bool own = !m_conn->inTransaction;
+    const bool own = !inTransaction();
     if (own) {
         FileError e = begin();
         if (e != FileError::None)
@@ -1129,6 +1176,8 @@ FileError DataFile::put()
         FileError e = m_dbase->write(m_current.id, values);
         return e == FileError::None ? succeed() : fail(e);
     }
+    if (m_store)
+        return m_store->put();
     if (!m_conn)
         return fail(FileError::NotOpen);
     if (m_damage != FileError::None)
@@ -1163,6 +1212,8 @@ FileError DataFile::remove()
         FileError e = m_dbase->markDeleted(m_current.id);
         return e == FileError::None ? succeed() : fail(e);
     }
+    if (m_store)
+        return m_store->remove();
     if (!m_conn)
         return fail(FileError::NotOpen);
     if (m_damage != FileError::None)
@@ -1188,7 +1239,7 @@ FileError DataFile::remove()
 }
 
 // ---- transactions -------------------------------------------------------------------------
-bool DataFile::inTransaction() const { return m_conn && m_conn->inTransaction; }
+bool DataFile::inTransaction() const { return m_store ? m_store->inTransaction() : m_conn && m_conn->inTransaction; }
 
 void DataFile::rememberForRollback()
 {
@@ -1207,6 +1258,8 @@ void DataFile::undoTransaction()
 
 FileError DataFile::begin()
 {
+    if (m_store)
+        return m_store->begin();
     if (!m_conn)
         return fail(FileError::NotOpen);
     if (m_conn->inTransaction)
@@ -1220,6 +1273,8 @@ FileError DataFile::begin()
 
 FileError DataFile::commit()
 {
+    if (m_store)
+        return m_store->commit();
     if (!m_conn || !m_conn->inTransaction)
         return fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
     int rc = m_conn->exec(QStringLiteral("COMMIT"));
@@ -1237,6 +1292,8 @@ FileError DataFile::commit()
 
 FileError DataFile::rollback()
 {
+    if (m_store)
+        return m_store->rollback();
     if (!m_conn || !m_conn->inTransaction)
         return fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
     m_conn->exec(QStringLiteral("ROLLBACK"));

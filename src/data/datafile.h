@@ -14,6 +14,7 @@
 
 class Connection;
 class DbaseTable;
+class StorageDriver;
 
 // Re-finds one record: its id in the file (0 = none).
 struct Position {
@@ -118,7 +119,15 @@ public:
     // Errors: the last operation's outcome is also in currentError().
 private:
     friend class Connection;
-    struct Cursor;
+    friend class PgDriver;
+    struct Cursor {
+        bool atStart = true;   // next() reads the first record
+        bool atEnd = false;    // previous() reads the last record
+        Row sort;              // sort values of the reference point
+        qint64 idForNext = 0;  // next() reads records after (sort, idForNext)
+        qint64 idForPrev = 0;  // previous() reads records before (sort, idForPrev)
+    };
+    FileError selectStorage();
     FileError fail(FileError e, int sqliteCode = 0, const QString &message = {});
     FileError succeed();
     FileError step(bool forward);
@@ -145,6 +154,8 @@ private:
     std::unique_ptr<RecordBuffer> m_buffer;
     std::shared_ptr<Connection> m_conn;
     std::unique_ptr<DbaseTable> m_dbase;
+    std::unique_ptr<StorageDriver> m_store; // the database server's driver; null: SQLite files
+    QString m_storeConnection;
     QString m_schema;
     int m_order = PhysicalOrder;
     Position m_current;
