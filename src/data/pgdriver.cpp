@@ -223,7 +223,7 @@ PGconn *connect(const QString &connection, QString *why)
         return nullptr;
     }
     PQsetClientEncoding(c, "UTF8");
-    Result r = run(c, QStringLiteral("SET lock_timeout = %1; SET statement_timeout = %2").arg(kLockTimeoutMs).arg(kStatementTimeoutMs));
+    Result r = run(c, QStringLiteral("SET lock_timeout = %1; SET statement_timeout = %2; SET client_min_messages = warning").arg(kLockTimeoutMs).arg(kStatementTimeoutMs));
     if (!r.ok()) {
         *why = QString::fromUtf8(PQerrorMessage(c)).trimmed();
         PQfinish(c);
@@ -276,7 +276,7 @@ struct PgConnection {
         }
         PQsetClientEncoding(conn, "UTF8");
         prepared.clear();
-        Result r = run(conn, QStringLiteral("SET lock_timeout = %1; SET statement_timeout = %2").arg(kLockTimeoutMs).arg(kStatementTimeoutMs));
+        Result r = run(conn, QStringLiteral("SET lock_timeout = %1; SET statement_timeout = %2; SET client_min_messages = warning").arg(kLockTimeoutMs).arg(kStatementTimeoutMs));
         for (auto &ch : listening)
             run(conn, QStringLiteral("LISTEN ") + quoted(ch));
         if (!r.ok()) {
