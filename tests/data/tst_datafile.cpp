@@ -472,6 +472,50 @@ private slots:
         QCOMPARE(f.open(), FileError::InvalidFile);
     }
 
+    // A working directory copied into a database: every record with its id, or nothing when
+    // a table is there already; the ids go on after the copied ones.
+    void copyingADirectoryToTheServerIsAllOrNothing()
+    {
+        if (!onServer())
+            QSKIP("copies SQLite files to the server");
+        QTemporaryDir source;
+        setDataDirectory(source.path());
+        openFresh(files::SPLIT);
+        for (int i = 1; i <= 3; ++i)
+            addSplit(i, QStringLiteral("Щебень %1").arg(i));
+        QCOMPARE(files::SPLIT.remove(), FileError::None); // the last: its id is not the highest now
+        files::SPLIT.close();
+        openFresh(files::GUR);
+        files::GUR.close();
+        setDataDirectory(m_dir.path());
+
+        QVERIFY(server().exec(QStringLiteral("CREATE DATABASE copied")));
+        QVERIFY(server().exec(QStringLiteral("CREATE TABLE \"GUR\"(x int)"), QStringLiteral("copied")));
+        QString error;
+        std::vector<CopyCount> counts;
+        QVERIFY(!copyToServer(server().connection(QStringLiteral("copied")), source.path(), &counts, &error));
+        QVERIFY2(error.contains(QLatin1String("GUR")), qPrintable(error));
+        QVERIFY(server().exec(QStringLiteral("DROP TABLE \"GUR\""), QStringLiteral("copied")));
+        QVERIFY(!server().exec(QStringLiteral("SELECT 1 FROM \"SPLIT\""), QStringLiteral("copied"))); // nothing left
+
+        QVERIFY2(copyToServer(server().connection(QStringLiteral("copied")), source.path(), &counts, &error), qPrintable(error));
+        QStringList said;
+        for (auto &c : counts) said << QStringLiteral("%1 %2").arg(c.file).arg(c.records);
+        QCOMPARE(said, QStringList({"GUR 0", "SPLIT 2"}));
+        QFile ini(databaseIniPath(m_dir.path()));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("connection = " + server().connection(QStringLiteral("copied")).toUtf8() + "\n");
+        ini.close();
+        QCOMPARE(files::SPLIT.open(), FileError::None);
+        files::SPLIT.setOrder(files::key::SPL_KEYNAME);
+        QCOMPARE(files::SPLIT.next(), FileError::None);
+        QCOMPARE(SPL.NAIMEN.text(), QStringLiteral("Щебень 1"));
+        QCOMPARE(files::SPLIT.position().id, qint64(1));
+        addSplit(4, QStringLiteral("Новый"));
+        QVERIFY(files::SPLIT.position().id > 2);
+        files::SPLIT.close();
+    }
+
 public:
     static int rootPageOf(const QString &path, const QString &index);
     // Overwrites the first page of the second key's index.

@@ -75,7 +75,8 @@ public:
     bool exec(const QString &sql, const QString &db = QStringLiteral("postgres")) const
     {
         PGconn *c = PQconnectdb(connection(db).toUtf8().constData());
-        PGresult *r = PQexec(c, ("SET client_min_messages = warning; " + sql).toUtf8().constData());
+        PQsetNoticeProcessor(c, [](void *, const char *) {}, nullptr);
+        PGresult *r = PQexec(c, sql.toUtf8().constData());
         const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
         if (!ok)
             qWarning("%s", PQerrorMessage(c));
