@@ -12,7 +12,6 @@
 #include <functional>
 #include <memory>
 
-class Connection;
 class DbaseTable;
 class StorageDriver;
 
@@ -118,7 +117,7 @@ public:
 
     // Errors: the last operation's outcome is also in currentError().
 private:
-    friend class Connection;
+    friend class SqliteDriver;
     friend class PgDriver;
     struct Cursor {
         bool atStart = true;   // next() reads the first record
@@ -132,31 +131,22 @@ private:
     FileError succeed();
     FileError step(bool forward);
     FileError readOne(bool forward);
-    FileError openOnce();
-    FileError verifyOnOpen();
-    FileError verifyLayout();
-    FileError checkIntegrity();
-    FileError keepIdMark();
-    FileError sqlFailure(int rc, const QString &message);
     FileError openDbase();
-    int createSchema(const QString &path) const;
-    QString table() const;
     QString selectList() const;
     QString orderColumns() const;
     QStringList writableColumns() const;
-    void loadRow(void *stmt);
-    void rememberForRollback();
-    void undoTransaction();
+    // The ordering form of a key part: texts by their Windows-1251 weights, numbers as they are;
+    // descending parts turned so that every index runs ascending.
+    static Value sortValue(const Value &field, bool descending);
+    static bool isZeroOrBlank(const Value &field);
     Row sortValues(const Row &fields, int key) const;
-    void bindRow(void *stmt, int &index, const Row &fields) const;
 
     FileDesc m_desc;
     std::unique_ptr<RecordBuffer> m_buffer;
-    std::shared_ptr<Connection> m_conn;
     std::unique_ptr<DbaseTable> m_dbase;
-    std::unique_ptr<StorageDriver> m_store; // the database server's driver; null: SQLite files
+    std::unique_ptr<StorageDriver> m_store; // SQLite files or the database server (not for the dBase file)
+    bool m_onServer = false;
     QString m_storeConnection;
-    QString m_schema;
     int m_order = PhysicalOrder;
     Position m_current;
     qint64 m_currentVersion = 0;
@@ -165,7 +155,6 @@ private:
     int m_recoverSeconds = 0;
     bool m_quickScan = true;
     int m_repaired = 0;
-    FileError m_damage = FileError::None; // damage found since the file was opened
     qint64 m_dataVersion = -1;
     quint64 m_writes = 0;
 };

@@ -423,6 +423,12 @@ private slots:
         t.start();
         QProcess *a = otherUser({QStringLiteral("increment"), each});
         QProcess *b = otherUser({QStringLiteral("increment"), each});
+        QVERIFY(a->waitForReadyRead(10000) && b->waitForReadyRead(10000)); // both have read the record
+        a->readLine();
+        b->readLine();
+        a->write("go\n"); // at once
+        b->write("go\n");
+        QVERIFY(a->waitForBytesWritten(10000) && b->waitForBytesWritten(10000));
         QVERIFY(a->waitForFinished(120000) && b->waitForFinished(120000));
         QCOMPARE(a->exitCode(), 0);
         QCOMPARE(b->exitCode(), 0);
@@ -585,6 +591,11 @@ static int otherUserMain(const QStringList &args)
         files::SPLIT.setOrder(DataFile::PhysicalOrder);
         if (files::SPLIT.next() != FileError::None)
             return 3;
+        fputs("ready\n", stdout);
+        fflush(stdout);
+        char go[8];
+        if (!fgets(go, sizeof go, stdin))
+            return 6;
         int retries = 0;
         for (int done = 0, n = args.value(2).toInt(); done < n; ++retries) {
             SPL.NUM = SPL.NUM + 1;
@@ -596,7 +607,9 @@ static int otherUserMain(const QStringList &args)
             }
             if (e != FileError::ChangedByOther && e != FileError::Busy)
                 return 4;
-            if (files::SPLIT.fetch(files::SPLIT.position()) != FileError::None) // the other's value
+            FileError read; // the other's value; a busy file is read again, as a user would
+            for (int tries = 0; (read = files::SPLIT.fetch(files::SPLIT.position())) == FileError::Busy && tries < 5; ++tries) {}
+            if (read != FileError::None)
                 return 5;
         }
         printf("%d\n", retries);
