@@ -15,7 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
-#include <QTextStream>
+#include <QRegularExpression>
 #include <libpq-fe.h>
 #include <functional>
 #include <map>
@@ -214,8 +214,17 @@ Result runParams(PGconn *c, const QString &sql, const Params &params)
 PGconn *connect(const QString &connection, QString *why)
 {
     QByteArray info = connection.toUtf8();
-    if (!info.contains("application_name"))
-        info += " application_name=asphalt";
+    if (!info.contains("://")) {
+        if (!info.contains("application_name"))
+            info += " application_name=asphalt";
+        // A server that stops answering is noticed within half a minute, not after the
+        // operating system's TCP time-outs (a service file keeps its own settings).
+        if (!info.contains("service=")) {
+            for (const char *option : {"connect_timeout=10", "keepalives_idle=30", "keepalives_interval=10", "keepalives_count=3"})
+                if (!info.contains(QByteArray(option).split('=').front() + '='))
+                    info += QByteArray(" ") + option;
+        }
+    }
     PGconn *c = PQconnectdb(info.constData());
     if (PQstatus(c) != CONNECTION_OK) {
         *why = connectionLostText(c);
@@ -873,7 +882,8 @@ DatabaseChoice databaseChoice(const QString &dir)
     // libpq's own password file keeps the password; one written here would be readable by
     // everyone who can read the working directory.
     const QString lower = c.connection.toLower();
-    if (lower.contains(QLatin1String("password")) || lower.contains(QLatin1Char(':') + QString() + QLatin1Char('@')))
+    static const QRegularExpression uriPassword(QStringLiteral("://[^/@]*:[^/@]*@"));
+    if (lower.contains(QLatin1String("password")) || lower.contains(uriPassword))
         c.error = QStringLiteral("%1: пароль не записывается в этот файл (используйте файл паролей PostgreSQL)").arg(file.fileName());
     else if (c.connection.isEmpty())
         c.error = QStringLiteral("%1: нет строки подключения (connection = ... или service = ...)").arg(file.fileName());
