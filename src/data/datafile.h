@@ -1,6 +1,9 @@
 #pragma once
-// A data file: one SQLite database in the working directory (or, for the dBase file, a
-// .dbf table), read and written one record at a time through the file's record buffer.
+// A data file: one SQLite database in the working directory, or one table of the PostgreSQL
+// database that the directory's database.ini names (storage.h; sqlitedriver.cpp, pgdriver.cpp),
+// or, for the dBase file, a .dbf table; read and written one record at a time through the
+// file's record buffer. The cursor, the filter and the change watch live here, the statements
+// in the driver.
 //
 // Orders: a key (index into FileDesc::keys) or the physical order (-1). Reading is keyset
 // based: the file never counts or scans to move; a position re-finds exactly one record.

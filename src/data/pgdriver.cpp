@@ -249,6 +249,7 @@ struct PgConnection {
     std::map<QString, QByteArray> prepared; // statement -> name
     std::map<QString, quint64> notices;     // channel -> other stations' writes seen
     std::set<QString> listening;
+    quint64 reconnects = 0; // what was said while the connection was lost is not known
     struct Undo { DataFile *file; Position position; qint64 version; };
     std::vector<Undo> undo;
     std::function<void(const Undo &)> restore;
@@ -285,6 +286,7 @@ struct PgConnection {
         }
         PQsetClientEncoding(conn, "UTF8");
         prepared.clear();
+        ++reconnects;
         Result r = run(conn, QStringLiteral("SET lock_timeout = %1; SET statement_timeout = %2; SET client_min_messages = warning").arg(kLockTimeoutMs).arg(kStatementTimeoutMs));
         for (auto &ch : listening)
             run(conn, QStringLiteral("LISTEN ") + quoted(ch));
@@ -392,6 +394,7 @@ private:
     DataFile &f;
     QString m_connection;
     std::shared_ptr<PgConnection> m_conn;
+    quint64 m_reconnects = 0;
 
     QString table() const { return quoted(f.m_desc.name); }
     FileError failWith(const Result &r, bool opening = false)
@@ -535,6 +538,7 @@ FileError PgDriver::open()
     }
     m_conn->drainNotices();
     f.m_dataVersion = qint64(m_conn->notices[channel]);
+    m_reconnects = m_conn->reconnects;
     f.m_current = {};
     f.m_order = DataFile::PhysicalOrder;
     f.setToStart();
@@ -709,8 +713,9 @@ bool PgDriver::changedElsewhere()
         return true; // the lists re-read, and show the lost connection
     m_conn->drainNotices();
     const qint64 seen = qint64(m_conn->notices[channelOf(f.m_desc)]);
-    const bool changed = seen != f.m_dataVersion;
+    const bool changed = seen != f.m_dataVersion || m_reconnects != m_conn->reconnects;
     f.m_dataVersion = seen;
+    m_reconnects = m_conn->reconnects;
     return changed;
 }
 

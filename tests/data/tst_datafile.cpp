@@ -459,6 +459,7 @@ private slots:
         QCOMPARE(f.put(), FileError::FileSystem);
         QVERIFY2(currentError().driverMessage.startsWith(QStringLiteral("Нет связи с сервером")), qPrintable(currentError().driverMessage));
         QCOMPARE(f.put(), FileError::None); // reconnected
+        QVERIFY(f.changedElsewhere()); // others' writes meanwhile were not heard: the lists read again
         QCOMPARE(f.begin(), FileError::None);
         addSplit(2, QStringLiteral("Известняк"));
         QVERIFY(server().exec(killAll));
