@@ -990,6 +990,10 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
     } else {
         run(c, QStringLiteral("ROLLBACK"));
     }
+    // The planner's statistics for the new tables at once, not at the next autovacuum round.
+    for (const CopyCount &n : done)
+        if (ok)
+            run(c, QStringLiteral("ANALYZE ") + quoted(n.file));
     PQfinish(c);
     setDataDirectory(saved);
     if (ok && counts)
