@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <libpq-fe.h>
 #include <functional>
@@ -27,6 +28,8 @@ constexpr int kLockTimeoutMs = 2000;        // a lock is waited for at most 2 s
 constexpr int kStatementTimeoutMs = 30000;  // a runaway statement is cut off
 constexpr int kGroupLockClass = 0x41535048; // advisory lock class of the write transactions
 constexpr LONG kLostCode = 8006;            // connection failure (SQLSTATE 08006)
+constexpr int kReadAhead = 32;              // records read at once by a list reading on
+constexpr int kReadAheadMs = 200;           // and served for at most this long
 
 QString quoted(const QString &id) { return QLatin1Char('"') + id + QLatin1Char('"'); }
 QString sortColumn(int key, int part) { return QStringLiteral("k%1_%2").arg(key + 1).arg(part + 1); }
@@ -421,7 +424,37 @@ private:
     {
         return QStringLiteral("SELECT %1 FROM %2%3%4").arg(f.selectList(), table(), where, orderBy);
     }
-    void loadRow(const Result &r);
+    void loadRow(const Result &r, int row = 0);
+    // Read-ahead: a list reading on in one direction gets the following records with one
+    // statement instead of one statement each. They are served only while the cursor goes on
+    // from the last one served, for a moment (then read afresh), and never after a write.
+    struct ReadAhead {
+        Result rows;
+        int next = 0;
+        bool forward = true;
+        int order = DataFile::PhysicalOrder;
+        qint64 lastId = 0;
+        Row lastSort;
+        QElapsedTimer age;
+    } m_ahead;
+    void forgetAhead()
+    {
+        m_ahead.rows = Result();
+        m_ahead.lastId = 0;
+    }
+    bool goesOn(bool forward) const
+    {
+        const auto &c = *f.m_cursor;
+        return m_ahead.lastId != 0 && m_ahead.forward == forward && m_ahead.order == f.m_order && !c.atStart && !c.atEnd
+               && c.idForNext == m_ahead.lastId && c.idForPrev == m_ahead.lastId && c.sort == m_ahead.lastSort;
+    }
+    void served(bool forward)
+    {
+        m_ahead.forward = forward;
+        m_ahead.order = f.m_order;
+        m_ahead.lastId = f.m_current.id;
+        m_ahead.lastSort = f.m_cursor->sort;
+    }
     void remember()
     {
         if (m_conn->inTransaction)
@@ -480,6 +513,7 @@ FileError PgDriver::create()
 
 FileError PgDriver::open()
 {
+    forgetAhead();
     const QString key = m_connection + QLatin1Char('|') + f.m_desc.group;
     std::shared_ptr<PgConnection> conn = PgConnection::registry()[key].lock();
     if (!conn) {
@@ -547,6 +581,7 @@ FileError PgDriver::open()
 
 FileError PgDriver::close()
 {
+    forgetAhead();
     if (!m_conn)
         return f.fail(FileError::NotOpen);
     m_conn.reset();
@@ -576,14 +611,14 @@ FileError PgDriver::rebuildKeys()
 }
 
 // ---- reading ------------------------------------------------------------------------------
-void PgDriver::loadRow(const Result &r)
+void PgDriver::loadRow(const Result &r, int at)
 {
     const FileDesc &d = f.m_desc;
     int repaired = 0;
     Row row;
     row.reserve(d.columns.size());
     for (int i = 0; i < int(d.columns.size()); ++i) {
-        const QByteArray v = r.value(0, i + 2);
+        const QByteArray v = r.value(at, i + 2);
         switch (d.columns[i].type) {
         case ColumnType::Byte:
         case ColumnType::Long:
@@ -608,20 +643,20 @@ void PgDriver::loadRow(const Result &r)
         }
         }
     }
-    f.m_current.id = r.value(0, 0).toLongLong();
-    f.m_currentVersion = r.value(0, 1).toLongLong();
+    f.m_current.id = r.value(at, 0).toLongLong();
+    f.m_currentVersion = r.value(at, 1).toLongLong();
     f.m_repaired = repaired + f.m_buffer->load(row);
     f.m_cursor->sort.clear();
     if (f.m_order != DataFile::PhysicalOrder) {
         const auto &parts = d.keys[f.m_order].parts;
         for (int p = 0; p < int(parts.size()); ++p) {
             const int col = int(d.columns.size()) + 2 + p;
-            if (r.isNull(0, col))
+            if (r.isNull(at, col))
                 f.m_cursor->sort.emplace_back();
             else if (d.columns[parts[p].column].type == ColumnType::Text)
-                f.m_cursor->sort.emplace_back(QByteArray::fromHex(r.value(0, col).mid(2))); // "\x..."
+                f.m_cursor->sort.emplace_back(QByteArray::fromHex(r.value(at, col).mid(2))); // "\x..."
             else
-                f.m_cursor->sort.emplace_back(r.value(0, col).toDouble());
+                f.m_cursor->sort.emplace_back(r.value(at, col).toDouble());
         }
     }
     f.m_cursor->idForNext = f.m_cursor->idForPrev = f.m_current.id;
@@ -632,6 +667,13 @@ FileError PgDriver::readOne(bool forward)
 {
     if (!ready())
         return FileError(currentError().code);
+    const bool goingOn = goesOn(forward);
+    if (goingOn && m_ahead.age.isValid() && m_ahead.age.elapsed() < kReadAheadMs && m_ahead.next < m_ahead.rows.rows()) {
+        loadRow(m_ahead.rows, m_ahead.next++);
+        served(forward);
+        return f.succeed();
+    }
+    forgetAhead();
     const bool fromEdge = forward ? f.m_cursor->atStart : f.m_cursor->atEnd;
     const QString cols = f.orderColumns();
     QString where;
@@ -647,13 +689,17 @@ FileError PgDriver::readOne(bool forward)
         where = QStringLiteral(" WHERE (%1) %2 (%3)").arg(cols, forward ? QStringLiteral(">") : QStringLiteral("<"), marks.join(QLatin1Char(',')));
     }
     const QString dir = forward ? QString() : QStringLiteral(" DESC");
-    const QString orderBy = QStringLiteral(" ORDER BY ") + QString(cols).replace(QLatin1Char(','), dir + QLatin1Char(',')) + dir + QStringLiteral(" LIMIT 1");
+    const QString orderBy = QStringLiteral(" ORDER BY ") + QString(cols).replace(QLatin1Char(','), dir + QLatin1Char(',')) + dir + QStringLiteral(" LIMIT %1").arg(goingOn ? kReadAhead : 1);
     Result r = m_conn->exec(selectSql(where, orderBy), params);
     if (!r.ok())
         return failWith(r);
     if (r.rows() == 0)
         return f.fail(FileError::EndOfFile);
     loadRow(r);
+    m_ahead.rows = std::move(r);
+    m_ahead.next = 1;
+    m_ahead.age.start();
+    served(forward);
     return f.succeed();
 }
 
@@ -751,6 +797,7 @@ Params PgDriver::rowParamsOf(const Row &fields) const
 
 FileError PgDriver::add()
 {
+    forgetAhead();
     if (!ready())
         return FileError(currentError().code);
     remember();
@@ -769,6 +816,7 @@ FileError PgDriver::add()
 
 FileError PgDriver::put()
 {
+    forgetAhead();
     if (!ready())
         return FileError(currentError().code);
     if (f.m_current.isNull())
@@ -792,6 +840,7 @@ FileError PgDriver::put()
 
 FileError PgDriver::remove()
 {
+    forgetAhead();
     if (!ready())
         return FileError(currentError().code);
     if (f.m_current.isNull())
@@ -810,6 +859,7 @@ FileError PgDriver::remove()
 // ---- transactions -------------------------------------------------------------------------
 FileError PgDriver::begin()
 {
+    forgetAhead();
     if (!ready())
         return FileError(currentError().code);
     if (m_conn->inTransaction)
@@ -831,6 +881,7 @@ FileError PgDriver::begin()
 
 FileError PgDriver::commit()
 {
+    forgetAhead();
     if (!m_conn || !m_conn->inTransaction)
         return f.fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
     Result r = run(m_conn->conn, QStringLiteral("COMMIT"));
@@ -850,6 +901,7 @@ FileError PgDriver::commit()
 
 FileError PgDriver::rollback()
 {
+    forgetAhead();
     if (!m_conn || !m_conn->inTransaction)
         return f.fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
     run(m_conn->conn, QStringLiteral("ROLLBACK"));
