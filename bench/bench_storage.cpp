@@ -1,12 +1,16 @@
-// Storage benchmark: reading pages of 20 crushed-stone records from a large file.
+// Storage benchmark: reading pages of 20 crushed-stone records from a large file, on both drivers.
 //
 //   build/bench_storage [RECORDS] [DIR]     (default 1000000 records in /tmp/asphalt-bench)
 //
-// Generates the file once (kept in DIR for later runs), then reports medians of: opening the
-// file on a new connection, one page forward from the start of a random key value, one page
-// backward, in the name order and the number order, and the process's peak memory.
+// Generates the SQLite file once (kept in DIR for later runs), then reports medians of: opening
+// the file on a new connection, one page forward from the start of a random key value, one page
+// backward, in the name order and the number order, and the process's peak memory. Then the same
+// on PostgreSQL over a Unix socket: the file is copied into a throw-away server started for the
+// run (or into the empty database of ASPHALT_BENCH_PG, a libpq connection string).
 #include "bench_util.h"
 #include "data/files.h"
+#include "data/storage.h"
+#include "support/pgserver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -71,6 +75,8 @@ double timePage(int order, bool forward, bool fromValue, std::mt19937 &rnd)
     return t.nsecsElapsed() / 1e6;
 }
 
+void measure();
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -94,7 +100,43 @@ int main(int argc, char **argv)
     }
     files::SPLIT.close();
     long afterGenerate = peakKiB();
+    std::printf("SQLite\n");
+    measure();
+    std::printf("peak memory: %ld KiB (after generating/checking the file: %ld KiB)\n", peakKiB(), afterGenerate);
 
+    PgTestServer server;
+    QString connection = qEnvironmentVariable("ASPHALT_BENCH_PG");
+    if (connection.isEmpty()) {
+        QString error;
+        if (!server.start(&error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        connection = server.connection();
+    }
+    QElapsedTimer copying;
+    copying.start();
+    QString error;
+    if (!copyToServer(connection, dir, nullptr, &error)) {
+        std::fprintf(stderr, "copy failed: %s\n", qPrintable(error));
+        return 1;
+    }
+    const double copyMs = copying.elapsed();
+    const QString pgDir = QDir(dir).filePath(QStringLiteral("pg"));
+    QDir().mkpath(pgDir);
+    QFile ini(databaseIniPath(pgDir));
+    ini.open(QIODevice::WriteOnly);
+    ini.write("connection = " + connection.toUtf8() + "\n");
+    ini.close();
+    setDataDirectory(pgDir);
+    std::printf("\nPostgreSQL over a Unix socket (copied in %.1f s)\n", copyMs / 1000);
+    measure();
+    return 0;
+}
+
+namespace {
+void measure()
+{
     std::vector<double> opens;
     for (int i = 0; i < 21; ++i) {
         QElapsedTimer t;
@@ -124,7 +166,6 @@ int main(int argc, char **argv)
             ms.push_back(timePage(c.order, c.forward, c.fromValue, rnd));
         std::printf("%-44s %8.3f ms (median of %zu)\n", c.name, median(ms), ms.size());
     }
-    std::printf("peak memory: %ld KiB (after generating/checking the file: %ld KiB)\n", peakKiB(), afterGenerate);
     files::SPLIT.close();
-    return 0;
 }
+} // namespace

@@ -2,6 +2,9 @@
 // directory), where the data files are created as the windows first use them.
 // asphalt --seed DIR [WORKDIR]: creates the data files of WORKDIR (made when missing) from the
 // sample data of DIR (CSV files) and ends, without opening a window.
+// asphalt --copy-to CONNECTION [WORKDIR]: copies the data files of WORKDIR into the empty
+// PostgreSQL database that the libpq connection string (or "service=NAME") reaches, all or
+// nothing, and says how many records of each file it copied.
 // asphalt --shots OUTDIR [WORKDIR]: opens every window in a 1280x800 frame, writes a picture
 // of the frame for each into OUTDIR and ends (see app/shots.h; used by scripts/shots).
 #include "app/emblems.h"
@@ -11,6 +14,7 @@
 #include "data/datafile.h"
 #include "data/globals.h"
 #include "data/seed.h"
+#include "data/storage.h"
 #include "framework/messagebox_ui.h"
 
 #include <QApplication>
@@ -23,11 +27,12 @@
 #include <memory>
 
 namespace {
-// Loading the seed needs no display, so it runs without the widgets.
-bool seedRequested(int argc, char **argv)
+// Loading the seed and copying to a database need no display, so they run without the widgets.
+bool headlessRequested(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--seed") == 0 || std::strncmp(argv[i], "--seed=", 7) == 0)
+        if (std::strcmp(argv[i], "--seed") == 0 || std::strncmp(argv[i], "--seed=", 7) == 0
+            || std::strcmp(argv[i], "--copy-to") == 0 || std::strncmp(argv[i], "--copy-to=", 10) == 0)
             return true;
     return false;
 }
@@ -35,8 +40,8 @@ bool seedRequested(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    const bool seeding = seedRequested(argc, argv);
-    std::unique_ptr<QCoreApplication> app = seeding ? std::make_unique<QCoreApplication>(argc, argv)
+    const bool headless = headlessRequested(argc, argv);
+    std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
                                                     : std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("asphalt"));
 
@@ -47,6 +52,10 @@ int main(int argc, char **argv)
                                         QStringLiteral("Load the sample data of DIR into WORKDIR and exit."),
                                         QStringLiteral("DIR"));
     parser.addOption(seedOption);
+    const QCommandLineOption copyOption(QStringLiteral("copy-to"),
+                                        QStringLiteral("Copy the data of WORKDIR into the empty database CONNECTION and exit."),
+                                        QStringLiteral("CONNECTION"));
+    parser.addOption(copyOption);
     QCommandLineOption shotsOption(QStringLiteral("shots"),
                                    QStringLiteral("Write a picture of every window into OUTDIR and exit."),
                                    QStringLiteral("OUTDIR"));
@@ -56,6 +65,7 @@ int main(int argc, char **argv)
     parser.process(*app);
 
     glob::resetGlobals();
+    const bool seeding = parser.isSet(seedOption);
     // Resolved before changing to WORKDIR, so that a relative DIR means what the user typed.
     const QString seedDir = seeding ? QFileInfo(parser.value(seedOption)).absoluteFilePath() : QString();
     const QString shotsDir =
@@ -64,6 +74,22 @@ int main(int argc, char **argv)
     if (positional.size() > 1) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(parser.helpText()));
         return 1;
+    }
+    if (parser.isSet(copyOption)) {
+        const QString workDir = QFileInfo(positional.isEmpty() ? QDir::currentPath() : positional.first()).absoluteFilePath();
+        if (!QFileInfo(workDir).isDir()) {
+            std::fprintf(stderr, "%s\n", qUtf8Printable(QStringLiteral("Рабочий каталог не найден: %1").arg(workDir)));
+            return 1;
+        }
+        std::vector<CopyCount> counts;
+        QString error;
+        if (!copyToServer(parser.value(copyOption), workDir, &counts, &error)) {
+            std::fprintf(stderr, "%s\n%s\n", qUtf8Printable(error), "Ничего не скопировано.");
+            return 1;
+        }
+        for (const CopyCount &c : counts)
+            std::printf("%s: %lld\n", qUtf8Printable(c.file), static_cast<long long>(c.records));
+        return 0;
     }
     if (seeding) {
         // The working directory is made when missing (with its missing parents), and removed

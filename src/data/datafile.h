@@ -1,6 +1,9 @@
 #pragma once
-// A data file: one SQLite database in the working directory (or, for the dBase file, a
-// .dbf table), read and written one record at a time through the file's record buffer.
+// A data file: one SQLite database in the working directory, or one table of the PostgreSQL
+// database that the directory's database.ini names (storage.h; sqlitedriver.cpp, pgdriver.cpp),
+// or, for the dBase file, a .dbf table; read and written one record at a time through the
+// file's record buffer. The cursor, the filter and the change watch live here, the statements
+// in the driver.
 //
 // Orders: a key (index into FileDesc::keys) or the physical order (-1). Reading is keyset
 // based: the file never counts or scans to move; a position re-finds exactly one record.
@@ -12,8 +15,8 @@
 #include <functional>
 #include <memory>
 
-class Connection;
 class DbaseTable;
+class StorageDriver;
 
 // Re-finds one record: its id in the file (0 = none).
 struct Position {
@@ -117,35 +120,36 @@ public:
 
     // Errors: the last operation's outcome is also in currentError().
 private:
-    friend class Connection;
-    struct Cursor;
+    friend class SqliteDriver;
+    friend class PgDriver;
+    struct Cursor {
+        bool atStart = true;   // next() reads the first record
+        bool atEnd = false;    // previous() reads the last record
+        Row sort;              // sort values of the reference point
+        qint64 idForNext = 0;  // next() reads records after (sort, idForNext)
+        qint64 idForPrev = 0;  // previous() reads records before (sort, idForPrev)
+    };
+    FileError selectStorage();
     FileError fail(FileError e, int sqliteCode = 0, const QString &message = {});
     FileError succeed();
     FileError step(bool forward);
     FileError readOne(bool forward);
-    FileError openOnce();
-    FileError verifyOnOpen();
-    FileError verifyLayout();
-    FileError checkIntegrity();
-    FileError keepIdMark();
-    FileError sqlFailure(int rc, const QString &message);
     FileError openDbase();
-    int createSchema(const QString &path) const;
-    QString table() const;
     QString selectList() const;
     QString orderColumns() const;
     QStringList writableColumns() const;
-    void loadRow(void *stmt);
-    void rememberForRollback();
-    void undoTransaction();
+    // The ordering form of a key part: texts by their Windows-1251 weights, numbers as they are;
+    // descending parts turned so that every index runs ascending.
+    static Value sortValue(const Value &field, bool descending);
+    static bool isZeroOrBlank(const Value &field);
     Row sortValues(const Row &fields, int key) const;
-    void bindRow(void *stmt, int &index, const Row &fields) const;
 
     FileDesc m_desc;
     std::unique_ptr<RecordBuffer> m_buffer;
-    std::shared_ptr<Connection> m_conn;
     std::unique_ptr<DbaseTable> m_dbase;
-    QString m_schema;
+    std::unique_ptr<StorageDriver> m_store; // SQLite files or the database server (not for the dBase file)
+    bool m_onServer = false;
+    QString m_storeConnection;
     int m_order = PhysicalOrder;
     Position m_current;
     qint64 m_currentVersion = 0;
@@ -154,7 +158,6 @@ private:
     int m_recoverSeconds = 0;
     bool m_quickScan = true;
     int m_repaired = 0;
-    FileError m_damage = FileError::None; // damage found since the file was opened
     qint64 m_dataVersion = -1;
     quint64 m_writes = 0;
 };

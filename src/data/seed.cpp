@@ -1,4 +1,5 @@
 #include "data/seed.h"
+#include "data/storage.h"
 
 #include "data/files.h"
 
@@ -325,6 +326,31 @@ bool loadSeed(const QString &seedDir, QString *error)
                          .arg(QFileInfo(seed.file->diskName()).fileName(), QDir::toNativeSeparators(target.path()));
             return false;
         }
+    }
+
+    // A working directory on a database server: the files are made in a directory of their own
+    // and copied into the database in one transaction.
+    const DatabaseChoice server = databaseChoice(target.path());
+    if (server.server) {
+        if (!server.error.isEmpty()) {
+            *error = server.error;
+            return false;
+        }
+        QTemporaryDir staging;
+        if (!staging.isValid()) {
+            *error = QStringLiteral("Не удалось создать временный каталог: %1").arg(staging.errorString());
+            return false;
+        }
+        {
+            const DataDirectoryScope scope(staging.path());
+            for (const SeedFile &seed : seeds)
+                if (!writeSeedFile(seed, error))
+                    return false;
+        }
+        if (!copyToServer(server.connection, staging.path(), nullptr, error))
+            return false;
+        error->clear();
+        return true;
     }
 
     // All or nothing: the files are made in a directory of their own inside the target and

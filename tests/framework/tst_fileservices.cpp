@@ -1,5 +1,7 @@
 #include "data/globals.h"
+#include "data/storage.h"
 #include "framework/fileservices.h"
+#include "support/pgserver.h"
 #include "support/workdir.h"
 
 #include <QProcess>
@@ -72,8 +74,15 @@ QList<REAL> weighingNumbers()
     return out;
 }
 
+PgTestServer &server()
+{
+    static PgTestServer s;
+    return s;
+}
+
 } // namespace
 
+// Every case runs on the SQLite files and on a throw-away PostgreSQL server.
 class TestFileServices : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -87,9 +96,16 @@ class TestFileServices : public QObject {
             while (f->USED > 0)
                 releaseFile(*f);
     }
+    static bool onServer()
+    {
+        QFETCH_GLOBAL(QString, driver);
+        return driver == QLatin1String("PostgreSQL");
+    }
     void freshRecipeFiles()
     {
         releaseRecipeFiles();
+        if (onServer())
+            QVERIFY(server().exec(QStringLiteral("DROP TABLE IF EXISTS \"PODBOR\", \"GUR\", \"OBRGIDRO\"")));
         for (DataFile *f : {&files::PODBOR, &files::GUR, &files::OBRGIDRO}) {
             QFile::remove(f->diskName());
             QVERIFY(useFile(*f));
@@ -97,6 +113,17 @@ class TestFileServices : public QObject {
     }
 
 private slots:
+    void initTestCase_data()
+    {
+        QTest::addColumn<QString>("driver");
+        QTest::newRow("SQLite") << QStringLiteral("SQLite");
+        QTest::newRow("PostgreSQL") << QStringLiteral("PostgreSQL");
+    }
+    void cleanupTestCase()
+    {
+        QFile::remove(databaseIniPath(m_dir.path()));
+        server().stop();
+    }
     void initTestCase()
     {
         useWorkdir(m_dir, &m_sink);
@@ -109,10 +136,20 @@ private slots:
         m_halts.clear();
         m_wait = RecordingWaitSink();
         glob::resetGlobals();
+        QFile::remove(databaseIniPath(m_dir.path()));
+        if (!onServer())
+            return;
+        QString error;
+        QVERIFY2(server().start(&error), qPrintable(error));
+        QFile ini(databaseIniPath(m_dir.path()));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("connection = " + server().connection().toUtf8() + "\n");
     }
 
     void checkopenOnDamagedFiles()
     {
+        if (onServer())
+            QSKIP("damaged SQLite files; a damaged table is checked with the storage tests");
         DataFile &f = files::NASTROJK;
         QFile garbage(f.diskName());
         QVERIFY(garbage.open(QIODevice::WriteOnly));
@@ -231,6 +268,8 @@ private slots:
     {
         QFETCH(bool, recipesOpen);
         QFETCH(bool, cancel);
+        if (onServer())
+            QSKIP("a SQLite file held locked by another process");
         freshRecipeFiles();
         releaseRecipeFiles();
         if (recipesOpen)
