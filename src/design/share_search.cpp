@@ -112,7 +112,7 @@ struct Kept {
     REAL F[kMaxBest] {};
     LoopValues x[kMaxBest] {};
 
-    REAL threshold() const { return count < capacity ? initialBest : F[count - 1]; }
+    REAL threshold() const { return count < capacity || count == 0 ? initialBest : F[count - 1]; }
     void offer(REAL f, const LoopValues &at)
     {
         if (!(f < threshold()))
@@ -582,13 +582,26 @@ struct Pruner {
     std::atomic<REAL> &shared;
 
     LoopValues x {};
-    Kept rec; // the best trials of the chunk in hand
+    Kept rec;  // the best trials of the chunk in hand
+    Kept done; // the best trials of the chunks this thread has finished (distinct from rec's)
     int hint = 0; // where besideInnermost last found its minimum
     static constexpr int kCuts = 4;
     Cut cuts[kCuts] {}; // the latest, as a ring
     int cutCount = 0;
 
-    REAL limit() const { return std::min(rec.threshold(), shared.load(std::memory_order_relaxed)) + model.margin; }
+    REAL limit() const
+    {
+        return std::min({rec.threshold(), done.threshold(), shared.load(std::memory_order_relaxed)}) + model.margin;
+    }
+
+    // The chunk in hand is finished: its trials join those of the earlier chunks, whose last kept
+    // one bounds the search for every thread.
+    void chunkDone()
+    {
+        for (int r = 0; r < rec.count; ++r)
+            done.offer(rec.F[r], rec.x[r]);
+        found(done.threshold());
+    }
 
     // The cut of sigma over the model, with the deeper slopes' minima.
     Cut cutOf(const std::array<REAL, kTerms> &sigma) const
@@ -958,15 +971,16 @@ std::vector<Ranked> prune(const Enumeration &e, const Model &model, const Tables
     auto work = [&](Pruner<M> &p, int c) {
         p.chunk(c * e.loops[0].step);
         records[c] = p.rec;
+        p.chunkDone();
     };
     auto helper = [&] {
-        Pruner<M> p {e, model, tables, run, shared, {}, {start.capacity}, 0};
+        Pruner<M> p {e, model, tables, run, shared, {}, {start.capacity}, {start.capacity}, 0};
         for (int c; (c = next.fetch_add(1)) < chunks;)
             work(p, c);
     };
     std::vector<std::thread> helpers;
     const auto started = std::chrono::steady_clock::now();
-    Pruner<M> p {e, model, tables, run, shared, {}, {start.capacity}, 0};
+    Pruner<M> p {e, model, tables, run, shared, {}, {start.capacity}, {start.capacity}, 0};
     for (int c; (c = next.fetch_add(1)) < chunks;) {
         work(p, c);
         if (helpers.empty() && next.load() < chunks
