@@ -511,6 +511,12 @@ private:
                 wait(100);
             }
         }
+        if (QAction *exit = menu->findChild<QAction *>(QStringLiteral("EXIT")))
+            exit->trigger(); // the menu first: the list waits for it
+        wait(100);
+        if (QPushButton *back = button(list, "CLOSE"))
+            back->click();
+        wait(100);
     }
 
     // Types readings into a form as the user does: each field entered with Tab and left for the
