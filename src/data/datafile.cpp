@@ -373,6 +373,11 @@ FileError DataFile::setToPosition(Position p)
     return succeed();
 }
 
+qint64 DataFile::highestIdGiven()
+{
+    return m_store && m_store->isOpen() ? m_store->highestIdGiven() : 0;
+}
+
 qint64 DataFile::recordCount()
 {
     if (m_dbase)

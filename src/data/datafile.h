@@ -85,6 +85,8 @@ public:
     ReadState readState() const { return {m_current, m_currentVersion}; }
     void restoreReadState(const ReadState &s) { m_current = s.position; m_currentVersion = s.version; }
     qint64 recordCount();
+    // The highest record id the file has ever given, deleted ones included (0: none, or unknown).
+    qint64 highestIdGiven();
 
     // A filtered view: next()/previous() skip records the predicate (called with the record in
     // the buffer) refuses. An empty function removes the filter.

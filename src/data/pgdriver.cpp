@@ -1026,6 +1026,7 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
             ok = false;
         }
         run(c, QStringLiteral("DEALLOCATE copy"));
+        top = std::max(top, file->highestIdGiven()); // a deleted record's id is not given again
         if (!wasOpen)
             file->close();
         if (ok && top > 0) {

@@ -237,6 +237,7 @@ public:
     FileError get(int key) override;
     FileError fetch(qint64 id) override;
     qint64 recordCount() override;
+    qint64 highestIdGiven() override;
     bool changedElsewhere() override;
     FileError add() override;
     FileError put() override;
@@ -707,6 +708,19 @@ FileError SqliteDriver::fetch(qint64 id)
     }
     sqlite3_reset(st);
     return rc == SQLITE_DONE ? f.fail(FileError::RecordNotFound) : sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+}
+
+qint64 SqliteDriver::highestIdGiven()
+{
+    if (!m_conn)
+        return 0;
+    sqlite3_stmt *st = m_conn->statement(
+        QStringLiteral("SELECT max(coalesce((SELECT max(id) FROM %1),0),coalesce((SELECT max(last) FROM %2.%3),0))")
+            .arg(table(), quoted(m_schema), QLatin1String(kIdMarkTable)));
+    const qint64 n = st && sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    if (st)
+        sqlite3_reset(st);
+    return n;
 }
 
 qint64 SqliteDriver::recordCount()

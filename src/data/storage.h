@@ -36,6 +36,8 @@ public:
     virtual FileError get(int key) = 0;
     virtual FileError fetch(qint64 id) = 0;
     virtual qint64 recordCount() = 0;
+    // The highest id the file has ever given (deleted records' ids included), 0 when unknown.
+    virtual qint64 highestIdGiven() { return 0; }
     virtual bool changedElsewhere() = 0;
     virtual FileError add() = 0;
     virtual FileError put() = 0;
