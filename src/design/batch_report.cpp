@@ -77,9 +77,7 @@ QString number(const char *picture, double value) { return Picture::of(picture).
 ReportItem &put(ReportBand &b, QRectF r, const QString &text, int align = kLeft, double pointSize = 10,
                 bool bold = false)
 {
-    ReportItem &item = b.text(r.x(), r.width(), text, align, pointSize, bold);
-    item.rect = r;
-    return item;
+    return b.textIn(r, text, align, pointSize, bold);
 }
 
 // The laboratory's emblem: a road running to the horizon.

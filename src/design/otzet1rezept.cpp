@@ -17,7 +17,7 @@ QString number(const char *picture, double value) { return Picture::of(picture).
 void put(ReportBand &b, double x, double y, double w, double h, const QString &s, int align, double pt = 9,
          bool bold = false)
 {
-    b.text(x, w, s, align, pt, bold).rect = QRectF(x, y, w, h);
+    b.textIn(QRectF(x, y, w, h), s, align, pt, bold);
 }
 
 // ---- 1. approval block ----

@@ -1202,29 +1202,39 @@ BrowseWindow *selectRecord(BrowseDeclaration declaration, QWidget *caller, std::
 {
     glob::GLOBALREQUEST = glob::SelectRecord;
     auto *list = new BrowseWindow(std::move(declaration));
+    callList(
+        list, caller,
+        [done = std::move(done)](LONG response) {
+            if (done)
+                done(response == glob::RequestCompleted);
+        },
+        std::move(host));
+    return list;
+}
+
+void callList(BrowseWindow *list, QWidget *caller, std::function<void(LONG response)> done, WindowHost host)
+{
     struct Call {
-        Call(QWidget *caller, std::function<void(bool)> done) : hold(caller), done(std::move(done)) {}
+        Call(QWidget *caller, std::function<void(LONG)> done) : hold(caller), done(std::move(done)) {}
         CallerHold hold;
-        std::function<void(bool)> done;
+        std::function<void(LONG)> done;
         bool returned = false;
     };
     auto call = std::make_shared<Call>(caller, std::move(done));
     // Returns once: when the list closes, or when it goes without closing.
-    const auto finish = [call](bool chosen) {
+    const auto finish = [call](LONG response) {
         if (call->returned)
             return;
         call->returned = true;
         if (call->hold.release() && call->done)
-            call->done(chosen);
+            call->done(response);
     };
-    QObject::connect(list, &BrowseWindow::finished, list,
-                     [finish](LONG response) { finish(response == glob::RequestCompleted); });
-    QObject::connect(list, &QObject::destroyed, [finish] { finish(false); });
+    QObject::connect(list, &BrowseWindow::finished, list, finish);
+    QObject::connect(list, &QObject::destroyed, [finish] { finish(glob::RequestCancelled); });
     if (host)
         host(list);
     else
         showInFrame(list);
-    return list;
 }
 
 // ---- export to CSV --------------------------------------------------------------------------

@@ -319,3 +319,7 @@ private:
 // the file's record buffer) and false otherwise; not when the caller has gone meanwhile.
 BrowseWindow *selectRecord(BrowseDeclaration declaration, QWidget *caller, std::function<void(bool chosen)> done,
                            WindowHost host = {});
+// Shows `list` over `caller` (its whole subwindow; may be null), which stays disabled until the
+// list closes; `done` then gets the list's response once (cancelled when the list goes without
+// closing; not called when the caller has gone meanwhile).
+void callList(BrowseWindow *list, QWidget *caller, std::function<void(LONG response)> done, WindowHost host = {});

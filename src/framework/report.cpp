@@ -32,6 +32,13 @@ ReportItem &ReportBand::text(double xMm, double widthMm, const QString &text, in
     return items.back();
 }
 
+ReportItem &ReportBand::textIn(const QRectF &rectMm, const QString &text, int align, double pointSize, bool bold)
+{
+    ReportItem &item = ReportBand::text(rectMm.x(), rectMm.width(), text, align, pointSize, bold);
+    item.rect = rectMm;
+    return item;
+}
+
 ReportItem &ReportBand::line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm, unsigned rgb)
 {
     ReportItem item;

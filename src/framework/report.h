@@ -51,6 +51,8 @@ struct ReportBand {
 
     // A text across the band's height.
     ReportItem &text(double xMm, double widthMm, const QString &text, int align, double pointSize = 9, bool bold = false);
+    // A text in a rectangle of the band (a page laid out by hand).
+    ReportItem &textIn(const QRectF &rectMm, const QString &text, int align, double pointSize = 9, bool bold = false);
     ReportItem &line(double x1Mm, double y1Mm, double x2Mm, double y2Mm, double penMm = 0.2, unsigned rgb = 0);
     // Segments joining the points in turn.
     void polyline(const std::vector<QPointF> &pointsMm, double penMm = 0.2, unsigned rgb = 0);

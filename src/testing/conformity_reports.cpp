@@ -33,9 +33,7 @@ QString picText(const char *picture, const QString &text)
 ReportItem &put(ReportBand &band, double x, double y, double w, double h, const QString &text, int align,
                 double pointSize = 9, bool bold = false)
 {
-    ReportItem &item = band.text(x, w, text, align, pointSize, bold);
-    item.rect = QRectF(x, y, w, h);
-    return item;
+    return band.textIn(QRectF(x, y, w, h), text, align, pointSize, bold);
 }
 
 // One ruled row of a table: the cells between the column edges (texts may be fewer than the

@@ -2,7 +2,6 @@
 
 #include "data/files.h"
 #include "data/globals.h"
-#include "framework/callerhold_ui.h"
 #include "framework/procedures_ui.h"
 #include "framework/warnings.h"
 #include "testing/mechanical.h"
@@ -385,21 +384,13 @@ BrowseWindow *BROWSEREZGUR() { return new BrowseWindow(BROWSEREZGURDeclaration()
 BrowseWindow *callBROWSEREZGUR(QWidget *caller, std::function<void(LONG)> done, WindowHost host)
 {
     auto *list = BROWSEREZGUR();
-    auto hold = std::make_shared<CallerHold>(caller);
-    auto returned = std::make_shared<bool>(false);
-    const auto finish = [hold, returned, done = std::move(done)] {
-        if (*returned)
-            return;
-        *returned = true;
-        if (hold->release() && done)
-            done(glob::RequestCancelled);
-    };
-    QObject::connect(list, &BrowseWindow::finished, list, [finish](LONG) { finish(); });
-    QObject::connect(list, &QObject::destroyed, [finish] { finish(); });
-    if (host)
-        host(list);
-    else
-        showInFrame(list);
+    callList(
+        list, caller,
+        [done = std::move(done)](LONG) {
+            if (done)
+                done(glob::RequestCancelled); // the journal hands nothing back
+        },
+        std::move(host));
     return list;
 }
 

@@ -15,9 +15,7 @@ constexpr double kWidth = 170;
 ReportItem &put(ReportBand &band, double x, double y, double w, const QString &text, int align = kLeft,
                 double pt = 10, bool bold = false)
 {
-    ReportItem &item = band.text(x, w, text, align, pt, bold);
-    item.rect = QRectF(x, y, w, 6);
-    return item;
+    return band.textIn(QRectF(x, y, w, 6), text, align, pt, bold);
 }
 
 QString number(const char *picture, double value) { return Picture::of(picture).formatNumber(value).trimmed(); }

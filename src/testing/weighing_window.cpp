@@ -2,7 +2,6 @@
 
 #include "data/files.h"
 #include "data/globals.h"
-#include "framework/callerhold_ui.h"
 #include "framework/fileservices.h"
 #include "framework/procedures_ui.h"
 #include "framework/reportprogress_window.h"
@@ -167,24 +166,6 @@ FormDecl makeObr11Decl(std::shared_ptr<QString> note)
             evaluate(form, *note);
     };
     return d;
-}
-
-// Opens `list` over `caller`, which stays disabled until the list closes; `done` then gets the
-// list's response (not when the caller has gone meanwhile).
-void callList(BrowseWindow *list, QWidget *caller, std::function<void(LONG)> done)
-{
-    auto hold = std::make_shared<CallerHold>(caller);
-    auto returned = std::make_shared<bool>(false);
-    auto finish = [hold, returned, done = std::move(done)](LONG response) {
-        if (*returned)
-            return;
-        *returned = true;
-        if (hold->release() && done)
-            done(response);
-    };
-    QObject::connect(list, &BrowseWindow::finished, list, finish);
-    QObject::connect(list, &QObject::destroyed, [finish] { finish(glob::RequestCancelled); });
-    showInFrame(list);
 }
 
 } // namespace
