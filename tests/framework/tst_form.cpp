@@ -136,8 +136,7 @@ private slots:
     }
     void cleanup()
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<FormWindow *>(w)) delete w;
+        deleteFormWindows();
         QCOMPARE(files::NORMA.USED, 0);
         QCOMPARE(files::N_BALKI.USED, 0);
     }

@@ -193,7 +193,6 @@ private slots:
             {QStringLiteral("Зона"), 20, kCenter, [] { return QStringLiteral("II"); }},
             {QStringLiteral("Тр"), 15, kRight, pictureNumber("n-5.1", [] { return BIT.TR.toDouble(); }), 4},
         };
-        QCOMPARE(table.widthMm(), 75.0);
 
         const ReportBand header = table.headerBand();
         QCOMPARE(header.heightMm, 20.0);

