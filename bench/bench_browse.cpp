@@ -6,7 +6,7 @@
 // user action including the repaint: opening the window (with its step table), page down,
 // dragging the thumb to the middle, typing a letter; and the peak memory.
 #include "bench_util.h"
-#include "catalogues/norma_window.h"
+#include "catalogues/grading_requirements_window.h"
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/browse_window.h"

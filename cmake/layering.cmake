@@ -1,5 +1,5 @@
 # Refuses an #include that runs back up the layers
-#   data <- framework <- catalogues, design <- app, and design <- testing <- app
+#   data <- framework <- catalogues, design <- app, and design <- journals <- app
 # and a core file (a name without _window, _ui, _widget or _dialog, outside src/app) that
 # includes a ui header. Run by CTest as "layering":
 #   cmake -DSRC=src -P cmake/layering.cmake
@@ -13,12 +13,12 @@ set(below_data data)
 set(below_framework data framework)
 set(below_catalogues data framework catalogues)
 set(below_design data framework design)
-set(below_testing data framework design testing)
-set(below_app data framework catalogues design testing app)
+set(below_journals data framework design journals)
+set(below_app data framework catalogues design journals app)
 set(ui_name "_(window|ui|widget|dialog)\\.(cpp|h)$")
 
 set(refused 0)
-foreach(folder data framework catalogues design testing app)
+foreach(folder data framework catalogues design journals app)
   file(GLOB_RECURSE files ${SRC}/${folder}/*.cpp ${SRC}/${folder}/*.h)
   foreach(f ${files})
     get_filename_component(name ${f} NAME)

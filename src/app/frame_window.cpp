@@ -23,7 +23,7 @@
 
 #include <cmath>
 
-const QString MAIN::kTitle = QStringLiteral("Проектирование составов асфальтобетонных смесей");
+const QString FrameWindow::kTitle = QStringLiteral("Проектирование составов асфальтобетонных смесей");
 
 namespace {
 
@@ -39,7 +39,7 @@ void setHelp(QAction *action, const QStringList &help)
 
 } // namespace
 
-MAIN::MAIN(QWidget *parent, int splashMilliseconds) : QMainWindow(parent), m_splashMilliseconds(splashMilliseconds)
+FrameWindow::FrameWindow(QWidget *parent, int splashMilliseconds) : QMainWindow(parent), m_splashMilliseconds(splashMilliseconds)
 {
     setObjectName(QStringLiteral("MAIN"));
     setWindowTitle(kTitle);
@@ -61,11 +61,11 @@ MAIN::MAIN(QWidget *parent, int splashMilliseconds) : QMainWindow(parent), m_spl
     resize(1000, 700);
 }
 
-MAIN::~MAIN() { setWindowHost({}); }
+FrameWindow::~FrameWindow() { setWindowHost({}); }
 
-SPLASH1 *MAIN::splash() const { return m_splash; }
+SplashWindow *FrameWindow::splash() const { return m_splash; }
 
-void MAIN::buildMenus()
+void FrameWindow::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Файл"));
     file->setObjectName(QStringLiteral("MenuFile"));
@@ -122,7 +122,7 @@ void MAIN::buildMenus()
             {QStringLiteral("Align all window icons")}, [this] { arrangeIcons(); });
 }
 
-QAction *MAIN::addItem(QMenu *menu, const QString &objectName, const QString &text, const QStringList &help,
+QAction *FrameWindow::addItem(QMenu *menu, const QString &objectName, const QString &text, const QStringList &help,
                        std::function<void()> action)
 {
     menu->setToolTipsVisible(true);
@@ -133,14 +133,14 @@ QAction *MAIN::addItem(QMenu *menu, const QString &objectName, const QString &te
     return item;
 }
 
-QAction *MAIN::addProcedureItem(QMenu *menu, const QString &procedure, const QString &text, const QStringList &help)
+QAction *FrameWindow::addProcedureItem(QMenu *menu, const QString &procedure, const QString &text, const QStringList &help)
 {
     QAction *item = addItem(menu, procedure, text, help, [procedure] { startProcedure(procedure); });
     m_procedureControls.append({item, procedure});
     return item;
 }
 
-void MAIN::buildToolBar()
+void FrameWindow::buildToolBar()
 {
     QToolBar *bar = addToolBar(QStringLiteral("Панель"));
     bar->setObjectName(QStringLiteral("TOOLBAR"));
@@ -175,7 +175,7 @@ void MAIN::buildToolBar()
     m_procedureControls.append({design, QStringLiteral("PODBOR")});
 }
 
-QToolButton *MAIN::addToolButton(QToolBar *bar, const QString &objectName, const QString &text, const QString &tip,
+QToolButton *FrameWindow::addToolButton(QToolBar *bar, const QString &objectName, const QString &text, const QString &tip,
                                  std::function<void()> action)
 {
     auto *button = new QToolButton(bar);
@@ -190,7 +190,7 @@ QToolButton *MAIN::addToolButton(QToolBar *bar, const QString &objectName, const
     return button;
 }
 
-void MAIN::updateProcedureActions()
+void FrameWindow::updateProcedureActions()
 {
     for (const auto &[control, procedure] : std::as_const(m_procedureControls)) {
         const bool available = isProcedureRegistered(procedure);
@@ -201,23 +201,23 @@ void MAIN::updateProcedureActions()
     }
 }
 
-void MAIN::carryOut(const std::function<void()> &action)
+void FrameWindow::carryOut(const std::function<void()> &action)
 {
     closeSplash();
     action();
 }
 
-void MAIN::startTests()
+void FrameWindow::startTests()
 {
     if (glob::NUMMER == 0)
         showMessage(QStringLiteral("Выбери рецепт для испытания"));
     startProcedure(QStringLiteral("MENUTEST"));
 }
 
-void MAIN::printSetup() { openPrinterSetup(this); }
+void FrameWindow::printSetup() { openPrinterSetup(this); }
 
 // Lays the minimised children in rows along the bottom of the work area, left to right.
-void MAIN::arrangeIcons()
+void FrameWindow::arrangeIcons()
 {
     const QRect area = m_mdi->viewport()->rect();
     int x = 0, y = area.bottom() + 1, rowHeight = 0;
@@ -250,7 +250,7 @@ static QSize openingSize(const QWidget *window)
 // Every window opens at its opening size, wholly inside the work area and on top, whatever
 // state the other subwindows are in. A window larger than the work area gets a subwindow that
 // fits the area, and scrolls inside it.
-void MAIN::showChild(QWidget *window)
+void FrameWindow::showChild(QWidget *window)
 {
     const Qt::WindowFlags hints = window->windowFlags() & ~Qt::WindowType_Mask;
     const QSize wanted = openingSize(window);
@@ -275,7 +275,7 @@ void MAIN::showChild(QWidget *window)
     sub->raise();
 }
 
-void MAIN::showEvent(QShowEvent *event)
+void FrameWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     if (!m_splashStarted) {
@@ -287,29 +287,29 @@ void MAIN::showEvent(QShowEvent *event)
 
 // Closing the frame ends the program: every child window gets its close event first (so it
 // releases its files as on any other way out), and the frame closes whatever they answer.
-void MAIN::closeEvent(QCloseEvent *event)
+void FrameWindow::closeEvent(QCloseEvent *event)
 {
     closeSplash();
     m_mdi->closeAllSubWindows();
     QMainWindow::closeEvent(event);
 }
 
-void MAIN::startSplash()
+void FrameWindow::startSplash()
 {
-    m_splash = new SPLASH1(m_mdi, m_splashMilliseconds);
+    m_splash = new SplashWindow(m_mdi, m_splashMilliseconds);
     centreSplash();
     m_splash->show();
     m_splash->raise();
 }
 
-void MAIN::closeSplash()
+void FrameWindow::closeSplash()
 {
     if (m_splash)
         m_splash->close();
     m_splash = nullptr;
 }
 
-void MAIN::centreSplash()
+void FrameWindow::centreSplash()
 {
     if (!m_splash)
         return;
@@ -320,7 +320,7 @@ void MAIN::centreSplash()
 
 // Puts a scroll area between the subwindow and its window, so that the subwindow can be
 // smaller than the window: the window keeps at least its own minimum size and scrolls.
-void MAIN::letScroll(QMdiSubWindow *sub)
+void FrameWindow::letScroll(QMdiSubWindow *sub)
 {
     QWidget *window = sub->widget();
     if (!window || window->objectName() == QLatin1String("SCROLLER"))
@@ -341,7 +341,7 @@ void MAIN::letScroll(QMdiSubWindow *sub)
 
 // Every shown window gets an equal share of the work area; a window that needs more than its
 // share scrolls inside it (the work area neither scrolls nor grows the frame).
-void MAIN::tileWindows()
+void FrameWindow::tileWindows()
 {
     QList<QMdiSubWindow *> shown;
     for (QMdiSubWindow *sub : m_mdi->subWindowList())
@@ -362,7 +362,7 @@ void MAIN::tileWindows()
     m_mdi->tileSubWindows();
 }
 
-bool MAIN::eventFilter(QObject *watched, QEvent *event)
+bool FrameWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_mdi && event->type() == QEvent::Resize)
         centreSplash();
@@ -375,7 +375,7 @@ bool MAIN::eventFilter(QObject *watched, QEvent *event)
 // A window shown in the frame that closes itself takes its subwindow with it (the window has
 // had its close event already, so the subwindow goes without asking it again); a window that
 // scrolls inside its subwindow passes its new title on.
-void MAIN::childWindowEvent(QWidget *window, QEvent::Type type)
+void FrameWindow::childWindowEvent(QWidget *window, QEvent::Type type)
 {
     auto *sub = qobject_cast<QMdiSubWindow *>(hostFrame(window));
     if (!sub)

@@ -13,19 +13,19 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
-class SPLASH1;
+class SplashWindow;
 
-class MAIN : public QMainWindow {
+class FrameWindow : public QMainWindow {
     Q_OBJECT
 public:
     static const QString kTitle;
 
     // `splashMilliseconds` is shortened by tests only.
-    explicit MAIN(QWidget *parent = nullptr, int splashMilliseconds = 5000);
-    ~MAIN() override;
+    explicit FrameWindow(QWidget *parent = nullptr, int splashMilliseconds = 5000);
+    ~FrameWindow() override;
 
     QMdiArea *mdiArea() const { return m_mdi; }
-    SPLASH1 *splash() const; // while it is shown
+    SplashWindow *splash() const; // while it is shown
 
     // Enables exactly the items and buttons whose procedure is registered.
     void updateProcedureActions();
@@ -60,6 +60,6 @@ private:
     int m_splashMilliseconds;
     bool m_splashStarted = false;
     bool m_rehosting = false; // a window is moving into a scroll area
-    QPointer<SPLASH1> m_splash;
+    QPointer<SplashWindow> m_splash;
     QList<QPair<QObject *, QString>> m_procedureControls; // action or button, and its procedure
 };

@@ -5,11 +5,8 @@
 // asphalt --copy-to CONNECTION [WORKDIR]: copies the data files of WORKDIR into the empty
 // PostgreSQL database that the libpq connection string (or "service=NAME") reaches, all or
 // nothing, and says how many records of each file it copied.
-// asphalt --shots OUTDIR [WORKDIR]: opens every window in a 1280x800 frame, writes a picture
-// of the frame for each into OUTDIR and ends (see app/shots.h; used by scripts/shots).
 #include "app/emblems.h"
 #include "app/frame_window.h"
-#include "app/shots.h"
 #include "app/startup.h"
 #include "data/datafile.h"
 #include "data/globals.h"
@@ -46,7 +43,7 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("asphalt"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(MAIN::kTitle);
+    parser.setApplicationDescription(FrameWindow::kTitle);
     parser.addHelpOption();
     const QCommandLineOption seedOption(QStringLiteral("seed"),
                                         QStringLiteral("Load the sample data of DIR into WORKDIR and exit."),
@@ -56,11 +53,6 @@ int main(int argc, char **argv)
                                         QStringLiteral("Copy the data of WORKDIR into the empty database CONNECTION and exit."),
                                         QStringLiteral("CONNECTION"));
     parser.addOption(copyOption);
-    QCommandLineOption shotsOption(QStringLiteral("shots"),
-                                   QStringLiteral("Write a picture of every window into OUTDIR and exit."),
-                                   QStringLiteral("OUTDIR"));
-    shotsOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(shotsOption);
     parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working directory."));
     parser.process(*app);
 
@@ -68,8 +60,6 @@ int main(int argc, char **argv)
     const bool seeding = parser.isSet(seedOption);
     // Resolved before changing to WORKDIR, so that a relative DIR means what the user typed.
     const QString seedDir = seeding ? QFileInfo(parser.value(seedOption)).absoluteFilePath() : QString();
-    const QString shotsDir =
-        parser.isSet(shotsOption) ? QFileInfo(parser.value(shotsOption)).absoluteFilePath() : QString();
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(parser.helpText()));
@@ -125,14 +115,10 @@ int main(int argc, char **argv)
     }
 
     loadQtTranslations(); // without them the standard dialogs stay in English
-    installMessageBoxSink(MAIN::kTitle);
+    installMessageBoxSink(FrameWindow::kTitle);
     registerProgramProcedures();
     QApplication::setWindowIcon(applicationIcon()); // on every subwindow as on the frame
-    MAIN frame;
-    if (!shotsDir.isEmpty()) {
-        frame.setGeometry(0, 0, 1280, 800);
-        takeShots(&frame, shotsDir);
-    }
+    FrameWindow frame;
     frame.show();
     return QApplication::exec();
 }

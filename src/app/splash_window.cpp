@@ -24,7 +24,7 @@ QLabel *adviceLine(const QString &name, const QString &text, QWidget *parent)
 
 } // namespace
 
-SPLASH1::SPLASH1(QWidget *parent, int showMilliseconds) : QFrame(parent)
+SplashWindow::SplashWindow(QWidget *parent, int showMilliseconds) : QFrame(parent)
 {
     setObjectName(QStringLiteral("SPLASH1"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -58,13 +58,13 @@ SPLASH1::SPLASH1(QWidget *parent, int showMilliseconds) : QFrame(parent)
     timer->start(showMilliseconds);
 }
 
-void SPLASH1::mousePressEvent(QMouseEvent *event)
+void SplashWindow::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
         close();
 }
 
-void SPLASH1::mouseDoubleClickEvent(QMouseEvent *event)
+void SplashWindow::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         close();

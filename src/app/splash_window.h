@@ -6,13 +6,13 @@
 
 class QTimer;
 
-class SPLASH1 : public QFrame {
+class SplashWindow : public QFrame {
     Q_OBJECT
 public:
     static constexpr int kShowMilliseconds = 5000;
 
     // `showMilliseconds` is shortened by tests only.
-    explicit SPLASH1(QWidget *parent = nullptr, int showMilliseconds = kShowMilliseconds);
+    explicit SplashWindow(QWidget *parent = nullptr, int showMilliseconds = kShowMilliseconds);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

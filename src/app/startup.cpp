@@ -4,21 +4,21 @@
 #include "catalogues/binders_ui.h"
 #include "catalogues/catalogues_ui.h"
 #include "catalogues/climate_ui.h"
-#include "catalogues/protbit_window.h"
+#include "catalogues/binders_report_window.h"
 #include "catalogues/requirements_ui.h"
-#include "design/bitumrasz_window.h"
-#include "design/grohotbrowse1_window.h"
+#include "design/bitumen_step_window.h"
+#include "design/mixer_batch_window.h"
 #include "design/cost_window.h"
-#include "design/otzet1rezept_window.h"
-#include "design/brousepodbor_window.h"
-#include "design/podborsuperpave_window.h"
-#include "design/podbor_window.h"
-#include "testing/conformity_reports_window.h"
-#include "app/soob2_window.h"
+#include "design/form_f1_window.h"
+#include "design/recipe_list_window.h"
+#include "design/superpave_window.h"
+#include "design/component_selection_window.h"
+#include "journals/conformity_reports_window.h"
+#include "app/load_duration_warning_window.h"
 #include "data/globals.h"
-#include "testing/shear_window.h"
-#include "testing/weighing_window.h"
-#include "testing/journal_ui.h"
+#include "journals/shear_window.h"
+#include "journals/weighing_window.h"
+#include "journals/journal_ui.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -41,7 +41,7 @@ void registerProgramProcedures()
     registerShearProcedures();
     // The shear protocol warns through it by name.
     registerCalledProcedure(QStringLiteral("SOOB2"), [](QWidget *caller, std::function<void(LONG)> done) {
-        SOOB2::call(caller, [done = std::move(done)] { if (done) done(glob::RequestCompleted); });
+        LoadDurationWarning::call(caller, [done = std::move(done)] { if (done) done(glob::RequestCompleted); });
     });
     registerCostProcedures();
     registerRecipeFormProcedures();

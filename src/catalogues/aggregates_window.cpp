@@ -1,6 +1,6 @@
 #include "catalogues/aggregates_window.h"
 
-#include "catalogues/updateaggregates_window.h"
+#include "catalogues/aggregate_forms_window.h"
 #include "data/files.h"
 #include "data/globals.h"
 #include "data/sieves.h"

@@ -2,7 +2,7 @@
 
 #include "framework/procedures_ui.h"
 #include "catalogues/bitumen_window.h"
-#include "catalogues/dobavka_window.h"
+#include "catalogues/additives_window.h"
 
 void registerBinderProcedures()
 {

@@ -1,7 +1,7 @@
 #include "catalogues/catalogues_ui.h"
 
 #include "framework/procedures_ui.h"
-#include "catalogues/norma_window.h"
+#include "catalogues/grading_requirements_window.h"
 
 void registerCatalogueProcedures()
 {

@@ -1,7 +1,7 @@
 #include "catalogues/climate_window.h"
 
 #include "framework/procedures_ui.h"
-#include "catalogues/protreg.h"
+#include "catalogues/climate_regions_report.h"
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/reportprogress_window.h"
@@ -131,10 +131,10 @@ FormWindow *UPDATEKLIM(LONG request, QWidget *caller, std::function<void(LONG)> 
 QWidget *PROT_REG()
 {
     ReportDefinition def;
-    def.title = protreg::title();
-    def.run = protreg::run();
-    def.layout = protreg::layout();
-    def.detail = &protreg::detail;
+    def.title = climate_regions_report::title();
+    def.run = climate_regions_report::run();
+    def.layout = climate_regions_report::layout();
+    def.detail = &climate_regions_report::detail;
     QWidget *progress = ReportProcedure::start(std::move(def));
     if (progress)
         showInFrame(progress);

@@ -2,11 +2,11 @@
 
 #include "framework/procedures_ui.h"
 #include "data/globals.h"
-#include "catalogues/filter_window.h"
-#include "catalogues/grohotbrowse11_window.h"
-#include "catalogues/titul_window.h"
-#include "catalogues/updategrohot_window.h"
-#include "catalogues/zr3n_window.h"
+#include "catalogues/zone_filter_window.h"
+#include "catalogues/mixer_list_window.h"
+#include "catalogues/approvals_window.h"
+#include "catalogues/mixer_form_window.h"
+#include "catalogues/foreign_requirements_window.h"
 
 void registerRequirementsProcedures()
 {

@@ -4,7 +4,7 @@
 #include "data/files.h"
 #include "data/globals.h"
 #include "design/cost.h"
-#include "design/designstep_ui.h"
+#include "design/design_step_ui.h"
 #include "framework/fileservices.h"
 
 #include <QPointer>

@@ -103,7 +103,7 @@ const char *const kZoomStatus[] = {"No Zoom", "Zoom (Page Width)", "Zoom (50%)",
 const double kZoomScale[] = {0, 0, 0.5, 0.75, 1.0, 2.0, 3.0};
 } // namespace
 
-REPORTPREVIEW::REPORTPREVIEW(std::shared_ptr<const ReportDocument> document, QWidget *parent)
+ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<const ReportDocument> document, QWidget *parent)
     : QMainWindow(parent), m_doc(std::move(document))
 {
     setObjectName(QStringLiteral("REPORTPREVIEW"));
@@ -156,7 +156,7 @@ REPORTPREVIEW::REPORTPREVIEW(std::shared_ptr<const ReportDocument> document, QWi
     CHANGEDISPLAY();
 }
 
-REPORTPREVIEW::~REPORTPREVIEW()
+ReportPreviewWindow::~ReportPreviewWindow()
 {
     // Deleted without a close event (its frame sub-window went): the caller still hears of it.
     if (!m_finishedSent) {
@@ -166,10 +166,10 @@ REPORTPREVIEW::~REPORTPREVIEW()
     }
 }
 
-double REPORTPREVIEW::dluX() const { return std::max(1.0, fontMetrics().averageCharWidth() / 4.0); }
-double REPORTPREVIEW::dluY() const { return std::max(1.0, fontMetrics().height() / 8.0); }
+double ReportPreviewWindow::dluX() const { return std::max(1.0, fontMetrics().averageCharWidth() / 4.0); }
+double ReportPreviewWindow::dluY() const { return std::max(1.0, fontMetrics().height() / 8.0); }
 
-void REPORTPREVIEW::buildMenus()
+void ReportPreviewWindow::buildMenus()
 {
     auto add = [this](QMenu *menu, const QString &text, const char *name, const QString &tip, auto slot) {
         QAction *a = menu->addAction(text);
@@ -180,7 +180,7 @@ void REPORTPREVIEW::buildMenus()
         return a;
     };
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    add(file, QStringLiteral("&Print"), "PRINT", QStringLiteral("Print the report"), &REPORTPREVIEW::printAndClose);
+    add(file, QStringLiteral("&Print"), "PRINT", QStringLiteral("Print the report"), &ReportPreviewWindow::printAndClose);
     add(file, QStringLiteral("Сохранить в PDF..."), "SAVEPDF", QStringLiteral("Сохранить страницы отчёта в файл PDF"),
         [this] {
             const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в PDF"), QString(),
@@ -189,14 +189,14 @@ void REPORTPREVIEW::buildMenus()
                 saveAsPdf(path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".pdf"));
         });
     add(file, QStringLiteral("E&xit"), "EXIT", QStringLiteral("Exit without printing the report"),
-        &REPORTPREVIEW::exitWithoutPrinting);
+        &ReportPreviewWindow::exitWithoutPrinting);
 
     m_viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     m_viewMenu->setObjectName(QStringLiteral("VIEWMENU"));
     m_next = add(m_viewMenu, QStringLiteral("&Next Page(s)"), "NEXTPAGE",
-                 QStringLiteral("View the next page or pages of the report"), &REPORTPREVIEW::getNextPage);
+                 QStringLiteral("View the next page or pages of the report"), &ReportPreviewWindow::getNextPage);
     m_prev = add(m_viewMenu, QStringLiteral("&Previous Page(s)"), "PREVPAGE",
-                 QStringLiteral("View the next page or pages of the report"), &REPORTPREVIEW::getPrevPage);
+                 QStringLiteral("View the next page or pages of the report"), &ReportPreviewWindow::getPrevPage);
     m_next->setShortcut(QKeySequence(Qt::Key_PageDown));
     m_prev->setShortcut(QKeySequence(Qt::Key_PageUp));
     m_next->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -204,9 +204,9 @@ void REPORTPREVIEW::buildMenus()
     addAction(m_next);
     addAction(m_prev);
     add(m_viewMenu, QStringLiteral("&Jump to a page"), "JUMPTOPAGE", QStringLiteral("Jump to a specific page of the report"),
-        &REPORTPREVIEW::jumpToPage);
+        &ReportPreviewWindow::jumpToPage);
     add(m_viewMenu, QStringLiteral("&Change Display"), "CHANGEDISPLAY",
-        QStringLiteral("Change the number of pages displayed"), &REPORTPREVIEW::selectDisplay);
+        QStringLiteral("Change the number of pages displayed"), &ReportPreviewWindow::selectDisplay);
 
     QMenu *zoomMenu = menuBar()->addMenu(QStringLiteral("&Zoom"));
     for (int z = ZoomNoZoom; z <= Zoom300; ++z) {
@@ -218,7 +218,7 @@ void REPORTPREVIEW::buildMenus()
     }
 }
 
-void REPORTPREVIEW::buildToolBar()
+void ReportPreviewWindow::buildToolBar()
 {
     QToolBar *bar = addToolBar(QStringLiteral("Preview"));
     bar->setObjectName(QStringLiteral("PREVIEWTOOLBAR"));
@@ -232,9 +232,9 @@ void REPORTPREVIEW::buildToolBar()
         return b;
     };
     connect(button(QStringLiteral("Print"), "PRINTBUTTON", QStringLiteral("Print this report")), &QToolButton::clicked,
-            this, &REPORTPREVIEW::printAndClose);
+            this, &ReportPreviewWindow::printAndClose);
     connect(button(QStringLiteral("Exit"), "EXITBUTTON", QStringLiteral("Exit without printing the report")),
-            &QToolButton::clicked, this, &REPORTPREVIEW::exitWithoutPrinting);
+            &QToolButton::clicked, this, &ReportPreviewWindow::exitWithoutPrinting);
     QToolButton *zoomButton = button(QStringLiteral("Zoom"), "ZOOMBUTTON", QStringLiteral("Zoom in on a page of the report"));
     auto *popup = new QMenu(zoomButton);
     popup->setObjectName(QStringLiteral("ZOOMPOPUP"));
@@ -286,7 +286,7 @@ void REPORTPREVIEW::buildToolBar()
 
 // ---- display --------------------------------------------------------------------------------
 
-void REPORTPREVIEW::CHANGEDISPLAY()
+void ReportPreviewWindow::CHANGEDISPLAY()
 {
     if (m_zoom == ZoomNoZoom) {
         DESTROYZOOMCONTROL();
@@ -307,7 +307,7 @@ void REPORTPREVIEW::CHANGEDISPLAY()
     refreshControls();
 }
 
-void REPORTPREVIEW::refreshControls()
+void ReportPreviewWindow::refreshControls()
 {
     m_updating = true;
     for (int z = ZoomNoZoom; z <= Zoom300; ++z) {
@@ -325,7 +325,7 @@ void REPORTPREVIEW::refreshControls()
     m_updating = false;
 }
 
-void REPORTPREVIEW::CREATETHUMBNAILS()
+void ReportPreviewWindow::CREATETHUMBNAILS()
 {
     for (int k = 1; k <= PAGESACROSS * PAGESDOWN; ++k) {
         auto *t = new PageThumbnail(*m_doc, m_area);
@@ -338,7 +338,7 @@ void REPORTPREVIEW::CREATETHUMBNAILS()
     DISPLAYEDPAGESDOWN = PAGESDOWN;
 }
 
-void REPORTPREVIEW::DESTROYTHUMBNAILS()
+void ReportPreviewWindow::DESTROYTHUMBNAILS()
 {
     for (PageThumbnail *t : m_thumbs)
         delete t;
@@ -346,7 +346,7 @@ void REPORTPREVIEW::DESTROYTHUMBNAILS()
     DISPLAYEDPAGESACROSS = DISPLAYEDPAGESDOWN = 0;
 }
 
-void REPORTPREVIEW::POSITIONTHUMBNAILS()
+void ReportPreviewWindow::POSITIONTHUMBNAILS()
 {
     const double ux = dluX(), uy = dluY();
     const auto rects = thumbnailRects(int(m_area->width() / ux), int(m_area->height() / uy), PAGESACROSS, PAGESDOWN,
@@ -357,7 +357,7 @@ void REPORTPREVIEW::POSITIONTHUMBNAILS()
     }
 }
 
-void REPORTPREVIEW::FILLTHUMBNAILS()
+void ReportPreviewWindow::FILLTHUMBNAILS()
 {
     for (std::size_t k = 0; k < m_thumbs.size(); ++k) {
         const LONG page = CURRENTPAGE + LONG(k);
@@ -367,7 +367,7 @@ void REPORTPREVIEW::FILLTHUMBNAILS()
     m_zone2->setText(pageInfoText());
 }
 
-void REPORTPREVIEW::CREATEZOOMCONTROL()
+void ReportPreviewWindow::CREATEZOOMCONTROL()
 {
     if (m_zoomArea)
         return;
@@ -385,14 +385,14 @@ void REPORTPREVIEW::CREATEZOOMCONTROL()
     m_zoomArea->show();
 }
 
-void REPORTPREVIEW::DESTROYZOOMCONTROL()
+void ReportPreviewWindow::DESTROYZOOMCONTROL()
 {
     delete m_zoomArea;
     m_zoomArea = nullptr;
     m_zoomImage = nullptr;
 }
 
-void REPORTPREVIEW::CONFIGUREZOOMRATIO()
+void ReportPreviewWindow::CONFIGUREZOOMRATIO()
 {
     if (m_zoom == ZoomPageWidth) {
         const int width = m_area->width() - m_zoomArea->verticalScrollBar()->sizeHint().width() - 2;
@@ -406,7 +406,7 @@ void REPORTPREVIEW::CONFIGUREZOOMRATIO()
     m_zone3->setText(zoomText());
 }
 
-void REPORTPREVIEW::FILLZOOMCONTROL()
+void ReportPreviewWindow::FILLZOOMCONTROL()
 {
     if (CURRENTPAGE < 1 || CURRENTPAGE > IMAGECOUNT)
         return;
@@ -417,14 +417,14 @@ void REPORTPREVIEW::FILLZOOMCONTROL()
     m_zone2->setText(pageInfoText());
 }
 
-QString REPORTPREVIEW::pageInfoText() const
+QString ReportPreviewWindow::pageInfoText() const
 {
     return previewPageInfo(CURRENTPAGE, m_zoom == ZoomNoZoom ? LONG(thumbnailCount()) : 1, IMAGECOUNT);
 }
 
-QString REPORTPREVIEW::zoomText() const { return QString::fromUtf8(kZoomStatus[m_zoom]); }
+QString ReportPreviewWindow::zoomText() const { return QString::fromUtf8(kZoomStatus[m_zoom]); }
 
-bool REPORTPREVIEW::eventFilter(QObject *watched, QEvent *event)
+bool ReportPreviewWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_area && event->type() == QEvent::Resize) {
         if (m_zoomArea) {
@@ -442,7 +442,7 @@ bool REPORTPREVIEW::eventFilter(QObject *watched, QEvent *event)
 
 // ---- paging and zoom -------------------------------------------------------------------------
 
-void REPORTPREVIEW::getNextPage()
+void ReportPreviewWindow::getNextPage()
 {
     const LONG step = m_zoom == ZoomNoZoom ? LONG(thumbnailCount()) : 1;
     const LONG next = previewNextPage(CURRENTPAGE, std::max<LONG>(step, 1), IMAGECOUNT);
@@ -452,7 +452,7 @@ void REPORTPREVIEW::getNextPage()
     CHANGEDISPLAY();
 }
 
-void REPORTPREVIEW::getPrevPage()
+void ReportPreviewWindow::getPrevPage()
 {
     const LONG step = m_zoom == ZoomNoZoom ? LONG(thumbnailCount()) : 1;
     const LONG prev = previewPrevPage(CURRENTPAGE, std::max<LONG>(step, 1));
@@ -462,13 +462,13 @@ void REPORTPREVIEW::getPrevPage()
     CHANGEDISPLAY();
 }
 
-void REPORTPREVIEW::setZoom(Zoom z)
+void ReportPreviewWindow::setZoom(Zoom z)
 {
     m_zoom = z;
     CHANGEDISPLAY();
 }
 
-void REPORTPREVIEW::zoomThumbnail(int k)
+void ReportPreviewWindow::zoomThumbnail(int k)
 {
     const LONG page = CURRENTPAGE + k - 1;
     if (page > IMAGECOUNT)
@@ -477,7 +477,7 @@ void REPORTPREVIEW::zoomThumbnail(int k)
     setZoom(ZoomPageWidth);
 }
 
-void REPORTPREVIEW::setGrid(LONG across, LONG down)
+void ReportPreviewWindow::setGrid(LONG across, LONG down)
 {
     PAGESACROSS = std::clamp<LONG>(across, 1, 10);
     PAGESDOWN = std::clamp<LONG>(down, 1, 10);
@@ -485,12 +485,12 @@ void REPORTPREVIEW::setGrid(LONG across, LONG down)
     CHANGEDISPLAY();
 }
 
-void REPORTPREVIEW::jumpToPage()
+void ReportPreviewWindow::jumpToPage()
 {
     if (IMAGECOUNT <= 1)
         return;
     setEnabled(false);
-    QPointer<REPORTPREVIEW> self(this);
+    QPointer<ReportPreviewWindow> self(this);
     QDialog *d = PREVIEW_JUMPTOPAGE(CURRENTPAGE, IMAGECOUNT, [self](LONG page) {
         if (!self)
             return;
@@ -501,12 +501,12 @@ void REPORTPREVIEW::jumpToPage()
     connect(this, &QObject::destroyed, d, &QObject::deleteLater);
 }
 
-void REPORTPREVIEW::selectDisplay()
+void ReportPreviewWindow::selectDisplay()
 {
     if (IMAGECOUNT <= 1)
         return;
     setEnabled(false);
-    QPointer<REPORTPREVIEW> self(this);
+    QPointer<ReportPreviewWindow> self(this);
     QDialog *d = PREVIEW_SELECTDISPLAY(PAGESACROSS, PAGESDOWN, [self](LONG across, LONG down) {
         if (!self)
             return;
@@ -516,19 +516,19 @@ void REPORTPREVIEW::selectDisplay()
     connect(this, &QObject::destroyed, d, &QObject::deleteLater);
 }
 
-void REPORTPREVIEW::printAndClose()
+void ReportPreviewWindow::printAndClose()
 {
     RETURNVALUE = 1;
     closeHostedWindow(this);
 }
 
-void REPORTPREVIEW::exitWithoutPrinting()
+void ReportPreviewWindow::exitWithoutPrinting()
 {
     RETURNVALUE = 0;
     closeHostedWindow(this);
 }
 
-bool REPORTPREVIEW::saveAsPdf(const QString &path)
+bool ReportPreviewWindow::saveAsPdf(const QString &path)
 {
     if (writeReportPdf(*m_doc, path, windowTitle()))
         return true;
@@ -537,7 +537,7 @@ bool REPORTPREVIEW::saveAsPdf(const QString &path)
     return false;
 }
 
-void REPORTPREVIEW::closeEvent(QCloseEvent *event)
+void ReportPreviewWindow::closeEvent(QCloseEvent *event)
 {
     if (!m_finishedSent) {
         m_finishedSent = true;

@@ -18,13 +18,13 @@ class QSpinBox;
 class QToolButton;
 class PageThumbnail;
 
-class REPORTPREVIEW : public QMainWindow {
+class ReportPreviewWindow : public QMainWindow {
     Q_OBJECT
 public:
     enum Zoom : BYTE { ZoomNoZoom, ZoomPageWidth, Zoom50, Zoom75, Zoom100, Zoom200, Zoom300 };
 
-    explicit REPORTPREVIEW(std::shared_ptr<const ReportDocument> document, QWidget *parent = nullptr);
-    ~REPORTPREVIEW() override;
+    explicit ReportPreviewWindow(std::shared_ptr<const ReportDocument> document, QWidget *parent = nullptr);
+    ~ReportPreviewWindow() override;
 
     LONG CURRENTPAGE = 1;
     LONG IMAGECOUNT = 0;

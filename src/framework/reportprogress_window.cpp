@@ -156,9 +156,9 @@ void ReportProcedure::recordsDone()
     LOCALRESPONSE = glob::RequestCompleted;
     closeProgress();
     m_document->finish();
-    auto *preview = new REPORTPREVIEW(m_document);
+    auto *preview = new ReportPreviewWindow(m_document);
     preview->setWindowTitle(QStringLiteral("Report Preview"));
-    connect(preview, &REPORTPREVIEW::finished, this, [this](bool print) {
+    connect(preview, &ReportPreviewWindow::finished, this, [this](bool print) {
         if (print) {
             if (g_printHook)
                 g_printHook(m_document);

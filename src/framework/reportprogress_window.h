@@ -14,7 +14,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class REPORTPREVIEW;
+class ReportPreviewWindow;
 
 // The progress window: "Generating Report", a bar, the user string, "N% Completed", Cancel.
 class ReportProgressWindow : public QWidget {

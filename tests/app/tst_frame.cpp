@@ -2,7 +2,7 @@
 // and the warning SOOB2.
 #include "app/frame_window.h"
 #include "framework/procedures_ui.h"
-#include "app/soob2_window.h"
+#include "app/load_duration_warning_window.h"
 #include "app/splash_window.h"
 #include "data/globals.h"
 #include "support/fake_sink.h"
@@ -30,8 +30,8 @@ class TestFrame : public QObject {
     Q_OBJECT
     FakeSink sink;
 
-    QToolButton *button(MAIN &frame, const char *name) { return frame.findChild<QToolButton *>(name); }
-    QAction *item(MAIN &frame, const char *name) { return frame.findChild<QAction *>(name); }
+    QToolButton *button(FrameWindow &frame, const char *name) { return frame.findChild<QToolButton *>(name); }
+    QAction *item(FrameWindow &frame, const char *name) { return frame.findChild<QAction *>(name); }
 
 private slots:
     void init()
@@ -47,7 +47,7 @@ private slots:
     // disabled, and becomes usable once it is.
     void itemsOfUnbuiltProceduresAreDisabled()
     {
-        MAIN frame;
+        FrameWindow frame;
         for (QAction *menu : frame.menuBar()->actions())
             for (QAction *a : menu->menu()->actions())
                 if (!a->isSeparator() && !QStringList{"PrintSetup", "Exit", "Tile", "Cascade", "ArrangeIcons"}.contains(a->objectName()))
@@ -67,7 +67,7 @@ private slots:
     void testsButtonAsksForARecipeFirst()
     {
         registerProcedure(QStringLiteral("MENUTEST"), [] { return makeTestWindow(QStringLiteral("Испытания")); });
-        MAIN frame(nullptr, 60000);
+        FrameWindow frame(nullptr, 60000);
         frame.show();
         QList<int> openAtMessage;
         sink.seen = [&](const MessageRequest &) { openAtMessage << int(frame.mdiArea()->subWindowList().size()); };
@@ -90,10 +90,10 @@ private slots:
             {int(QEvent::MouseButtonPress), int(Qt::MiddleButton), false},
         };
         for (const auto &[type, button, closes] : rows) {
-            MAIN frame(nullptr, 60000);
+            FrameWindow frame(nullptr, 60000);
             QVERIFY(!frame.splash());
             frame.show();
-            QPointer<SPLASH1> splash = frame.splash();
+            QPointer<SplashWindow> splash = frame.splash();
             QVERIFY(splash && splash->isVisible());
             QWidget *target = splash->findChild<QLabel *>("STRING1"); // a click on the text reaches the splash
             const QPointF at(5, 5);
@@ -106,9 +106,9 @@ private slots:
             QVERIFY(!frame.splash());
             QVERIFY(splash.isNull() || !splash->isVisible());
         }
-        MAIN timed(nullptr, 150);
+        FrameWindow timed(nullptr, 150);
         timed.show();
-        QPointer<SPLASH1> timedSplash = timed.splash();
+        QPointer<SplashWindow> timedSplash = timed.splash();
         QVERIFY(timedSplash);
         QTRY_VERIFY_WITH_TIMEOUT(!timedSplash, 3000);
     }
@@ -117,7 +117,7 @@ private slots:
     void arrangeIcons()
     {
         registerProcedure(QStringLiteral("BROWSEBIT"), [] { return makeTestWindow(QStringLiteral("Битум")); });
-        MAIN frame(nullptr, 60000);
+        FrameWindow frame(nullptr, 60000);
         frame.resize(900, 600);
         frame.show();
         for (int i = 0; i < 3; ++i)
@@ -137,12 +137,12 @@ private slots:
     // SOOB2 holds its caller disabled until its close box closes it, then hands on.
     void soob2IsClosedByItsCloseBox()
     {
-        MAIN frame(nullptr, 60000);
+        FrameWindow frame(nullptr, 60000);
         frame.show();
         auto *caller = makeTestWindow(QStringLiteral("Отчет"));
         showInFrame(caller);
         int finished = 0;
-        SOOB2 *warning = SOOB2::call(caller, [&finished] { ++finished; });
+        LoadDurationWarning *warning = LoadDurationWarning::call(caller, [&finished] { ++finished; });
         QVERIFY(!caller->isEnabled());
         auto *sub = qobject_cast<QMdiSubWindow *>(warning->parentWidget());
         QVERIFY(sub);

@@ -52,7 +52,7 @@ class TestWindowsInFrame : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     FakeSink m_sink;
-    MAIN *m_frame = nullptr;
+    FrameWindow *m_frame = nullptr;
 
     QMdiArea *area() const { return m_frame->mdiArea(); }
     QAction *item(const QString &name) const { return m_frame->findChild<QAction *>(name); }
@@ -142,7 +142,7 @@ private slots:
         setMessageSink(&m_sink);
         QVERIFY(loadQtTranslations());
         registerProgramProcedures();
-        m_frame = new MAIN(nullptr, 60000);
+        m_frame = new FrameWindow(nullptr, 60000);
         m_frame->setGeometry(0, 0, 1280, 800);
         m_frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_frame));
@@ -341,7 +341,7 @@ private slots:
             if (QLatin1String(window) != QLatin1String("GROHOTBROWSE1")) // which sets NUMMER to its mixer
                 QCOMPARE(glob::NUMMER, 300.0);
             if (QLatin1String(window) == QLatin1String("DUBLOTZET1REZEPT")) // a report: progress, then preview
-                QTRY_VERIFY(qobject_cast<REPORTPREVIEW *>(windowIn(area()->activeSubWindow())));
+                QTRY_VERIFY(qobject_cast<ReportPreviewWindow *>(windowIn(area()->activeSubWindow())));
             else
                 checkWhole(area()->activeSubWindow(), QLatin1String(window));
             for (QMdiSubWindow *w : area()->subWindowList())
@@ -500,9 +500,9 @@ private slots:
 
         auto document = std::make_shared<ReportDocument>();
         document->finish();
-        auto *preview = new REPORTPREVIEW(document);
+        auto *preview = new ReportPreviewWindow(document);
         bool finished = false;
-        connect(preview, &REPORTPREVIEW::finished, this, [&finished] { finished = true; });
+        connect(preview, &ReportPreviewWindow::finished, this, [&finished] { finished = true; });
         showInFrame(preview);
         sub = area()->activeSubWindow();
         checkWhole(sub, QStringLiteral("preview"));

@@ -188,7 +188,7 @@ private slots:
             }
         }
         registerAggregateProcedures();
-        MAIN frame(nullptr, 0);
+        FrameWindow frame(nullptr, 0);
         frame.resize(1280, 800);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));

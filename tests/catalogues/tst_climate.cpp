@@ -51,7 +51,7 @@ private slots:
         QVERIFY(list);
         m_shown.clear();
         list->findChild<QPushButton *>(QStringLiteral("LIST"))->click();
-        auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
+        auto *preview = awaitShown<ReportPreviewWindow>(m_shown);
         QVERIFY(preview);
         const int pages = preview->IMAGECOUNT;
         QVERIFY(pages >= 2);

@@ -1,10 +1,10 @@
 // The foreign requirements, approval data, mixer screens and filters: what their windows compute
 // and hand on.
-#include "catalogues/filter_window.h"
-#include "catalogues/grohot_scheme.h"
-#include "catalogues/grohotbrowse11_window.h"
-#include "catalogues/titul_window.h"
-#include "catalogues/zr3n_window.h"
+#include "catalogues/zone_filter_window.h"
+#include "catalogues/screen_decks.h"
+#include "catalogues/mixer_list_window.h"
+#include "catalogues/approvals_window.h"
+#include "catalogues/foreign_requirements_window.h"
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/browse_window.h"
@@ -189,16 +189,16 @@ private slots:
             GRO = GrohotRecord();
             GRO.NUMMIXER = 1;
             GRO.MASSAZAMES = 1000;
-            GRO.FORMA[0].setRaw(grohot::shapeCode(grohot::DeckShape::Round));
+            GRO.FORMA[0].setRaw(screen_decks::shapeCode(screen_decks::DeckShape::Round));
             GRO.OTW[0][0] = 40;
             GRO.OTW[0][1] = 35;
-            GRO.FORMA[2].setRaw(grohot::shapeCode(grohot::DeckShape::Square));
+            GRO.FORMA[2].setRaw(screen_decks::shapeCode(screen_decks::DeckShape::Square));
             GRO.OTW[2][0] = 10;
             GRO.OTW[2][1] = 12;
             QCOMPARE(files::GROHOT.add(), FileError::None);
             GRO = GrohotRecord();
             GRO.NUMMIXER = 2;
-            GRO.FORMA[1].setRaw(grohot::shapeCode(grohot::DeckShape::Round));
+            GRO.FORMA[1].setRaw(screen_decks::shapeCode(screen_decks::DeckShape::Round));
             GRO.OTW[1][0] = 20;
             QCOMPARE(files::GROHOT.add(), FileError::None);
         }
@@ -210,7 +210,7 @@ private slots:
         QTRY_COMPARE(shown("OTW", 3), QStringLiteral("12"));
         QCOMPARE(shown("OTW", 1), QStringLiteral("40"));
         QCOMPARE(shown("OTW", 2), QStringLiteral("0"));
-        QCOMPARE(shown("FORMA", 3), deckSymbol(grohot::shapeCode(grohot::DeckShape::Square), QFont()));
+        QCOMPARE(shown("FORMA", 3), deckSymbol(screen_decks::shapeCode(screen_decks::DeckShape::Square), QFont()));
         QVERIFY(shown("FORMA", 2).isEmpty());
 
         QTest::keyClick(list->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
@@ -236,7 +236,7 @@ private slots:
         FileUse use(files::GROHOT);
         GRO.NUMMIXER = 2;
         QCOMPARE(files::GROHOT.get(files::key::GRO_KEYNUMMIX), FileError::None);
-        QCOMPARE(grohot::deckShape(GRO.FORMA[1]), grohot::DeckShape::Square);
+        QCOMPARE(screen_decks::deckShape(GRO.FORMA[1]), screen_decks::DeckShape::Square);
         QCOMPARE(GRO.OTW[1][1], 15.0);
         QCOMPARE(GRO.OTW[1][0], 20.0);
     }

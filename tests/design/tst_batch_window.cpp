@@ -2,7 +2,7 @@
 // printed recipe through the menu, the report runner and a PDF.
 #include "data/files.h"
 #include "data/globals.h"
-#include "design/grohotbrowse1_window.h"
+#include "design/mixer_batch_window.h"
 #include "framework/fileservices.h"
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
@@ -127,9 +127,9 @@ private slots:
 
         const auto print = [&](const char *button) {
             control(menu, button)->click();
-            return awaitShown<REPORTPREVIEW>(m_shown);
+            return awaitShown<ReportPreviewWindow>(m_shown);
         };
-        REPORTPREVIEW *preview = print("RPT_GROHOT");
+        ReportPreviewWindow *preview = print("RPT_GROHOT");
         QVERIFY(preview);
         QCOMPARE(preview->IMAGECOUNT, 1); // mixer 1 only
         const QStringList page = preview->document().page(0).texts();

@@ -1,7 +1,7 @@
 // The cost window as the engineer uses it: prices typed, the figures recomputed, OK storing them
 // into the recipe in hand, nothing written for a design that is not a stored recipe.
 #include "design/cost_window.h"
-#include "design/updatepodbor_window.h"
+#include "design/recipe_edit_window.h"
 #include "framework/fileservices.h"
 #include "support/window_helpers.h"
 #include "support/workdir.h"

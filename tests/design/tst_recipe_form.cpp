@@ -1,6 +1,6 @@
 // The recipe form "Ф.1" as the engineer gets it: through the report runner to its preview,
 // saved as PDF and read back with pdftotext.
-#include "design/otzet1rezept_window.h"
+#include "design/form_f1_window.h"
 #include "framework/fileservices.h"
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
@@ -44,7 +44,7 @@ class TestRecipeForm : public QObject {
     // The pages of the preview now shown, saved as PDF, as text (-layout); the preview is left.
     QStringList printedPages()
     {
-        auto *preview = awaitShown<REPORTPREVIEW>(m_shown);
+        auto *preview = awaitShown<ReportPreviewWindow>(m_shown);
         const QString path = m_dir.filePath(QStringLiteral("f1.pdf"));
         if (!preview || !preview->saveAsPdf(path))
             return {};

@@ -1,8 +1,8 @@
 // A design saved as a recipe through a file another connection holds, found in the recipe list,
 // reopened in the recipe form and changed there.
 #include "data/files.h"
-#include "design/bitumrasz_window.h"
-#include "design/brousepodbor_window.h"
+#include "design/bitumen_step_window.h"
+#include "design/recipe_list_window.h"
 #include "framework/fileservices.h"
 #include "support/design_fixtures.h"
 #include "support/window_helpers.h"

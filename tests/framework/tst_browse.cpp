@@ -1,7 +1,7 @@
 // The list window engine, driven as a user drives BROUSENORMA1: keys, tabs, thumb, refresh.
 #include "app/frame_window.h"
 #include "catalogues/catalogues_ui.h"
-#include "catalogues/norma_window.h"
+#include "catalogues/grading_requirements_window.h"
 #include "data/cp1251.h"
 #include "data/files.h"
 #include "framework/fileservices.h"
@@ -441,7 +441,7 @@ private slots:
     {
         makeFile(3000);
         registerCatalogueProcedures();
-        MAIN frame(nullptr, 0);
+        FrameWindow frame(nullptr, 0);
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QAction *item = frame.findChild<QAction *>(QStringLiteral("BROUSENORMA1"));

@@ -1,4 +1,4 @@
-#include "catalogues/updatenorma_window.h"
+#include "catalogues/grading_requirement_form_window.h"
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/fileservices.h"

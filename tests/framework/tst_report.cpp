@@ -99,10 +99,10 @@ class TestReport : public QObject {
     QList<QPointer<QWidget>> m_shown;
     int m_printed = 0;
 
-    REPORTPREVIEW *shownPreview() const
+    ReportPreviewWindow *shownPreview() const
     {
         for (const auto &w : m_shown)
-            if (auto *p = qobject_cast<REPORTPREVIEW *>(w.data()))
+            if (auto *p = qobject_cast<ReportPreviewWindow *>(w.data()))
                 return p;
         return nullptr;
     }
@@ -415,7 +415,7 @@ private slots:
             QVERIFY(!returned);
             auto *progress = qobject_cast<ReportProgressWindow *>(m_shown.first().data());
             QVERIFY(!progress || !progress->isVisible());
-            REPORTPREVIEW *preview = shownPreview();
+            ReportPreviewWindow *preview = shownPreview();
             QVERIFY(preview);
             QCOMPARE(preview->IMAGECOUNT, 3);
             QCOMPARE(files::BITUMEN.USED, 1); // held until the preview is left

@@ -1,0 +1,248 @@
+// The hydrostatic weighing of a recipe (list, form, protocol) and the shear-resistance protocol
+// with its operating conditions, driven as the user works them.
+#include "support/fake_sink.h"
+#include "support/pdf_text.h"
+#include "support/window_helpers.h"
+#include "support/workdir.h"
+#include "catalogues/climate_ui.h"
+#include "data/files.h"
+#include "framework/fileservices.h"
+#include "framework/reportpaint_ui.h"
+#include "framework/reportpreview_window.h"
+#include "framework/reportprogress_window.h"
+#include "journals/shear_window.h"
+#include "journals/weighing_window.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+void addRecord(DataFile &file)
+{
+    FileUse use(file);
+    QVERIFY(use.ok());
+    QCOMPARE(file.add(), FileError::None);
+}
+
+// A test record of recipe 5 with the shear properties of the worked example, or without them.
+GurRecord testRecord(double number, bool shear)
+{
+    GurRecord g;
+    g.NUMBER = number;
+    g.REZNUM = 5;
+    g.TIP_SM = QStringLiteral("Б");
+    g.DATE = 80000;
+    g.R20 = 5.25;
+    if (shear) {
+        g.TGFI = 0.85;
+        g.C50 = 0.3;
+        g.MPL = 0.2;
+        g.UPL = 60;
+    }
+    return g;
+}
+
+} // namespace
+
+class TestWeighingShear : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QList<QPointer<QWidget>> m_shown;
+    FakeSink m_sink;
+    int m_warnings = 0;
+
+    // RPTSD over the record in GUR: the region chosen in SELREG1, `adjust` on the conditions,
+    // "Ок"; the pages of the preview as a PDF's text.
+    QStringList shearProtocol(const std::function<void(FormWindow *)> &adjust)
+    {
+        m_shown.clear();
+        LONG response = 0;
+        if (!callProcedure(QStringLiteral("RPTSD"), nullptr, [&response](LONG r) { response = r; }))
+            return {};
+        auto *regions = awaitShown<BrowseWindow>(m_shown, QStringLiteral("SELREG1"));
+        auto *filter = awaitShown<FormWindow>(m_shown, QStringLiteral("FILTER1"));
+        if (!regions || !filter)
+            return {};
+        regions->activateWindow();
+        if (!QTest::qWaitFor([regions] { return regions->page()->rowCount() == 1; }, 5000))
+            return {};
+        regions->findChild<QPushButton *>(QStringLiteral("SELECT"))->click();
+        if (!QTest::qWaitFor([filter] { return filter->isEnabled(); }, 5000))
+            return {};
+        filter->activateWindow();
+        if (!QTest::qWaitForWindowActive(filter))
+            return {};
+        adjust(filter);
+        filter->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        auto *preview = awaitShown<ReportPreviewWindow>(m_shown);
+        if (!preview)
+            return {};
+        QStringList pages;
+        const QString pdf = m_dir.filePath(QStringLiteral("shear_report.pdf"));
+        if (!writeReportPdf(preview->document(), pdf))
+            return {};
+        pages = pdfText(pdf).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        preview->exitWithoutPrinting();
+        if (!QTest::qWaitFor([&] { return response == glob::RequestCompleted; }, 5000))
+            return {};
+        return pages;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        useWorkdir(m_dir, &m_sink);
+        recordShownWindows(m_shown);
+        ReportProcedure::setPrintHook([](std::shared_ptr<const ReportDocument>) {});
+        registerClimateProcedures();
+        registerWeighingProcedures();
+        registerShearProcedures();
+        registerCalledProcedure(QStringLiteral("SOOB2"), [this](QWidget *, std::function<void(LONG)> done) {
+            ++m_warnings;
+            done(glob::RequestCompleted);
+        });
+    }
+
+    void cleanup() { deleteFormWindows(); }
+
+    // The worked weighing typed into a new record of recipe 7, a second specimen without volume:
+    // visiting the density field gives 2.376 / 1.98 / 0 from specimen 1 alone, says so, and
+    // hands the density to recipe 7 in memory; OK stores it; the protocol prints it with the
+    // porosities for 6 % bitumen over a mineral part of 2.7 g/cm3.
+    void weighingOfARecipe()
+    {
+        POD = PodborRecord();
+        POD.NUM = 7;
+        addRecord(files::PODBOR);
+        OBR = ObrgidroRecord();
+        OBR.NUMMER = 8; // another recipe's: not listed
+        addRecord(files::OBRGIDRO);
+        POD = PodborRecord();
+        glob::NUMMER = 7;
+        glob::JBITGL = 6;
+        glob::YMINER = 2.7;
+
+        BrowseWindow *list = BROWSEOBR2();
+        m_shown << list;
+        list->show();
+        QTRY_COMPARE(list->page()->rowCount(), 0);
+        FormWindow *form = press(list, "INSERT");
+        QVERIFY(form);
+        QCOMPARE(shown(form, "OBR_NUMMER"), QStringLiteral("7"));
+        const char *typed[][2] = {{"OBR_G0", "1200"}, {"OBR_G1", "1205"}, {"OBR_G2", "700"}, {"OBR_G3", "1210"},
+                                  {"OBR_G4", "705"}, {"OBR_G01", "1000"}, {"OBR_G11", "1002"}, {"OBR_G21", "1002"}};
+        for (const auto &t : typed)
+            typeInto(form, QLatin1String(t[0]), QLatin1String(t[1]));
+        edit(form, "OBR_PLOT")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(shown(form, "OBR_PLOT"), QStringLiteral("2.376"));
+        QCOMPARE(shown(form, "OBR_WOD"), QStringLiteral("1.98"));
+        QCOMPARE(shown(form, "OBR_NABUH"), QStringLiteral("0.00"));
+        QCOMPARE(form->findChild<QLabel *>(QStringLiteral("EVALUATION"))->text(),
+                 QStringLiteral("Образец 2 не учтен: G1 = G2"));
+        QCOMPARE(POD.NUM, 7.0);
+        QCOMPARE(POD.PLOTN, 1200.0 / 505);
+
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_COMPARE(list->page()->rowCount(), 1);
+        {
+            FileUse use(files::OBRGIDRO);
+            OBR.NUMMER = 7;
+            QCOMPARE(files::OBRGIDRO.get(files::key::OBR_KEYNUMMER), FileError::None);
+            QCOMPARE(OBR.PLOT, 1200.0 / 505);
+        }
+
+        m_shown.clear();
+        list->findChild<QPushButton *>(QStringLiteral("PROTOCOL"))->click();
+        auto *preview = awaitShown<ReportPreviewWindow>(m_shown);
+        QVERIFY(preview);
+        QCOMPARE(preview->IMAGECOUNT, 1);
+        const QStringList texts = preview->document().page(0).texts();
+        auto after = [&texts](const char *caption) { return texts.value(texts.indexOf(QString::fromUtf8(caption)) + 1); };
+        QCOMPARE(after("Номер смеси"), QStringLiteral("7"));
+        QCOMPARE(after("Средняя плотность, г/см3:"), QStringLiteral("2.38"));
+        QCOMPARE(after("Водонасыщение"), QStringLiteral("1.98"));
+        QCOMPARE(after("Пористость минеральной части, %"), QStringLiteral("17.0")); // 16.97
+        QCOMPARE(after("Остаточная пористость, %"), QStringLiteral("3.5"));          // 3.52
+        preview->exitWithoutPrinting();
+        delete list;
+    }
+
+    // The shear protocol of recipe 5: refused for a record in memory without results; then one
+    // page per test record, the worked example not resistant over 42.8 hours, a record without
+    // shear data "не определено" with no deformation; a zero intensity warns and still prints.
+    void shearProtocolOfARecipe()
+    {
+        USL = UslovRecord();
+        USL.REGION = QStringLiteral("Москва");
+        USL.DKZ = QStringLiteral("II");
+        USL.TMAX = 35;
+        USL.TMIN = -30;
+        addRecord(files::USLOV);
+        GUR = testRecord(2, false);
+        addRecord(files::GUR);
+        GUR = testRecord(1, true);
+        addRecord(files::GUR);
+        GUR = testRecord(3, true);
+        GUR.REZNUM = 6; // another recipe's
+        addRecord(files::GUR);
+        glob::NUMMER = 5;
+        glob::OBEKT = QStringLiteral("Обход г. Н");
+
+        GUR = testRecord(2, false);
+        m_sink.clear();
+        LONG response = 0;
+        QVERIFY(callProcedure(QStringLiteral("RPTSD"), nullptr, [&response](LONG r) { response = r; }));
+        QCOMPARE(m_sink.texts(), QStringList{QStringLiteral("Отсутствуют результаты испытаний")});
+        QCOMPARE(response, LONG(glob::RequestCancelled));
+
+        GUR = testRecord(1, true);
+        const QStringList pages = shearProtocol([](FormWindow *filter) {
+            QCOMPARE(shown(filter, "REGION"), QStringLiteral("Москва"));
+            QCOMPARE(shown(filter, "TMAX"), QStringLiteral("35"));
+            QCOMPARE(shown(filter, "TMIN"), QStringLiteral("-30"));
+            QCOMPARE(shown(filter, "IN_DV"), QStringLiteral("220"));
+        });
+        QCOMPARE(pages.size(), 2);
+        QCOMPARE(m_warnings, 0);
+        const QString &example = pages.at(0).contains(QStringLiteral("0.850")) ? pages.at(0) : pages.at(1);
+        const QString &empty = pages.at(0).contains(QStringLiteral("0.850")) ? pages.at(1) : pages.at(0);
+        for (const char *shown : {"Москва", "II", "тяжелое", "Нормальные", "5.25", "0.850", "0.300",
+                                  "42.8", "0.526", "-1,000", "не сдвигоустойчив", "Обход г. Н"})
+            QVERIFY2(example.contains(QString::fromUtf8(shown)), shown);
+        QVERIFY(empty.contains(QStringLiteral("не определено")));
+        for (const char *verdict : {"не сдвигоустойчив", "\nсдвигоустойчив\n", "в предельном состоянии"})
+            QVERIFY2(!empty.contains(QString::fromUtf8(verdict)), verdict);
+        QVERIFY(!empty.contains(QStringLiteral("0.526")));
+
+        // Category 5 switches to constrained traffic at 220 vehicles; a zero intensity typed then.
+        // The lookup key chooses the region again, keeping the typed temperature.
+        const QStringList idle = shearProtocol([this](FormWindow *filter) {
+            typeInto(filter, QStringLiteral("TMAX"), QStringLiteral("30"));
+            m_shown.clear();
+            filter->field(QStringLiteral("REGION"))->setFocus();
+            QTest::keyClick(filter->field(QStringLiteral("REGION")), Qt::Key_F4);
+            auto *regions = awaitShown<BrowseWindow>(m_shown, QStringLiteral("SELREG1"));
+            QVERIFY(regions);
+            QTRY_COMPARE(regions->page()->rowCount(), 1);
+            regions->findChild<QPushButton *>(QStringLiteral("SELECT"))->click();
+            QTRY_VERIFY(filter->isEnabled());
+            QCOMPARE(shown(filter, "TMAX"), QStringLiteral("30"));
+            filter->findChild<QRadioButton *>(QStringLiteral("KAT_DV_5"))->click();
+            QCOMPARE(filter->findChild<QComboBox *>(QStringLiteral("US_DV"))->currentText(), QStringLiteral("Стесненные"));
+            QCOMPARE(glob::T1, 0.792);
+            typeInto(filter, QStringLiteral("IN_DV"), QStringLiteral("0"));
+        });
+        QCOMPARE(m_warnings, 1);
+        QCOMPARE(idle.size(), 2);
+        for (const QString &page : idle)
+            QVERIFY(page.contains(QStringLiteral("не определено")) && page.contains(QStringLiteral("Стесненные")));
+    }
+};
+
+QTEST_MAIN(TestWeighingShear)
+#include "tst_weighing_shear.moc"
