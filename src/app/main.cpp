@@ -82,27 +82,9 @@ int main(int argc, char **argv)
         return 0;
     }
     if (seeding) {
-        // The working directory is made when missing (with its missing parents), and removed
-        // again when the seed is refused.
         const QString workDir = QFileInfo(positional.isEmpty() ? QDir::currentPath() : positional.first()).absoluteFilePath();
-        QStringList made; // deepest first
-        for (QString d = QDir::cleanPath(workDir); !QFileInfo::exists(d);) {
-            made << d;
-            const QString up = QFileInfo(d).absolutePath();
-            if (up == d) // a root that is not there
-                break;
-            d = up;
-        }
-        if (!QDir().mkpath(workDir) || !QFileInfo(workDir).isDir()) {
-            std::fprintf(stderr, "%s\n",
-                         qUtf8Printable(QStringLiteral("Рабочий каталог не создан: %1").arg(QDir::toNativeSeparators(workDir))));
-            return 1;
-        }
-        setDataDirectory(workDir);
         QString error;
-        if (!loadSeed(seedDir, &error)) {
-            for (const QString &d : made)
-                QDir().rmdir(d); // only while empty
+        if (!seedDirectory(seedDir, workDir, &error)) {
             std::fprintf(stderr, "%s\n", qUtf8Printable(error));
             return 1;
         }

@@ -110,6 +110,8 @@ QString shown(const QString &cell)
 QString toValue(const QString &cell, const Column &col, Value &out)
 {
     if (col.type == ColumnType::Text) {
+        if (cell.contains(QChar(0))) // a fixed-width field would end the text there
+            return QStringLiteral("текст «%1» содержит нулевой символ").arg(shown(QString(cell).replace(QChar(0), QChar(0x2400))));
         const auto bytes = cp1251::encode(cell);
         if (!bytes)
             return QStringLiteral("символ «%1» не входит в кодовую страницу Windows-1251")
@@ -288,6 +290,51 @@ private:
     QString m_saved;
 };
 
+const QString kMovesName = QStringLiteral("moves");
+
+// Finishes or removes what killed loads left in `target`: a staging folder with its list of
+// moves had every file written, so the files not yet moved are moved in; one without the list
+// was killed while writing and is removed.
+bool finishInterruptedLoads(const QDir &target, QString *error)
+{
+    const QStringList stale = target.entryList({QStringLiteral(".seed-*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &name : stale) {
+        QDir staging(target.filePath(name));
+        QFile moves(staging.filePath(kMovesName));
+        if (moves.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : moves.readAll().split('\n')) {
+                const QString file = QString::fromUtf8(line);
+                if (file.isEmpty() || !QFileInfo::exists(staging.filePath(file)))
+                    continue;
+                if (!QFile::rename(staging.filePath(file), target.filePath(file))) {
+                    *error = QStringLiteral("%1: прерванная загрузка начальных данных не завершена, файл не перенесён в %2")
+                                 .arg(file, QDir::toNativeSeparators(target.path()));
+                    return false;
+                }
+            }
+            moves.close();
+        }
+        if (!staging.removeRecursively()) {
+            *error = QStringLiteral("Не удалось удалить временный каталог %1").arg(QDir::toNativeSeparators(staging.path()));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes the list of the files about to be moved in, whole or not at all.
+bool writeMoves(const QDir &staging, const std::vector<SeedFile> &seeds)
+{
+    QByteArray list;
+    for (const SeedFile &seed : seeds)
+        list += QFileInfo(seed.file->diskName()).fileName().toUtf8() + '\n';
+    QFile f(staging.filePath(kMovesName + QStringLiteral(".part")));
+    if (!f.open(QIODevice::WriteOnly) || f.write(list) != list.size() || !f.flush())
+        return false;
+    f.close();
+    return QFile::rename(f.fileName(), staging.filePath(kMovesName));
+}
+
 } // namespace
 
 bool loadSeed(const QString &seedDir, QString *error)
@@ -320,6 +367,8 @@ bool loadSeed(const QString &seedDir, QString *error)
         *error = QStringLiteral("Рабочий каталог не найден: %1").arg(QDir::toNativeSeparators(target.path()));
         return false;
     }
+    if (!finishInterruptedLoads(target, error))
+        return false;
     for (const SeedFile &seed : seeds) {
         if (seed.file->isOpen() || QFileInfo::exists(seed.file->diskName())) {
             *error = QStringLiteral("%1: файл данных уже есть в каталоге %2; начальные данные загружаются только в новые файлы")
@@ -369,6 +418,10 @@ bool loadSeed(const QString &seedDir, QString *error)
                 return false;
         }
     }
+    if (!writeMoves(QDir(staging.path()), seeds)) {
+        *error = QStringLiteral("Не удалось записать во временный каталог в %1").arg(QDir::toNativeSeparators(target.path()));
+        return false;
+    }
     std::vector<std::pair<QString, QString>> moved; // staged, destination
     for (const SeedFile &seed : seeds) {
         const QString destination = seed.file->diskName();
@@ -382,6 +435,58 @@ bool loadSeed(const QString &seedDir, QString *error)
         }
         moved.emplace_back(staged, destination);
     }
+    error->clear();
+    return true;
+}
+
+bool seedDirectory(const QString &seedDir, const QString &workDir, QString *error)
+{
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    const QFileInfo work(QDir::cleanPath(workDir));
+    if (work.exists()) {
+        const DataDirectoryScope scope(work.absoluteFilePath());
+        return loadSeed(seedDir, error);
+    }
+    const QDir parent(work.absolutePath());
+    const QString hiddenPrefix = QStringLiteral(".") + work.fileName() + QStringLiteral(".seed-");
+    for (const QString &stale : parent.entryList({hiddenPrefix + QStringLiteral("*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        QDir(parent.filePath(stale)).removeRecursively();
+
+    QStringList made; // the missing parents, deepest first, removed again on a refusal
+    for (QString d = parent.absolutePath(); !QFileInfo::exists(d);) {
+        made << d;
+        const QString up = QFileInfo(d).absolutePath();
+        if (up == d)
+            break;
+        d = up;
+    }
+    auto refuse = [&](const QString &why) {
+        for (const QString &d : made)
+            QDir().rmdir(d); // only while empty
+        *error = why;
+        return false;
+    };
+    if (!QDir().mkpath(parent.absolutePath()))
+        return refuse(QStringLiteral("Рабочий каталог не создан: %1").arg(QDir::toNativeSeparators(work.absoluteFilePath())));
+    QTemporaryDir staging(parent.filePath(hiddenPrefix + QStringLiteral("XXXXXX")));
+    if (!staging.isValid())
+        return refuse(QStringLiteral("Рабочий каталог не создан: %1 (%2)")
+                          .arg(QDir::toNativeSeparators(work.absoluteFilePath()), staging.errorString()));
+    {
+        const DataDirectoryScope scope(staging.path());
+        QString why;
+        if (!loadSeed(seedDir, &why)) {
+            staging.remove();
+            return refuse(why);
+        }
+    }
+    if (!QDir().rename(staging.path(), work.absoluteFilePath())) {
+        staging.remove();
+        return refuse(QStringLiteral("Рабочий каталог не создан: %1").arg(QDir::toNativeSeparators(work.absoluteFilePath())));
+    }
+    staging.setAutoRemove(false);
     error->clear();
     return true;
 }

@@ -16,3 +16,12 @@
 // into it again would double its records). The files are written all or nothing: a failure
 // while writing (a duplicate key, named by its CSV line) leaves the data directory as it was.
 bool loadSeed(const QString &seedDir, QString *error);
+// A load into an existing directory stages its files in a hidden folder there and moves them in
+// when all are written; the list of moves is written first, so a load killed while moving is
+// finished by the next load (its folder is removed, and one killed earlier is just removed).
+
+// Loads the seed into workDir. A directory that does not exist yet (nor its missing parents) is
+// filled beside it under a hidden name and renamed into place in one step: a killed load leaves
+// no half-filled working directory, and what it left is removed by the next one. An existing
+// directory is loaded by loadSeed.
+bool seedDirectory(const QString &seedDir, const QString &workDir, QString *error);

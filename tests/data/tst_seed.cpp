@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -214,6 +215,54 @@ private slots:
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 1);
         QVERIFY(!QFileInfo::exists(QDir(work.path()).filePath(QStringLiteral("other"))));
+    }
+
+    // A load killed at any moment leaves a new working directory absent or complete; the next
+    // load finishes or removes what it left, so both a new and an existing directory end
+    // complete, with no hidden folder beside or inside them.
+    void killedLoad()
+    {
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/asphalt");
+        if (!QFileInfo::exists(program))
+            QSKIP("the program is not built");
+        QStringList complete;
+        for (const QString &csv : QDir(sourceSeedDir()).entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name))
+            complete << QFileInfo(csv).completeBaseName() + QStringLiteral(".sqlite");
+        auto entries = [](const QString &dir) {
+            return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        };
+        QRandomGenerator random(20261207);
+        for (int i = 0; i < 10; ++i) {
+            QTemporaryDir work;
+            const bool existing = i % 2 == 1;
+            const QString target = existing ? work.path() : work.filePath(QStringLiteral("demo"));
+            QProcess p;
+            p.start(program, {QStringLiteral("--seed"), sourceSeedDir(), target});
+            QVERIFY(p.waitForStarted());
+            p.waitForFinished(int(random.bounded(1500)));
+            p.kill();
+            p.waitForFinished();
+            if (!existing && QFileInfo::exists(target))
+                QCOMPARE(entries(target), complete);
+            p.start(program, {QStringLiteral("--seed"), sourceSeedDir(), target});
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(entries(target), complete);
+            if (!existing)
+                QCOMPARE(entries(work.path()), QStringList({QStringLiteral("demo")}));
+        }
+    }
+
+    // A NUL character in a text cell is refused with its line, not stored cut short.
+    void nulInTextRefused()
+    {
+        QTemporaryDir seed, work;
+        setDataDirectory(work.path());
+        writeFile(seed.filePath(QStringLiteral("SANT.csv")), QByteArray("NUM,NAIMEN\n1,Песок\n2,Пес") + QByteArray(1, '\0') + QByteArray("ок\n"));
+        QString error;
+        QVERIFY(!loadSeed(seed.path(), &error));
+        QVERIFY2(error.startsWith(QStringLiteral("SANT.csv, строка 3: ")) && error.contains(QStringLiteral("нулевой символ")),
+                 qPrintable(error));
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
 };
 
