@@ -3,6 +3,9 @@
 #include "data/globals.h"
 #include "framework/warnings.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <cmath>
 #include <limits>
 
@@ -192,7 +195,12 @@ bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing)
         return true;
     }
     if (e == FileError::InvalidFile) {
-        STANDARDWARNING(1, diskName);
+        // One damaged file must not end the program: the other files and windows keep working.
+        showMessage(QStringLiteral("Файл данных %1 повреждён или не является файлом этой программы (%2).\n"
+                                   "Окна, которым он нужен, не откроются; остальные файлы работают.\n"
+                                   "Восстановите этот файл из резервной копии или замените его.")
+                        .arg(QDir::toNativeSeparators(QFileInfo(diskName).absoluteFilePath()), warningErrorText()),
+                    QStringLiteral("Повреждённый файл данных"), MessageIcon::Exclamation);
         return false;
     }
     if (e == FileError::InvalidKeyFile) {

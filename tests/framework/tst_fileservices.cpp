@@ -156,7 +156,12 @@ private slots:
         garbage.write(QByteArray(5000, '\x11'));
         garbage.close();
         QVERIFY(!CHECKOPEN(f));
-        QCOMPARE(m_halts, QStringList{QStringLiteral("Invalid File!")});
+        // The program goes on, names the damaged file, and the other files still open.
+        QVERIFY(m_halts.isEmpty());
+        QCOMPARE(m_sink.shown.value(0).caption, QStringLiteral("Повреждённый файл данных"));
+        QVERIFY2(m_sink.shown.value(0).text.contains(QFileInfo(f.diskName()).absoluteFilePath()), qPrintable(m_sink.shown.value(0).text));
+        QVERIFY(CHECKOPEN(files::SPLIT));
+        files::SPLIT.close();
 
         // A damaged key: the user declines the rebuild, then accepts it.
         QFile::remove(f.diskName());
