@@ -1,0 +1,311 @@
+// The SQLite driver: reading records in key order, writing them under the change watch, and
+// the transactions over a group of files.
+#include "data/sqlitedriver_p.h"
+
+using namespace sqlite_detail;
+
+// Loads the row the statement stands on into the buffer and the cursor.
+void SqliteDriver::loadRow(void *stmt)
+{
+    auto *st = static_cast<sqlite3_stmt *>(stmt);
+    int repaired = 0;
+    Row row;
+    row.reserve(f.m_desc.columns.size());
+    for (int i = 0; i < int(f.m_desc.columns.size()); ++i)
+        row.push_back(columnValue(st, i + 2, f.m_desc.columns[i].type, repaired));
+    f.m_current.id = sqlite3_column_int64(st, 0);
+    f.m_currentVersion = sqlite3_column_int64(st, 1);
+    f.m_repaired = repaired + f.m_buffer->load(row);
+    f.m_cursor->sort.clear();
+    if (f.m_order != DataFile::PhysicalOrder)
+        for (int p = 0; p < int(f.m_desc.keys[f.m_order].parts.size()); ++p)
+            f.m_cursor->sort.push_back(sortColumnValue(st, int(f.m_desc.columns.size()) + 2 + p));
+    f.m_cursor->idForNext = f.m_cursor->idForPrev = f.m_current.id;
+    f.m_cursor->atStart = f.m_cursor->atEnd = false;
+}
+
+FileError SqliteDriver::readOne(bool forward)
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    const bool fromEdge = forward ? f.m_cursor->atStart : f.m_cursor->atEnd;
+    const QString cols = f.orderColumns();
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(f.selectList(), table());
+    if (!fromEdge) {
+        QStringList marks;
+        for (std::size_t i = 0; i < f.m_cursor->sort.size() + 1; ++i)
+            marks << QStringLiteral("?");
+        sql += QStringLiteral(" WHERE (%1) %2 (%3)").arg(cols, forward ? QStringLiteral(">") : QStringLiteral("<"), marks.join(QLatin1Char(',')));
+    }
+    QString dir = forward ? QString() : QStringLiteral(" DESC");
+    sql += QStringLiteral(" ORDER BY ") + QString(cols).replace(QLatin1Char(','), dir + QLatin1Char(',')) + dir + QStringLiteral(" LIMIT 1");
+    sqlite3_stmt *st = m_conn->statement(sql);
+    if (!st)
+        return f.fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    if (!fromEdge) {
+        int i = 1;
+        for (auto &v : f.m_cursor->sort)
+            bindValue(st, i++, v, true);
+        sqlite3_bind_int64(st, i, forward ? f.m_cursor->idForNext : f.m_cursor->idForPrev);
+    }
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        loadRow(st);
+        sqlite3_reset(st);
+        return f.succeed();
+    }
+    sqlite3_reset(st);
+    if (rc == SQLITE_DONE)
+        return f.fail(FileError::EndOfFile);
+    return sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+}
+
+FileError SqliteDriver::get(int key)
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    if (key < 0 || key >= int(f.m_desc.keys.size()))
+        return f.fail(FileError::RecordNotFound);
+    int saved = f.m_order;
+    f.m_order = key;
+    Row probe = f.sortValues(f.m_buffer->save(), key);
+    QStringList parts;
+    for (int p = 0; p < int(probe.size()); ++p)
+        parts << sortColumn(key, p) + QStringLiteral("=?");
+    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
+                      .arg(f.selectList(), table(), parts.join(QStringLiteral(" AND ")), f.orderColumns());
+    sqlite3_stmt *st = m_conn->statement(sql);
+    int i = 1;
+    for (auto &v : probe)
+        bindValue(st, i++, v, true);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        if (saved == key) {
+            loadRow(st);
+        } else {
+            f.m_order = saved;
+            qint64 id = sqlite3_column_int64(st, 0);
+            sqlite3_reset(st);
+            return fetch(id);
+        }
+        sqlite3_reset(st);
+        return f.succeed();
+    }
+    f.m_order = saved;
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE ? f.fail(FileError::RecordNotFound) : sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+}
+
+FileError SqliteDriver::fetch(qint64 id)
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("SELECT %1 FROM %2 WHERE id=?").arg(f.selectList(), table()));
+    sqlite3_bind_int64(st, 1, id);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        loadRow(st);
+        sqlite3_reset(st);
+        return f.succeed();
+    }
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE ? f.fail(FileError::RecordNotFound) : sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+}
+
+qint64 SqliteDriver::highestIdGiven()
+{
+    if (!m_conn)
+        return 0;
+    sqlite3_stmt *st = m_conn->statement(
+        QStringLiteral("SELECT max(coalesce((SELECT max(id) FROM %1),0),coalesce((SELECT max(last) FROM %2.%3),0))")
+            .arg(table(), quoted(m_schema), QLatin1String(kIdMarkTable)));
+    const qint64 n = st && sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    if (st)
+        sqlite3_reset(st);
+    return n;
+}
+
+qint64 SqliteDriver::recordCount()
+{
+    if (!m_conn)
+        return 0;
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("SELECT count(*) FROM %1").arg(table()));
+    qint64 n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    sqlite3_reset(st);
+    return n;
+}
+
+bool SqliteDriver::changedElsewhere()
+{
+    if (!m_conn)
+        return false;
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("PRAGMA %1.data_version").arg(quoted(m_schema)));
+    qint64 v = (st && sqlite3_step(st) == SQLITE_ROW) ? sqlite3_column_int64(st, 0) : -1;
+    if (st) sqlite3_reset(st);
+    bool changed = v != f.m_dataVersion;
+    f.m_dataVersion = v;
+    return changed;
+}
+
+// ---- writing ------------------------------------------------------------------------------
+void SqliteDriver::bindRow(void *stmt, int &index, const Row &fields) const
+{
+    auto *st = static_cast<sqlite3_stmt *>(stmt);
+    for (auto &v : fields)
+        bindValue(st, index++, v, false);
+    for (int k = 0; k < int(f.m_desc.keys.size()); ++k) {
+        for (auto &v : f.sortValues(fields, k))
+            bindValue(st, index++, v, true);
+        if (f.m_desc.keys[k].unique) {
+            const Value &first = fields[f.m_desc.keys[k].parts.front().column];
+            bindValue(st, index++, DataFile::isZeroOrBlank(first) ? Value{} : DataFile::sortValue(first, false), true);
+        }
+    }
+}
+
+FileError SqliteDriver::add()
+{
+    Row fields = f.m_buffer->save();
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    if (m_damage != FileError::None)
+        return f.fail(m_damage, 0, QStringLiteral("the file is damaged: its keys must be rebuilt first"));
+    rememberForRollback();
+    QStringList cols = f.writableColumns();
+    QStringList marks;
+    for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
+    QString sql = QStringLiteral("INSERT INTO %1(id,ver,%2) VALUES((SELECT max(coalesce((SELECT max(id) FROM %1),0),"
+                                 "coalesce((SELECT max(last) FROM %4.%5),0))+1),1,%3) RETURNING id")
+                      .arg(table(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')), quoted(m_schema),
+                           QLatin1String(kIdMarkTable));
+    sqlite3_stmt *st = m_conn->statement(sql);
+    if (!st)
+        return f.fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    int i = 1;
+    bindRow(st, i, fields);
+    int rc = sqlite3_step(st);
+    qint64 id = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    if (rc == SQLITE_ROW) rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE) {
+        QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+        rc = sqlite3_reset(st);
+        return sqlFailure(rc, msg);
+    }
+    sqlite3_reset(st);
+    f.m_current.id = id;
+    f.m_currentVersion = 1;
+    ++f.m_writes;
+    return f.succeed();
+}
+
+FileError SqliteDriver::put()
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    if (m_damage != FileError::None)
+        return f.fail(m_damage, 0, QStringLiteral("the file is damaged: its keys must be rebuilt first"));
+    if (f.m_current.isNull())
+        return f.fail(FileError::RecordNotFound);
+    rememberForRollback();
+    QStringList sets;
+    for (auto &c : f.writableColumns()) sets << c + QStringLiteral("=?");
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("UPDATE %1 SET %2, ver=ver+1 WHERE id=? AND ver=?").arg(table(), sets.join(QLatin1Char(','))));
+    int i = 1;
+    bindRow(st, i, f.m_buffer->save());
+    sqlite3_bind_int64(st, i++, f.m_current.id);
+    sqlite3_bind_int64(st, i++, f.m_currentVersion);
+    int rc = sqlite3_step(st);
+    QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+    if (rc != SQLITE_DONE) {
+        rc = sqlite3_reset(st);
+        return sqlFailure(rc, msg);
+    }
+    sqlite3_reset(st);
+    if (sqlite3_changes(m_conn->db) == 0)
+        return f.fail(FileError::ChangedByOther);
+    ++f.m_currentVersion;
+    ++f.m_writes;
+    return f.succeed();
+}
+
+FileError SqliteDriver::remove()
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    if (m_damage != FileError::None)
+        return f.fail(m_damage, 0, QStringLiteral("the file is damaged: its keys must be rebuilt first"));
+    if (f.m_current.isNull())
+        return f.fail(FileError::RecordNotFound);
+    rememberForRollback();
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("DELETE FROM %1 WHERE id=? AND ver=?").arg(table()));
+    sqlite3_bind_int64(st, 1, f.m_current.id);
+    sqlite3_bind_int64(st, 2, f.m_currentVersion);
+    int rc = sqlite3_step(st);
+    QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+    if (rc != SQLITE_DONE) {
+        rc = sqlite3_reset(st);
+        return sqlFailure(rc, msg);
+    }
+    sqlite3_reset(st);
+    if (sqlite3_changes(m_conn->db) == 0)
+        return f.fail(FileError::ChangedByOther);
+    f.m_current = {};
+    ++f.m_writes;
+    return f.succeed();
+}
+
+void SqliteDriver::rememberForRollback()
+{
+    if (m_conn->inTransaction)
+        m_conn->undo.push_back({&f, f.m_current, f.m_currentVersion});
+}
+
+void SqliteDriver::undoTransaction()
+{
+    for (auto it = m_conn->undo.rbegin(); it != m_conn->undo.rend(); ++it) {
+        it->file->m_current = it->position;
+        it->file->m_currentVersion = it->version;
+    }
+    m_conn->undo.clear();
+}
+
+FileError SqliteDriver::begin()
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    if (m_conn->inTransaction)
+        return f.fail(FileError::Busy, 0, QStringLiteral("a transaction is already open"));
+    int rc = m_conn->exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (rc != SQLITE_OK)
+        return f.fail(mapSqlite(rc), rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    m_conn->inTransaction = true;
+    return f.succeed();
+}
+
+FileError SqliteDriver::commit()
+{
+    if (!m_conn || !m_conn->inTransaction)
+        return f.fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
+    int rc = m_conn->exec(QStringLiteral("COMMIT"));
+    if (rc != SQLITE_OK) {
+        QString msg = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+        m_conn->exec(QStringLiteral("ROLLBACK"));
+        m_conn->inTransaction = false;
+        undoTransaction();
+        return f.fail(mapSqlite(rc), rc, msg);
+    }
+    m_conn->inTransaction = false;
+    m_conn->undo.clear();
+    return f.succeed();
+}
+
+FileError SqliteDriver::rollback()
+{
+    if (!m_conn || !m_conn->inTransaction)
+        return f.fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
+    m_conn->exec(QStringLiteral("ROLLBACK"));
+    m_conn->inTransaction = false;
+    undoTransaction();
+    return f.succeed();
+}
+
