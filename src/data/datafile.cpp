@@ -239,6 +239,13 @@ Row DataFile::sortValues(const Row &fields, int key) const
     return out;
 }
 
+bool DataFile::storedKeyMatches() const
+{
+    if (m_order == PhysicalOrder || m_current.isNull())
+        return true;
+    return m_cursor->sort == sortValues(m_buffer->save(), m_order);
+}
+
 void DataFile::setOrder(int key)
 {
     m_order = (key >= 0 && key < int(m_desc.keys.size())) ? key : PhysicalOrder;

@@ -116,6 +116,10 @@ public:
     FileError rollback();
     bool inTransaction() const;
 
+    // Whether the stored key of the record last read in a key order is the one its fields give
+    // (a file changed by another tool may hold a record under a wrong key).
+    bool storedKeyMatches() const;
+
     // Loads the last read record's values that did not fit its fields (a file written by
     // another tool); 0 normally.
     int repairedOnLoad() const { return m_repaired; }
