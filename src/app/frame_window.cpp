@@ -15,7 +15,9 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -26,6 +28,9 @@
 const QString FrameWindow::kTitle = QStringLiteral("Проектирование составов асфальтобетонных смесей");
 
 namespace {
+
+const QString kPlacementKey = QStringLiteral("frame/geometry");
+constexpr double kFirstShare = 0.9; // of the available screen, each way, at the first start
 
 // Help texts: with two, the first is the tooltip and the second the status bar line.
 void setHelp(QAction *action, const QStringList &help)
@@ -275,6 +280,18 @@ void FrameWindow::showChild(QWidget *window)
     sub->raise();
 }
 
+void FrameWindow::restorePlacement()
+{
+    m_keepsPlacement = true;
+    // restoreGeometry() brings a place on a screen that has gone back onto one that is there.
+    if (restoreGeometry(QSettings().value(kPlacementKey).toByteArray()))
+        return;
+    const QRect available = screen()->availableGeometry();
+    QRect placed(QPoint(), (QSizeF(available.size()) * kFirstShare).toSize());
+    placed.moveCenter(available.center());
+    setGeometry(placed);
+}
+
 void FrameWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -289,6 +306,8 @@ void FrameWindow::showEvent(QShowEvent *event)
 // releases its files as on any other way out), and the frame closes whatever they answer.
 void FrameWindow::closeEvent(QCloseEvent *event)
 {
+    if (m_keepsPlacement)
+        QSettings().setValue(kPlacementKey, saveGeometry());
     closeSplash();
     m_mdi->closeAllSubWindows();
     QMainWindow::closeEvent(event);

@@ -30,6 +30,11 @@ public:
     // Enables exactly the items and buttons whose procedure is registered.
     void updateProcedureActions();
 
+    // Opens at the place and size the frame had when it was last closed, as kept in the user's
+    // settings (QSettings of the application), or over most of the available screen the first
+    // time; from now on the frame keeps its place there when it closes. Before show().
+    void restorePlacement();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -60,6 +65,7 @@ private:
     int m_splashMilliseconds;
     bool m_splashStarted = false;
     bool m_rehosting = false; // a window is moving into a scroll area
+    bool m_keepsPlacement = false;
     QPointer<SplashWindow> m_splash;
     QList<QPair<QObject *, QString>> m_procedureControls; // action or button, and its procedure
 };

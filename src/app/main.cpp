@@ -5,6 +5,7 @@
 // asphalt --copy-to CONNECTION [WORKDIR]: copies the data files of WORKDIR into the empty
 // PostgreSQL database that the libpq connection string (or "service=NAME") reaches, all or
 // nothing, and says how many records of each file it copied.
+// asphalt --help, --version: print and end. A mistyped option: the error and the usage, exit 2.
 #include "app/emblems.h"
 #include "app/frame_window.h"
 #include "app/startup.h"
@@ -20,31 +21,44 @@
 #include <QFileInfo>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace {
-// Loading the seed and copying to a database need no display, so they run without the widgets.
-bool headlessRequested(int argc, char **argv)
+constexpr int kUsageError = 2;
+
+// Qt's own window-system options ("-style fusion", "-platform offscreen"), taken by
+// QApplication: known to the parser so that they are not refused, and kept out of the help.
+void acceptWindowSystemOptions(QCommandLineParser &parser)
 {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--seed") == 0 || std::strncmp(argv[i], "--seed=", 7) == 0
-            || std::strcmp(argv[i], "--copy-to") == 0 || std::strncmp(argv[i], "--copy-to=", 10) == 0)
-            return true;
-    return false;
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "style", "stylesheet",
+                             "session", "qwindowgeometry", "qwindowtitle", "qwindowicon", "display", "geometry"}) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
 }
 } // namespace
 
 int main(int argc, char **argv)
 {
-    const bool headless = headlessRequested(argc, argv);
-    std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
-                                                    : std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("asphalt"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ASPHALT_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral("asphalt")); // where the frame's place is kept
 
     QCommandLineParser parser;
     parser.setApplicationDescription(FrameWindow::kTitle);
-    parser.addHelpOption();
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions); // "-style fusion"
+    // Not addHelpOption(): its --help-all would list Qt's own options, which only a window
+    // system's application knows.
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("?"), QStringLiteral("help")},
+                                        QStringLiteral("Displays help on commandline options."));
+    parser.addOption(helpOption);
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption seedOption(QStringLiteral("seed"),
                                         QStringLiteral("Load the sample data of DIR into WORKDIR and exit."),
                                         QStringLiteral("DIR"));
@@ -53,18 +67,41 @@ int main(int argc, char **argv)
                                         QStringLiteral("Copy the data of WORKDIR into the empty database CONNECTION and exit."),
                                         QStringLiteral("CONNECTION"));
     parser.addOption(copyOption);
-    parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working directory."));
-    parser.process(*app);
+    acceptWindowSystemOptions(parser);
+    parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working directory."),
+                                 QStringLiteral("[WORKDIR]"));
+
+    // Parsed before any window system is needed: a QApplication without a display ends the
+    // program, and the help, the version, a mistake on the command line, loading the seed and
+    // copying to a database need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const bool parsed = parser.parse(arguments);
+    const QStringList positional = parsed ? parser.positionalArguments() : QStringList();
+    const bool headless = !parsed || positional.size() > 1 || parser.isSet(helpOption)
+                          || parser.isSet(versionOption) || parser.isSet(seedOption) || parser.isSet(copyOption);
+    std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
+                                                    : std::make_unique<QApplication>(argc, argv);
+    if (!parsed || positional.size() > 1) {
+        const QString error = parsed ? QStringLiteral("Too many arguments: %1").arg(positional.mid(1).join(QLatin1Char(' ')))
+                                     : parser.errorText();
+        std::fprintf(stderr, "asphalt: %s\n\n%s", qUtf8Printable(error), qUtf8Printable(parser.helpText()));
+        return kUsageError;
+    }
+    if (parser.isSet(helpOption)) {
+        std::printf("%s", qUtf8Printable(parser.helpText()));
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("asphalt %s\n", ASPHALT_VERSION);
+        return 0;
+    }
 
     glob::resetGlobals();
     const bool seeding = parser.isSet(seedOption);
     // Resolved before changing to WORKDIR, so that a relative DIR means what the user typed.
     const QString seedDir = seeding ? QFileInfo(parser.value(seedOption)).absoluteFilePath() : QString();
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(parser.helpText()));
-        return 1;
-    }
     if (parser.isSet(copyOption)) {
         const QString workDir = QFileInfo(positional.isEmpty() ? QDir::currentPath() : positional.first()).absoluteFilePath();
         if (!QFileInfo(workDir).isDir()) {
@@ -101,6 +138,7 @@ int main(int argc, char **argv)
     registerProgramProcedures();
     QApplication::setWindowIcon(applicationIcon()); // on every subwindow as on the frame
     FrameWindow frame;
+    frame.restorePlacement();
     frame.show();
     return QApplication::exec();
 }

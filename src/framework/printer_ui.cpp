@@ -4,9 +4,11 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace {
 QPrinter *g_printer = nullptr;
+std::function<bool()> g_printerCheck;
 
 // Printer engines need the application: the printer goes when the application does.
 void deletePrinter()
@@ -24,6 +26,13 @@ QPrinter &sharedPrinter()
     }
     return *g_printer;
 }
+
+bool printerAvailable()
+{
+    return g_printerCheck ? g_printerCheck() : !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+void setPrinterCheck(std::function<bool()> check) { g_printerCheck = std::move(check); }
 
 // The page set-up dialog, never the print dialog: set-up chooses, it does not print (nor offer
 // a file to print to).

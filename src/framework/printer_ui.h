@@ -10,6 +10,12 @@ class QWidget;
 
 QPrinter &sharedPrinter();
 
+// Whether the system has a printer installed. Without one the print dialog offers only a file
+// it names itself, so the program says so and offers a PDF file of the user's choice instead.
+bool printerAvailable();
+// Stands a printer in, or takes it away (tests); an empty check asks the system again.
+void setPrinterCheck(std::function<bool()> check);
+
 // The platform's printer set-up over `parent`, shown without blocking the other windows. It
 // prints nothing: accepting it keeps the choice in the shared printer. Named "PrintSetupDialog".
 QDialog *openPrinterSetup(QWidget *parent);

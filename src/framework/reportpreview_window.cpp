@@ -1,5 +1,6 @@
 #include "framework/reportpreview_window.h"
 
+#include "framework/printer_ui.h"
 #include "framework/procedures_ui.h"
 #include "data/globals.h"
 #include "framework/reportpaint_ui.h"
@@ -182,12 +183,7 @@ void ReportPreviewWindow::buildMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     add(file, QStringLiteral("&Print"), "PRINT", QStringLiteral("Print the report"), &ReportPreviewWindow::printAndClose);
     add(file, QStringLiteral("Сохранить в PDF..."), "SAVEPDF", QStringLiteral("Сохранить страницы отчёта в файл PDF"),
-        [this] {
-            const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в PDF"), QString(),
-                                                              QStringLiteral("PDF (*.pdf)"));
-            if (!path.isEmpty())
-                saveAsPdf(path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".pdf"));
-        });
+        &ReportPreviewWindow::chooseAndSavePdf);
     add(file, QStringLiteral("E&xit"), "EXIT", QStringLiteral("Exit without printing the report"),
         &ReportPreviewWindow::exitWithoutPrinting);
 
@@ -518,6 +514,14 @@ void ReportPreviewWindow::selectDisplay()
 
 void ReportPreviewWindow::printAndClose()
 {
+    if (!printerAvailable()) {
+        const LONG answer = showMessage(QStringLiteral("Принтер не установлен: отчёт не может быть напечатан.\n"
+                                                       "Сохранить его в файл PDF?"),
+                                        QStringLiteral("Печать"), MessageIcon::Exclamation, MsgYes + MsgNo, MsgYes);
+        if (answer == MsgYes)
+            chooseAndSavePdf();
+        return;
+    }
     RETURNVALUE = 1;
     closeHostedWindow(this);
 }
@@ -526,6 +530,16 @@ void ReportPreviewWindow::exitWithoutPrinting()
 {
     RETURNVALUE = 0;
     closeHostedWindow(this);
+}
+
+bool ReportPreviewWindow::chooseAndSavePdf()
+{
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в PDF"), QString(), QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty())
+        return false;
+    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    return saveAsPdf(path);
 }
 
 bool ReportPreviewWindow::saveAsPdf(const QString &path)

@@ -47,10 +47,14 @@ public:
     void setGrid(LONG across, LONG down);
     void jumpToPage();    // opens PREVIEW:JUMPTOPAGE
     void selectDisplay(); // opens PREVIEW:SELECTDISPLAY
+    // Print: closes the preview to print; without a printer it says so, offers a PDF file
+    // instead and stays.
     void printAndClose();
     void exitWithoutPrinting();
     // "Сохранить в PDF...": writes the pages to `path`; false (after a message) on failure.
     bool saveAsPdf(const QString &path);
+    // Asks for the file's name, then saves; false when cancelled or not written.
+    bool chooseAndSavePdf();
 
 signals:
     // Once, when the window closes: true after Print.

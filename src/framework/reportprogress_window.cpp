@@ -69,7 +69,12 @@ void printThroughDialog(std::shared_ptr<const ReportDocument> document)
 }
 } // namespace
 
-void ReportProcedure::setPrintHook(PrintHook hook) { g_printHook = std::move(hook); }
+void ReportProcedure::setPrintHook(PrintHook hook)
+{
+    // The hook stands in for the printer.
+    setPrinterCheck(hook ? std::function<bool()>([] { return true; }) : std::function<bool()>());
+    g_printHook = std::move(hook);
+}
 
 QWidget *ReportProcedure::start(ReportDefinition def, std::function<void(LONG)> done)
 {

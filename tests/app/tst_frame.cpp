@@ -1,5 +1,5 @@
 // The frame on its own, with stand-in windows: which items work, what they open, the splash,
-// and the warning SOOB2.
+// the warning SOOB2, where the frame opens; and the program's command line without a display.
 #include "app/frame_window.h"
 #include "framework/procedures_ui.h"
 #include "app/load_duration_warning_window.h"
@@ -8,12 +8,19 @@
 #include "support/fake_sink.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -154,6 +161,75 @@ private slots:
         QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
     }
 
+    // The frame opens where it was last closed, at that size; the first time over most of the
+    // screen. The place is kept in the user's settings (here a temporary directory's).
+    void framePlacementIsRemembered()
+    {
+        QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        const QString organisation = QCoreApplication::organizationName();
+        QCoreApplication::setOrganizationName(QStringLiteral("asphalt-tests"));
+        const auto restore = qScopeGuard([&] {
+            QSettings().clear();
+            QCoreApplication::setOrganizationName(organisation);
+        });
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect placed(40, 30, 640, 420);
+        {
+            FrameWindow first(nullptr, 60000);
+            first.restorePlacement();
+            first.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&first));
+            QVERIFY2(first.width() >= available.width() * 3 / 4 && first.height() >= available.height() * 3 / 4,
+                     qPrintable(QStringLiteral("%1x%2").arg(first.width()).arg(first.height())));
+            QVERIFY(available.contains(first.frameGeometry()));
+            first.setGeometry(placed);
+            first.close();
+        }
+        FrameWindow again(nullptr, 60000);
+        again.restorePlacement();
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.geometry(), placed);
+    }
+
+    // Help, the version and a mistyped option need no display: run without one, the program
+    // prints and ends (a window system it cannot reach would abort it).
+    void commandLineWithoutADisplay()
+    {
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/asphalt");
+        if (!QFileInfo::exists(program))
+            QSKIP("the program is not built");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        const struct {
+            QStringList arguments;
+            int exitCode;
+            const char *out; // a pattern of what is printed, on stdout when the exit code is 0
+        } rows[] = {
+            {{"--help"}, 0, "^Usage: .*--version.*--seed <DIR>.*--copy-to <CONNECTION>"},
+            {{"-h"}, 0, "^Usage: "},
+            {{"--version"}, 0, "^asphalt \\d+\\.\\d+\\.\\d+\n$"},
+            {{"--colour", "blue"}, 2, "^asphalt: Unknown option 'colour'\\.\n\nUsage: .*--seed <DIR>"},
+            {{"one", "two"}, 2, "^asphalt: Too many arguments: two\n\nUsage: "},
+        };
+        for (const auto &row : rows) {
+            QProcess p;
+            p.setProcessEnvironment(environment);
+            p.start(program, row.arguments);
+            QVERIFY(p.waitForFinished(30000));
+            const QString out = QString::fromUtf8(p.readAllStandardOutput());
+            const QString err = QString::fromUtf8(p.readAllStandardError());
+            const QString context = row.arguments.join(QLatin1Char(' ')) + QStringLiteral(": ") + out + err;
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            QVERIFY2(p.exitCode() == row.exitCode, qPrintable(context));
+            const QRegularExpression pattern(QString::fromLatin1(row.out), QRegularExpression::DotMatchesEverythingOption);
+            QVERIFY2(pattern.match(row.exitCode == 0 ? out : err).hasMatch(), qPrintable(context));
+            QVERIFY2((row.exitCode == 0 ? err : out).isEmpty(), qPrintable(context));
+        }
+    }
 };
 
 QTEST_MAIN(TestFrame)

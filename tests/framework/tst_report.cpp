@@ -2,6 +2,7 @@
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/fileservices.h"
+#include "framework/printer_ui.h"
 #include "framework/report.h"
 #include "framework/reportpaint_ui.h"
 #include "framework/reportpreview_window.h"
@@ -11,9 +12,14 @@
 #include "support/pdf_text.h"
 #include "support/window_helpers.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -424,6 +430,52 @@ private slots:
             QCOMPARE(m_printed, printed);
             QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
             QCOMPARE(files::BITUMEN.USED, 0);
+        }
+    }
+
+    // Print without a printer installed: the preview says so and offers a PDF file instead, and
+    // stays open with nothing printed and the run not returned; "Да" saves the pages to the file
+    // chosen in the file dialog.
+    void printWithoutAPrinter()
+    {
+        // The file dialog keeps its history in the user's settings: a temporary place here.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("settings")));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("settings")));
+        setPrinterCheck([] { return false; });
+        const auto restore = qScopeGuard([] { setPrinterCheck([] { return true; }); }); // the print hook's printer
+        const QString pdf = m_dir.filePath(QStringLiteral("saved.pdf"));
+        for (const bool save : {false, true}) {
+            init();
+            QFile::remove(pdf);
+            fillBinders(13);
+            bool returned = false;
+            runReport(gradeReport(), &returned);
+            ReportPreviewWindow *preview = shownPreview();
+            QVERIFY(preview);
+            m_sink.answer = save ? MsgYes : MsgNo;
+            QTimer chooser; // answers the file dialog once it is up
+            connect(&chooser, &QTimer::timeout, this, [&] {
+                if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                    chooser.stop();
+                    dialog->selectFile(pdf);
+                    QMetaObject::invokeMethod(dialog, "accept");
+                }
+            });
+            chooser.start(10);
+            QTest::mouseClick(preview->findChild<QToolButton *>(QStringLiteral("PRINTBUTTON")), Qt::LeftButton);
+            QCOMPARE(m_sink.texts(), QStringList{QStringLiteral("Принтер не установлен: отчёт не может быть напечатан.\n"
+                                                                "Сохранить его в файл PDF?")});
+            QCOMPARE(m_sink.shown[0].buttons, LONG(MsgYes + MsgNo));
+            QTest::qWait(50);
+            QVERIFY(shownPreview() && shownPreview()->isVisible());
+            QVERIFY(!returned);
+            QCOMPARE(m_printed, 0);
+            QCOMPARE(QFileInfo::exists(pdf), save);
+            if (save)
+                QVERIFY(pdfText(pdf).contains(QStringLiteral("БНД 12")));
+            QTest::mouseClick(preview->findChild<QToolButton *>(QStringLiteral("EXITBUTTON")), Qt::LeftButton);
+            QTRY_VERIFY(returned);
+            QCOMPARE(m_printed, 0);
         }
     }
 
