@@ -1,4 +1,5 @@
 #include "app/frame_window.h"
+#include "app/records_window.h"
 
 #include "app/emblems.h"
 #include "framework/procedures_ui.h"
@@ -74,6 +75,13 @@ void FrameWindow::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Файл"));
     file->setObjectName(QStringLiteral("MenuFile"));
+    addItem(file, QStringLiteral("Backup"), QStringLiteral("Резервная копия..."),
+            {QStringLiteral("Копия всех файлов данных в папку с датой")}, [this] { backupFromMenu(this); });
+    addItem(file, QStringLiteral("Restore"), QStringLiteral("Восстановить из копии..."),
+            {QStringLiteral("Заменить данные данными резервной копии")}, [this] { restoreFromMenu(this, m_mdi); });
+    addItem(file, QStringLiteral("CheckData"), QStringLiteral("Проверить данные"),
+            {QStringLiteral("Найти повреждения и несвязанные записи, ничего не меняя")}, [this] { checkFromMenu(this); });
+    file->addSeparator();
     addItem(file, QStringLiteral("PrintSetup"), QStringLiteral("P&rint Setup..."), {QStringLiteral("Setup Printer")},
             [this] { printSetup(); });
     addItem(file, QStringLiteral("Exit"), QStringLiteral("E&xit"), {QStringLiteral("Exit this application")},

@@ -5,7 +5,10 @@
 // asphalt --copy-to CONNECTION [WORKDIR]: copies the data files of WORKDIR into the empty
 // PostgreSQL database that the libpq connection string (or "service=NAME") reaches, all or
 // nothing, and says how many records of each file it copied.
+// asphalt --backup DIR [WORKDIR], --restore BACKUP [WORKDIR], --check [WORKDIR]: a backup, a
+// restore and the data check for scheduled jobs (see app/commands.h).
 // asphalt --help, --version: print and end. A mistyped option: the error and the usage, exit 2.
+#include "app/commands.h"
 #include "app/emblems.h"
 #include "app/frame_window.h"
 #include "app/startup.h"
@@ -14,6 +17,7 @@
 #include "data/seed.h"
 #include "data/storage.h"
 #include "framework/messagebox_ui.h"
+#include "framework/warnings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -67,6 +71,18 @@ int main(int argc, char **argv)
                                         QStringLiteral("Copy the data of WORKDIR into the empty database CONNECTION and exit."),
                                         QStringLiteral("CONNECTION"));
     parser.addOption(copyOption);
+    const QCommandLineOption backupOption(QStringLiteral("backup"),
+                                          QStringLiteral("Write a backup of the data of WORKDIR into a new folder under DIR and exit."),
+                                          QStringLiteral("DIR"));
+    parser.addOption(backupOption);
+    const QCommandLineOption restoreOption(QStringLiteral("restore"),
+                                           QStringLiteral("Replace the data of WORKDIR by the backup BACKUP (the current data are "
+                                                          "backed up first) and exit."),
+                                           QStringLiteral("BACKUP"));
+    parser.addOption(restoreOption);
+    const QCommandLineOption checkOption(QStringLiteral("check"),
+                                         QStringLiteral("Check the data of WORKDIR, list what is wrong and exit (1 when something is found)."));
+    parser.addOption(checkOption);
     acceptWindowSystemOptions(parser);
     parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working directory."),
                                  QStringLiteral("[WORKDIR]"));
@@ -80,7 +96,8 @@ int main(int argc, char **argv)
     const bool parsed = parser.parse(arguments);
     const QStringList positional = parsed ? parser.positionalArguments() : QStringList();
     const bool headless = !parsed || positional.size() > 1 || parser.isSet(helpOption)
-                          || parser.isSet(versionOption) || parser.isSet(seedOption) || parser.isSet(copyOption);
+                          || parser.isSet(versionOption) || parser.isSet(seedOption) || parser.isSet(copyOption)
+                          || parser.isSet(backupOption) || parser.isSet(restoreOption) || parser.isSet(checkOption);
     std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
                                                     : std::make_unique<QApplication>(argc, argv);
     if (!parsed || positional.size() > 1) {
@@ -99,11 +116,15 @@ int main(int argc, char **argv)
     }
 
     glob::resetGlobals();
-    const bool seeding = parser.isSet(seedOption);
-    // Resolved before changing to WORKDIR, so that a relative DIR means what the user typed.
-    const QString seedDir = seeding ? QFileInfo(parser.value(seedOption)).absoluteFilePath() : QString();
+    const QString workDir = QFileInfo(positional.isEmpty() ? QDir::currentPath() : positional.first()).absoluteFilePath();
+    const auto absolute = [&](const QCommandLineOption &o) { return QFileInfo(parser.value(o)).absoluteFilePath(); };
+    if (parser.isSet(backupOption))
+        return backupCommand(absolute(backupOption), workDir);
+    if (parser.isSet(restoreOption))
+        return restoreCommand(absolute(restoreOption), workDir);
+    if (parser.isSet(checkOption))
+        return checkCommand(workDir);
     if (parser.isSet(copyOption)) {
-        const QString workDir = QFileInfo(positional.isEmpty() ? QDir::currentPath() : positional.first()).absoluteFilePath();
         if (!QFileInfo(workDir).isDir()) {
             std::fprintf(stderr, "%s\n", qUtf8Printable(QStringLiteral("Рабочий каталог не найден: %1").arg(workDir)));
             return 1;
@@ -118,10 +139,9 @@ int main(int argc, char **argv)
             std::printf("%s: %lld\n", qUtf8Printable(c.file), static_cast<long long>(c.records));
         return 0;
     }
-    if (seeding) {
-        const QString workDir = QFileInfo(positional.isEmpty() ? QDir::currentPath() : positional.first()).absoluteFilePath();
+    if (parser.isSet(seedOption)) {
         QString error;
-        if (!seedDirectory(seedDir, workDir, &error)) {
+        if (!seedDirectory(absolute(seedOption), workDir, &error)) {
             std::fprintf(stderr, "%s\n", qUtf8Printable(error));
             return 1;
         }
@@ -140,5 +160,14 @@ int main(int argc, char **argv)
     FrameWindow frame;
     frame.restorePlacement();
     frame.show();
+    // A restore cut short is finished and, when the newest backup is old, a new one is made,
+    // before any window opens a file.
+    QString backupError;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool backedUp = startupBackup(QDir::currentPath(), &backupError);
+    QApplication::restoreOverrideCursor();
+    if (!backedUp)
+        showMessage(QStringLiteral("Автоматическая резервная копия не записана: %1").arg(backupError), FrameWindow::kTitle,
+                    MessageIcon::Exclamation);
     return QApplication::exec();
 }

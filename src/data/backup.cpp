@@ -110,7 +110,9 @@ bool writeManifest(const QString &dir, const BackupManifest &m, QString *error)
     return true;
 }
 
-bool readManifest(const QString &dir, BackupManifest *m, QString *error)
+} // namespace
+
+bool readBackupManifest(const QString &dir, BackupManifest *m, QString *error)
 {
     QFile in(QDir(dir).filePath(kManifestName));
     if (!in.open(QIODevice::ReadOnly)) {
@@ -140,6 +142,8 @@ bool readManifest(const QString &dir, BackupManifest *m, QString *error)
     }
     return true;
 }
+
+namespace {
 
 // Copies one SQLite database (its connection already holds the read lock) into `target`.
 bool copyDatabase(sqlite3 *source, const QString &target, QString *why)
@@ -313,7 +317,7 @@ bool writeBackup(const QString &workDir, const QString &parentDir, QString *made
 bool checkBackup(const QString &backupDir, BackupManifest *manifest, QString *error)
 {
     BackupManifest m;
-    if (!readManifest(backupDir, &m, error))
+    if (!readBackupManifest(backupDir, &m, error))
         return false;
     const QDir dir(backupDir);
     for (const BackupFile &f : m.files) {

@@ -40,6 +40,9 @@ inline const QString kManifestName = QStringLiteral("manifest.json");
 bool writeBackup(const QString &workDir, const QString &parentDir, QString *made, QString *error,
                  const BackupProgress &progress = {});
 
+// Reads a backup's manifest only (false with the reason for a folder that is no backup).
+bool readBackupManifest(const QString &backupDir, BackupManifest *manifest, QString *error);
+
 // Reads a backup's manifest and checks every file against it (present, same size and SHA-256,
 // SQLite's integrity check, the record count). False with the reason for a damaged, incomplete
 // or foreign folder.

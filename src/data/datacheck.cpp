@@ -134,8 +134,9 @@ bool checkFile(DataFile &shared, std::vector<DataFinding> &out, std::map<double,
             recipes[num].push_back({id, recipeShown(num, text(probe.field(row, "OBEKT")), dateText(probe.field(row, "DATE")))});
         } else if (&shared == &files::GUR) {
             const double num = number(probe.field(row, "REZNUM"));
-            tests.push_back({name, id, QStringLiteral("испытание %1 от %2").arg(number(probe.field(row, "NUMBER")), 0, 'g', 12)
-                                           .arg(dateText(probe.field(row, "DATE"))),
+            const QString date = dateText(probe.field(row, "DATE"));
+            tests.push_back({name, id, QStringLiteral("испытание %1").arg(number(probe.field(row, "NUMBER")), 0, 'g', 12)
+                                           + (date.isEmpty() ? QString() : QStringLiteral(" от ") + date),
                              QString::number(num, 'g', 12)});
         } else {
             const double num = number(probe.field(row, "NUMMER"));

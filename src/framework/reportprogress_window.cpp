@@ -155,24 +155,31 @@ void ReportProcedure::closeProgress()
     }
 }
 
+QWidget *previewReport(std::shared_ptr<ReportDocument> document, const QString &title)
+{
+    auto *preview = new ReportPreviewWindow(document);
+    preview->setWindowTitle(title);
+    QObject::connect(preview, &ReportPreviewWindow::finished, preview, [document](bool print) {
+        if (!print)
+            return;
+        if (g_printHook)
+            g_printHook(document);
+        else
+            printThroughDialog(document);
+    });
+    showInFrame(preview);
+    return preview;
+}
+
 void ReportProcedure::recordsDone()
 {
     m_timer.stop();
     LOCALRESPONSE = glob::RequestCompleted;
     closeProgress();
     m_document->finish();
-    auto *preview = new ReportPreviewWindow(m_document);
-    preview->setWindowTitle(QStringLiteral("Report Preview"));
-    connect(preview, &ReportPreviewWindow::finished, this, [this](bool print) {
-        if (print) {
-            if (g_printHook)
-                g_printHook(m_document);
-            else
-                printThroughDialog(m_document);
-        }
-        PROCEDURERETURN();
-    });
-    showInFrame(preview);
+    // The preview prints first (its own connection), then the procedure returns.
+    auto *preview = static_cast<ReportPreviewWindow *>(previewReport(m_document));
+    connect(preview, &ReportPreviewWindow::finished, this, [this] { PROCEDURERETURN(); });
 }
 
 void ReportProcedure::PROCEDURERETURN()

@@ -48,6 +48,10 @@ struct ReportDefinition {
     std::function<ReportBand()> detail;
 };
 
+// Shows a finished document in the preview; Print there sends it to the printer (or the print
+// hook). Returns the preview window, which is deleted when it closes.
+QWidget *previewReport(std::shared_ptr<ReportDocument> document, const QString &title = QStringLiteral("Report Preview"));
+
 // One run of a report procedure; deletes itself when done.
 class ReportProcedure : public QObject {
     Q_OBJECT
