@@ -59,23 +59,20 @@ private slots:
                                               {ROUND_HOLE, 0.05, 4.74925717442631}, {SQUARE_HOLE, 0.1, 0.0}}) {
             std::array<FixedString<2>, 5> forma{shape(code), {}, {}, {}, {}};
             REAL otw[5][2] = {{opening, opening}};
-            const DeckOpenings d = deckOpenings(forma, otw, {});
+            const DeckOpenings d = deckOpenings(forma, otw);
             QCOMPARE(d.OTW[0], opening);
             QCOMPARE_NEAR(design::passingAtDeck(BLEND, d.OTW[0], d.A[0]), passing, 1e-9);
         }
     }
 
-    // A deck with an unknown shape code keeps the opening computed before.
-    void unknownShapeKeepsPreviousOpening()
+    // A deck without a hole shape, or with an unknown one, is no deck, whatever its sizes.
+    void unshapedDeckIsAbsent()
     {
-        std::array<FixedString<2>, 5> forma{shape(ROUND_HOLE), {}, shape('X'), {}, {}};
-        REAL otw[5][2] = {{20, 0}, {10, 0}, {5, 0}, {2.5, 0}, {1.25, 0}};
-        DeckOpenings previous;
-        previous.OTW = {1, 7, 3, 4, 5};
-        previous.A = {1, std::pow(7.0, 2.0 / 3), 3, 4, 5};
-        const DeckOpenings d = deckOpenings(forma, otw, previous);
-        QCOMPARE(d.OTW, (std::array<REAL, 5>{20, 7, 3, 4, 5}));
-        QCOMPARE(d.A[1], previous.A[1]);
+        std::array<FixedString<2>, 5> forma{shape(ROUND_HOLE), {}, shape('X'), shape(SQUARE_HOLE), {}};
+        REAL otw[5][2] = {{20, 0}, {10, 10}, {5, 5}, {0, 2.5}, {1.25, 1.25}};
+        const DeckOpenings d = deckOpenings(forma, otw);
+        QCOMPARE(d.OTW, (std::array<REAL, 5>{20, 0, 0, 2.5, 0}));
+        QCOMPARE(d.A[1], 0.0);
     }
 
     // The window's recipe; the same with the oversize removed; bitumen in 100 % of the mix;
