@@ -65,16 +65,6 @@ private slots:
         }
     }
 
-    // A deck without a hole shape, or with an unknown one, is no deck, whatever its sizes.
-    void unshapedDeckIsAbsent()
-    {
-        std::array<FixedString<2>, 5> forma{shape(ROUND_HOLE), {}, shape('X'), shape(SQUARE_HOLE), {}};
-        REAL otw[5][2] = {{20, 0}, {10, 10}, {5, 5}, {0, 2.5}, {1.25, 1.25}};
-        const DeckOpenings d = deckOpenings(forma, otw);
-        QCOMPARE(d.OTW, (std::array<REAL, 5>{20, 0, 0, 2.5, 0}));
-        QCOMPARE(d.A[1], 0.0);
-    }
-
     // The window's recipe; the same with the oversize removed; bitumen in 100 % of the mix;
     // bitumen over 100 %.
     void plantExample()
