@@ -44,10 +44,9 @@ REAL transformedSize(REAL diameter)
     return diameter > 0 ? std::pow(diameter, 2.0 / 3.0) : 0;
 }
 
-DeckOpenings deckOpenings(const std::array<FixedString<2>, 5> &FORMA, const REAL (&OTW)[5][2],
-                          const DeckOpenings &previous)
+DeckOpenings deckOpenings(const std::array<FixedString<2>, 5> &FORMA, const REAL (&OTW)[5][2])
 {
-    DeckOpenings d = previous;
+    DeckOpenings d;
     for (int k = 0; k < 5; ++k) {
         const QByteArray shape = FORMA[k].raw();
         if (shape == QByteArray(1, ROUND_HOLE)) {
@@ -84,7 +83,7 @@ BatchRecipe computeBatch(const BatchInput &in, BatchVariant variant)
     const bool overMineral = variant == BatchVariant::REZCBITSWERH100;
     BatchRecipe r;
 
-    r.openings = deckOpenings(in.FORMA, in.OTW, in.previousOpenings);
+    r.openings = deckOpenings(in.FORMA, in.OTW);
     for (int k = 0; k < 5; ++k)
         r.P[k] = passingAtDeck(in.PROEKT, r.openings.OTW[k], r.openings.A[k]);
 

@@ -23,10 +23,9 @@ struct DeckOpenings {
     std::array<REAL, 5> A{};
 };
 
-// Openings from the mixer record. A deck whose shape code is neither round nor square keeps
-// its value from `previous` (the window's and the reports' working values, 0 at the start).
-DeckOpenings deckOpenings(const std::array<FixedString<2>, 5> &FORMA, const REAL (&OTW)[5][2],
-                          const DeckOpenings &previous);
+// Openings from the mixer record alone. A deck whose shape code is neither round nor square is
+// absent (0): it never takes the opening of a deck of another mixer.
+DeckOpenings deckOpenings(const std::array<FixedString<2>, 5> &FORMA, const REAL (&OTW)[5][2]);
 
 // Transformed size d^(2/3) of a round-hole diameter; 0 for a diameter of 0 or less.
 REAL transformedSize(REAL diameter);
@@ -47,7 +46,6 @@ struct BatchInput {
     FixedString<20> FILL1;      // name of the mineral powder
     ComponentValues DIMJKOMP{};
     ComponentGradings DIMKOMP{};
-    DeckOpenings previousOpenings; // openings kept from the previous computation
 };
 
 struct BatchRecipe {

@@ -21,9 +21,7 @@ QWidget *batchReport(design::BatchVariant variant, std::function<void(LONG)> don
     def.title = design::batchreport::title(variant);
     def.run = design::batchreport::run();
     def.layout = design::batchreport::layout();
-    // The openings in use pass from one printed mixer to the next, 0 at the start of the run.
-    auto openings = std::make_shared<design::DeckOpenings>();
-    def.detail = [variant, openings] { return design::batchreport::detail(variant, *openings); };
+    def.detail = [variant] { return design::batchreport::detail(variant); };
     return ReportProcedure::start(std::move(def), std::move(done));
 }
 

@@ -20,8 +20,7 @@ BatchRecipeSource batchSourceOfDesign()
     return s;
 }
 
-BatchInput batchInput(const GrohotRecord &mixer, const BatchRecipeSource &source, bool CHEKKRUP, LONG OTSOS,
-                      const DeckOpenings &previous)
+BatchInput batchInput(const GrohotRecord &mixer, const BatchRecipeSource &source, bool CHEKKRUP, LONG OTSOS)
 {
     BatchInput in;
     for (int k = 0; k < 5; ++k) {
@@ -39,7 +38,6 @@ BatchInput batchInput(const GrohotRecord &mixer, const BatchRecipeSource &source
     in.FILL1 = source.FILL1;
     in.DIMJKOMP = source.DIMJKOMP;
     in.DIMKOMP = source.DIMKOMP;
-    in.previousOpenings = previous;
     return in;
 }
 
@@ -137,13 +135,12 @@ ReportRun::Definition run()
     return d;
 }
 
-ReportBand detail(BatchVariant variant, DeckOpenings &previous)
+ReportBand detail(BatchVariant variant)
 {
     const bool over100 = variant == BatchVariant::REZCBITSWERH100;
     // A printed recipe always removes the oversize.
     const BatchRecipe r =
-        computeBatch(batchInput(GRO, batchSourceOfDesign(), true, glob::OTSOS, previous), variant);
-    previous = r.openings;
+        computeBatch(batchInput(GRO, batchSourceOfDesign(), true, glob::OTSOS), variant);
     {
         FileUse use(files::DOBAWKA);
         const FixedString<20> wanted = glob::DOB_KA;

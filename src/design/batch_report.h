@@ -24,8 +24,7 @@ struct BatchRecipeSource {
 BatchRecipeSource batchSourceOfDesign();
 
 // The batch of `mixer` for the recipe `source`.
-BatchInput batchInput(const GrohotRecord &mixer, const BatchRecipeSource &source, bool CHEKKRUP, LONG OTSOS,
-                      const DeckOpenings &previous);
+BatchInput batchInput(const GrohotRecord &mixer, const BatchRecipeSource &source, bool CHEKKRUP, LONG OTSOS);
 
 // A deck opening as the batch recipe shows it: up to two decimals, none that are zeros
 // ("20", "2.5", "1.25").
@@ -43,8 +42,7 @@ ReportDocument::Layout layout();
 // The GROHOT records in mixer-number order whose number is MIXER.
 ReportRun::Definition run();
 // The recipe page of the mixer in GRO, from the recipe in the globals, the oversize removed.
-// `previous` carries the openings in use from one mixer to the next of a run.
-ReportBand detail(BatchVariant variant, DeckOpenings &previous);
+ReportBand detail(BatchVariant variant);
 
 } // namespace batchreport
 

@@ -10,11 +10,97 @@
 #include "framework/procedures_ui.h"
 #include "framework/warnings.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QPointer>
 
 namespace {
 
+// A closed drop list of the window that is only browsed (arrow keys, the first letters of a
+// name) shows the entries without choosing one; Enter or leaving the list chooses the entry
+// shown, as a click on an entry of the open list does. Every choice of a component list appends
+// a component, so browsing must not; the mouse wheel over a closed list does nothing.
+class ChoiceOnConfirm : public QObject {
+public:
+    explicit ChoiceOnConfirm(QComboBox *list) : QObject(list), m_list(list)
+    {
+        list->installEventFilter(this);
+        connect(list, &QComboBox::activated, this, [this] { m_browsed = false; });
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Wheel:
+            return !m_list->view()->isVisible();
+        case QEvent::KeyPress: {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (m_list->view()->isVisible())
+                return false;
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                confirm();
+                return false;
+            }
+            if (key->key() == Qt::Key_Escape && m_browsed) {
+                m_browsed = false;
+                m_list->setCurrentIndex(m_chosen);
+                return true;
+            }
+            if (!isBrowsing(*key))
+                return false;
+            const int before = m_list->currentIndex();
+            {
+                const QSignalBlocker quiet(m_list); // the list's own handling would choose the entry
+                static_cast<QObject *>(m_list)->event(event);
+            }
+            if (!m_browsed && m_list->currentIndex() != before) {
+                m_browsed = true;
+                m_chosen = before;
+            }
+            return true;
+        }
+        case QEvent::FocusOut: {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+                confirm();
+            return false;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    static bool isBrowsing(const QKeyEvent &key)
+    {
+        if (key.modifiers() & (Qt::AltModifier | Qt::ControlModifier))
+            return false; // Alt+Down opens the list
+        switch (key.key()) {
+        case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End:
+            return true;
+        default:
+            return !key.text().isEmpty() && key.text().at(0).isPrint() && key.key() != Qt::Key_Space;
+        }
+    }
+
+    void confirm()
+    {
+        if (!m_browsed)
+            return;
+        m_browsed = false;
+        if (m_list->currentIndex() >= 0)
+            emit m_list->activated(m_list->currentIndex());
+    }
+
+    QComboBox *m_list;
+    bool m_browsed = false; // the entry shown is not the one chosen
+    int m_chosen = -1;      // the entry shown before browsing
+};
+
 const QString kSelecting = QStringLiteral("SELECTING"); // a crushed-stone selection list is open
+const QString kToldEmpty = QStringLiteral("TOLD_EMPTY"); // "Далее" took the focus with nothing chosen and said so
 
 void appended(components::Appended result)
 {
@@ -82,20 +168,21 @@ void selectStone(FormWindow &form, FixedString<20> &var, std::function<void(Form
     }
 }
 
-// Entering a crushed-stone field appends a component: the stone of the field's name, picked
-// from the selection list when no stone has it.
+// Entering a crushed-stone field appends a component: the stone of the field's name, or the
+// one picked from the selection list when no stone has it. A list closed without a pick adds
+// nothing: the stone the buffer holds from earlier is nobody's choice here.
 void stoneEntered(FormWindow &form, const QString &objectName)
 {
     if (!isStoneField(objectName) || form.localNumber(kSelecting) != 0)
         return;
     FixedString<20> &var = stoneVar(objectName);
-    if (findStone(var)) {
+    if (!var.isBlank() && findStone(var)) {
         appendStone();
         return;
     }
-    selectStone(form, var, [&var](FormWindow &, bool) {
-        findStone(var); // whether or not found: the record in hand is appended
-        appendStone();
+    selectStone(form, var, [&var](FormWindow &, bool chosen) {
+        if (chosen && findStone(var))
+            appendStone();
     });
 }
 
@@ -123,9 +210,24 @@ void checkCount()
         showMessage(message);
 }
 
-// "Далее": the grading window opens on the searched shares; the selection closes.
+// "Далее" receiving the focus: the count check, remembered for the press that may follow.
+void checkCountOnFocus(FormWindow &form)
+{
+    checkCount();
+    form.setLocal(kToldEmpty, qint64(glob::NKOMP == 0 ? 1 : 0));
+}
+
+// "Далее": the grading window opens on the searched shares; the selection closes. With no
+// component chosen the message is said (once: the focus arriving on the button may have said
+// it already) and the selection stays.
 void goOn(FormWindow &form)
 {
+    if (glob::NKOMP == 0) {
+        if (form.localNumber(kToldEmpty) == 0)
+            showMessage(components::noComponentsMessage);
+        form.setLocal(kToldEmpty, qint64(0));
+        return;
+    }
     blend::BlendState previous;
     previous.J = {glob::J1GL, glob::J2GL, glob::J3GL, glob::J4GL, glob::J5GL, glob::J6GL};
     previous.PROEKT = glob::PROEKT;
@@ -172,7 +274,7 @@ FormField dropList(const char *objectName, FormVar var, QRect rect, DataFile &fi
 FormDecl makePodborDecl()
 {
     FormDecl d = designStepForm(QStringLiteral("PODBOR"), QStringLiteral("Выбери и исходные компоненты и нужную смесь"));
-    d.locals = {{kSelecting, Value(qint64(0))}};
+    d.locals = {{kSelecting, Value(qint64(0))}, {kToldEmpty, Value(qint64(0))}};
     d.firstFocus = QStringLiteral("MARKA_1");
 
     auto text = [&d](const char *name, const char *t, QRect r) {
@@ -256,7 +358,7 @@ FormDecl makePodborDecl()
                          [](FormWindow &) { checkCount(); }});
     FormButton next{QStringLiteral("BUTTON3"), QStringLiteral("Далее"), QRect(370, by, 80, 26), FormButtonRole::Other, goOn};
     next.tip = QStringLiteral("Произвести расчет зернового состава");
-    next.focused = [](FormWindow &) { checkCount(); };
+    next.focused = checkCountOnFocus;
     d.buttons.push_back(next);
     d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Отменить"), QRect(460, by, 90, 26), FormButtonRole::Cancel, {}});
     d.tabOrder = {QStringLiteral("MARKA_1"), QStringLiteral("MARKA_2"), QStringLiteral("MARKA_3"),
@@ -281,7 +383,11 @@ FormWindow *PODBOR(WindowHost host)
     glob::DESIGN = glob::DesignState();
     // A new design is no stored recipe: pricing it must not write into the recipe opened last.
     glob::NUMMER = 0;
-    return openForm(podborDecl(), glob::NoRequest, nullptr, {}, std::move(host));
+    FormWindow *form = openForm(podborDecl(), glob::NoRequest, nullptr, {}, std::move(host));
+    if (form)
+        for (QComboBox *list : form->findChildren<QComboBox *>())
+            new ChoiceOnConfirm(list);
+    return form;
 }
 
 void registerPodborProcedures()

@@ -16,6 +16,7 @@ namespace {
 
 const QString kOptium = QStringLiteral("OPTIUM1");
 const QString kMessage = QStringLiteral("MESSAGE");
+const QString kUnbalanced = QStringLiteral("UNBALANCED"); // shares changed to a sum other than 100, not told yet
 
 REAL *share(int k)
 {
@@ -43,17 +44,31 @@ QPoint pixel(double ux, double uy)
             kChartRect.y() + int(uy * kChartRect.height() / kUnitsH)};
 }
 
-// Balancing by hand: every change of a share.
+bool isShareField(const QString &objectName)
+{
+    return objectName.startsWith(QLatin1Char('J')) && objectName.endsWith(QLatin1String("GL"));
+}
+
+// Balancing by hand: every change of a share. Shares that no longer sum to 100 are told when
+// the share is left or "Далее" pressed (tellUnbalanced), not at each key typed.
 void shareChanged(FormWindow &form, const QString &objectName)
 {
-    if (!(objectName.startsWith(QLatin1Char('J')) && objectName.endsWith(QLatin1String("GL"))))
+    if (!isShareField(objectName))
         return;
     const blend::Balanced b = blend::balanceShares(shares(), int(form.localNumber(kOptium)), glob::DIMKOMP);
     for (int k = 0; k < 6; ++k)
         *share(k) = b.J[k];
     glob::PROEKT = b.PROEKT;
-    if (b.askForBalancing)
-        showMessage(blend::balancingMessage);
+    form.setLocal(kUnbalanced, qint64(b.askForBalancing ? 1 : 0));
+}
+
+// Asks once for a balancing component when the shares changed to a sum other than 100.
+void tellUnbalanced(FormWindow &form)
+{
+    if (form.localNumber(kUnbalanced) == 0)
+        return;
+    form.setLocal(kUnbalanced, qint64(0));
+    showMessage(blend::balancingMessage);
 }
 
 // On every event: the deviation, its message and the chart.
@@ -71,6 +86,7 @@ void redraw(FormWindow &form)
 // when that step returns.
 void accept(FormWindow &form)
 {
+    tellUnbalanced(form);
     const blend::Accepted a = blend::acceptBlend(glob::NKOMP, shares(), glob::ISTDIMYKOMP, glob::NUMMP);
     glob::DIMJKOMP = a.DIMJKOMP;
     glob::JMPGL = a.JMPGL;
@@ -109,7 +125,7 @@ FormDecl makePodborsumDecl()
 {
     FormDecl d = designStepForm(QStringLiteral("PODBORSUM"), QStringLiteral("Зерновой состав минеральной части"));
     // The message line, a window text (Windows-1251 bytes); OPTIUM1 0: no balancing component.
-    d.locals = {{kOptium, Value(qint64(0))}, {kMessage, Value(QByteArray())}};
+    d.locals = {{kOptium, Value(qint64(0))}, {kMessage, Value(QByteArray())}, {kUnbalanced, Value(qint64(0))}};
     d.firstFocus = QStringLiteral("J1GL");
     d.firstSelectionIsEvent = true;
 
@@ -240,5 +256,10 @@ const FormDecl &podborsumDecl()
 
 FormWindow *PODBORSUM(WindowHost host)
 {
-    return openForm(podborsumDecl(), glob::NoRequest, nullptr, {}, std::move(host));
+    FormWindow *form = openForm(podborsumDecl(), glob::NoRequest, nullptr, {}, std::move(host));
+    if (form) // leaving a share (focus elsewhere, Enter) ends its editing
+        for (QDoubleSpinBox *spin : form->findChildren<QDoubleSpinBox *>())
+            if (isShareField(spin->objectName()))
+                QObject::connect(spin, &QAbstractSpinBox::editingFinished, form, [form] { tellUnbalanced(*form); });
+    return form;
 }

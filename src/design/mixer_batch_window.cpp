@@ -22,7 +22,6 @@ struct BatchWindowState {
     design::BatchRecipeSource source;   // its figures
     REAL SODERZDOBAWKI = 0;
     BYTE CHEKKRUP = 0;                  // remove the oversize
-    design::DeckOpenings openings;      // in use, kept from one mixer to the next
 
     // Puts the recipe back in hand (another window may have loaded another one meanwhile)
     // with the mixer `mixer` for the printouts.
@@ -101,10 +100,8 @@ public:
         };
         BatchRecipe r;
         if (haveMixer) {
-            r = design::computeBatch(design::batchInput(GRO, m_state->source, m_state->CHEKKRUP != 0, glob::OTSOS,
-                                                        m_state->openings),
+            r = design::computeBatch(design::batchInput(GRO, m_state->source, m_state->CHEKKRUP != 0, glob::OTSOS),
                                      design::BatchVariant::GROHOTBROWSE1);
-            m_state->openings = r.openings;
         }
         const auto shaped = [&](int k) {
             return shownShape(GRO.FORMA[k], font()) + design::openingText(r.openings.OTW[std::size_t(k)]);

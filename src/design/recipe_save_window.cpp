@@ -3,6 +3,8 @@
 #include "data/files.h"
 #include "data/globals.h"
 #include "data/recipe_state.h"
+#include "framework/fileservices.h"
+#include "framework/picture.h"
 #include "framework/procedures_ui.h"
 #include "framework/warnings.h"
 
@@ -11,14 +13,39 @@ namespace {
 const QString kWritten = QStringLiteral("WRITTEN");         // 1 once this dialog wrote the design
 const QString kWrittenNumber = QStringLiteral("WRITTEN_NUM"); // ... under this number
 
+// A number another recipe has is taken only when the user says so: the question names that
+// recipe, and its default answer is no. Test records are linked by the number alone.
+bool numberAgreed(REAL number)
+{
+    const std::optional<PodborRecord> holder = otherRecipeNumbered(number);
+    if (!holder)
+        return true;
+    const QString text =
+        QStringLiteral("Номер %1 уже носит рецепт «%2» от %3. Записи испытаний связываются с рецептом по номеру.\n"
+                       "Записать ещё один рецепт под этим номером?")
+            .arg(number)
+            .arg(holder->OBEKT.text().trimmed(), Picture::of("d6").formatDate(holder->DATE));
+    return showMessage(text, QStringLiteral("Номер рецепта занят"), MessageIcon::Question, MsgYes | MsgNo, MsgNo) == MsgYes;
+}
+
 // Writes the design as a new recipe under the number in the record, unless this dialog has
 // written it under that number already (the focus arriving again writes no second copy).
-// A failed add writes nothing: the warning is shown and false returned.
-bool writeDesign(FormWindow &form)
+// A number another recipe has is written only when `mayAsk` and the user agrees; otherwise
+// nothing is written and the number is offered for a change. A failed add writes nothing: the
+// warning is shown and false returned.
+bool writeDesign(FormWindow &form, bool mayAsk)
 {
     const REAL number = POD.NUM;
     if (form.localNumber(kWritten) != 0 && form.localNumber(kWrittenNumber) == number)
         return true;
+    if (otherRecipeNumbered(number) && !(mayAsk && numberAgreed(number))) {
+        if (mayAsk) // refused: the number, selected, for another one
+            if (FieldEdit *edit = form.field(QStringLiteral("POD_NUM"))) {
+                edit->setFocus(Qt::OtherFocusReason);
+                edit->selectAll();
+            }
+        return false;
+    }
     DataFile &file = files::PODBOR;
     recipe_state::storeDesign(POD, number, dates::today());
     POD.PLOTN = 0; // measured later, for this recipe: nothing of the record the buffer held before
@@ -65,10 +92,12 @@ FormDecl makeDecl()
     d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("OK"), QRect(6, kButtonsY, 68, 26), FormButtonRole::Ok, {}});
     FormButton write{QStringLiteral("ZAPIS"), QStringLiteral("Запись"), QRect(84, kButtonsY, 68, 26), FormButtonRole::Other,
                      [](FormWindow &form) {
-                         if (writeDesign(form))
+                         if (writeDesign(form, true))
                              closeHostedWindow(&form);
                      }};
-    write.focused = [](FormWindow &form) { writeDesign(form); };
+    // The focus arriving writes a free number at once; a taken one waits for the press, which
+    // asks (one question for one click).
+    write.focused = [](FormWindow &form) { writeDesign(form, false); };
     d.buttons.push_back(write);
     d.buttons.push_back({QStringLiteral("HELP"), QStringLiteral("Help"), QRect(162, kButtonsY, 68, 26), FormButtonRole::Help, {}});
     return d;
@@ -88,6 +117,10 @@ FormWindow *UPDATECILDPODBOR(LONG request, QWidget *caller, std::function<void(L
     if (form && form->originalRequest() == glob::ChangeRecord) {
         FormWindow::BufferClaim claim(*form);
         form->setWindowTitle(form->windowTitle() + QStringLiteral("  (") + QString::number(POD.NUM) + QLatin1Char(')'));
+    } else if (form) { // a new recipe: the number no recipe has, not the one of the recipe read last
+        FormWindow::BufferClaim claim(*form);
+        POD.NUM = nextFreeRecipeNumber();
+        form->refreshWindow();
     }
     return form;
 }

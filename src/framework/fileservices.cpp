@@ -1,6 +1,7 @@
 #include "framework/fileservices.h"
 
 #include "data/globals.h"
+#include "framework/picture.h"
 #include "framework/warnings.h"
 
 #include <QDir>
@@ -25,6 +26,30 @@ std::optional<LONG> asRezNum(REAL number)
         return std::nullopt;
     return LONG(number);
 }
+
+// Reads a file for a look-up and puts back what it held: the buffer, the order and the record
+// last read with its change watch.
+class ReadAside {
+public:
+    explicit ReadAside(DataFile &file)
+        : m_file(file), m_row(file.buffer().save()), m_state(file.readState()), m_order(file.order())
+    {
+    }
+    ~ReadAside()
+    {
+        m_file.setOrder(m_order);
+        m_file.buffer().load(m_row);
+        m_file.restoreReadState(m_state);
+    }
+    ReadAside(const ReadAside &) = delete;
+    ReadAside &operator=(const ReadAside &) = delete;
+
+private:
+    DataFile &m_file;
+    Row m_row;
+    DataFile::ReadState m_state;
+    int m_order;
+};
 
 bool useChildren()
 {
@@ -322,9 +347,11 @@ LONG RIDELETE(DataFile &file)
         STANDARDWARNING(17, file.name());
         return finish(1);
     }
+    std::optional<PodborRecord> sharing; // another recipe with this number: the test records are its too
     if (recipe) {
         const REAL number = POD.NUM;
-        if (clearObrgidro(number) != 0 || deleteGur(number) != 0) {
+        sharing = otherRecipeNumbered(number, HOLDPOSITION);
+        if (!sharing && (clearObrgidro(number) != 0 || deleteGur(number) != 0)) {
             rollbackOpen();
             files::PODBOR.fetch(HOLDPOSITION);
             return finish(1);
@@ -342,5 +369,39 @@ LONG RIDELETE(DataFile &file)
         return finish(1);
     }
     g_transaction = nullptr;
+    if (sharing)
+        showMessage(QStringLiteral("Записи испытаний рецепта № %1 оставлены: этот номер носит и рецепт «%2» от %3.")
+                        .arg(sharing->NUM)
+                        .arg(sharing->OBEKT.text().trimmed(), Picture::of("d6").formatDate(sharing->DATE)),
+                    QStringLiteral("Рецепт удалён"));
     return finish(0);
+}
+
+std::optional<PodborRecord> otherRecipeNumbered(REAL number, Position except)
+{
+    FileUse use(files::PODBOR);
+    if (!use.ok())
+        return std::nullopt;
+    DataFile &file = files::PODBOR;
+    const ReadAside aside(file);
+    POD = PodborRecord();
+    POD.NUM = number;
+    file.setOrder(files::key::POD_KEYNUM);
+    file.setToKeyValue();
+    while (file.next() == FileError::None && POD.NUM == number)
+        if (file.position() != except)
+            return POD;
+    return std::nullopt;
+}
+
+REAL nextFreeRecipeNumber()
+{
+    FileUse use(files::PODBOR);
+    if (!use.ok())
+        return 1;
+    DataFile &file = files::PODBOR;
+    const ReadAside aside(file);
+    file.setOrder(files::key::POD_KEYNUM);
+    file.setToEnd();
+    return file.previous() == FileError::None ? std::max(REAL(1), std::floor(POD.NUM) + 1) : REAL(1);
 }

@@ -50,7 +50,15 @@ enum RiUpdateResult : BYTE { RiWritten = 0, RiFailed = 1, RiChangedByOther = 2 }
 // record changed by another user (38 from a form, 15 otherwise); the buffer then holds the
 // other user's version.
 BYTE RIUPDATE(DataFile &file, BYTE fromForm);
-// Deletes the record last read; 0 deleted, 1 failed.
+// Deletes the record last read; 0 deleted, 1 failed. A recipe's test records go with it, unless
+// another recipe carries the same number (a file written before numbers were kept apart): they
+// are that recipe's too, so they stay, and a message says so.
 LONG RIDELETE(DataFile &file);
+
+// Recipe numbers are meant to be unique but the file allows repeats. The first recipe other
+// than the one at `except` numbered `number`, and the highest number + 1 (1 in an empty file).
+// Both read the file aside: its buffer, order and record last read are left as they were.
+std::optional<PodborRecord> otherRecipeNumbered(REAL number, Position except = {});
+REAL nextFreeRecipeNumber();
 // Saves the current error for the next warning and rolls back the open transaction.
 void RISAVEERROR();

@@ -12,6 +12,7 @@
 #include "support/fake_sink.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
@@ -353,10 +354,17 @@ private slots:
         list->close();
     }
 
-    // The design steps: "Новый состав" opens the component selection whole, its "Далее" the
-    // grading window in its place; "Назад" closes that.
+    // The design steps: "Новый состав" opens the component selection whole, its "Далее" (with a
+    // component chosen) the grading window in its place; "Назад" closes that.
     void designWindowsOpenWhole()
     {
+        {
+            FileUse use(files::FILLER);
+            FIL = FillerRecord();
+            FIL.NAIMEN = QStringLiteral("МП-1");
+            FIL.PLOTN = 2.7;
+            QCOMPARE(files::FILLER.add(), FileError::None);
+        }
         auto *button = m_frame->findChild<QToolButton *>(QStringLiteral("BUTTON8"));
         QVERIFY(button && button->isEnabled());
         button->click();
@@ -366,6 +374,10 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(selection->windowTitle(), QStringLiteral("Выбери и исходные компоненты и нужную смесь"));
+        auto *powder = selection->findChild<QComboBox *>(QStringLiteral("FIL_NAIMEN"));
+        QVERIFY(powder && powder->count() == 1);
+        powder->setCurrentIndex(0);
+        emit powder->activated(0); // as a click on the entry
         usableButton(windowIn(selection), "BUTTON3")->click();
         QTRY_VERIFY(!selection);
         QCOMPARE(area()->subWindowList().size(), 1);

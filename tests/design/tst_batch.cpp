@@ -59,23 +59,10 @@ private slots:
                                               {ROUND_HOLE, 0.05, 4.74925717442631}, {SQUARE_HOLE, 0.1, 0.0}}) {
             std::array<FixedString<2>, 5> forma{shape(code), {}, {}, {}, {}};
             REAL otw[5][2] = {{opening, opening}};
-            const DeckOpenings d = deckOpenings(forma, otw, {});
+            const DeckOpenings d = deckOpenings(forma, otw);
             QCOMPARE(d.OTW[0], opening);
             QCOMPARE_NEAR(design::passingAtDeck(BLEND, d.OTW[0], d.A[0]), passing, 1e-9);
         }
-    }
-
-    // A deck with an unknown shape code keeps the opening computed before.
-    void unknownShapeKeepsPreviousOpening()
-    {
-        std::array<FixedString<2>, 5> forma{shape(ROUND_HOLE), {}, shape('X'), {}, {}};
-        REAL otw[5][2] = {{20, 0}, {10, 0}, {5, 0}, {2.5, 0}, {1.25, 0}};
-        DeckOpenings previous;
-        previous.OTW = {1, 7, 3, 4, 5};
-        previous.A = {1, std::pow(7.0, 2.0 / 3), 3, 4, 5};
-        const DeckOpenings d = deckOpenings(forma, otw, previous);
-        QCOMPARE(d.OTW, (std::array<REAL, 5>{20, 7, 3, 4, 5}));
-        QCOMPARE(d.A[1], previous.A[1]);
     }
 
     // The window's recipe; the same with the oversize removed; bitumen in 100 % of the mix;

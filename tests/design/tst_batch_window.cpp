@@ -19,14 +19,15 @@
 
 namespace {
 
-// A mixer with round decks of these openings (0: no deck).
-void addMixer(BYTE number, REAL batchKg, std::array<REAL, 5> round)
+// A mixer with round decks of these openings (0: no deck); the decks from `unshaped` on have no
+// hole shape chosen, as a new mixer's form leaves them.
+void addMixer(BYTE number, REAL batchKg, std::array<REAL, 5> round, int unshaped = 5)
 {
     GRO = GrohotRecord();
     GRO.NUMMIXER = number;
     GRO.MASSAZAMES = batchKg;
     for (int k = 0; k < 5; ++k) {
-        GRO.FORMA[k].setRaw(QByteArray("\xC6 "));
+        GRO.FORMA[k].setRaw(k < unshaped ? QByteArray("\xC6 ") : QByteArray());
         GRO.OTW[k][0] = round[std::size_t(k)];
         GRO.OTW[k][1] = 99; // the square size, not in use
     }
@@ -70,6 +71,7 @@ private slots:
         QVERIFY(use.ok());
         addMixer(1, 1000, {20, 10, 5, 2.5, 0});
         addMixer(2, 2000, {20, 5, 2.5, 0, 0});
+        addMixer(3, 1500, {15, 10, 5, 0, 0}, 2); // decks 3 to 5 not set up: only 15 and 10
     }
 
     // Mixer 1 (decks 20/10/5/2.5, none fifth): bins 5, 25, 20, 15, 29 %, powder and bitumen 6
@@ -104,6 +106,59 @@ private slots:
         QCOMPARE(text(window, "MSPL2"), QStringLiteral("891.1"));
         QCOMPARE(text(window, "SPLT5"), QStringLiteral("0.0")); // 0 - 6 % powder is shown as nothing
         QCOMPARE(text(window, "MSUMMA"), QStringLiteral("2000"));
+        window->close();
+    }
+
+    // The panel of each mixer, the oversize removed as on paper, is its printed recipe row by
+    // row: mixer 3 has only its decks 15 and 10, also right after mixer 2 with its 2.5 mm deck.
+    void eachMixersPanelIsItsPrintout()
+    {
+        recipeInPod();
+        QVERIFY(startProcedure(QStringLiteral("GROHOTBROWSE1")));
+        auto *window = awaitShown<BrowseWindow>(m_shown, QStringLiteral("GROHOTBROWSE1"));
+        QVERIFY(window);
+        QTRY_COMPARE(glob::MIXER, 1.0);
+        window->findChild<QCheckBox *>(QStringLiteral("CHEKKRUP"))->click();
+        const auto numbers = [&](const char *row) {
+            return text(window, row).remove(QRegularExpression(QStringLiteral("[^0-9. -]"))).simplified();
+        };
+        for (int mixer = 1; mixer <= 3; ++mixer) {
+            if (mixer > 1)
+                QTest::keyClick(window->findChild<QTableView *>(QStringLiteral("BROWSE_1")), Qt::Key_Down);
+            QTRY_COMPARE(glob::MIXER, REAL(mixer));
+            QStringList rows;
+            for (int k = 2; k <= 5; ++k)
+                rows << QStringLiteral("%1 %2 %3 %4").arg(k).arg(numbers(qPrintable(QStringLiteral("FRACTION_%1").arg(k))),
+                                                          text(window, qPrintable(QStringLiteral("SPLT%1").arg(k))),
+                                                          text(window, qPrintable(QStringLiteral("MSPL%1").arg(k))));
+            rows << QStringLiteral("Мельче %1 %2 %3").arg(numbers("FRACTION_6"), text(window, "PESOK"), text(window, "MPESOK"))
+                 << QStringLiteral("Минеральный порошок: %1 %2").arg(text(window, "MINPOR"), text(window, "MMINPOR"))
+                 << QStringLiteral("Битумное вяжущее: %1 %2").arg(text(window, "BIT"), text(window, "MBIT"));
+            if (mixer == 3) // bins 15 and 70 - 6 % of T = 91
+                QCOMPARE(rows.mid(0, 3), (QStringList{QStringLiteral("2 15 - 10 16.5 247.3"), QStringLiteral("3 10 - 0 70.3 1054.9"),
+                                                      QStringLiteral("4 0 - 0 0.0 0.0")}));
+
+            window->findChild<QPushButton *>(QStringLiteral("PRINT"))->click();
+            QWidget *menu = awaitShown<QWidget>(m_shown, QStringLiteral("MENU_ZAMES"));
+            QVERIFY(menu);
+            control(menu, "RPT_GROHOT")->click();
+            auto *preview = awaitShown<ReportPreviewWindow>(m_shown);
+            QVERIFY(preview);
+            const QString pdf = m_dir.filePath(QStringLiteral("mixer%1.pdf").arg(mixer));
+            QVERIFY(preview->saveAsPdf(pdf));
+            // Without the shape signs; the PDF's text may run "0 - 0" together.
+            const auto plain = [](QString t) {
+                return t.remove(QRegularExpression(QStringLiteral("[Ø□]"))).replace(QRegularExpression(QStringLiteral("\\s*-\\s*")), QStringLiteral("-")).simplified();
+            };
+            const QString printed = plain(pdfText(pdf, true));
+            QVERIFY(printed.contains(QStringLiteral("на замес смесителя № %1").arg(mixer)));
+            for (const QString &row : rows)
+                QVERIFY2(printed.contains(plain(row)), qPrintable(QStringLiteral("mixer %1: %2").arg(mixer).arg(row)));
+            preview->exitWithoutPrinting();
+            QTRY_VERIFY(menu->isEnabled());
+            menu->findChild<QAction *>(QStringLiteral("EXIT"))->trigger();
+            QTRY_VERIFY(window->isEnabled());
+        }
         window->close();
     }
 

@@ -9,6 +9,7 @@
 #include "data/globals.h"
 #include "data/seed.h"
 #include "design/blend.h"
+#include "design/components.h"
 #include "design/component_selection_window.h"
 #include "design/grading_window.h"
 #include "framework/browse_window.h"
@@ -176,20 +177,86 @@ private slots:
         returnFromBitumen(glob::RequestCompleted);
         QTRY_VERIFY(!grading || !grading->isVisible());
 
-        // Opened again: no balancing component, so a changed share asks for one.
+        // Opened again: no balancing component. A share typed key by key asks for one once, as
+        // it is left; typed back to a sum of 100 it asks nothing.
         const blend::Shares before = shares();
         sum = PODBORSUM();
         QVERIFY(QTest::qWaitForWindowActive(sum));
         auto *j3 = sum->findChild<QDoubleSpinBox *>(QStringLiteral("J3GL"));
-        QTest::keyClick(j3, Qt::Key_Up);
+        const auto typeShare = [j3](REAL value) {
+            j3->setFocus(Qt::TabFocusReason);
+            j3->selectAll();
+            QTest::keyClicks(j3, QString::number(value));
+        };
+        typeShare(before[2] + 11); // two keys, each a change of the share
+        QCOMPARE(glob::J3GL, before[2] + 11);
+        QVERIFY(m_sink.shown.isEmpty());
+        QTest::keyClick(j3, Qt::Key_Tab);
         QCOMPARE(m_sink.texts(), QStringList{blend::balancingMessage});
+        typeShare(before[2]);
+        QTest::keyClick(j3, Qt::Key_Tab);
+        QCOMPARE(m_sink.shown.size(), 1);
+        // Stepped up and "Далее" clicked at once: asked once, and the blend goes on as it is.
+        QTest::keyClick(j3, Qt::Key_Up);
         QCOMPARE(glob::J3GL, before[2] + 1);
-        QTest::keyClick(j3, Qt::Key_Down);
-        QCOMPARE(m_sink.shown.size(), 1); // back at 100
+        caller = nullptr;
+        click(sum, "OK");
+        QCOMPARE(m_sink.texts(), QStringList(2, blend::balancingMessage));
+        QCOMPARE(caller, sum);
         QCOMPARE(shown(sum, "MESSAGE"), blend::deviationMessageText); // 101 % passing 40 mm
+        grading = sum;
+        returnFromBitumen(glob::RequestCancelled);
+        QTRY_VERIFY(!grading || !grading->isVisible());
+        m_sink.clear();
+    }
+
+    // Only what the engineer chose reaches the grading window. A blank "1:" whose list is closed
+    // without a pick adds nothing, whatever stone was read last; browsing a closed list with the
+    // keys adds nothing until Enter or leaving it; "Далее" with nothing chosen says so once and
+    // the selection stays.
+    void onlyWhatIsChosenGoesOn()
+    {
+        m_sink.clear();
+        {
+            FileUse use(files::SPLIT); // a stone in the buffer, as the crushed-stone list leaves one
+            SPL.NAIMEN = QStringLiteral("Щебень гранит 5-10");
+            QCOMPARE(files::SPLIT.get(files::key::SPL_KEYNAME), FileError::None);
+        }
+        FormWindow *form = activeForm(PODBOR());
+        QVERIFY(form);
+        click(form, "BUTTON3"); // the focus's check and the press
+        QCOMPARE(m_sink.texts(), QStringList{components::noComponentsMessage});
+        QVERIFY(form->isVisible());
+        QVERIFY(!shownForm("PODBORSUM"));
+        m_sink.clear();
+
+        QTest::mouseClick(edit(form, "SPL1"), Qt::LeftButton);
+        BrowseWindow *list = nullptr;
+        QTRY_VERIFY((list = shownWindow<BrowseWindow>("SELSPLIT")));
+        list->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
+        QTRY_VERIFY(form->isEnabled());
+        QCOMPARE(int(glob::NKOMP), 0);
+
+        // Browsed with Home and Down, chosen with Enter; browsed, chosen by leaving with Tab.
+        QStringList chosen;
+        for (const char *name : {"SAN_NAIMEN", "FIL_NAIMEN"}) {
+            auto *combo = form->findChild<QComboBox *>(QLatin1String(name));
+            combo->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(combo, Qt::Key_Home);
+            QTest::keyClick(combo, Qt::Key_Down);
+            QCOMPARE(int(glob::NKOMP), chosen.size());
+            chosen << combo->currentText();
+            QTest::keyClick(combo, chosen.size() == 1 ? Qt::Key_Return : Qt::Key_Tab);
+            QCOMPARE(int(glob::NKOMP), chosen.size());
+        }
+        QVERIFY(m_sink.shown.isEmpty());
+        click(form, "BUTTON3");
+        FormWindow *sum = nullptr;
+        QTRY_VERIFY((sum = shownForm("PODBORSUM")));
+        QCOMPARE((QStringList{shown(sum, "DIMNAME_1"), shown(sum, "DIMNAME_2"), shown(sum, "DIMNAME_3")}),
+                 chosen + QStringList{QString()});
         click(sum, "CANCEL");
         QTRY_VERIFY(!shownForm("PODBORSUM"));
-        m_sink.clear();
     }
 
     // The six places and what does not fit them; an aggregate without densities; a new opening

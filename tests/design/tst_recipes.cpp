@@ -9,6 +9,7 @@
 #include "support/workdir.h"
 
 #include <QRadioButton>
+#include <QTableView>
 #include <sqlite3.h>
 
 namespace {
@@ -137,6 +138,74 @@ private slots:
         QCOMPARE(stored[0].BIT, 5.8);
         QCOMPARE(stored[0].PLOTN, 2.385);
         QCOMPARE(stored[0].TYPASPH.text(), QStringLiteral("Superpave")); // not cut to a picture
+    }
+
+    // A new recipe is offered the next free number, not the number of the recipe read last. A
+    // number taken is written only when the user agrees to the question naming its recipe (the
+    // default is no: nothing written). Deleting one of two recipes 12 leaves the test records
+    // of 12, the other's too, and says so; deleting the last one takes them.
+    void aTakenNumberOnlyWhenAgreed()
+    {
+        const auto testsOf12 = [] {
+            FileUse use(files::GUR);
+            int n = 0;
+            files::GUR.setOrder(files::key::GUR_KEYREZNUM);
+            while (files::GUR.next() == FileError::None)
+                n += GUR.REZNUM == 12;
+            return n;
+        };
+        QCOMPARE(testsOf12(), 1);
+        glob::TYP = QStringLiteral("тип А");
+        QVERIFY(callProcedure(QStringLiteral("UPDATECILDPODBOR"), &m_caller, [](LONG) {}));
+        QPointer<FormWindow> dialog = activeForm(shownWindow<FormWindow>("UPDATECILDPODBOR"));
+        QVERIFY(dialog);
+        QCOMPARE(shown(dialog, "POD_NUM"), QStringLiteral("13"));
+        typeInto(dialog, QStringLiteral("POD_NUM"), QStringLiteral("12"));
+        m_sink.clear();
+        click(dialog, "ZAPIS");
+        QCOMPARE(m_sink.shown.size(), 1);
+        const MessageRequest asked = m_sink.shown[0];
+        QCOMPARE(asked.defaultButton, LONG(MsgNo));
+        QVERIFY2(asked.text.contains(QStringLiteral("РЕЦЕПТ")) &&
+                     asked.text.contains(Picture::of("d6").formatDate(dates::today())),
+                 qPrintable(asked.text));
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(recipes().size(), 1);
+
+        m_sink.answer = MsgYes;
+        click(dialog, "ZAPIS");
+        QTRY_VERIFY(!dialog);
+        QList<PodborRecord> stored = recipes();
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored[1].NUM, 12.0);
+        QCOMPARE(stored[1].TYPASPH.text(), QStringLiteral("тип А"));
+
+        std::unique_ptr<BrowseWindow> list(BROUSEPODBOR());
+        list->show();
+        list->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(list.get()));
+        QCOMPARE(listColumn(list.get(), 2), (QStringList{QStringLiteral("Superpa"), QStringLiteral("тип А")}));
+        auto *rows = list->findChild<QTableView *>();
+        QTest::keyClick(rows, Qt::Key_Down);
+        m_sink.clear();
+        m_sink.answer = MsgOk;
+        click(list.get(), "DELETE");
+        QTRY_VERIFY(list->isEnabled());
+        QCOMPARE(m_sink.shown.size(), 2); // the confirmation, then what stayed
+        QVERIFY2(m_sink.shown[1].text.contains(QStringLiteral("№ 12 оставлены")), qPrintable(m_sink.shown[1].text));
+        stored = recipes();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored[0].TYPASPH.text(), QStringLiteral("Superpave"));
+        QCOMPARE(testsOf12(), 1);
+
+        m_sink.clear();
+        m_sink.answer = MsgOk;
+        click(list.get(), "DELETE");
+        QTRY_VERIFY(list->isEnabled());
+        QCOMPARE(m_sink.shown.size(), 1);
+        QVERIFY(recipes().isEmpty());
+        QCOMPARE(testsOf12(), 0);
+        m_sink.clear();
     }
 };
 
