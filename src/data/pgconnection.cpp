@@ -104,19 +104,35 @@ std::map<QString, std::weak_ptr<PgConnection>> &PgConnection::registry()
 
 void PgConnection::lost()
 {
-    if (inTransaction) {
-        inTransaction = false;
-        for (auto it = undo.rbegin(); it != undo.rend(); ++it)
-            restore(*it);
-        undo.clear();
-    }
+    if (!inTransaction)
+        return;
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        restore(*it);
+    undo.clear();
+    transactionLost = true;
+}
+
+void PgConnection::endTransaction()
+{
+    inTransaction = false;
+    transactionLost = false;
+    undo.clear();
+}
+
+QString transactionLostText()
+{
+    return QStringLiteral("Связь с сервером базы данных прервалась во время записи: запись отменена целиком");
 }
 
 bool PgConnection::ensure(QString *why)
 {
-    if (PQstatus(conn) == CONNECTION_OK)
+    if (!transactionLost && PQstatus(conn) == CONNECTION_OK)
         return true;
     lost();
+    if (transactionLost) {
+        *why = transactionLostText();
+        return false;
+    }
     PQreset(conn);
     if (PQstatus(conn) != CONNECTION_OK) {
         *why = connectionLostText(conn);
@@ -164,6 +180,8 @@ Result PgConnection::write(const QString &sql, const Params &params)
 {
     if (!inTransaction)
         return exec(sql, params);
+    if (transactionLost)
+        return Result();
     Result sp = run(conn, QStringLiteral("SAVEPOINT w"));
     if (!sp.ok()) {
         if (PQstatus(conn) == CONNECTION_BAD) lost();
@@ -172,7 +190,12 @@ Result PgConnection::write(const QString &sql, const Params &params)
     Result r = exec(sql, params);
     if (PQstatus(conn) == CONNECTION_BAD)
         return r;
-    run(conn, r.ok() ? QStringLiteral("RELEASE SAVEPOINT w") : QStringLiteral("ROLLBACK TO SAVEPOINT w; RELEASE SAVEPOINT w"));
+    Result end = run(conn, r.ok() ? QStringLiteral("RELEASE SAVEPOINT w") : QStringLiteral("ROLLBACK TO SAVEPOINT w; RELEASE SAVEPOINT w"));
+    if (!end.ok()) { // the transaction cannot go on: its write is not done
+        if (PQstatus(conn) == CONNECTION_BAD)
+            lost();
+        return end;
+    }
     return r;
 }
 

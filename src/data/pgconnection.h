@@ -63,6 +63,7 @@ struct Failure {
 };
 
 QString connectionLostText(PGconn *c);
+QString transactionLostText();
 // What a failed statement means. `opening`: a lock that is not granted in time makes the file
 // "locked" (as when another process holds a SQLite file), otherwise "busy".
 Failure failureOf(const Result &res, PGconn *c, bool opening);
@@ -90,8 +91,13 @@ struct PgConnection {
 
     static std::map<QString, std::weak_ptr<PgConnection>> &registry();
 
-    // The connection lost: the server rolled back whatever transaction was open.
+    // The connection lost: the server rolled back whatever transaction was open. The files' change
+    // watch goes back to before it, and until the transaction is ended (its commit fails, its
+    // rollback succeeds) every statement is refused: no reconnect inside it, so that nothing of its
+    // rest is written piece by piece.
     void lost();
+    bool transactionLost = false;
+    void endTransaction();
     // Reconnects a lost connection (outside a transaction): the next operation is the retry.
     bool ensure(QString *why);
     Result exec(const QString &sql, const Params &params);

@@ -441,18 +441,21 @@ FileError PgDriver::commit()
     forgetAhead();
     if (!m_conn || !m_conn->inTransaction)
         return f.fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
+    if (m_conn->transactionLost) {
+        m_conn->endTransaction();
+        return f.fail(FileError::FileSystem, kLostCode, transactionLostText());
+    }
     Result r = run(m_conn->conn, QStringLiteral("COMMIT"));
     // A transaction the server had to abort answers COMMIT with ROLLBACK: that is a failure.
     if (!r.ok() || QByteArray(PQcmdStatus(r.r)) != "COMMIT") {
         const FileError e = r.ok() ? f.fail(FileError::FileSystem, 0, QStringLiteral("the transaction was rolled back")) : failWith(r);
         if (PQstatus(m_conn->conn) == CONNECTION_OK)
             run(m_conn->conn, QStringLiteral("ROLLBACK"));
-        m_conn->inTransaction = true; // so that lost() puts the change watch back
-        m_conn->lost();
+        m_conn->lost(); // the change watch goes back
+        m_conn->endTransaction();
         return e;
     }
-    m_conn->inTransaction = false;
-    m_conn->undo.clear();
+    m_conn->endTransaction();
     return f.succeed();
 }
 
@@ -461,7 +464,9 @@ FileError PgDriver::rollback()
     forgetAhead();
     if (!m_conn || !m_conn->inTransaction)
         return f.fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
-    run(m_conn->conn, QStringLiteral("ROLLBACK"));
+    if (!m_conn->transactionLost) // else the server has rolled it back already
+        run(m_conn->conn, QStringLiteral("ROLLBACK"));
     m_conn->lost();
+    m_conn->endTransaction();
     return f.succeed();
 }
