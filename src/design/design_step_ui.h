@@ -38,3 +38,14 @@ inline FormButton designCallButton(const QString &objectName, const QString &tex
     b.enabled = [procedure] { return isCalledProcedureRegistered(procedure); };
     return b;
 }
+
+// Marks a control whose value lies outside the range it may take: shown as it is, in red, with
+// the reason as its tip (property "outOfRange" for automation). Unmarked again when back in range.
+inline void markOutOfRange(QWidget *control, bool outside, const QString &why)
+{
+    if (!control || control->property("outOfRange").toBool() == outside)
+        return;
+    control->setProperty("outOfRange", outside);
+    control->setStyleSheet(outside ? QStringLiteral("color: rgb(200, 0, 0); font-weight: bold;") : QString());
+    control->setToolTip(outside ? why : QString());
+}

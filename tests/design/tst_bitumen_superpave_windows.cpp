@@ -209,6 +209,83 @@ private slots:
         QCOMPARE(POD.SODERZDOBAW, 0.4);
     }
 
+    // A computed content below 0 or over 100 % is shown as the formula gives it, marked, and its
+    // radio button cannot take it: the bitumen content stays as it was (no more a 0 shown and
+    // taken). Rows: a coarse gap grading with 40 % fines (porosity below 0: by porosity -0.9),
+    // in either window; a true density of 0.2 (all three over 100 %).
+    void contentsOutOfRangeShownAndRefused_data()
+    {
+        QTest::addColumn<QString>("procedure");
+        QTest::addColumn<double>("density");
+        QTest::addColumn<QStringList>("outside");
+        const QStringList porosity{QStringLiteral("BITKIR")};
+        QTest::newRow("BITUMRASZ, negative") << "BITUMRASZ" << 2.7 << porosity;
+        QTest::newRow("BITUMIZMENEN, negative") << "BITUMIZMENEN" << 2.7 << porosity;
+        QTest::newRow("BITUMRASZ, over 100") << "BITUMRASZ" << 0.2
+                                             << QStringList{"BITKIR", "BITKOROL", "BITSMA2"};
+    }
+    void contentsOutOfRangeShownAndRefused()
+    {
+        QFETCH(QString, procedure);
+        QFETCH(double, density);
+        QFETCH(QStringList, outside);
+        BitumenInput in = stoneMasticBlend();
+        in.TYP = QStringLiteral("тип Б");
+        in.YMINER = density;
+        in.PROEKT = density > 1 ? Grading{100, 68, 60, 55, 50, 48, 46, 44, 42, 41, 40}
+                                : Grading{100, 100, 100, 100, 100, 100, 100, 100, 90, 60, 35};
+        setDesign(in);
+        glob::OPTIM2 = 0;
+        glob::JBITGL = 5.5;
+        const BitumenResult r = computeBitumen(in, procedure == QLatin1String("BITUMRASZ") ? BitumenWindow::BITUMRASZ
+                                                                                           : BitumenWindow::BITUMIZMENEN);
+        QVERIFY(callProcedure(procedure, &m_caller, done()));
+        FormWindow *form = shownForm(qPrintable(procedure));
+        QVERIFY(form);
+        const REAL values[3] = {r.BITKIR, r.BITKOROL, r.BITSMA2};
+        const char *fields[3] = {"BITKIR", "BITKOROL", "BITSMA2"};
+        for (int i = 0; i < 3; ++i) {
+            const bool out = outside.contains(QLatin1String(fields[i]));
+            QCOMPARE(out, values[i] < 0 || values[i] > 100);
+            QCOMPARE(edit(form, fields[i])->text(), oneDecimal(values[i]));
+            QCOMPARE(edit(form, fields[i])->property("outOfRange").toBool(), out);
+            auto *option = control<QRadioButton>(form, qPrintable(QStringLiteral("OPTIM2_%1").arg(i + 1)));
+            QCOMPARE(option->isEnabled(), !out);
+            if (out) {
+                click(form, qPrintable(option->objectName()));
+                QCOMPARE(glob::JBITGL, 5.5);
+                QCOMPARE(edit(form, "JBITGL")->text(), QStringLiteral("5.5"));
+            }
+        }
+        QVERIFY(m_sink.shown.isEmpty());
+    }
+
+    // A balancing component taking the rest below 0: its share is shown as it is, marked.
+    void superpaveBalancedShareBelowZeroShown()
+    {
+        glob::NKOMP = 3;
+        glob::NUMMP = 3;
+        glob::DIMKOMP = fixtures::columns({{100, 90, 70, 50, 30, 20, 15, 10, 8, 6, 4},
+                                           {100, 100, 100, 100, 95, 80, 60, 40, 25, 15, 10},
+                                           fixtures::flat(100)});
+        glob::ISTDIMYKOMP = {2.7, 2.65, 2.8, 0, 0, 0};
+        QVERIFY(callProcedure(QStringLiteral("PODBORSUPERPAVE"), &m_caller, done()));
+        FormWindow *form = shownForm("PODBORSUPERPAVE");
+        QVERIFY(form);
+        choose(form, "OPTIUM1_2");
+        for (auto [name, share] : {std::pair{"J1GL", "70"}, {"J3GL", "40"}}) {
+            auto *spin = control<QDoubleSpinBox>(form, name);
+            spin->setFocus();
+            spin->selectAll();
+            QTest::keyClicks(spin, QLatin1String(share));
+        }
+        QCOMPARE(glob::J2GL, -10.0);
+        auto *j2 = control<QDoubleSpinBox>(form, "J2GL");
+        QCOMPARE(j2->text(), QStringLiteral("-10"));
+        QVERIFY(j2->property("outOfRange").toBool());
+        QVERIFY(!control<QDoubleSpinBox>(form, "J1GL")->property("outOfRange").toBool());
+    }
+
     // Two components on both sides of the target: the window opens on the search's shares with the
     // square-mesh Dmax and target, converted once however often it starts; the shares balanced by
     // hand; "Далее" hands on the density and the powder's share to the bitumen step and ends
