@@ -5,6 +5,7 @@
 #include "framework/form_window.h"
 #include "framework/procedures_ui.h"
 
+#include <QLabel>
 #include <QPointer>
 
 inline FormDecl designStepForm(const QString &procedure, const QString &windowTitle)
@@ -48,4 +49,13 @@ inline void markOutOfRange(QWidget *control, bool outside, const QString &why)
     control->setProperty("outOfRange", outside);
     control->setStyleSheet(outside ? QStringLiteral("color: rgb(200, 0, 0); font-weight: bold;") : QString());
     control->setToolTip(outside ? why : QString());
+}
+
+// The sieve sizes under a chart stand centred under the points they name (a form's texts keep
+// to the left of their boxes): the labels SIEVE_1 .. SIEVE_11 that the form has.
+inline void centreSieveLabels(QWidget *form)
+{
+    for (int i = 1; i <= 11; ++i)
+        if (auto *label = form->findChild<QLabel *>(QStringLiteral("SIEVE_%1").arg(i)))
+            label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
 }

@@ -240,5 +240,8 @@ const FormDecl &podborsumDecl()
 
 FormWindow *PODBORSUM(WindowHost host)
 {
-    return openForm(podborsumDecl(), glob::NoRequest, nullptr, {}, std::move(host));
+    FormWindow *form = openForm(podborsumDecl(), glob::NoRequest, nullptr, {}, std::move(host));
+    if (form)
+        centreSieveLabels(form);
+    return form;
 }

@@ -247,6 +247,7 @@ FormWindow *PODBORSUPERPAVE(QWidget *caller, std::function<void(LONG)> done, Win
 
     FormWindow *form = openForm(podborSuperpaveDecl(), glob::NoRequest, caller, std::move(done), std::move(host));
     if (form) {
+        centreSieveLabels(form);
         form->setLocal(kDMAX, t.DMAX);
         form->refreshWindow();
         form->setChart(kCHART, superpaveChart());

@@ -4,6 +4,8 @@
 #include "data/globals.h"
 #include "design/bitumen.h"
 #include "design/bitumen_step_window.h"
+#include "design/grading_window.h"
+#include "framework/chart_ui.h"
 #include "design/superpave_window.h"
 #include "design/superpave.h"
 #include "framework/fileservices.h"
@@ -14,6 +16,8 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
+#include <QStyle>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -284,6 +288,50 @@ private slots:
         QCOMPARE(j2->text(), QStringLiteral("-10"));
         QVERIFY(j2->property("outOfRange").toBool());
         QVERIFY(!control<QDoubleSpinBox>(form, "J1GL")->property("outOfRange").toBool());
+    }
+
+    // The sieve sizes under the chart stand centred under their points (they stood a third of a
+    // step to the right, kept to the left of their boxes), in both grading windows.
+    void sieveLabelsCentredUnderTheirPoints_data()
+    {
+        QTest::addColumn<QString>("procedure");
+        QTest::newRow("Superpave") << "PODBORSUPERPAVE";
+        QTest::newRow("grading") << "PODBORSUM";
+    }
+    void sieveLabelsCentredUnderTheirPoints()
+    {
+        QFETCH(QString, procedure);
+        glob::NKOMP = 2;
+        glob::NUMMP = 2;
+        glob::DIMKOMP = fixtures::columns({{100, 90, 70, 50, 30, 20, 15, 10, 8, 6, 4}, fixtures::flat(100)});
+        glob::ISTDIMYKOMP = {2.7, 2.75, 0, 0, 0, 0};
+        glob::PROEKT = {100, 95, 85, 75, 60, 50, 40, 30, 20, 10, 5};
+        FormWindow *form = procedure == QLatin1String("PODBORSUM") ? PODBORSUM()
+                                                                   : PODBORSUPERPAVE(&m_caller, done());
+        QVERIFY(form);
+        form->show();
+        auto *area = control<ChartArea>(form, "CHART");
+        // The designed curve has a point per sieve.
+        const Chart &chart = area->chart();
+        const ChartLine *curve = nullptr;
+        for (const ChartLine &l : chart.lines)
+            if (l.points.size() == 11 && !curve)
+                curve = &l;
+        QVERIFY(curve);
+        int labels = 0;
+        for (int i = 0; i < 11; ++i) {
+            auto *label = form->findChild<QLabel *>(QStringLiteral("SIEVE_%1").arg(i + 1));
+            if (!label)
+                continue;
+            ++labels;
+            const double pointX = area->x() + curve->points[size_t(i)].x() * area->width() / chart.units.width();
+            const QSize text(label->fontMetrics().horizontalAdvance(label->text()), label->fontMetrics().height());
+            const QRect drawn = QStyle::alignedRect(label->layoutDirection(), label->alignment(), text, label->contentsRect());
+            const double textX = label->x() + drawn.x() + drawn.width() / 2.0;
+            QVERIFY2(std::abs(textX - pointX) <= 1.5, qPrintable(QStringLiteral("%1: text at %2, point at %3")
+                                                                 .arg(label->text()).arg(textX).arg(pointX)));
+        }
+        QVERIFY(labels >= 10);
     }
 
     // Two components on both sides of the target: the window opens on the search's shares with the
