@@ -3,6 +3,9 @@
 // box, and no two text boxes of a page over one another. Read back with pdftotext -bbox (the
 // words of each page with their boxes in points).
 #include "framework/report.h"
+#include "framework/reportpreview_window.h"
+
+#include <QDir>
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -99,6 +102,15 @@ inline QStringList faults(const ReportDocument &document, const QString &pdf)
         }
     }
     return out;
+}
+
+// The faults of the printout a preview shows, written to PDF in `dir`.
+inline QStringList faults(ReportPreviewWindow &preview, const QString &dir)
+{
+    const QString pdf = QDir(dir).filePath(QStringLiteral("printout-check.pdf"));
+    if (!preview.saveAsPdf(pdf))
+        return {QStringLiteral("the PDF could not be written")};
+    return faults(preview.document(), pdf);
 }
 
 } // namespace printout
