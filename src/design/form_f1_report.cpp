@@ -157,9 +157,10 @@ void recipe(ReportBand &b, const FormValues &v, const QString &additiveUse, doub
     // fractions, behind a bracket.
     constexpr double kLabelX = 20, kLabelW = 44, kGradeX = 65, kGradeW = 28, kValueX = 94, kValueW = 14, kStep = 4.3;
     const double y0 = top + 12.5;
+    // Signed: a design whose fractions pass 100 % shows the sand below 0 as it is, not "#####".
     auto line = [&](int row, const QString &label, double value) {
         put(b, kLabelX, y0 + row * kStep, kLabelW, kStep, label, kLeft, 10);
-        put(b, kValueX, y0 + row * kStep, kValueW, kStep, number("n5.1", value), kRight, 10);
+        put(b, kValueX, y0 + row * kStep, kValueW, kStep, number("n-6.1", value), kRight, 10);
     };
     line(0, QStringLiteral("Щебень фр.20-40 мм:"), r.FR20_40);
     line(1, QStringLiteral("Щебень фр.15-20 мм:"), r.FR15_20);

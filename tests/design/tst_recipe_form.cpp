@@ -196,6 +196,7 @@ private slots:
             QVERIFY(text.contains(QStringLiteral("асфальтобетонной смеси типа Б\n")));
             QVERIFY(!text.contains(QStringLiteral("типа тип")));
             QVERIFY(has(text, QStringLiteral("Битумное вяжущее:\\s+БНД 60/90\\s+50,0\\n")));
+            QVERIFY(has(text, QStringLiteral("Песок фр.0-5 мм:\\s+-11,1\\n"))); // fractions over 100 %: shown as they are
         }
         removeDataFile(files::NASTROJK);
         removeDataFile(files::DOBAWKA);

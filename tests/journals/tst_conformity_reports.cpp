@@ -182,7 +182,7 @@ private slots:
         glob::NUMMER = 999;
         store(files::OBRGIDRO, true, [] { OBR = ObrgidroRecord(), OBR.NUMMER = 999, OBR.PLOT = 2.385, OBR.WOD = 88.8; });
         store(files::GUR, true, [] {
-            GUR = test(0, dates::fromYmd(2026, 12, 28), 88.88);
+            GUR = test(0, dates::fromYmd(2026, 12, 28), 9.99);
             GUR.REZNUM = 999, GUR.UMSR = 0.15;
         });
         POD = PodborRecord();

@@ -5,7 +5,9 @@
 #include "framework/report.h"
 #include "framework/reportpreview_window.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -54,8 +56,13 @@ inline QString withoutBlanks(QString s) { return s.remove(QRegularExpression(QSt
 
 // The faults of a printed document written to `pdf`: texts not found whole in their boxes, text
 // boxes of one page that overlap. Empty when the printout is sound.
+// With PRINTOUT_KEEP set to a directory, each PDF checked is kept there to be looked at.
 inline QStringList faults(const ReportDocument &document, const QString &pdf)
 {
+    if (const QString keep = qEnvironmentVariable("PRINTOUT_KEEP"); !keep.isEmpty()) {
+        static int n = 0;
+        QFile::copy(pdf, QDir(keep).filePath(QStringLiteral("%1-%2.pdf").arg(QCoreApplication::applicationName()).arg(++n)));
+    }
     QStringList out;
     const auto pages = pdfWords(pdf);
     if (int(pages.size()) != document.pageCount())
