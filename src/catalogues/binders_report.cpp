@@ -20,7 +20,8 @@ const ReportTable &table()
         };
         t.columns = {
             {QString(), 11, kRight, pictureNumber("n4", [] { return double(BIT.NUMBIT); })},
-            {QStringLiteral("Марка"), 30, kLeft, pictureText("s15", [] { return BIT.MARBIT.text(); })},
+            // The whole grade (20 characters): the engine fits it to the column, never cut.
+            {QStringLiteral("Марка"), 30, kLeft, [] { return BIT.MARBIT.text().trimmed(); }},
             index("П25, мм/10", "n-4.0", [] { return BIT.P25.toDouble(); }),
             index("П0, мм/10", "n-4.0", [] { return BIT.P0.toDouble(); }),
             index("Tр. оС", "n-5.1", [] { return BIT.TR.toDouble(); }),

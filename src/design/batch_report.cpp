@@ -69,7 +69,7 @@ namespace batchreport {
 namespace {
 using namespace reportalign;
 
-QString number(const char *picture, double value) { return Picture::of(picture).formatNumber(value).trimmed(); }
+QString number(const char *picture, double value) { return reportNumber(picture, value).trimmed(); }
 
 // A text in a rectangle of the band.
 ReportItem &put(ReportBand &b, QRectF r, const QString &text, int align = kLeft, double pointSize = 10,
@@ -192,7 +192,9 @@ ReportBand detail(BatchVariant variant)
         b.line(kCol[c], top, kCol[c], bottom);
 
     const auto &otw = r.openings.OTW;
-    const auto shaped = [&](int k) { return printedShape(GRO.FORMA[k]) + openingText(otw[std::size_t(k)]); };
+    const auto shaped = [&](int k) {
+        return printedShape(GRO.FORMA[k]) + openingText(otw[std::size_t(k)]).replace(QLatin1Char('.'), QLatin1Char(','));
+    };
     for (int k = 1; k < 5; ++k) {
         const int row = k - 1;
         if (row == 0)

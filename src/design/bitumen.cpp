@@ -119,14 +119,18 @@ BitumenResult computeBitumen(const BitumenInput &in, BitumenWindow window)
 
 REAL chosenBitumen(BYTE OPTIM2, const BitumenChoices &v, REAL previousJBITGL)
 {
+    REAL chosen = previousJBITGL;
     switch (OPTIM2) {
-    case 1: return v.BITKIR;
-    case 2: return v.BITKOROL;
-    case 3: return v.BITSMA2;
-    case 4: return v.BITELSE;
-    default: return previousJBITGL;
+    case 1: chosen = v.BITKIR; break;
+    case 2: chosen = v.BITKOROL; break;
+    case 3: chosen = v.BITSMA2; break;
+    case 4: chosen = v.BITELSE; break;
+    default: break;
     }
+    return isBitumenContent(chosen) ? chosen : previousJBITGL;
 }
+
+bool isBitumenContent(REAL content) { return std::isfinite(content) && content >= 0 && content <= 100; }
 
 BitumenInput bitumenInputOfDesign()
 {
@@ -142,9 +146,10 @@ BitumenInput bitumenInputOfDesign()
 
 REAL shownContent(REAL content, REAL YMINER)
 {
-    // Without a true density of the mineral part no method gives a content; a negative one or
-    // one of 100 % and more is the formula applied outside the gradings it was made for.
-    if (!(YMINER > 0) || !std::isfinite(content) || content < 0 || content >= 99.95)
+    // Without a true density of the mineral part no method gives a content. A negative one or
+    // one over 100 % (the formula applied outside the gradings it was made for) is shown as it
+    // is: a 0 in its place would read as a result and could be taken for the batch.
+    if (!(YMINER > 0) || !std::isfinite(content))
         return 0;
     return content;
 }

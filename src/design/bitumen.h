@@ -51,15 +51,22 @@ struct BitumenChoices {
 };
 
 // JBITGL after choosing radio button OPTIM2: the chosen value as it stands; with no choice
-// (0 or an unknown button) JBITGL keeps its previous value.
+// (0 or an unknown button), or a value that is no bitumen content (isBitumenContent),
+// JBITGL keeps its previous value.
 REAL chosenBitumen(BYTE OPTIM2, const BitumenChoices &values, REAL previousJBITGL);
 
 // The bitumen calculation's input: the design in hand (PROEKT, YMINER, the components, TYP).
 BitumenInput bitumenInputOfDesign();
 
-// A computed content as a content field shows it: the value when it is one (0 to 99.9 %),
-// otherwise 0 (a mineral part without a true density, a grading the formula was not made for);
-// never a row of '#', NaN or infinity.
+// A computed content as a content field shows it: the value as the formula gives it, also when
+// it is no content (below 0 or over 100 %: a grading the formula was not made for; the window
+// marks it); 0 when there is none (a mineral part without a true density, NaN or infinity).
 REAL shownContent(REAL content, REAL YMINER);
+// Whether a value can be taken as a bitumen content: 0 to 100 %.
+bool isBitumenContent(REAL content);
+// The picture of a computed content's field: signed and wide enough for a value out of range.
+inline constexpr const char *kContentPicture = "n-7.1";
+// The tip of a computed value marked as no content.
+inline const QString kNoContentTip = QStringLiteral("Вне диапазона 0-100 %: не может быть принято содержанием битума");
 
 } // namespace design

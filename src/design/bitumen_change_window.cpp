@@ -30,6 +30,19 @@ void takeChosen(FormWindow &form)
     glob::JBITGL = design::chosenBitumen(BYTE(form.localNumber(kOPTIM2)), values, glob::JBITGL);
 }
 
+// A computed content that is no bitumen content (below 0 or over 100 %) stands as it is,
+// marked, and its radio button cannot take it.
+void markContents(FormWindow &form)
+{
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QLatin1String(kContents[i]);
+        const bool outside = !design::isBitumenContent(form.localNumber(name));
+        markOutOfRange(form.findChild<QWidget *>(name), outside, design::kNoContentTip);
+        if (auto *option = form.findChild<QWidget *>(QStringLiteral("OPTIM2_%1").arg(i + 1)))
+            option->setEnabled(!outside);
+    }
+}
+
 // Into the recipe record the form works on (its caller's).
 void putIntoRecipe(FormWindow &)
 {
@@ -52,7 +65,7 @@ FormDecl makeBitumIzmenenDecl()
         const QString name = QLatin1String(kContents[i]);
         const int y = kRow0 + i * kStep;
         d.texts.push_back({name + QStringLiteral("_PROMPT"), QString::fromUtf8(prompts[i]), QRect(8, y, 156, 21), true});
-        FormField f{QString(), name, "n4.1", QRect(168, y, 52, 21)};
+        FormField f{QString(), name, i < 3 ? design::kContentPicture : "n4.1", QRect(168, y, 52, 21)};
         f.local = name;
         d.fields.push_back(f);
     }
@@ -98,6 +111,7 @@ FormDecl makeBitumIzmenenDecl()
         if (objectName == kOPTIM2)
             takeChosen(form);
     };
+    d.refreshWindow = markContents;
     return d;
 }
 

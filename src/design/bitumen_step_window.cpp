@@ -34,6 +34,20 @@ void takeChosen(FormWindow &form)
     glob::JBITGL = design::chosenBitumen(glob::OPTIM2, values, glob::JBITGL);
 }
 
+// A computed content that is no bitumen content (below 0 or over 100 %) stands as it is,
+// marked, and its radio button cannot take it.
+void markContents(FormWindow &form)
+{
+    const REAL values[3] = {form.localNumber(kBITKIR), form.localNumber(kBITKOROL), glob::BITSMA2};
+    const char *fields[3] = {"BITKIR", "BITKOROL", "BITSMA2"};
+    for (int i = 0; i < 3; ++i) {
+        const bool outside = !design::isBitumenContent(values[i]);
+        markOutOfRange(form.findChild<QWidget *>(QLatin1String(fields[i])), outside, design::kNoContentTip);
+        if (auto *option = form.findChild<QWidget *>(QStringLiteral("OPTIM2_%1").arg(i + 1)))
+            option->setEnabled(!outside);
+    }
+}
+
 // The grade is kept in its first 12 characters, as MARKABIT holds it.
 FormVar gradeVar()
 {
@@ -56,7 +70,8 @@ FormDecl makeBitumRaszDecl()
     constexpr int kRow0 = 28, kStep = 28, kGroupY = 6;
     const char *names[] = {"BITKIR", "BITKOROL", "BITSMA2", "BITELSE"};
     for (int i = 0; i < 4; ++i) {
-        FormField f{QString(), QLatin1String(names[i]), "n4.1", QRect(8, kRow0 + i * kStep, 52, 21)};
+        FormField f{QString(), QLatin1String(names[i]), i < 3 ? design::kContentPicture : "n4.1",
+                    QRect(8, kRow0 + i * kStep, 52, 21)};
         if (i == 2)
             f.var = FormVar::of(glob::BITSMA2);
         else
@@ -128,6 +143,7 @@ FormDecl makeBitumRaszDecl()
         if (objectName == QLatin1String("OPTIM2"))
             takeChosen(form);
     };
+    d.refreshWindow = markContents;
     return d;
 }
 

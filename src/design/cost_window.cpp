@@ -209,8 +209,7 @@ FormWindow *COST(QWidget *caller, std::function<void(LONG)> done, WindowHost hos
     FormWindow *form = openForm(costDecl(), glob::NoRequest, caller, std::move(done), std::move(host));
     if (form) {
         QObject::connect(form, &QObject::destroyed, [additives] {});
-        if (!readRecipe()) // said at once; the figures wait for the first event
-            say(*form, notStoredText());
+        computeCosts(*form); // the figures from the opening on, not from the first event
         form->refreshWindow();
     }
     return form;

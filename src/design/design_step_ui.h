@@ -5,6 +5,7 @@
 #include "framework/form_window.h"
 #include "framework/procedures_ui.h"
 
+#include <QLabel>
 #include <QPointer>
 
 inline FormDecl designStepForm(const QString &procedure, const QString &windowTitle)
@@ -37,4 +38,24 @@ inline FormButton designCallButton(const QString &objectName, const QString &tex
                  }};
     b.enabled = [procedure] { return isCalledProcedureRegistered(procedure); };
     return b;
+}
+
+// Marks a control whose value lies outside the range it may take: shown as it is, in red, with
+// the reason as its tip (property "outOfRange" for automation). Unmarked again when back in range.
+inline void markOutOfRange(QWidget *control, bool outside, const QString &why)
+{
+    if (!control || control->property("outOfRange").toBool() == outside)
+        return;
+    control->setProperty("outOfRange", outside);
+    control->setStyleSheet(outside ? QStringLiteral("color: rgb(200, 0, 0); font-weight: bold;") : QString());
+    control->setToolTip(outside ? why : QString());
+}
+
+// The sieve sizes under a chart stand centred under the points they name (a form's texts keep
+// to the left of their boxes): the labels SIEVE_1 .. SIEVE_11 that the form has.
+inline void centreSieveLabels(QWidget *form)
+{
+    for (int i = 1; i <= 11; ++i)
+        if (auto *label = form->findChild<QLabel *>(QStringLiteral("SIEVE_%1").arg(i)))
+            label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
 }

@@ -10,8 +10,16 @@ namespace form_f1_report {
 namespace {
 using namespace reportalign;
 
-QString text(const char *picture, const QString &value) { return Picture::of(picture).formatText(value); }
-QString number(const char *picture, double value) { return Picture::of(picture).formatNumber(value); }
+// A text field printed whole: the engine fits it to its box, never cut to a picture's width.
+QString whole(const QString &value) { return value.trimmed(); }
+
+// The mix type after the word "типа": "тип Б" reads "Б" ("типа Б", never "типа тип Б").
+QString typeName(const QString &TYP)
+{
+    const QString t = TYP.trimmed();
+    return t.startsWith(QStringLiteral("тип ")) ? t.mid(4).trimmed() : t;
+}
+QString number(const char *picture, double value) { return reportNumber(picture, value); }
 
 // A text placed at (x, y), w x h millimetres of the band.
 void put(ReportBand &b, double x, double y, double w, double h, const QString &s, int align, double pt = 9,
@@ -52,16 +60,16 @@ void chart(ReportBand &b, const FormValues &v)
     for (int k = 0; k <= 9; ++k)
         put(b, 0, (kChartTop + 5.3 * k) * u - 2, (kChartLeft - 0.6) * u, 4, QString::number(100 - 10 * k), kRight, 6);
     for (int i = 0; i < 11; ++i)
-        put(b, (kChartLeft + kChartStep * i) * u - 4, (kChartTop + kChartHeight) * u + 0.5, 8, 3.5, sieveText(v, i),
-            kCenter, 6);
+        put(b, (kChartLeft + kChartStep * (i - 0.5)) * u, (kChartTop + kChartHeight) * u + 0.5, kChartStep * u, 3.5,
+            sieveText(v, i), kCenter, 6);
     // What the lines are.
     const double x = (kChartLeft + 84.0 * 10 / 11) * u + 14, y = kChartTop * u + 8;
     b.line(x, y, x + 10, y, 8 * kPenUnitMm, rgb(255, 0, 0));
     put(b, x + 12, y - 2.5, 60, 5, QStringLiteral("проектный состав"), kLeft, 8);
     b.line(x, y + 7, x + 10, y + 7, 2 * kPenUnitMm, rgb(0, 0, 255));
     put(b, x + 12, y + 4.5, 60, 5, QStringLiteral("требования (min, max)"), kLeft, 8);
-    put(b, x, y + 14, 70, 5, QStringLiteral("по вертикали: % мельче данного размера"), kLeft, 7);
-    put(b, x, y + 18, 70, 5, QStringLiteral("по горизонтали: размер зерен, мм"), kLeft, 7);
+    put(b, x, y + 14, 70, 4, QStringLiteral("по вертикали: % мельче данного размера"), kLeft, 7);
+    put(b, x, y + 18, 70, 4, QStringLiteral("по горизонтали: размер зерен, мм"), kLeft, 7);
 }
 
 // ---- 4, 5. tables ----
@@ -108,7 +116,7 @@ void materials(ReportBand &b, const FormValues &v, double top)
     put(b, kShareX, t + headerH / 2, kShareW, headerH / 2, QStringLiteral("смеси"), kCenter, 7);
     for (int j = 0; j < 6; ++j) {
         const double y = t + headerH + j * kRowH;
-        put(b, 1, y, kNameW - 1.5, kRowH, text("s18", v.DIMNAME[size_t(j)]), kLeft, 7.5);
+        put(b, 1, y, kNameW - 1.5, kRowH, whole(v.DIMNAME[size_t(j)]), kLeft, 7.5);
         put(b, kNameW, y, kDensityW, kRowH, v.cells.ISTPLKOMP[size_t(j)], kCenter, 7.5);
         for (int i = 0; i < 11; ++i)
             put(b, sieveX(i), y, kSieveW, kRowH, v.cells.SOSTKOMP[size_t(i)][size_t(j)], kCenter, 7.5);
@@ -125,7 +133,7 @@ void designedGrading(ReportBand &b, const FormValues &v, double top)
     put(b, kShareX, t, kShareW, headerH / 2, QStringLiteral("Битум,"), kCenter, 6.5);
     put(b, kShareX, t + headerH / 2, kShareW, headerH / 2, QStringLiteral("% св.100"), kCenter, 6.5);
     const double y0 = t + headerH;
-    put(b, 1, y0, kSieveX - 1.5, kRowH, QStringLiteral("Тип смеси  ") + text("s10", v.TYP), kLeft, 7.5);
+    put(b, 1, y0, kSieveX - 1.5, kRowH, QStringLiteral("Тип смеси ") + typeName(v.TYP), kLeft, 7.5);
     put(b, 1, y0 + kRowH, kNameW - 1.5, kRowH, QStringLiteral("Требования"), kLeft, 7.5);
     put(b, kNameW, y0 + kRowH, kDensityW, kRowH, QStringLiteral("min"), kCenter, 7.5);
     put(b, kNameW, y0 + 2 * kRowH, kDensityW, kRowH, QStringLiteral("max"), kCenter, 7.5);
@@ -143,19 +151,21 @@ void recipe(ReportBand &b, const FormValues &v, const QString &additiveUse, doub
 {
     put(b, 0, top, kTableW, 6, QStringLiteral("РЕЦЕПТ"), kCenter, 12, true);
     put(b, 0, top + 6, kTableW, 5,
-        QStringLiteral("асфальтобетонной смеси типа ") + text("s10", v.TYP) + QStringLiteral(" в % по массе"), kCenter, 10);
+        QStringLiteral("асфальтобетонной смеси типа ") + typeName(v.TYP) + QStringLiteral(" в % по массе"), kCenter, 10);
     const design::RecipePercentages &r = v.recipe;
-    constexpr double kLabelX = 30, kValueX = 92, kValueW = 14, kStep = 4.3;
+    // The label, the bitumen grade after its label, the value; all crushed stone beside its four
+    // fractions, behind a bracket.
+    constexpr double kLabelX = 20, kLabelW = 44, kGradeX = 65, kGradeW = 28, kValueX = 94, kValueW = 14, kStep = 4.3;
     const double y0 = top + 12.5;
+    // Signed: a design whose fractions pass 100 % shows the sand below 0 as it is, not "#####".
     auto line = [&](int row, const QString &label, double value) {
-        put(b, kLabelX, y0 + row * kStep, 50, kStep, label, kLeft, 10);
-        put(b, kValueX, y0 + row * kStep, kValueW, kStep, number("n5.1", value), kRight, 10);
+        put(b, kLabelX, y0 + row * kStep, kLabelW, kStep, label, kLeft, 10);
+        put(b, kValueX, y0 + row * kStep, kValueW, kStep, number("n-6.1", value), kRight, 10);
     };
     line(0, QStringLiteral("Щебень фр.20-40 мм:"), r.FR20_40);
     line(1, QStringLiteral("Щебень фр.15-20 мм:"), r.FR15_20);
     line(2, QStringLiteral("Щебень фр.10-15 мм:"), r.FR10_15);
     line(3, QStringLiteral("Щебень фр.5-10 мм:"), r.FR5_10);
-    // All crushed stone beside its four fractions, behind a bracket.
     const double bx = kValueX + kValueW + 2;
     b.line(bx, y0 + 0.8, bx + 1.5, y0 + 0.8, 0.2);
     b.line(bx + 1.5, y0 + 0.8, bx + 1.5, y0 + 4 * kStep - 0.8, 0.2);
@@ -164,13 +174,14 @@ void recipe(ReportBand &b, const FormValues &v, const QString &additiveUse, doub
     line(4, QStringLiteral("Песок фр.0-5 мм:"), r.FR0_5);
     line(5, QStringLiteral("Минеральный порошок:"), r.MIPOR);
     line(6, QStringLiteral("Битумное вяжущее:"), r.BIT);
-    put(b, kLabelX + 36, y0 + 6 * kStep, 26, kStep, text("s12", v.MARKABIT), kLeft, 10);
+    put(b, kGradeX, y0 + 6 * kStep, kGradeW, kStep, whole(v.MARKABIT), kLeft, 10);
     put(b, kLabelX, y0 + 7 * kStep, 80, kStep, QStringLiteral("ИТОГО:     100 %"), kLeft, 10, true);
+    // The additive: where it goes, its content, its name, its unit.
     const double ya = y0 + 8 * kStep;
-    put(b, kLabelX, ya, 36, kStep, text("s17", additiveUse), kLeft, 10);
-    put(b, kLabelX + 37, ya, 10, kStep, text("s4", v.cells.SODDOB), kLeft, 10);
-    put(b, kLabelX + 48, ya, 34, kStep, text("s13", v.DOB_KA), kLeft, 10);
-    put(b, kLabelX + 83, ya, 26, kStep, text("s11", v.cells.RASMERNDOB_KI), kLeft, 10);
+    put(b, kLabelX, ya, 40, kStep, whole(additiveUse), kLeft, 10);
+    put(b, kLabelX + 41, ya, 10, kStep, v.cells.SODDOB, kLeft, 10);
+    put(b, kLabelX + 52, ya, 48, kStep, whole(v.DOB_KA), kLeft, 10);
+    put(b, kLabelX + 101, ya, 29, kStep, whole(v.cells.RASMERNDOB_KI), kLeft, 10);
 }
 
 // ---- 7. footer ----
@@ -178,8 +189,8 @@ void recipe(ReportBand &b, const FormValues &v, const QString &additiveUse, doub
 void footer(ReportBand &b, const FormValues &v, const NastrojkRecord &nas, double top)
 {
     put(b, 0, top, 34, 5, QStringLiteral("РАЗРАБОТАНО"), kLeft, 10, true);
-    put(b, 36, top, 50, 5, text("s20", nas.ISPOLNIT2.text()), kLeft, 10);
-    put(b, 90, top, 50, 5, text("s20", nas.FAM2.text()), kLeft, 10);
+    put(b, 36, top, 52, 5, whole(nas.ISPOLNIT2.text()), kLeft, 10);
+    put(b, 90, top, 52, 5, whole(nas.FAM2.text()), kLeft, 10);
     put(b, 0, top + 5.5, 150, 4,
         QStringLiteral("Составлено программой проектирования составов асфальтобетонных смесей"), kLeft, 7);
     put(b, 150, top + 5.5, kTableW - 150, 4, Picture::of("d6").formatDate(v.DATA), kRight, 8);
@@ -213,18 +224,18 @@ ReportBand copy(const FormValues &v, const NastrojkRecord &nas, const QString &a
     b.heightMm = 282;
     b.pageBreakAfter = true;
 
-    approvalColumn(b, 0, QStringLiteral("СОГЛАСОВАНО"), text(v.numbered ? "s16" : "s15", nas.SOGLDOLJN.text()),
-                   text("s25", nas.SOGLFIRMA.text()), text("s20", nas.SOGLFIO.text()));
-    approvalColumn(b, 110, QStringLiteral("УТВЕРЖДАЮ"), text("s20", nas.DOLJN1.text()), text("s25", nas.FIRMA.text()),
-                   text("s20", nas.FIO1.text()));
+    approvalColumn(b, 0, QStringLiteral("СОГЛАСОВАНО"), whole(nas.SOGLDOLJN.text()), whole(nas.SOGLFIRMA.text()),
+                   whole(nas.SOGLFIO.text()));
+    approvalColumn(b, 110, QStringLiteral("УТВЕРЖДАЮ"), whole(nas.DOLJN1.text()), whole(nas.FIRMA.text()),
+                   whole(nas.FIO1.text()));
 
     QString heading = QStringLiteral("ПРОЕКТНЫЙ СОСТАВ");
     if (v.numbered)
         heading += QStringLiteral(" № ") + number("n3", v.NUMMER);
     put(b, 0, 44, kTableW, 9, heading, kCenter, 16, true);
-    put(b, 0, 56, kTableW, 6.5, QStringLiteral("асфальтобетонной смеси типа ") + text("s10", v.TYP), kCenter, 12);
-    put(b, 0, 63.5, kTableW, 6.5, QStringLiteral("для устройства ") + text("s20", nas.KONSTRUKTIV.text()), kCenter, 12);
-    put(b, 0, 71, kTableW, 6.5, QStringLiteral("на автодороге ") + text("s20", nas.DOROGA.text()), kCenter, 12);
+    put(b, 0, 56, kTableW, 6.5, QStringLiteral("асфальтобетонной смеси типа ") + typeName(v.TYP), kCenter, 12);
+    put(b, 0, 63.5, kTableW, 6.5, QStringLiteral("для устройства ") + whole(nas.KONSTRUKTIV.text()), kCenter, 12);
+    put(b, 0, 71, kTableW, 6.5, QStringLiteral("на автодороге ") + whole(nas.DOROGA.text()), kCenter, 12);
 
     chart(b, v);
     materials(b, v, 153);

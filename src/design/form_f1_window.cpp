@@ -5,8 +5,10 @@
 #include "data/recipe_state.h"
 #include "design/form_f1_report.h"
 #include "framework/callerhold_ui.h"
+#include "framework/fileservices.h"
 #include "framework/procedures_ui.h"
 #include "framework/reportprogress_window.h"
+#include "framework/warnings.h"
 
 namespace {
 
@@ -38,6 +40,22 @@ QWidget *runForm(ReportRun::Definition run, std::function<QString()> grade, std:
 
 QWidget *OTZET1REZEPT(QWidget *caller, std::function<void(LONG)> done)
 {
+    // A copy is printed per approval record: with none there is nothing to print, and the
+    // engineer is told where to fill them in rather than left with no answer.
+    bool noApprovals = false;
+    {
+        FileUse approvals(files::NASTROJK);
+        noApprovals = approvals.ok() && files::NASTROJK.recordCount() == 0;
+    }
+    if (noApprovals) {
+        showMessage(QStringLiteral("Форма Ф.1 не напечатана: список утверждающих лиц и организаций пуст.\n"
+                                   "Заполните его: меню «Настройки», пункт «Для отчета»."),
+                    form_f1_report::title(), MessageIcon::Exclamation);
+        glob::GLOBALRESPONSE = glob::RequestCancelled;
+        if (done)
+            done(glob::RequestCancelled);
+        return nullptr;
+    }
     auto hold = std::make_shared<CallerHold>(caller);
     return runForm(form_f1_report::runOverApprovals(), {}, [hold, done = std::move(done)](LONG response) {
         if (hold->release() && done)

@@ -257,9 +257,12 @@ const FormDecl &podborsumDecl()
 FormWindow *PODBORSUM(WindowHost host)
 {
     FormWindow *form = openForm(podborsumDecl(), glob::NoRequest, nullptr, {}, std::move(host));
-    if (form) // leaving a share (focus elsewhere, Enter) ends its editing
+    if (form) {
+        centreSieveLabels(form);
+        // leaving a share (focus elsewhere, Enter) ends its editing
         for (QDoubleSpinBox *spin : form->findChildren<QDoubleSpinBox *>())
             if (isShareField(spin->objectName()))
                 QObject::connect(spin, &QAbstractSpinBox::editingFinished, form, [form] { tellUnbalanced(*form); });
+    }
     return form;
 }

@@ -20,7 +20,11 @@ QString cutDecimalText(REAL value, int width)
     }
     if (s == QLatin1String("-0"))
         s = QStringLiteral("0");
-    return s.left(width);
+    // The documents' decimal comma; a cut that ends on it leaves the whole part alone.
+    s = s.left(width).replace(QLatin1Char('.'), QLatin1Char(','));
+    if (s.endsWith(QLatin1Char(',')))
+        s.chop(1);
+    return s;
 }
 
 QString shareCellText(REAL value, int width)

@@ -9,9 +9,10 @@
 
 namespace design {
 
-// A number as its plain decimal text (no exponent, no trailing zeros, at most 15 significant
-// digits) cut, not rounded, to `width` characters: 33.3333 -> "33." and 95.2381 -> "95.23"
-// for widths 3 and 5. A value that is not a finite number gives the blank text.
+// A number as its plain decimal text with the decimal comma (no exponent, no trailing zeros,
+// at most 15 significant digits) cut, not rounded, to `width` characters, without a comma left
+// at its end: 33.3333 -> "33" and 95.2381 -> "95,23" for widths 3 and 5. A value that is not a
+// finite number gives the blank text.
 QString cutDecimalText(REAL value, int width);
 
 // The text of a share-like cell: blank (PUSTO) for 0, else cutDecimalText.

@@ -78,6 +78,16 @@ void balance(FormWindow &form)
         showMessage(blend::balancingMessage, form.windowTitle());
 }
 
+// A share the balancing left outside 0 to 100 % stands as it is, marked.
+void markShares(FormWindow &form)
+{
+    for (int k = 0; k < 6; ++k) {
+        const REAL share = shareOf(k);
+        markOutOfRange(form.findChild<QWidget *>(QStringLiteral("J%1GL").arg(k + 1)), share < 0 || share > 100,
+                       QStringLiteral("Доля вне диапазона 0-100 %: исправьте доли компонент"));
+    }
+}
+
 // "Далее": the shares and the true density of the mineral part for the next step, the engine's
 // OK (which stores nothing: the window is opened without a request), then the bitumen step over
 // this window, which closes when that returns.
@@ -117,6 +127,7 @@ FormDecl makePodborSuperpaveDecl()
         FormField share{QString(), QStringLiteral("J%1GL").arg(n), "n3", QRect(8, y, 56, 22)};
         share.kind = FormControlKind::Spin;
         share.minimum = 0, share.maximum = 100;
+        share.showOutsideRange = true; // a balanced share below 0 is shown as it is, marked
         share.var = FormVar::of(shareOf(k));
         d.fields.push_back(share);
         FormField name{QString(), QStringLiteral("DIMNAME_") + n, "s20", QRect(70, y, 170, 22)};
@@ -179,6 +190,7 @@ FormDecl makePodborSuperpaveDecl()
     };
     // The chart is redrawn on every event, the selection of the first control after the opening included.
     d.eachEvent = [](FormWindow &form) { form.setChart(kCHART, superpaveChart()); };
+    d.refreshWindow = markShares;
     d.firstSelectionIsEvent = true;
     return d;
 }
@@ -235,6 +247,7 @@ FormWindow *PODBORSUPERPAVE(QWidget *caller, std::function<void(LONG)> done, Win
 
     FormWindow *form = openForm(podborSuperpaveDecl(), glob::NoRequest, caller, std::move(done), std::move(host));
     if (form) {
+        centreSieveLabels(form);
         form->setLocal(kDMAX, t.DMAX);
         form->refreshWindow();
         form->setChart(kCHART, superpaveChart());

@@ -168,9 +168,14 @@ void ReportDocument::finish() { closePage(); }
 
 // ---- tables -----------------------------------------------------------------------------------
 
+QString reportNumber(const char *picture, double value)
+{
+    return Picture::of(picture).formatNumber(value, QLatin1Char(','));
+}
+
 std::function<QString()> pictureNumber(const char *picture, std::function<double()> number)
 {
-    return [p = Picture::of(picture), number = std::move(number)] { return p.formatNumber(number()); };
+    return [p = Picture::of(picture), number = std::move(number)] { return p.formatNumber(number(), QLatin1Char(',')); };
 }
 
 std::function<QString()> pictureText(const char *picture, std::function<QString()> text)

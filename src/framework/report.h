@@ -125,6 +125,9 @@ struct ReportColumn {
     QString group = {};                  // a caption over the neighbouring columns of one group
 };
 
+// A number as the documents print it: through its picture, with the decimal comma.
+QString reportNumber(const char *picture, double value);
+
 // Cell values through a picture: a number, or a text, of the record in the buffer.
 std::function<QString()> pictureNumber(const char *picture, std::function<double()> number);
 std::function<QString()> pictureText(const char *picture, std::function<QString()> text);

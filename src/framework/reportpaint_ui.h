@@ -11,6 +11,18 @@ class QPrinter;
 // The font family of every report text (Cyrillic glyphs on every platform we ship to).
 QString reportFontFamily();
 
+// How a text is set in its box: at its own size when it fits; else at the largest size down to
+// a smallest one (60 % of its own, not under 5 pt) at which it fits on one line; else wrapped at
+// the largest size at which its lines fit the box (a text marked to wrap tries that first).
+// What fits in none of these ways is cut visibly: its last line ends in "…" (never cut silently,
+// never run over its neighbours). Measured in millimetres, the same on every device.
+struct FittedText {
+    double pointSize = 9;
+    QStringList lines;
+    bool cut = false;
+};
+FittedText fitReportText(const ReportItem &item);
+
 // Paints `page` on the painter's device, the page's top left corner at the device's origin.
 void paintReportPage(QPainter &painter, const ReportPage &page);
 // The page as an image at `dotsPerInch` (white paper).

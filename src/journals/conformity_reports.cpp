@@ -21,7 +21,7 @@ constexpr double kPageBody = 277; // page height less the top and bottom margins
 // A number through a display picture, with the decimal comma of the documents.
 QString pic(const char *picture, double value)
 {
-    return Picture::of(picture).formatNumber(value, QLatin1Char(','));
+    return reportNumber(picture, value);
 }
 
 QString picText(const char *picture, const QString &text)
@@ -241,6 +241,18 @@ ReportRun::Definition formaD25Run()
     return d;
 }
 
+namespace {
+// A test record with results of the mechanical tests (a record of readings not yet computed,
+// or of a drainage test alone for another mix, has none of the strengths).
+bool hasMechanicalResults(const GurRecord &g)
+{
+    for (REAL v : {g.R20, g.R50, g.R0, g.R_RASCOL, g.TGFI, g.C50, g.KWOD, g.KDLIT, g.UMSR})
+        if (v > 0)
+            return true;
+    return false;
+}
+} // namespace
+
 bool readNewestTest(REAL recipe)
 {
     FileUse use(files::GUR);
@@ -254,7 +266,7 @@ bool readNewestTest(REAL recipe)
     Position newest;
     LONG newestDate = 0;
     while (f.next() == FileError::None) {
-        if (double(GUR.REZNUM) != recipe)
+        if (double(GUR.REZNUM) != recipe || !hasMechanicalResults(GUR))
             continue;
         if (newest.isNull() || GUR.DATE >= newestDate) { // of equal dates the later record
             newest = f.position();
@@ -452,6 +464,14 @@ ReportBand formaD25Page()
               QStringLiteral("Фактические показатели")},
              {kCenter, kCenter, kCenter});
     y += 8;
+    // Which test the measured strengths are from: the journal's number and date of the record.
+    if (tested) {
+        put(b, 1.2, y, kWidth - 2.4, 4.5,
+            QStringLiteral("Механические показатели - по испытанию № ") + shortText(double(GUR.REZNUM), 0, 7) +
+                QStringLiteral(" от ") + Picture::of("d6").formatDate(GUR.DATE),
+            kLeft, 8);
+        y += 4.5;
+    }
     auto lim = [](REAL v) { return positiveText(v, 2, 5); };
     auto atLeast = [&](REAL v) { return v > 0 ? QStringLiteral("не менее ") + lim(v) : QString(); };
     auto range = [&](REAL a, REAL z) {

@@ -38,9 +38,10 @@ ReportRun::Definition formaD25Run();
 // additive and the approval data of the recipe's object.
 ReportBand formaD25Page();
 
-// The recipe's test record shown on the form: of the records with GUR:REZNUM = `recipe` the
-// newest by date, of equal dates the one stored last. It is left in GUR; false when there is
-// none (GUR is then blank).
+// The recipe's test record shown on the form: of the records with GUR:REZNUM = `recipe` that
+// hold mechanical results, the newest by date, of equal dates the one stored last (a newer
+// record without results never hides an older one with them). It is left in GUR; false when
+// there is none (GUR is then blank).
 bool readNewestTest(REAL recipe);
 
 } // namespace conformity

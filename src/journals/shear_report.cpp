@@ -18,7 +18,7 @@ ReportItem &put(ReportBand &band, double x, double y, double w, const QString &t
     return band.textIn(QRectF(x, y, w, 6), text, align, pt, bold);
 }
 
-QString number(const char *picture, double value) { return Picture::of(picture).formatNumber(value).trimmed(); }
+QString number(const char *picture, double value) { return reportNumber(picture, value).trimmed(); }
 QString text(const char *picture, const QString &value) { return Picture::of(picture).formatText(value).trimmed(); }
 
 // A caption and its value: the caption from x, the value bold after it.

@@ -18,7 +18,7 @@ ReportItem &put(ReportBand &band, double x, double y, double w, const QString &t
     return band.textIn(QRectF(x, y, w, 6), text, align, pt, bold);
 }
 
-QString number(const char *picture, double value) { return Picture::of(picture).formatNumber(value); }
+QString number(const char *picture, double value) { return reportNumber(picture, value); }
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "framework/fileservices.h"
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
+#include "support/printout_check.h"
 #include "support/workdir.h"
 
 #include <QTemporaryDir>
@@ -78,23 +79,31 @@ private slots:
         QVERIFY(preview);
         QCOMPARE(preview->IMAGECOUNT, 1);
         const QStringList texts = preview->document().page(0).texts();
-        const QStringList expected = QStringLiteral("2|БНД 60/90|75|22|48.0|-15.0|60|4|5|1|БНД 90/130|112|32|45.5|-18.5|80|5|6|"
-                                                    "3|БН 200/300|250|45|36.2|-22.3|99|0|-7|Page 1").split(QLatin1Char('|'));
+        const QStringList expected = QStringLiteral("2|БНД 60/90|75|22|48,0|-15,0|60|4|5|1|БНД 90/130|112|32|45,5|-18,5|80|5|6|"
+                                                    "3|БН 200/300|250|45|36,2|-22,3|99|0|-7|Page 1").split(QLatin1Char('|'));
         QCOMPARE(texts.mid(9), expected); // under the title and eight captions
         QCOMPARE(glob::GLOBALRESPONSE, LONG(0)); // cleared while the procedure runs
+        {
+            const QStringList faults = printout::faults(*preview, m_dir.path());
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        }
         preview->exitWithoutPrinting();
         QTRY_COMPARE(files::BITUMEN.USED, 0);
         QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCompleted));
     }
 
-    // Extreme values keep their signs and decimals; a grade longer than its picture is cut.
+    // Extreme values keep their signs and decimals; the longest grade is printed whole.
     void extremeValues()
     {
         storeBinders({{999, "Дорожный-битум-БНД90", -999, 999, -99.9, 99.9, 0, -1, -999}});
         ReportPreviewWindow *preview = runProtocol();
         QVERIFY(preview);
         const QStringList line = preview->document().page(0).texts().mid(9, 9);
-        QCOMPARE(line, QStringLiteral("999|Дорожный-битум-|-999|999|-99.9|99.9|0|-1|-999").split(QLatin1Char('|')));
+        QCOMPARE(line, QStringLiteral("999|Дорожный-битум-БНД90|-999|999|-99,9|99,9|0|-1|-999").split(QLatin1Char('|')));
+        {
+            const QStringList faults = printout::faults(*preview, m_dir.path());
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        }
         preview->exitWithoutPrinting();
     }
 

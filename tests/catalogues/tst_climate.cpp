@@ -1,5 +1,6 @@
 // The climate regions: the printed list PROT_REG.
 #include "support/fake_sink.h"
+#include "support/printout_check.h"
 #include "support/workdir.h"
 #include "support/window_helpers.h"
 #include "framework/procedures_ui.h"
@@ -69,6 +70,10 @@ private slots:
         QCOMPARE(lines.first(), QStringLiteral("Город 00|V|-69|39"));
         QCOMPARE(lines.at(1), QStringLiteral("Город 01|IV|-68|38"));
         QCOMPARE(lines.last(), QStringLiteral("Город 59|I|-10|30"));
+        {
+            const QStringList faults = printout::faults(*preview, m_dir.path());
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        }
         preview->exitWithoutPrinting();
         QTRY_COMPARE(files::USLOV.USED, 1); // the list still holds it
         delete list;

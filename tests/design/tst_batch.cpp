@@ -109,7 +109,7 @@ private slots:
         BatchInput in = exampleInput();
         in.DIMJKOMP = {60, 33.3333, 6.6667, 0, 100, 0.5};
         const BatchRecipe r = computeBatch(in, BatchVariant::REZCBITSWERH100);
-        QCOMPARE(r.SODERZKOMP, (std::array<QString, 6>{"60", "33.", "6.6", "", "100", "0.5"}));
+        QCOMPARE(r.SODERZKOMP, (std::array<QString, 6>{"60", "33", "6,6", "", "100", "0,5"}));
     }
 
     // Decks that pass on everything, an empty batch and powder finer than the last deck.

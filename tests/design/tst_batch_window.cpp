@@ -8,6 +8,7 @@
 #include "framework/reportprogress_window.h"
 #include "support/pdf_text.h"
 #include "support/window_helpers.h"
+#include "support/printout_check.h"
 #include "support/workdir.h"
 
 #include <QCheckBox>
@@ -188,8 +189,12 @@ private slots:
         QVERIFY(preview);
         QCOMPARE(preview->IMAGECOUNT, 1); // mixer 1 only
         const QStringList page = preview->document().page(0).texts();
-        QVERIFY(page.contains(QStringLiteral("24.8")) && page.contains(QStringLiteral("247.5"))); // bin 2 of T = 101
+        QVERIFY(page.contains(QStringLiteral("24,8")) && page.contains(QStringLiteral("247,5"))); // bin 2 of T = 101
         QVERIFY(page.contains(QStringLiteral("100 %")));
+        {
+            const QStringList faults = printout::faults(*preview, m_dir.path());
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        }
         preview->exitWithoutPrinting();
         QTRY_VERIFY(menu->isEnabled());
 
@@ -199,13 +204,17 @@ private slots:
         QVERIFY(preview->saveAsPdf(pdf));
         const QString printed = pdfText(pdf, true).simplified();
         // T = 95: bin 2 is 25/95, bitumen 6 over the mineral part, 106 % and 1060 kg in all.
-        for (const char *line : {"асфальтобетонной смеси типа Б на замес смесителя № 1", "2 Ø20 - Ø10 26.3 263.2",
-                                 "Мельче Ø0 0.0 0.0", "пыль уноса 2.1 21.1 ориентировочно",
-                                 "Минеральный порошок: 6.3 63.2", "Битумное вяжущее: 6.0 60.0",
-                                 "ИТОГО: 106.0 1060.0", "Минеральная", "часть, кГ", "1000.0",
-                                 "Щебень 5-20 60.0", "Песок 34", "МП-1 6",
-                                 "1. Удаляется грохотом щебень крупнее, мм: Ø20.0 5.0 50.0 кГ. на 1 замес"})
+        for (const char *line : {"асфальтобетонной смеси типа Б на замес смесителя № 1", "2 Ø20 - Ø10 26,3 263,2",
+                                 "Мельче Ø0 0,0 0,0", "пыль уноса 2,1 21,1 ориентировочно",
+                                 "Минеральный порошок: 6,3 63,2", "Битумное вяжущее: 6,0 60,0",
+                                 "ИТОГО: 106,0 1060,0", "Минеральная", "часть, кГ", "1000,0",
+                                 "Щебень 5-20 60,0", "Песок 34", "МП-1 6",
+                                 "1. Удаляется грохотом щебень крупнее, мм: Ø20,0 5,0 50,0 кГ. на 1 замес"})
             QVERIFY2(printed.contains(QString::fromUtf8(line)), line);
+        {
+            const QStringList faults = printout::faults(*preview, m_dir.path());
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        }
         preview->exitWithoutPrinting();
         QTRY_VERIFY(menu->isEnabled());
 

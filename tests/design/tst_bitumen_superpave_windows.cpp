@@ -4,6 +4,8 @@
 #include "data/globals.h"
 #include "design/bitumen.h"
 #include "design/bitumen_step_window.h"
+#include "design/grading_window.h"
+#include "framework/chart_ui.h"
 #include "design/superpave_window.h"
 #include "design/superpave.h"
 #include "framework/fileservices.h"
@@ -14,6 +16,8 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
+#include <QStyle>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -207,6 +211,127 @@ private slots:
         QCOMPARE_NEAR(POD.BIT, r.BITSMA2, 0.005); // as the recipe form's n5.2 field takes it
         QCOMPARE(POD.DOBAW.text(), QStringLiteral("Волокно"));
         QCOMPARE(POD.SODERZDOBAW, 0.4);
+    }
+
+    // A computed content below 0 or over 100 % is shown as the formula gives it, marked, and its
+    // radio button cannot take it: the bitumen content stays as it was (no more a 0 shown and
+    // taken). Rows: a coarse gap grading with 40 % fines (porosity below 0: by porosity -0.9),
+    // in either window; a true density of 0.2 (all three over 100 %).
+    void contentsOutOfRangeShownAndRefused_data()
+    {
+        QTest::addColumn<QString>("procedure");
+        QTest::addColumn<double>("density");
+        QTest::addColumn<QStringList>("outside");
+        const QStringList porosity{QStringLiteral("BITKIR")};
+        QTest::newRow("BITUMRASZ, negative") << "BITUMRASZ" << 2.7 << porosity;
+        QTest::newRow("BITUMIZMENEN, negative") << "BITUMIZMENEN" << 2.7 << porosity;
+        QTest::newRow("BITUMRASZ, over 100") << "BITUMRASZ" << 0.2
+                                             << QStringList{"BITKIR", "BITKOROL", "BITSMA2"};
+    }
+    void contentsOutOfRangeShownAndRefused()
+    {
+        QFETCH(QString, procedure);
+        QFETCH(double, density);
+        QFETCH(QStringList, outside);
+        BitumenInput in = stoneMasticBlend();
+        in.TYP = QStringLiteral("тип Б");
+        in.YMINER = density;
+        in.PROEKT = density > 1 ? Grading{100, 68, 60, 55, 50, 48, 46, 44, 42, 41, 40}
+                                : Grading{100, 100, 100, 100, 100, 100, 100, 100, 90, 60, 35};
+        setDesign(in);
+        glob::OPTIM2 = 0;
+        glob::JBITGL = 5.5;
+        const BitumenResult r = computeBitumen(in, procedure == QLatin1String("BITUMRASZ") ? BitumenWindow::BITUMRASZ
+                                                                                           : BitumenWindow::BITUMIZMENEN);
+        QVERIFY(callProcedure(procedure, &m_caller, done()));
+        FormWindow *form = shownForm(qPrintable(procedure));
+        QVERIFY(form);
+        const REAL values[3] = {r.BITKIR, r.BITKOROL, r.BITSMA2};
+        const char *fields[3] = {"BITKIR", "BITKOROL", "BITSMA2"};
+        for (int i = 0; i < 3; ++i) {
+            const bool out = outside.contains(QLatin1String(fields[i]));
+            QCOMPARE(out, values[i] < 0 || values[i] > 100);
+            QCOMPARE(edit(form, fields[i])->text(), oneDecimal(values[i]));
+            QCOMPARE(edit(form, fields[i])->property("outOfRange").toBool(), out);
+            auto *option = control<QRadioButton>(form, qPrintable(QStringLiteral("OPTIM2_%1").arg(i + 1)));
+            QCOMPARE(option->isEnabled(), !out);
+            if (out) {
+                click(form, qPrintable(option->objectName()));
+                QCOMPARE(glob::JBITGL, 5.5);
+                QCOMPARE(edit(form, "JBITGL")->text(), QStringLiteral("5.5"));
+            }
+        }
+        QVERIFY(m_sink.shown.isEmpty());
+    }
+
+    // A balancing component taking the rest below 0: its share is shown as it is, marked.
+    void superpaveBalancedShareBelowZeroShown()
+    {
+        glob::NKOMP = 3;
+        glob::NUMMP = 3;
+        glob::DIMKOMP = fixtures::columns({{100, 90, 70, 50, 30, 20, 15, 10, 8, 6, 4},
+                                           {100, 100, 100, 100, 95, 80, 60, 40, 25, 15, 10},
+                                           fixtures::flat(100)});
+        glob::ISTDIMYKOMP = {2.7, 2.65, 2.8, 0, 0, 0};
+        QVERIFY(callProcedure(QStringLiteral("PODBORSUPERPAVE"), &m_caller, done()));
+        FormWindow *form = shownForm("PODBORSUPERPAVE");
+        QVERIFY(form);
+        choose(form, "OPTIUM1_2");
+        for (auto [name, share] : {std::pair{"J1GL", "70"}, {"J3GL", "40"}}) {
+            auto *spin = control<QDoubleSpinBox>(form, name);
+            spin->setFocus();
+            spin->selectAll();
+            QTest::keyClicks(spin, QLatin1String(share));
+        }
+        QCOMPARE(glob::J2GL, -10.0);
+        auto *j2 = control<QDoubleSpinBox>(form, "J2GL");
+        QCOMPARE(j2->text(), QStringLiteral("-10"));
+        QVERIFY(j2->property("outOfRange").toBool());
+        QVERIFY(!control<QDoubleSpinBox>(form, "J1GL")->property("outOfRange").toBool());
+    }
+
+    // The sieve sizes under the chart stand centred under their points (they stood a third of a
+    // step to the right, kept to the left of their boxes), in both grading windows.
+    void sieveLabelsCentredUnderTheirPoints_data()
+    {
+        QTest::addColumn<QString>("procedure");
+        QTest::newRow("Superpave") << "PODBORSUPERPAVE";
+        QTest::newRow("grading") << "PODBORSUM";
+    }
+    void sieveLabelsCentredUnderTheirPoints()
+    {
+        QFETCH(QString, procedure);
+        glob::NKOMP = 2;
+        glob::NUMMP = 2;
+        glob::DIMKOMP = fixtures::columns({{100, 90, 70, 50, 30, 20, 15, 10, 8, 6, 4}, fixtures::flat(100)});
+        glob::ISTDIMYKOMP = {2.7, 2.75, 0, 0, 0, 0};
+        glob::PROEKT = {100, 95, 85, 75, 60, 50, 40, 30, 20, 10, 5};
+        FormWindow *form = procedure == QLatin1String("PODBORSUM") ? PODBORSUM()
+                                                                   : PODBORSUPERPAVE(&m_caller, done());
+        QVERIFY(form);
+        form->show();
+        auto *area = control<ChartArea>(form, "CHART");
+        // The designed curve has a point per sieve.
+        const Chart &chart = area->chart();
+        const ChartLine *curve = nullptr;
+        for (const ChartLine &l : chart.lines)
+            if (l.points.size() == 11 && !curve)
+                curve = &l;
+        QVERIFY(curve);
+        int labels = 0;
+        for (int i = 0; i < 11; ++i) {
+            auto *label = form->findChild<QLabel *>(QStringLiteral("SIEVE_%1").arg(i + 1));
+            if (!label)
+                continue;
+            ++labels;
+            const double pointX = area->x() + curve->points[size_t(i)].x() * area->width() / chart.units.width();
+            const QSize text(label->fontMetrics().horizontalAdvance(label->text()), label->fontMetrics().height());
+            const QRect drawn = QStyle::alignedRect(label->layoutDirection(), label->alignment(), text, label->contentsRect());
+            const double textX = label->x() + drawn.x() + drawn.width() / 2.0;
+            QVERIFY2(std::abs(textX - pointX) <= 1.5, qPrintable(QStringLiteral("%1: text at %2, point at %3")
+                                                                 .arg(label->text()).arg(textX).arg(pointX)));
+        }
+        QVERIFY(labels >= 10);
     }
 
     // Two components on both sides of the target: the window opens on the search's shares with the

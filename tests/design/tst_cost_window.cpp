@@ -125,6 +125,25 @@ private slots:
         QCOMPARE(QString::number(glob::COSTSMES, 'f', 2), perTonne); // the caller sees the figures
     }
 
+    // The figures stand from the opening on (the prices in hand from an earlier pricing), not a
+    // stale cost per tonne and a 0.00 layer until the first event.
+    void figuresShownAtOpening()
+    {
+        glob::DOB_KA = QStringLiteral("ПАВ");
+        glob::NUMMER = 12;
+        glob::COSTDIMKOMP = {10, 20, 0, 0, 0, 0};
+        glob::COSTBITUM = 100;
+        glob::COSTDOB_KA = 200;
+        glob::COSTSMES = 77; // left by another design
+        QVERIFY(callProcedure(QStringLiteral("COST"), nullptr, [](LONG) {}));
+        FormWindow *form = openedForm();
+        QVERIFY(form);
+        QCOMPARE(shown(form, "COSTSMES"), QStringLiteral("18.98"));
+        QCOMPARE(shown(form, "COSTSLOI"), QStringLiteral("45.55"));
+        click(form, "CANCEL");
+        QTRY_VERIFY(!openedForm());
+    }
+
     // Called by the recipe form changing recipe 12 (its bitumen edited, not saved yet): the
     // prices reach that form's record, whose own save keeps the edit and the prices without
     // taking them for another station's change.

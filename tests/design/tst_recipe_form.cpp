@@ -5,6 +5,7 @@
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
 #include "support/pdf_text.h"
+#include "support/printout_check.h"
 #include "support/workdir.h"
 
 #include <QRegularExpression>
@@ -32,6 +33,15 @@ void addApproval(const char *key, const char *agreedBy)
 const sieves::Grading kDesigned{100, 100, 95, 80, 55, 40, 30, 22, 15, 10, 8};
 
 bool has(const QString &page, const QString &pattern) { return QRegularExpression(pattern).match(page).hasMatch(); }
+
+// A text as long as a field allows, of wide letters in words of six.
+QString longest(int width, QChar letter = QChar(0x0428)) // Ш
+{
+    QString s;
+    for (int i = 0; i < width; ++i)
+        s += i % 7 == 6 ? QLatin1Char(' ') : letter;
+    return s;
+}
 
 } // namespace
 
@@ -103,6 +113,93 @@ private slots:
         QTRY_VERIFY(caller.isEnabled());
         QCOMPARE(response, LONG(glob::RequestCompleted));
         QCOMPARE(files::NASTROJK.USED, 0);
+    }
+
+    // "Распечатать" with no approval records: nothing printed, and a word on what to fill in.
+    void noApprovalRecordsSaysWhatToFill()
+    {
+        removeDataFile(files::NASTROJK);
+        m_sink.clear();
+        QWidget caller;
+        LONG response = 0;
+        QVERIFY(callProcedure(QStringLiteral("OTZET1REZEPT"), &caller, [&response](LONG r) { response = r; }));
+        QCOMPARE(m_sink.shown.size(), 1);
+        QVERIFY2(m_sink.shown[0].text.contains(QStringLiteral("список утверждающих лиц и организаций пуст")),
+                 qPrintable(m_sink.shown[0].text));
+        QVERIFY(m_sink.shown[0].text.contains(QStringLiteral("«Настройки», пункт «Для отчета»")));
+        QCOMPARE(response, LONG(glob::RequestCancelled));
+        QVERIFY(caller.isEnabled());
+        QTest::qWait(50);
+        QVERIFY(!awaitShown<ReportPreviewWindow>(m_shown, {}, 100));
+        QCOMPARE(files::NASTROJK.USED, 0);
+    }
+
+    // Every text of the form whole in its box, none over another: the widest field contents and
+    // numbers, and the names as the engineer saw them cut ("Щебень гранит 10-2"), the grade
+    // run into its caption and "типа тип Б".
+    void textsFitTheirBoxes_data()
+    {
+        QTest::addColumn<bool>("widest");
+        QTest::newRow("widest fields") << true;
+        QTest::newRow("names seen cut") << false;
+    }
+    void textsFitTheirBoxes()
+    {
+        QFETCH(bool, widest);
+        removeDataFile(files::NASTROJK);
+        removeDataFile(files::DOBAWKA);
+        add(files::NASTROJK, [&] {
+            NAS.REGION = QStringLiteral("РЕЦЕПТ");
+            for (FixedString<20> *f : {&NAS.DOROGA, &NAS.KONSTRUKTIV, &NAS.SOGLDOLJN, &NAS.SOGLFIO, &NAS.DOLJN1,
+                                       &NAS.FIO1, &NAS.ISPOLNIT2, &NAS.FAM2})
+                *f = longest(20);
+            NAS.SOGLFIRMA = longest(25);
+            NAS.FIRMA = longest(25);
+        });
+        add(files::DOBAWKA, [] {
+            DOB.NAME = longest(20, QChar(0x0416)); // Ж
+            DOB.KUDA = longest(17);
+        });
+        glob::OBEKT = QStringLiteral("РЕЦЕПТ");
+        glob::TYP = widest ? longest(12) : QStringLiteral("тип Б");
+        glob::MARKABIT = widest ? longest(12) : QStringLiteral("БНД 60/90");
+        glob::DOB_KA = longest(20, QChar(0x0416));
+        glob::SODERZDOBAWKI = 10.25;
+        glob::JBITGL = 99.9;
+        glob::JMPGL = 88.8;
+        glob::PROEKT = {100, 98.8, 88.8, 77.7, 66.6, 55.5, 44.4, 33.3, 22.2, 11.1, 8.8};
+        for (size_t i = 0; i < 11; ++i)
+            glob::ZRN[i] = {88.8, 100};
+        const QStringList seen{QStringLiteral("Щебень гранит 10-20"), QStringLiteral("Отсев гранитный 0-5")};
+        for (size_t k = 0; k < 6; ++k) {
+            glob::DIMNAME[k] = widest ? longest(20) : seen[qsizetype(k % 2)];
+            glob::DIMJKOMP[k] = 16.6667;
+            glob::ISTDIMYKOMP[k] = 2.7555;
+            for (size_t i = 0; i < 11; ++i)
+                glob::DIMKOMP[i][k] = 88.8888;
+        }
+        QVERIFY(callProcedure(QStringLiteral("OTZET1REZEPT"), nullptr, {}));
+        auto *preview = awaitShown<ReportPreviewWindow>(m_shown);
+        QVERIFY(preview);
+        const QString pdf = m_dir.filePath(QStringLiteral("fit.pdf"));
+        QVERIFY(preview->saveAsPdf(pdf));
+        const QStringList faults = printout::faults(preview->document(), pdf);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        const QString text = pdfText(pdf, true);
+        preview->exitWithoutPrinting();
+        m_shown.clear();
+        // The fields printed whole, never cut to a width of their own.
+        const QString flat = printout::withoutBlanks(text);
+        for (const QString &field : (widest ? QStringList{longest(25), longest(20, QChar(0x0416)), longest(17), longest(12)} : seen))
+            QVERIFY2(flat.contains(printout::withoutBlanks(field)), qPrintable(field));
+        if (!widest) {
+            QVERIFY(text.contains(QStringLiteral("асфальтобетонной смеси типа Б\n")));
+            QVERIFY(!text.contains(QStringLiteral("типа тип")));
+            QVERIFY(has(text, QStringLiteral("Битумное вяжущее:\\s+БНД 60/90\\s+50,0\\n")));
+            QVERIFY(has(text, QStringLiteral("Песок фр.0-5 мм:\\s+-11,1\\n"))); // fractions over 100 %: shown as they are
+        }
+        removeDataFile(files::NASTROJK);
+        removeDataFile(files::DOBAWKA);
     }
 
     // From the recipe list: one copy per recipe with the number of the recipe in the buffer,

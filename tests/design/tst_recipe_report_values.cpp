@@ -35,8 +35,8 @@ private slots:
     // too many digits, a tiny value without exponent, not a number.
     void cutDecimalText()
     {
-        for (auto [value, width, text] : {std::tuple{33.3333, 3, "33."}, {95.2381, 5, "95.23"}, {100.0, 3, "100"},
-                                          {0.1 + 0.2, 5, "0.3"}, {123456.7, 5, "12345"}, {1e-7, 5, "0.000"},
+        for (auto [value, width, text] : {std::tuple{33.3333, 3, "33"}, {95.2381, 5, "95,23"}, {100.0, 3, "100"},
+                                          {0.1 + 0.2, 5, "0,3"}, {123456.7, 5, "12345"}, {1e-7, 5, "0,000"},
                                           {std::nan(""), 5, ""}})
             QCOMPARE(design::cutDecimalText(value, width), QLatin1String(text));
     }
@@ -48,16 +48,16 @@ private slots:
             dimkomp[i] = {100.0 - i * 9.52381, 88.8888, 0, 100, 0, 0};
         const RecipeTextCells t = recipeTextCells({33.3333, 0, 0, 66.6667, 0, 0}, {2.65, 2.7, 0, 2.8125, 0, 0},
                                                   dimkomp, 0);
-        QCOMPARE(t.SODKOMP, (std::array<QString, 6>{"33.", "", "", "66.", "", ""}));
-        QCOMPARE(t.ISTPLKOMP, (std::array<QString, 6>{"2.65", "", "", "2.812", "", ""}));
-        QCOMPARE(t.SOSTKOMP[1][0], QStringLiteral("90.47"));
+        QCOMPARE(t.SODKOMP, (std::array<QString, 6>{"33", "", "", "66", "", ""}));
+        QCOMPARE(t.ISTPLKOMP, (std::array<QString, 6>{"2,65", "", "", "2,812", "", ""}));
+        QCOMPARE(t.SOSTKOMP[1][0], QStringLiteral("90,47"));
         QCOMPARE(t.SOSTKOMP[1][1], QString()); // share 0: blank though it has a grading
         QCOMPARE(t.SOSTKOMP[10][3], QStringLiteral("100"));
         QVERIFY(t.SODDOB.isEmpty());
         QVERIFY(t.RASMERNDOB_KI.isEmpty());
 
         const RecipeTextCells withAdditive = recipeTextCells({100, 0, 0, 0, 0, 0}, {}, dimkomp, 0.35);
-        QCOMPARE(withAdditive.SODDOB, QStringLiteral("0.35"));
+        QCOMPARE(withAdditive.SODDOB, QStringLiteral("0,35"));
         QCOMPARE(withAdditive.RASMERNDOB_KI, QStringLiteral("% сверх 100  "));
     }
 

@@ -214,7 +214,7 @@ private slots:
         const ReportBand row = table.row();
         QCOMPARE(row.heightMm, 5.5);
         QCOMPARE(row.items.size(), std::size_t(5));
-        const QStringList cells = {QStringLiteral("12"), QStringLiteral("БНД 6"), QStringLiteral("II"), QStringLiteral("-4.3")};
+        const QStringList cells = {QStringLiteral("12"), QStringLiteral("БНД 6"), QStringLiteral("II"), QStringLiteral("-4,3")};
         const std::vector<QRectF> cellRects = {{0, 0, 8.5, 5.5}, {12, 0, 28, 5.5}, {40, 0, 20, 5.5}, {60, 0, 11, 5.5}};
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(row.items[std::size_t(i)].text, cells[i]);

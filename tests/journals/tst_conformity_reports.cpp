@@ -5,6 +5,7 @@
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
 #include "support/pdf_text.h"
+#include "support/printout_check.h"
 #include "support/window_helpers.h"
 #include "support/workdir.h"
 
@@ -48,6 +49,15 @@ bool hasLine(const QString &text, const QStringList &words)
         .hasMatch();
 }
 
+// A text as long as a field allows, of wide letters in words of six.
+QString longest(int width)
+{
+    QString s;
+    for (int i = 0; i < width; ++i)
+        s += i % 7 == 6 ? QLatin1Char(' ') : QChar(0x0428); // Ш
+    return s;
+}
+
 } // namespace
 
 class TestConformityReports : public QObject {
@@ -76,10 +86,12 @@ class TestConformityReports : public QObject {
         const QString pdf = m_dir.filePath(QLatin1String(procedure) + QStringLiteral(".pdf"));
         if (!preview->saveAsPdf(pdf))
             return {};
+        m_faults = printout::faults(preview->document(), pdf);
         preview->exitWithoutPrinting();
         return pdfText(pdf, true);
     }
     LONG m_pages = 0;
+    QStringList m_faults; // of the last printout: texts not whole in their boxes, boxes over one another
 
     // Recipe 7 with its weighing; the protocol's working state as the test journal leaves it.
     void recipeWithWeighing(const QString &type)
@@ -113,6 +125,7 @@ private slots:
         store(files::GUR, false, [] { GUR = test(7, dates::fromYmd(2026, 5, 22), 2.95); });
         const QString text = run("PROTVSE", "FILTER21", QStringLiteral("III"), QStringLiteral("II"));
         QCOMPARE(m_pages, LONG(2));
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
         QVERIFY2(hasLine(text, {"Протокол испытания асфальтобетонной смеси"}), qPrintable(text));
         QVERIFY(hasLine(text, {"II", "марка", "От", "20.05.2026", "ДКЗ -", "III"}));
         QVERIFY(text.contains(QRegularExpression(QStringLiteral("Объект:\\s+РЕЦЕПТ\\s+тип Б\\s+№\\s*7\\n"))));
@@ -142,12 +155,59 @@ private slots:
         });
         const QString text = run("PROTVSE", "FILTER21", QStringLiteral("IV"), QStringLiteral("I"));
         QCOMPARE(m_pages, LONG(1));
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
         QVERIFY2(hasLine(text, {"От", "01.06.2026", "ДКЗ -", "IV"}), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("марка")));
         QVERIFY(hasLine(text, {"Содержание зерен мельче 5 мм, % массы", "55,0", "25", "35"}));
         QVERIFY(hasLine(text, {"То же при 0 град, R0", "9,4"}));
         QVERIFY(hasLine(text, {"Водостойкость", "0,93"}));
         QVERIFY(hasLine(text, {"Показатель стекания, %", "0,15", "не более 0,2"}));
+    }
+
+    // Both reports with the widest texts and numbers their fields allow: every text whole in
+    // its box, no box over another.
+    void longestTextsFitTheirBoxes()
+    {
+        store(files::GROHOT, true, [] { GRO = GrohotRecord(), GRO.NUMMIXER = 1, GRO.MASSAZAMES = 9999; });
+        store(files::NASTROJK, true, [] {
+            NAS = NastrojkRecord(), NAS.REGION = longest(20);
+            for (FixedString<20> *f : {&NAS.DOROGA, &NAS.KONSTRUKTIV, &NAS.SOGLDOLJN, &NAS.SOGLFIO, &NAS.DOLJN1,
+                                       &NAS.FIO1, &NAS.ISPOLNIT2, &NAS.FAM2})
+                *f = longest(20);
+            NAS.SOGLFIRMA = longest(25), NAS.FIRMA = longest(25);
+        });
+        store(files::DOBAWKA, true, [] { DOB = DobawkaRecord(), DOB.NAME = longest(20), DOB.KUDA = longest(17); });
+        recipeWithWeighing(QStringLiteral("тип Бпр"));
+        glob::OBEKT = longest(20);
+        glob::NUMMER = 999;
+        store(files::OBRGIDRO, true, [] { OBR = ObrgidroRecord(), OBR.NUMMER = 999, OBR.PLOT = 2.385, OBR.WOD = 88.8; });
+        store(files::GUR, true, [] {
+            GUR = test(0, dates::fromYmd(2026, 12, 28), 9.99);
+            GUR.REZNUM = 999, GUR.UMSR = 0.15;
+        });
+        POD = PodborRecord();
+        POD.NUM = 999, POD.DATE = dates::fromYmd(2026, 12, 28);
+        POD.OBEKT = longest(20), POD.TYPASPH = QStringLiteral("тип Бпр"), POD.WIDASPH = longest(25);
+        POD.MARKAASPH = QStringLiteral("III"), POD.MARKABIT = longest(12), POD.BIT = 9.9;
+        POD.DOBAW = longest(20), POD.SODERZDOBAW = 10.25;
+        for (std::size_t j = 0; j < 6; ++j) {
+            POD.DIMNAME[j] = longest(20);
+            POD.DIMJKOMP[j] = 16.6667;
+            POD.ISTYKOMP[j] = 2.7555;
+            for (std::size_t i = 0; i < 11; ++i)
+                POD.DIMKOMP[i][j] = 88.8888;
+        }
+        POD.PRZRN = {100, 98.8, 88.8, 77.7, 66.6, 55.5, 44.4, 33.3, 22.2, 11.1, 8.8};
+        POD.YMINER = 2.7;
+        const PodborRecord recipe = POD;
+        store(files::PODBOR, true, [&] { POD = recipe; });
+        run("PROTVSE", "FILTER21", QStringLiteral("III"), QStringLiteral("III"));
+        QCOMPARE(m_pages, LONG(1));
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
+        POD = recipe;
+        run("FORMAD_25", "FILTER2", QStringLiteral("III"));
+        QCOMPARE(m_pages, LONG(1));
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
     }
 
     // The approval form: 1000 kg batches of mixer 1 and 6 % bitumen, a component of share 0 left
@@ -162,6 +222,7 @@ private slots:
         recipeWithWeighing(QStringLiteral("тип Б"));
         store(files::GUR, true, [] { GUR = test(7, dates::fromYmd(2026, 5, 22), 2.95); });
         store(files::GUR, false, [] { GUR = test(7, dates::fromYmd(2026, 5, 20), 3.05); });
+        store(files::GUR, false, [] { GUR = GurRecord(), GUR.REZNUM = 7, GUR.DATE = dates::fromYmd(2026, 5, 25); }); // no results yet
         // The recipe in the list's buffer, as "Ф.Д-25" leaves it.
         POD = PodborRecord();
         POD.NUM = 7;
@@ -180,6 +241,7 @@ private slots:
         POD = recipe;
         QString text = run("FORMAD_25", "FILTER2", QStringLiteral("III"));
         QCOMPARE(m_pages, LONG(1));
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
         QVERIFY2(hasLine(text, {"Форма Д-25"}), qPrintable(text));
         QVERIFY(hasLine(text, {"асфальтобетонной смеси горячая тип Б марка II"}));
         QVERIFY(hasLine(text, {"для устройства Верхний слой на автодороге Подъезд к Новгороду ПК_______ до ПК ________"}));
@@ -190,7 +252,8 @@ private slots:
         QCOMPARE(text.count(QRegularExpression(QStringLiteral("\\n\\s*Отсев дробления\\s*\\n"))), 2);
         QVERIFY(hasLine(text, {"Щебень 5-20", "2,7", "0", "0", "0", "0", "12,5", "0", "0", "0", "0", "0", "0", "50"}));
         QVERIFY(hasLine(text, {"Средняя плотность, г/см3", "не нормируется", "2,385"}));
-        QVERIFY(hasLine(text, {"20 оС", "не менее 2,2", "2,95"})); // the newer of the two tests
+        QVERIFY(hasLine(text, {"20 оС", "не менее 2,2", "2,95"})); // the newest test with results
+        QVERIFY(hasLine(text, {"Механические показатели - по испытанию № 7 от 22.05.2026"}));
         QVERIFY(hasLine(text, {"Водостойкость", "не менее 0,85", "0,93"}));
         QCOMPARE(POD.NUM, recipe.NUM); // the list's buffer as it was
 
@@ -199,6 +262,7 @@ private slots:
         POD = recipe;
         text = run("FORMAD_25", "FILTER2", QStringLiteral("III"));
         QVERIFY(hasLine(text, {"20 оС", "не менее 2,2", "нет испытаний"}));
+        QVERIFY(!text.contains(QStringLiteral("по испытанию")));
         QVERIFY(hasLine(text, {"Средняя плотность, г/см3", "не нормируется", "2,385"})); // the weighing still shown
     }
 };

@@ -3,6 +3,7 @@
 #include "support/fake_sink.h"
 #include "support/pdf_text.h"
 #include "support/window_helpers.h"
+#include "support/printout_check.h"
 #include "support/workdir.h"
 #include "catalogues/climate_ui.h"
 #include "data/files.h"
@@ -87,6 +88,10 @@ class TestWeighingShear : public QObject {
         if (!writeReportPdf(preview->document(), pdf))
             return {};
         pages = pdfText(pdf).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+        if (const QStringList faults = printout::faults(preview->document(), pdf); !faults.isEmpty()) {
+            qWarning("%s", qPrintable(faults.join(QLatin1Char('\n'))));
+            return {};
+        }
         preview->exitWithoutPrinting();
         if (!QTest::qWaitFor([&] { return response == glob::RequestCompleted; }, 5000))
             return {};
@@ -164,10 +169,14 @@ private slots:
         const QStringList texts = preview->document().page(0).texts();
         auto after = [&texts](const char *caption) { return texts.value(texts.indexOf(QString::fromUtf8(caption)) + 1); };
         QCOMPARE(after("Номер смеси"), QStringLiteral("7"));
-        QCOMPARE(after("Средняя плотность, г/см3:"), QStringLiteral("2.38"));
-        QCOMPARE(after("Водонасыщение"), QStringLiteral("1.98"));
-        QCOMPARE(after("Пористость минеральной части, %"), QStringLiteral("17.0")); // 16.97
-        QCOMPARE(after("Остаточная пористость, %"), QStringLiteral("3.5"));          // 3.52
+        QCOMPARE(after("Средняя плотность, г/см3:"), QStringLiteral("2,38"));
+        QCOMPARE(after("Водонасыщение"), QStringLiteral("1,98"));
+        QCOMPARE(after("Пористость минеральной части, %"), QStringLiteral("17,0")); // 16.97
+        QCOMPARE(after("Остаточная пористость, %"), QStringLiteral("3,5"));          // 3.52
+        {
+            const QStringList faults = printout::faults(*preview, m_dir.path());
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        }
         preview->exitWithoutPrinting();
         delete list;
     }
@@ -209,15 +218,15 @@ private slots:
         });
         QCOMPARE(pages.size(), 2);
         QCOMPARE(m_warnings, 0);
-        const QString &example = pages.at(0).contains(QStringLiteral("0.850")) ? pages.at(0) : pages.at(1);
-        const QString &empty = pages.at(0).contains(QStringLiteral("0.850")) ? pages.at(1) : pages.at(0);
-        for (const char *shown : {"Москва", "II", "тяжелое", "Нормальные", "5.25", "0.850", "0.300",
-                                  "42.8", "0.526", "-1,000", "не сдвигоустойчив", "Обход г. Н"})
+        const QString &example = pages.at(0).contains(QStringLiteral("0,850")) ? pages.at(0) : pages.at(1);
+        const QString &empty = pages.at(0).contains(QStringLiteral("0,850")) ? pages.at(1) : pages.at(0);
+        for (const char *shown : {"Москва", "II", "тяжелое", "Нормальные", "5,25", "0,850", "0,300",
+                                  "42,8", "0,526", "-1,000", "не сдвигоустойчив", "Обход г. Н"})
             QVERIFY2(example.contains(QString::fromUtf8(shown)), shown);
         QVERIFY(empty.contains(QStringLiteral("не определено")));
         for (const char *verdict : {"не сдвигоустойчив", "\nсдвигоустойчив\n", "в предельном состоянии"})
             QVERIFY2(!empty.contains(QString::fromUtf8(verdict)), verdict);
-        QVERIFY(!empty.contains(QStringLiteral("0.526")));
+        QVERIFY(!empty.contains(QStringLiteral("0,526")));
 
         // Category 5 switches to constrained traffic at 220 vehicles; a zero intensity typed then.
         // The lookup key chooses the region again, keeping the typed temperature.
