@@ -141,11 +141,17 @@ bool FormWindow::acceptField(FieldEdit *edit)
     BufferClaim claim(*this);
     if (edit->field().displayOnly)
         return true;
-    const EntryResult r = edit->picture().read(edit->text());
-    bool stored = false;
-    if (r.ok())
-        if (std::optional<Value> v = storedValue(r, columnOf(*edit), edit->picture()))
-            stored = storeValue(*edit, *v);
+    // Only a text the user edited is read. Any other shows the stored value through its
+    // picture, perhaps stale during OK's pass: the value stays whole (a computed 2.8846 is not
+    // stored as the 2.88 shown).
+    bool stored = true;
+    if (edit->isModified()) {
+        const EntryResult r = edit->picture().read(edit->text());
+        stored = false;
+        if (r.ok())
+            if (std::optional<Value> v = storedValue(r, columnOf(*edit), edit->picture()))
+                stored = storeValue(*edit, *v);
+    }
     if (!stored) {
         QApplication::beep();
         edit->display();
