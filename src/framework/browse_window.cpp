@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
@@ -249,6 +250,16 @@ void BrowseWindow::buildUi()
     }
     layout->addSpacing(6);
     layout->addLayout(buttonArea());
+    // A list wider than the frame's room opens as wide as the room: its table scrolls sideways
+    // inside the window, and the buttons stay in view.
+    const QSize room = frameRoom();
+    if (const int excess = room.isValid() ? layout->sizeHint().width() - room.width() : 0; excess > 0) {
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        m_list->setMinimumSize(std::max(tableWidth - excess, 200), m_list->minimumHeight() + bar);
+        m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        listRow->invalidate();
+        layout->invalidate();
+    }
     setMinimumSize(sizeHint()); // the window never shrinks below its opening size
     m_list->setFocus();
 
@@ -404,6 +415,9 @@ void BrowseWindow::showEvent(QShowEvent *event)
         m_lastPageSize = visibleRows();
         if (m_lastPageSize != int(m_model->entries().size()))
             refresh();
+        // The list takes the keys at once. The focus set while the window was built is gone:
+        // a frame that takes the window in clears it, and would hand it to the sort tabs.
+        m_list->setFocus(Qt::OtherFocusReason);
     }
 }
 
