@@ -2,10 +2,14 @@
 
 #include <algorithm>
 
+#include <QApplication>
+#include <QEvent>
 #include <QHash>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QScrollArea>
+#include <QStyle>
 #include <QWidget>
 
 namespace {
@@ -23,6 +27,33 @@ QHash<QString, CalledProcedure> &calledRegistry()
 }
 
 WindowHost g_host;
+QPointer<QMdiArea> g_area; // where the host shows windows, once it has shown one
+
+// A window shown from another gives the area back to that one when it closes while active: the
+// area itself would activate whichever subwindow comes next in its own order.
+class ReturnToOpener : public QObject {
+public:
+    ReturnToOpener(QMdiSubWindow *sub, QMdiSubWindow *opener) : QObject(sub), m_sub(sub), m_opener(opener)
+    {
+        sub->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_sub && m_sub->mdiArea()) {
+            if (event->type() == QEvent::Close)
+                m_wasActive = m_sub->mdiArea()->activeSubWindow() == m_sub;
+            else if (event->type() == QEvent::Hide && m_wasActive && m_opener && m_opener->isVisible())
+                m_sub->mdiArea()->setActiveSubWindow(m_opener);
+        }
+        return false;
+    }
+
+private:
+    QMdiSubWindow *m_sub;
+    QPointer<QMdiSubWindow> m_opener;
+    bool m_wasActive = false;
+};
 
 } // namespace
 
@@ -66,7 +97,13 @@ void setWindowHost(WindowHost host) { g_host = std::move(host); }
 void showInFrame(QWidget *window)
 {
     if (g_host) {
+        QMdiSubWindow *opener = g_area ? g_area->activeSubWindow() : nullptr;
         g_host(window);
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(hostFrame(window))) {
+            g_area = sub->mdiArea();
+            if (opener && opener != sub && opener->mdiArea() == g_area)
+                new ReturnToOpener(sub, opener);
+        }
         return;
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -84,6 +121,20 @@ QWidget *hostFrame(QWidget *window)
         if (auto *sub = qobject_cast<QMdiSubWindow *>(area->parentWidget()))
             return sub;
     return window;
+}
+
+QSize frameRoom()
+{
+    QMdiArea *area = g_area;
+    if (!area && g_host) // no window shown yet: the frame's area
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->isVisible() && (area = top->findChild<QMdiArea *>()))
+                break;
+    if (!area || !area->isVisible()) // a frame not shown yet has no work area
+        return {};
+    const int border = area->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    const int title = area->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return area->viewport()->size() - QSize(2 * border, 2 * border + title);
 }
 
 void closeHostedWindow(QWidget *window)

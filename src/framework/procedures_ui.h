@@ -5,6 +5,7 @@
 #include "data/fieldtypes.h"
 
 #include <QPoint>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -39,6 +40,9 @@ void showInFrame(QWidget *window);
 // scroll area between them because the window is larger than the work area), or the window
 // itself when it is shown on its own.
 QWidget *hostFrame(QWidget *window);
+// The room a window has in the frame: its work area less the border and title bar of a
+// subwindow; an invalid size when there is no frame and windows are shown on their own.
+QSize frameRoom();
 // Closes a shown window together with its subwindow.
 void closeHostedWindow(QWidget *window);
 // Moves a shown window's frame to `to`, kept wholly inside the work area when it is in the frame.

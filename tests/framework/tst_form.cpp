@@ -154,6 +154,7 @@ private slots:
         type(form, "NOR_DNORM2_1_1", QStringLiteral("90"));
         type(form, "NOR_DNORM2_11_2", QStringLiteral("12,0")); // decimal comma; zero decimals allowed
         edit(form, "NOR_DNORM2_4_2")->setText(QStringLiteral("1,2.3")); // put there past the typing check
+        edit(form, "NOR_DNORM2_4_2")->setModified(true); // as typed
         click(form, "OK");
         QVERIFY(form);
         QCOMPARE(m_doneCalls, 0);

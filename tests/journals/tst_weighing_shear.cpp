@@ -11,6 +11,9 @@
 #include "framework/reportpaint_ui.h"
 #include "framework/reportpreview_window.h"
 #include "framework/reportprogress_window.h"
+#include "journals/mechanical.h"
+#include "journals/mechanical_journal_window.h"
+#include "journals/shear_report.h"
 #include "journals/shear_window.h"
 #include "journals/weighing_window.h"
 
@@ -46,6 +49,20 @@ GurRecord testRecord(double number, bool shear)
         g.UPL = 60;
     }
     return g;
+}
+
+// The one region the protocols choose, Moscow, unless it is there already.
+void addRegion()
+{
+    FileUse use(files::USLOV);
+    if (files::USLOV.recordCount() > 0)
+        return;
+    USL = UslovRecord();
+    USL.REGION = QStringLiteral("Москва");
+    USL.DKZ = QStringLiteral("II");
+    USL.TMAX = 35;
+    USL.TMIN = -30;
+    addRecord(files::USLOV);
 }
 
 } // namespace
@@ -186,12 +203,7 @@ private slots:
     // shear data "не определено" with no deformation; a zero intensity warns and still prints.
     void shearProtocolOfARecipe()
     {
-        USL = UslovRecord();
-        USL.REGION = QStringLiteral("Москва");
-        USL.DKZ = QStringLiteral("II");
-        USL.TMAX = 35;
-        USL.TMIN = -30;
-        addRecord(files::USLOV);
+        addRegion();
         GUR = testRecord(2, false);
         addRecord(files::GUR);
         GUR = testRecord(1, true);
@@ -250,6 +262,85 @@ private slots:
         QCOMPARE(idle.size(), 2);
         for (const QString &page : idle)
             QVERIFY(page.contains(QStringLiteral("не определено")) && page.contains(QStringLiteral("Стесненные")));
+    }
+    // What the forms compute is stored as computed, not as their fields show it: the weighing's
+    // saturation and swelling (2.88 and 0.96 shown), the journal's strengths, TGFI, C50, m and U
+    // (m and U from the unrounded strengths); the shear protocol printed from the stored record
+    // gives what the calculation gives from the readings.
+    void computedValuesAreStoredWhole()
+    {
+        glob::NUMMER = 9;
+        BrowseWindow *weighings = BROWSEOBR2();
+        m_shown << weighings;
+        weighings->show();
+        FormWindow *form = press(weighings, "INSERT");
+        QVERIFY(form);
+        const char *masses[][2] = {{"OBR_G0", "1200"}, {"OBR_G1", "1205"}, {"OBR_G2", "685"},
+                                   {"OBR_G3", "1215"}, {"OBR_G4", "690"}};
+        for (const auto &m : masses)
+            typeInto(form, QLatin1String(m[0]), QLatin1String(m[1]));
+        edit(form, "OBR_PLOT")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(shown(form, "OBR_WOD"), QStringLiteral("2.88"));
+        QCOMPARE(shown(form, "OBR_NABUH"), QStringLiteral("0.96"));
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_COMPARE(weighings->page()->rowCount(), 1);
+        {
+            FileUse use(files::OBRGIDRO);
+            OBR.NUMMER = 9;
+            QCOMPARE(files::OBRGIDRO.get(files::key::OBR_KEYNUMMER), FileError::None);
+            QVERIFY2(qAbs(OBR.WOD - 1500.0 / 520) < 1e-9, qPrintable(QString::number(OBR.WOD, 'g', 17)));
+            QVERIFY2(qAbs(OBR.NABUH - 500.0 / 520) < 1e-9, qPrintable(QString::number(OBR.NABUH, 'g', 17)));
+        }
+        delete weighings;
+
+        BrowseWindow *journal = BROWSEREZGUR();
+        m_shown << journal;
+        journal->show();
+        form = press(journal, "INSERT");
+        QVERIFY(form);
+        lab::ShearReadings r = {{4.1, 4.3, 3.9, 4.2}, {2.1, 2.0, 2.2, 1.9}, {8.3, 8.1, 7.9, 8.4}, {2.5, 2.6, 2.4, 2.5}};
+        for (int i = 0; i < 4; ++i) {
+            typeInto(form, QStringLiteral("GUR_US%1_50").arg(i + 1), QString::number(r.US_50[i]));
+            typeInto(form, QStringLiteral("GUR_TS%1_50").arg(i + 1), QString::number(r.TS_50[i]));
+        }
+        for (int i = 0; i < 4; ++i) {
+            typeInto(form, QStringLiteral("GUR_UM%1").arg(i + 1), QString::number(r.UM[i]));
+            typeInto(form, QStringLiteral("GUR_TM%1").arg(i + 1), QString::number(r.TM[i]));
+        }
+        const char *strengths[][2] = {{"GUR_US1_3_50", "3.7"}, {"GUR_US2_3_50", "3.5"}, {"GUR_US3_3_50", "3.5"},
+                                      {"GUR_US1_3_20", "10"}, {"GUR_US2_3_20", "10.5"}, {"GUR_US3_3_20", "10.5"}};
+        for (const auto &s : strengths)
+            typeInto(form, QLatin1String(s[0]), QLatin1String(s[1]));
+        form->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+        QTRY_COMPARE(journal->page()->rowCount(), 1);
+
+        const double Q = lab::areaFactors(7).Q;
+        const lab::ShearValues v = lab::shearProperties(r, Q, {});
+        const double R50 = (3.7 + 3.5 + 3.5) / (3 * Q), R20 = (10 + 10.5 + 10.5) / (3 * Q);
+        const double MPL = lab::rateExponent(v.USSR, R50, 0, 0, v.TGFI, v.C50, 0);
+        const double UPL = lab::activationEnergy(R20, R50, MPL, 0);
+        {
+            FileUse use(files::GUR);
+            GUR.REZNUM = 9;
+            QCOMPARE(files::GUR.get(files::key::GUR_KEYREZNUM), FileError::None);
+            const struct { const char *name; double stored, computed; } values[] = {
+                {"TGFI", GUR.TGFI, v.TGFI}, {"C50", GUR.C50, v.C50}, {"R50", GUR.R50, R50},
+                {"R20", GUR.R20, R20},      {"MPL", GUR.MPL, MPL},   {"UPL", GUR.UPL, UPL}};
+            for (const auto &x : values)
+                QVERIFY2(qAbs(x.stored - x.computed) < 1e-9, qPrintable(QStringLiteral("%1 %2, computed %3")
+                                                                          .arg(QLatin1String(x.name))
+                                                                          .arg(x.stored, 0, 'g', 17)
+                                                                          .arg(x.computed, 0, 'g', 17)));
+        }
+        delete journal;
+
+        addRegion();
+        const QStringList pages = shearProtocol([](FormWindow *) {});
+        QCOMPARE(pages.size(), 1);
+        const lab::ShearResult expected = lab::RASZET(shear_report::conditionsInGlobals(), {v.TGFI, v.C50, MPL, UPL});
+        QVERIFY(expected.gammaComputed);
+        const QString gamma = Picture::of("n-10.3").formatNumber(expected.GAMMA).trimmed();
+        QVERIFY2(pages.at(0).contains(QLatin1Char('\n') + gamma + QLatin1Char('\n')), qPrintable(gamma + pages.at(0)));
     }
 };
 
