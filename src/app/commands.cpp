@@ -38,12 +38,6 @@ void printFiles(const BackupManifest &m)
 
 } // namespace
 
-QString backupFolder(const QString &workDir)
-{
-    const QString set = QSettings().value(QStringLiteral("backup/folder")).toString();
-    return set.isEmpty() ? QDir(workDir).filePath(QStringLiteral("backups")) : set;
-}
-
 int backupCommand(const QString &backupParent, const QString &workDir)
 {
     QString made, error;

@@ -8,9 +8,6 @@ int backupCommand(const QString &backupParent, const QString &workDir);
 int restoreCommand(const QString &backup, const QString &workDir);
 int checkCommand(const QString &workDir);
 
-// Where the automatic and the menu's backups go: the folder set in the settings, or backups/ of
-// the working directory.
-QString backupFolder(const QString &workDir);
 // At start: finishes a restore that was cut short, and makes a backup when the newest is older
 // than the set number of days (default 1), keeping the set number of backups (default 14).
 // False with the reason when either failed (the program goes on).

@@ -11,8 +11,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <sqlite3.h>
@@ -414,4 +416,40 @@ bool finishInterruptedRestore(const QString &workDir, QString *error)
             return false;
     }
     return true;
+}
+
+QString backupFolder(const QString &workDir)
+{
+    const QString set = QSettings().value(QStringLiteral("backup/folder")).toString();
+    return set.isEmpty() ? QDir(workDir).filePath(QStringLiteral("backups")) : set;
+}
+
+bool restoreFileFromNewestBackup(const QString &workDir, const QString &fileName, QString *from, QString *error)
+{
+    for (const QString &backup : backupsIn(backupFolder(workDir))) {
+        BackupManifest m;
+        QString why;
+        if (!checkBackup(backup, &m, &why)
+            || std::none_of(m.files.begin(), m.files.end(), [&](const BackupFile &f) { return f.name == fileName; }))
+            continue;
+        const QDir work(workDir);
+        const QString target = work.filePath(fileName);
+        const QString kept = target + QStringLiteral(".damaged");
+        removeWithCompanions(kept);
+        if (QFileInfo::exists(target) && !QFile::rename(target, kept)) {
+            *error = QStringLiteral("%1: повреждённый файл не отложен").arg(native(target));
+            return false;
+        }
+        for (const QString &c : companions(target))
+            QFile::remove(c);
+        if (!QFile::copy(QDir(backup).filePath(fileName), target)) {
+            QFile::rename(kept, target);
+            *error = QStringLiteral("%1: файл не скопирован из копии").arg(native(target));
+            return false;
+        }
+        *from = backup;
+        return true;
+    }
+    *error = QStringLiteral("нет исправной резервной копии с файлом %1").arg(fileName);
+    return false;
 }

@@ -62,3 +62,12 @@ bool restoreBackup(const QString &backupDir, const QString &workDir, const QStri
 
 // Finishes a restore into workDir that was cut short after every file had been staged.
 bool finishInterruptedRestore(const QString &workDir, QString *error);
+
+// Where backups go: the folder set in the program's settings (backup/folder), or backups/ of the
+// working directory.
+QString backupFolder(const QString &workDir);
+
+// Puts back one damaged data file (its name in the working directory, "GUR.sqlite") from the
+// newest backup under backupFolder(workDir) that holds it whole; the damaged file is kept beside
+// it as NAME.damaged. The file must not be open. False with the reason; *from gets the backup used.
+bool restoreFileFromNewestBackup(const QString &workDir, const QString &fileName, QString *from, QString *error);

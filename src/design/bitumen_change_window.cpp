@@ -37,8 +37,8 @@ void markContents(FormWindow &form)
     for (int i = 0; i < 3; ++i) {
         const QString name = QLatin1String(kContents[i]);
         const bool outside = !design::isBitumenContent(form.localNumber(name));
-        markOutOfRange(form.findChild<QWidget *>(name), outside, design::kNoContentTip);
-        if (auto *option = form.findChild<QWidget *>(QStringLiteral("OPTIM2_%1").arg(i + 1)))
+        markOutOfRange(form.control(name), outside, design::kNoContentTip);
+        if (auto *option = form.control(QStringLiteral("OPTIM2_%1").arg(i + 1)))
             option->setEnabled(!outside);
     }
 }

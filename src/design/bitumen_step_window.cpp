@@ -42,8 +42,8 @@ void markContents(FormWindow &form)
     const char *fields[3] = {"BITKIR", "BITKOROL", "BITSMA2"};
     for (int i = 0; i < 3; ++i) {
         const bool outside = !design::isBitumenContent(values[i]);
-        markOutOfRange(form.findChild<QWidget *>(QLatin1String(fields[i])), outside, design::kNoContentTip);
-        if (auto *option = form.findChild<QWidget *>(QStringLiteral("OPTIM2_%1").arg(i + 1)))
+        markOutOfRange(form.control(QLatin1String(fields[i])), outside, design::kNoContentTip);
+        if (auto *option = form.control(QStringLiteral("OPTIM2_%1").arg(i + 1)))
             option->setEnabled(!outside);
     }
 }

@@ -385,7 +385,7 @@ FormWindow *PODBOR(WindowHost host)
     glob::NUMMER = 0;
     FormWindow *form = openForm(podborDecl(), glob::NoRequest, nullptr, {}, std::move(host));
     if (form)
-        for (QComboBox *list : form->findChildren<QComboBox *>())
+        for (QComboBox *list : form->controls<QComboBox>())
             new ChoiceOnConfirm(list);
     return form;
 }

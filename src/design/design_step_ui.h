@@ -53,9 +53,9 @@ inline void markOutOfRange(QWidget *control, bool outside, const QString &why)
 
 // The sieve sizes under a chart stand centred under the points they name (a form's texts keep
 // to the left of their boxes): the labels SIEVE_1 .. SIEVE_11 that the form has.
-inline void centreSieveLabels(QWidget *form)
+inline void centreSieveLabels(FormWindow *form)
 {
     for (int i = 1; i <= 11; ++i)
-        if (auto *label = form->findChild<QLabel *>(QStringLiteral("SIEVE_%1").arg(i)))
+        if (auto *label = form->control<QLabel>(QStringLiteral("SIEVE_%1").arg(i)))
             label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
 }

@@ -260,7 +260,7 @@ FormWindow *PODBORSUM(WindowHost host)
     if (form) {
         centreSieveLabels(form);
         // leaving a share (focus elsewhere, Enter) ends its editing
-        for (QDoubleSpinBox *spin : form->findChildren<QDoubleSpinBox *>())
+        for (QDoubleSpinBox *spin : form->controls<QDoubleSpinBox>())
             if (isShareField(spin->objectName()))
                 QObject::connect(spin, &QAbstractSpinBox::editingFinished, form, [form] { tellUnbalanced(*form); });
     }

@@ -83,7 +83,7 @@ void markShares(FormWindow &form)
 {
     for (int k = 0; k < 6; ++k) {
         const REAL share = shareOf(k);
-        markOutOfRange(form.findChild<QWidget *>(QStringLiteral("J%1GL").arg(k + 1)), share < 0 || share > 100,
+        markOutOfRange(form.control(QStringLiteral("J%1GL").arg(k + 1)), share < 0 || share > 100,
                        QStringLiteral("Доля вне диапазона 0-100 %: исправьте доли компонент"));
     }
 }

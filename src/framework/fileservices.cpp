@@ -1,5 +1,6 @@
 #include "framework/fileservices.h"
 
+#include "data/backup.h"
 #include "data/globals.h"
 #include "framework/picture.h"
 #include "framework/warnings.h"
@@ -181,6 +182,43 @@ LONG deleteGur(REAL number)
 
 void setRecoverSeconds(int seconds) { g_recoverSeconds = seconds; }
 
+namespace {
+
+// One damaged file must not end the program: the other files and windows keep working, and a
+// SQLite file is offered back from the newest backup that holds it whole.
+bool offerRestoreOfDamaged(DataFile &file)
+{
+    const QString caption = QStringLiteral("Повреждённый файл данных");
+    const QString path = QFileInfo(file.diskName()).absoluteFilePath();
+    QString text = QStringLiteral("Файл данных %1 повреждён или не является файлом этой программы (%2).\n"
+                                  "Окна, которым он нужен, не откроются; остальные файлы работают.")
+                       .arg(QDir::toNativeSeparators(path), warningErrorText());
+    const bool backedUp = QFileInfo::exists(path) && !backupsIn(backupFolder(dataDirectory())).isEmpty();
+    if (!backedUp) {
+        showMessage(text + QStringLiteral("\nВосстановите этот файл из резервной копии или замените его."), caption,
+                    MessageIcon::Exclamation);
+        return false;
+    }
+    text += QStringLiteral("\n\nВосстановить его из последней резервной копии? Повреждённый файл останется рядом "
+                           "(%1.damaged).").arg(QFileInfo(path).fileName());
+    if (showMessage(text, caption, MessageIcon::Question, MsgYes | MsgNo, MsgNo) != MsgYes)
+        return false;
+    QString from, error;
+    if (!restoreFileFromNewestBackup(dataDirectory(), QFileInfo(path).fileName(), &from, &error)
+        || file.open() != FileError::None) {
+        showMessage(QStringLiteral("Файл не восстановлен: %1").arg(error.isEmpty() ? warningErrorText() : error), caption,
+                    MessageIcon::Exclamation);
+        return false;
+    }
+    showMessage(QStringLiteral("Файл %1 восстановлен из копии %2. Записи, внесённые в него после этой копии, в нём "
+                               "отсутствуют: проверьте данные (Файл → Проверить данные).")
+                    .arg(QFileInfo(path).fileName(), QDir::toNativeSeparators(from)),
+                caption);
+    return true;
+}
+
+} // namespace
+
 bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing)
 {
     const QString diskName = file.diskName();
@@ -219,15 +257,8 @@ bool CHECKOPEN(DataFile &file, std::optional<bool> createIfMissing)
         }
         return true;
     }
-    if (e == FileError::InvalidFile) {
-        // One damaged file must not end the program: the other files and windows keep working.
-        showMessage(QStringLiteral("Файл данных %1 повреждён или не является файлом этой программы (%2).\n"
-                                   "Окна, которым он нужен, не откроются; остальные файлы работают.\n"
-                                   "Восстановите этот файл из резервной копии или замените его.")
-                        .arg(QDir::toNativeSeparators(QFileInfo(diskName).absoluteFilePath()), warningErrorText()),
-                    QStringLiteral("Повреждённый файл данных"), MessageIcon::Exclamation);
-        return false;
-    }
+    if (e == FileError::InvalidFile)
+        return offerRestoreOfDamaged(file);
     if (e == FileError::InvalidKeyFile) {
         if (STANDARDWARNING(2, diskName) != MsgYes)
             return false;
@@ -328,6 +359,7 @@ LONG RIDELETE(DataFile &file)
 {
     const bool recipe = isRecipe(file);
     HOLDPOSITION = file.position();
+    const qint64 versionSeen = file.readState().version;
     if (recipe && !useChildren())
         return 1;
     auto finish = [&](LONG result) {
@@ -346,6 +378,17 @@ LONG RIDELETE(DataFile &file)
         RISAVEERROR();
         STANDARDWARNING(17, file.name());
         return finish(1);
+    }
+    if (file.readState().version != versionSeen) {
+        // Changed by another station since the user saw it: refused as a change is; the buffer
+        // holds the record as it is now, for the user to decide again.
+        const Row current = file.buffer().save();
+        rollbackOpen();
+        file.buffer().load(current);
+        showMessage(QStringLiteral("Запись не удалена: после того как она была прочитана, её изменила другая станция. "
+                                   "Теперь показана запись в её нынешнем виде; удалите её снова, если она не нужна."),
+                    QStringLiteral("Запись не удалена"), MessageIcon::Exclamation);
+        return finish(2);
     }
     std::optional<PodborRecord> sharing; // another recipe with this number: the test records are its too
     if (recipe) {

@@ -50,9 +50,10 @@ enum RiUpdateResult : BYTE { RiWritten = 0, RiFailed = 1, RiChangedByOther = 2 }
 // record changed by another user (38 from a form, 15 otherwise); the buffer then holds the
 // other user's version.
 BYTE RIUPDATE(DataFile &file, BYTE fromForm);
-// Deletes the record last read; 0 deleted, 1 failed. A recipe's test records go with it, unless
-// another recipe carries the same number (a file written before numbers were kept apart): they
-// are that recipe's too, so they stay, and a message says so.
+// Deletes the record last read; 0 deleted, 1 failed, 2 refused because another station changed
+// the record since it was read (the buffer then holds it as it is now). A recipe's test records
+// go with it, unless another recipe carries the same number (a file written before numbers were
+// kept apart): they are that recipe's too, so they stay, and a message says so.
 LONG RIDELETE(DataFile &file);
 
 // Recipe numbers are meant to be unique but the file allows repeats. The first recipe other

@@ -231,6 +231,12 @@ public:
     ~FormWindow() override;
 
     const FormDecl &decl() const { return m_decl; }
+    // A control of the form by its object name (nullptr when there is none), and every control
+    // of a kind: for a window's own marks and hooks on the controls the engine made.
+    template <class T = QWidget>
+    T *control(const QString &name) const { return findChild<T *>(name); }
+    template <class T>
+    QList<T *> controls() const { return findChildren<T *>(); }
     LONG originalRequest() const { return m_originalRequest; }
     LONG localResponse() const { return m_localResponse; }
     FieldEdit *field(const QString &objectName) const;

@@ -126,6 +126,8 @@ void FormWindow::performDelete()
             m_localResponse = glob::RequestCompleted;
             return;
         }
+        if (failed == 2) // changed by another station: the user sees it and decides again
+            return;
         if (ask(18) != MsgYes)
             return;
     }

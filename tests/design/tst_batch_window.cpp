@@ -147,9 +147,13 @@ private slots:
             QVERIFY(preview);
             const QString pdf = m_dir.filePath(QStringLiteral("mixer%1.pdf").arg(mixer));
             QVERIFY(preview->saveAsPdf(pdf));
-            // Without the shape signs; the PDF's text may run "0 - 0" together.
+            // Without the shape signs; the PDF's text may run "0 - 0" together; the window shows
+            // decimal points where the paper has commas.
             const auto plain = [](QString t) {
-                return t.remove(QRegularExpression(QStringLiteral("[Ø□]"))).replace(QRegularExpression(QStringLiteral("\\s*-\\s*")), QStringLiteral("-")).simplified();
+                return t.remove(QRegularExpression(QStringLiteral("[Ø□]")))
+                    .replace(QRegularExpression(QStringLiteral("\\s*-\\s*")), QStringLiteral("-"))
+                    .replace(QLatin1Char('.'), QLatin1Char(','))
+                    .simplified();
             };
             const QString printed = plain(pdfText(pdf, true));
             QVERIFY(printed.contains(QStringLiteral("на замес смесителя № %1").arg(mixer)));

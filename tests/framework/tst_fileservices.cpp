@@ -1,5 +1,6 @@
 #include "data/globals.h"
 #include "data/storage.h"
+#include "data/backup.h"
 #include "framework/fileservices.h"
 #include "support/pgserver.h"
 #include "support/workdir.h"
@@ -163,6 +164,28 @@ private slots:
         QVERIFY(CHECKOPEN(files::SPLIT));
         files::SPLIT.close();
 
+        // With a backup the damaged file is offered back from it; the damaged one is kept beside.
+        QFile::remove(f.diskName());
+        QVERIFY(CHECKOPEN(f));
+        NAS = NastrojkRecord();
+        NAS.REGION = QStringLiteral("КОПИЯ");
+        QCOMPARE(f.add(), FileError::None);
+        f.close();
+        QString backup, error;
+        QVERIFY2(writeBackup(m_dir.path(), backupFolder(m_dir.path()), &backup, &error), qPrintable(error));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(5000, '\x11'));
+        garbage.close();
+        m_sink.clear();
+        m_sink.answers = {MsgYes};
+        QVERIFY(CHECKOPEN(f));
+        QCOMPARE(m_sink.shown.size(), 2);
+        QVERIFY(m_sink.shown.value(1).text.startsWith(QStringLiteral("Файл NASTROJK.sqlite восстановлен из копии")));
+        QCOMPARE(f.recordCount(), 1);
+        QVERIFY(QFileInfo::exists(f.diskName() + QStringLiteral(".damaged")));
+        f.close();
+        QDir(backupFolder(m_dir.path())).removeRecursively();
+
         // A damaged key: the user declines the rebuild, then accepts it.
         QFile::remove(f.diskName());
         QVERIFY(CHECKOPEN(f));
@@ -259,6 +282,27 @@ private slots:
         QVERIFY(m_halts.isEmpty());
     }
 
+    // Another station changes the recipe this station shows; deleting it is refused like a change
+    // (its tests stay), the buffer shows the other station's version, and a second delete goes.
+    void deletingARecordChangedByAnotherStationIsRefused()
+    {
+        freshRecipeFiles();
+        addRecipe(7, 2, false);
+        QVERIFY(readRecipe(7));
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--other-user"), m_dir.path(), QStringLiteral("rename")});
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(other.exitCode(), 0);
+
+        QCOMPARE(RIDELETE(files::PODBOR), 2);
+        QCOMPARE(m_sink.captions(), QStringList{QStringLiteral("Запись не удалена")});
+        QCOMPARE(POD.OBEKT.text(), QStringLiteral("Переименован"));
+        QCOMPARE(countTests(7), 2);
+        QCOMPARE(RIDELETE(files::PODBOR), 0);
+        QVERIFY(!readRecipe(7));
+        QCOMPARE(countTests(7), 0);
+    }
+
     // Another station holds a file locked: the wait is shown and bounded by the recovery time,
     // then the file is reported locked and the program goes on (the user can try again).
     void aLockedFileIsWaitedForThenReportedWithoutEndingTheProgram_data()
@@ -350,7 +394,8 @@ private slots:
     }
 };
 
-// The other user: "lock" holds a file, "replace" deletes recipe 7 and adds recipe 8, "delete-all"
+// The other user: "lock" holds a file, "rename" changes recipe 7, "replace" deletes recipe 7 and
+// adds recipe 8, "delete-all"
 // deletes recipes one by one from the highest number down, slowly, until killed.
 static int otherUserMain(const QStringList &args)
 {
@@ -367,6 +412,12 @@ static int otherUserMain(const QStringList &args)
     }
     if (!useFile(files::PODBOR))
         return 2;
+    if (args.value(1) == QLatin1String("rename")) {
+        if (!readRecipe(7))
+            return 3;
+        POD.OBEKT = QStringLiteral("Переименован");
+        return files::PODBOR.put() == FileError::None ? 0 : 4;
+    }
     if (args.value(1) == QLatin1String("replace")) {
         if (!readRecipe(7) || RIDELETE(files::PODBOR) != 0 || !useFile(files::GUR) || !useFile(files::OBRGIDRO))
             return 3;

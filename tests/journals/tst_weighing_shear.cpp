@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(pages.size(), 1);
         const lab::ShearResult expected = lab::RASZET(shear_report::conditionsInGlobals(), {v.TGFI, v.C50, MPL, UPL});
         QVERIFY(expected.gammaComputed);
-        const QString gamma = Picture::of("n-10.3").formatNumber(expected.GAMMA).trimmed();
+        const QString gamma = Picture::of("n-10.3").formatNumber(expected.GAMMA).trimmed().replace(QLatin1Char('.'), QLatin1Char(',')); // printed with the decimal comma
         QVERIFY2(pages.at(0).contains(QLatin1Char('\n') + gamma + QLatin1Char('\n')), qPrintable(gamma + pages.at(0)));
     }
 };
