@@ -21,6 +21,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -96,6 +97,38 @@ public:
         superpaveAndBitumen();
         conformityDocuments();
         weighingAndShear();
+        recordsTools();
+    }
+
+    // The records tools of the Файл menu: the backup's folder dialog, then the data check on a
+    // test record whose recipe is gone, its findings and their printout.
+    void recordsTools()
+    {
+        QTimer::singleShot(600, [this] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *d = qobject_cast<QFileDialog *>(w); d && d->isVisible()) {
+                    d->grab().save(m_dir.filePath(QStringLiteral("%1_backup_folder.png").arg(++m_count, 3, 10, QLatin1Char('0'))));
+                    d->selectFile(QDir(dataDirectory()).filePath(QStringLiteral("backups")));
+                    static_cast<QDialog *>(d)->accept();
+                }
+        });
+        m_frame->findChild<QAction *>(QStringLiteral("Backup"))->trigger();
+        if (useFile(files::GUR)) {
+            GUR = GurRecord();
+            GUR.NUMBER = 901;
+            GUR.REZNUM = 901;
+            files::GUR.add();
+            releaseFile(files::GUR);
+        }
+        m_frame->findChild<QAction *>(QStringLiteral("CheckData"))->trigger();
+        shot(QStringLiteral("data_check"));
+        if (QMdiSubWindow *sub = area()->activeSubWindow())
+            if (auto *print = sub->findChild<QPushButton *>(QStringLiteral("PrintFindings"))) {
+                print->click();
+                shot(QStringLiteral("data_check_preview"));
+            }
+        area()->closeAllSubWindows();
+        wait(100);
     }
 
 private:
