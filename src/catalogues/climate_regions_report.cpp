@@ -7,15 +7,16 @@ namespace climate_regions_report {
 namespace {
 using namespace reportalign;
 
-// Name, zone, minimum and maximum temperature of the region in USL.
+// Name, zone, minimum and maximum temperature of the region in USL; the texts whole, fitted to
+// their cells by the page.
 const ReportTable &table()
 {
     static const ReportTable t = [] {
         ReportTable t;
         t.title = title();
         t.columns = {
-            {QStringLiteral("Наименование"), 45, kLeft, pictureText("s15", [] { return USL.REGION.text(); })},
-            {QStringLiteral("ДКЗ"), 20, kCenter, pictureText("s4", [] { return USL.DKZ.text(); })},
+            {QStringLiteral("Наименование"), 45, kLeft, [] { return USL.REGION.text().trimmed(); }},
+            {QStringLiteral("ДКЗ"), 20, kCenter, [] { return USL.DKZ.text().trimmed(); }},
             {QStringLiteral("Тмин"), 22, kRight, pictureNumber("n-4", [] { return double(USL.TMIN); }), 4},
             {QStringLiteral("Тмах"), 22, kRight, pictureNumber("n3", [] { return double(USL.TMAX); }), 4},
         };

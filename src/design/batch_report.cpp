@@ -163,7 +163,7 @@ ReportBand detail(BatchVariant variant)
         mixerPicture(b, {140, 8});
     put(b, QRectF(0, 30, 180, 9), QStringLiteral("РЕЦЕПТ"), kCenter, 16, true);
     put(b, QRectF(0, 40, 180, 7),
-        QStringLiteral("асфальтобетонной смеси типа ") + Picture::of("s10").formatText(glob::TYP.text()).trimmed() +
+        QStringLiteral("асфальтобетонной смеси типа ") + glob::TYP.text().trimmed() +
             QStringLiteral(" на замес смесителя № ") + QString::number(GRO.NUMMIXER),
         kCenter, 11);
 
@@ -234,7 +234,7 @@ ReportBand detail(BatchVariant variant)
     put(b, QRectF(0, y, 180, 7), QStringLiteral("СОСТАВ МИНЕРАЛЬНОЙ ЧАСТИ, %"), kLeft, 11, true);
     y += 8;
     for (int j = 0; j < 6; ++j, y += 6) {
-        put(b, QRectF(10, y, 60, 6), Picture::of("s20").formatText(glob::DIMNAME[std::size_t(j)].text()).trimmed());
+        put(b, QRectF(10, y, 60, 6), glob::DIMNAME[std::size_t(j)].text().trimmed());
         const QString share = j == 0 ? number("n5.1", glob::DIMJKOMP[0]) : r.SODERZKOMP[std::size_t(j)];
         put(b, QRectF(72, y, 18, 6), share, kRight);
     }
@@ -254,8 +254,8 @@ ReportBand detail(BatchVariant variant)
     put(b, QRectF(139, y, 41, 6), QStringLiteral("кГ.  на 1 замес"), kLeft, 9);
     y += 7;
     put(b, QRectF(0, y, 22, 6), QStringLiteral("2. Добавки:"), kLeft, 9);
-    put(b, QRectF(22, y, 40, 6), Picture::of("s17").formatText(DOB.KUDA.text()).trimmed(), kLeft, 9);
-    put(b, QRectF(63, y, 50, 6), Picture::of("s20").formatText(glob::DOB_KA.text()).trimmed(), kLeft, 9);
+    put(b, QRectF(22, y, 40, 6), DOB.KUDA.text().trimmed(), kLeft, 9);
+    put(b, QRectF(63, y, 50, 6), glob::DOB_KA.text().trimmed(), kLeft, 9);
     put(b, QRectF(114, y, 14, 6), number("n4.2", glob::SODERZDOBAWKI), kRight, 9);
 
     // 6. Signature and date

@@ -4,11 +4,46 @@
 #include "data/globals.h"
 #include "data/recipe_state.h"
 #include "design/design_step_ui.h"
+#include "design/recipe_save_window.h"
 #include "framework/fileservices.h"
+
+#include <QPointer>
+#include <QTimer>
 
 namespace {
 
 const QString kDensity = QStringLiteral("POD_PLOTN");
+const QString kNumber = QStringLiteral("POD_NUM");
+const QString kOpenedNumber = QStringLiteral("OPENED_NUM"); // the number the changed recipe had
+const QString kAgreedNumber = QStringLiteral("AGREED_NUM"); // a taken number the user agreed to (-1: none)
+const QString kRefusedNumber = QStringLiteral("REFUSED_NUM"); // ... refused, within the action that asked
+
+// A number another recipe has is given only when the user agrees to the question naming that
+// recipe (asked once per number typed, and once per action: OK accepts the number typed, then
+// checks every field); the recipe keeps its own number without a question. Refused, the number
+// stays selected for another one.
+bool numberAgreed(FormWindow &form)
+{
+    const REAL number = POD.NUM;
+    const bool change = form.originalRequest() == glob::ChangeRecord;
+    if ((change && number == form.localNumber(kOpenedNumber)) || number == form.localNumber(kAgreedNumber))
+        return true;
+    if (number == form.localNumber(kRefusedNumber) ||
+        !recipeNumberAgreed(number, change ? files::PODBOR.position() : Position{})) {
+        if (number != form.localNumber(kRefusedNumber)) {
+            form.setLocal(kRefusedNumber, number);
+            QTimer::singleShot(0, &form, [f = QPointer<FormWindow>(&form)] {
+                if (f)
+                    f->setLocal(kRefusedNumber, -1.0);
+            });
+        }
+        if (FieldEdit *edit = form.field(kNumber))
+            edit->selectAll();
+        return false;
+    }
+    form.setLocal(kAgreedNumber, number);
+    return true;
+}
 
 // The recipe's mean density from its weighing record (OBR:NUMMER = POD:NUM). Without one the
 // density stays as it is; number 0 is that of the weighings no recipe owns.
@@ -37,6 +72,7 @@ FormDecl makeDecl()
     // Each button stands beside its value: moved apart by the resizer (buttons keep to the nearer
     // edge, fields scale) they would no longer pair up. Enlarged, the form keeps its layout.
     d.resizer = false;
+    d.locals = {{kOpenedNumber, Value(0.0)}, {kAgreedNumber, Value(-1.0)}, {kRefusedNumber, Value(-1.0)}};
 
     auto field = [&d](const char *column, const char *picture, QRect rect) {
         d.fields.push_back({QLatin1String(column), QStringLiteral("POD_") + QLatin1String(column), picture, rect});
@@ -82,6 +118,14 @@ FormDecl makeDecl()
         if (objectName == kDensity)
             densityFromWeighing(form);
     };
+    d.validateField = [](FormWindow &form, const QString &objectName) {
+        return objectName != kNumber || numberAgreed(form);
+    };
+    // A new recipe is offered the next free number.
+    d.primeFields = [](FormWindow &) {
+        POD.NUM = nextFreeRecipeNumber();
+        return true;
+    };
     return d;
 }
 
@@ -97,5 +141,9 @@ FormWindow *UPDATEPODBOR(LONG request, QWidget *caller, std::function<void(LONG)
 {
     if (request != glob::DeleteRecord) // the recipe the list left in the buffer (empty for an insert)
         recipe_state::loadRecipe(POD);
-    return openForm(updatePodborDecl(), request, caller, std::move(done), std::move(host));
+    const REAL opened = POD.NUM;
+    FormWindow *form = openForm(updatePodborDecl(), request, caller, std::move(done), std::move(host));
+    if (form)
+        form->setLocal(kOpenedNumber, opened);
+    return form;
 }

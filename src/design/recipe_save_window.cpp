@@ -13,21 +13,6 @@ namespace {
 const QString kWritten = QStringLiteral("WRITTEN");         // 1 once this dialog wrote the design
 const QString kWrittenNumber = QStringLiteral("WRITTEN_NUM"); // ... under this number
 
-// A number another recipe has is taken only when the user says so: the question names that
-// recipe, and its default answer is no. Test records are linked by the number alone.
-bool numberAgreed(REAL number)
-{
-    const std::optional<PodborRecord> holder = otherRecipeNumbered(number);
-    if (!holder)
-        return true;
-    const QString text =
-        QStringLiteral("Номер %1 уже носит рецепт «%2» от %3. Записи испытаний связываются с рецептом по номеру.\n"
-                       "Записать ещё один рецепт под этим номером?")
-            .arg(number)
-            .arg(holder->OBEKT.text().trimmed(), Picture::of("d6").formatDate(holder->DATE));
-    return showMessage(text, QStringLiteral("Номер рецепта занят"), MessageIcon::Question, MsgYes | MsgNo, MsgNo) == MsgYes;
-}
-
 // Writes the design as a new recipe under the number in the record, unless this dialog has
 // written it under that number already (the focus arriving again writes no second copy).
 // A number another recipe has is written only when `mayAsk` and the user agrees; otherwise
@@ -38,7 +23,7 @@ bool writeDesign(FormWindow &form, bool mayAsk)
     const REAL number = POD.NUM;
     if (form.localNumber(kWritten) != 0 && form.localNumber(kWrittenNumber) == number)
         return true;
-    if (otherRecipeNumbered(number) && !(mayAsk && numberAgreed(number))) {
+    if (otherRecipeNumbered(number) && !(mayAsk && recipeNumberAgreed(number))) {
         if (mayAsk) // refused: the number, selected, for another one
             if (FieldEdit *edit = form.field(QStringLiteral("POD_NUM"))) {
                 edit->setFocus(Qt::OtherFocusReason);
@@ -104,6 +89,19 @@ FormDecl makeDecl()
 }
 
 } // namespace
+
+bool recipeNumberAgreed(REAL number, Position except)
+{
+    const std::optional<PodborRecord> holder = otherRecipeNumbered(number, except);
+    if (!holder)
+        return true;
+    const QString text =
+        QStringLiteral("Номер %1 уже носит рецепт «%2» от %3. Записи испытаний связываются с рецептом по номеру.\n"
+                       "Записать ещё один рецепт под этим номером?")
+            .arg(number)
+            .arg(holder->OBEKT.text().trimmed(), Picture::of("d6").formatDate(holder->DATE));
+    return showMessage(text, QStringLiteral("Номер рецепта занят"), MessageIcon::Question, MsgYes | MsgNo, MsgNo) == MsgYes;
+}
 
 const FormDecl &updateCildPodborDecl()
 {

@@ -14,3 +14,8 @@ const FormDecl &updateCildPodborDecl();
 // Opens the dialog over `caller` for `request`: none (the design's saving), or change, where OK
 // writes the changed record; insert and delete are refused.
 FormWindow *UPDATECILDPODBOR(LONG request, QWidget *caller, std::function<void(LONG)> done, WindowHost host = {});
+
+// True when `number` may be given to a recipe: no other recipe (than the one at `except`) has it,
+// or the user agrees to the question that names the recipe having it (object and date; default
+// no). Test records are linked to a recipe by its number alone.
+bool recipeNumberAgreed(REAL number, Position except = {});

@@ -6,6 +6,7 @@
 #include "design/superpave.h"
 #include "framework/warnings.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
@@ -29,6 +30,7 @@ int unitsY(double y) { return kAreaY + int(y * kSY); }
 const QString kOPTIUM1 = QStringLiteral("OPTIUM1");
 const QString kDMAX = QStringLiteral("DMAX");
 const QString kCHART = QStringLiteral("CHART");
+const QString kUnbalanced = QStringLiteral("UNBALANCED"); // 1: the shares no longer sum to 100, not yet told
 
 // J1GL .. J6GL by component.
 REAL &shareOf(int k)
@@ -68,14 +70,39 @@ void curve(Chart &chart, const std::array<REAL, 11> &value, double startY, unsig
 }
 
 // A proportion changed by hand: the balancing component takes the rest; the blend follows.
+// Shares that no longer sum to 100 are told when the share is left or "Далее" pressed
+// (tellUnbalanced), not at each change.
 void balance(FormWindow &form)
 {
     const blend::Balanced b =
         superpave::balanceShares(shares(), int(form.localNumber(kOPTIUM1)), glob::DIMKOMP);
     setShares(b.J);
     glob::PROEKT = b.PROEKT;
-    if (b.askForBalancing)
-        showMessage(blend::balancingMessage, form.windowTitle());
+    form.setLocal(kUnbalanced, qint64(b.askForBalancing ? 1 : 0));
+}
+
+// Asks once for a balancing component when the shares changed to a sum other than 100.
+void tellUnbalanced(FormWindow &form)
+{
+    if (form.localNumber(kUnbalanced) == 0)
+        return;
+    form.setLocal(kUnbalanced, qint64(0));
+    showMessage(blend::balancingMessage, form.windowTitle());
+}
+
+// The share being typed in tells when its editing ends (focus elsewhere, Enter); hooked up at
+// its first change.
+void tellWhenEdited(FormWindow &form)
+{
+    auto *spin = qobject_cast<QAbstractSpinBox *>(QApplication::focusWidget());
+    if (!spin || !form.isAncestorOf(spin) || spin->property("tellsUnbalanced").toBool())
+        return;
+    spin->setProperty("tellsUnbalanced", true);
+    // The focus leaves the share also while the window is destroyed: no longer a FormWindow then.
+    QObject::connect(spin, &QAbstractSpinBox::editingFinished, &form, [f = QPointer<QWidget>(&form)] {
+        if (auto *window = qobject_cast<FormWindow *>(f.data()))
+            tellUnbalanced(*window);
+    });
 }
 
 // A share the balancing left outside 0 to 100 % stands as it is, marked.
@@ -93,6 +120,7 @@ void markShares(FormWindow &form)
 // this window, which closes when that returns.
 void next(FormWindow &form)
 {
+    tellUnbalanced(form);
     const blend::Accepted a = superpave::acceptBlend(glob::NKOMP, shares(), glob::ISTDIMYKOMP, glob::NUMMP);
     glob::YMINER = a.YMINER;
     glob::DIMJKOMP = a.DIMJKOMP;
@@ -112,7 +140,7 @@ FormDecl makePodborSuperpaveDecl()
     FormDecl d = designStepForm(QStringLiteral("PODBORSUPERPAVE"),
                                 QStringLiteral("Зерновой состав по технологии \"Superpave\""));
     d.size = QSize(930, 396);
-    d.locals = {{kDMAX, Value(0.0)}, {kOPTIUM1, Value(qint64(0))}};
+    d.locals = {{kDMAX, Value(0.0)}, {kOPTIUM1, Value(qint64(0))}, {kUnbalanced, Value(qint64(0))}};
 
     FormField typ{QString(), QStringLiteral("TYP"), "s12", QRect(8, 8, 110, 21)};
     typ.var = FormVar::of(glob::TYP);
@@ -185,8 +213,10 @@ FormDecl makePodborSuperpaveDecl()
     d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Назад"), QRect(826, buttonsY, 90, 26), FormButtonRole::Cancel, {}});
 
     d.fieldAccepted = [](FormWindow &form, const QString &objectName) {
-        if (objectName.startsWith(QLatin1Char('J')) && objectName.endsWith(QLatin1String("GL")))
+        if (objectName.startsWith(QLatin1Char('J')) && objectName.endsWith(QLatin1String("GL"))) {
             balance(form);
+            tellWhenEdited(form);
+        }
     };
     // The chart is redrawn on every event, the selection of the first control after the opening included.
     d.eachEvent = [](FormWindow &form) { form.setChart(kCHART, superpaveChart()); };

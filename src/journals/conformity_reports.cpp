@@ -24,10 +24,8 @@ QString pic(const char *picture, double value)
     return reportNumber(picture, value);
 }
 
-QString picText(const char *picture, const QString &text)
-{
-    return Picture::of(picture).formatText(text.trimmed());
-}
+// A text field printed whole: the page fits it to its box, never cut to a picture's width.
+QString whole(const QString &text) { return text.trimmed(); }
 
 // A text placed at an absolute rectangle of the band.
 ReportItem &put(ReportBand &band, double x, double y, double w, double h, const QString &text, int align,
@@ -145,15 +143,15 @@ ReportBand protvsePage()
     b.pageBreakAfter = true;
     flaskEmblem(b, 0, 0);
     put(b, 0, 1, kWidth, 8, protvseTitle(), kCenter, 13, true);
-    put(b, 30, 10, 14, 6, picText("s3", t.MARK1), kRight, 10);
+    put(b, 30, 10, 14, 6, whole(t.MARK1), kRight, 10);
     put(b, 45, 10, 14, 6, t.MARK1TXT, kLeft, 10);
     put(b, 62, 10, 8, 6, QStringLiteral("От"), kRight, 10);
     put(b, 71, 10, 26, 6, Picture::of("d5_").formatDate(GUR.DATE), kLeft, 10);
     put(b, 100, 10, 14, 6, QStringLiteral("ДКЗ -"), kRight, 10);
     put(b, 115, 10, 14, 6, DKZ.text().trimmed(), kLeft, 10);
     put(b, 0, 18, 16, 6, QStringLiteral("Объект:"), kLeft, 10);
-    put(b, 16, 18, 56, 6, picText("s20", OBEKT.text()), kLeft, 10, true);
-    put(b, 74, 18, 20, 6, picText("s7", TYP.text()), kLeft, 10, true);
+    put(b, 16, 18, 56, 6, whole(OBEKT.text()), kLeft, 10, true);
+    put(b, 74, 18, 20, 6, whole(TYP.text()), kLeft, 10, true);
     put(b, 96, 18, 30, 6, QStringLiteral("№ ") + shortText(double(GUR.REZNUM), 0, 7), kLeft, 10, true);
 
     // The table: name, value, minimum and maximum of the requirement.
@@ -379,7 +377,7 @@ ReportBand formaD25Page()
     std::vector<int> al1(e1.size(), kCenter);
     al1[0] = kLeft;
     for (std::size_t j = 0; j < 6; ++j) {
-        QStringList cells{picText("s18", DIMNAME[j].text())};
+        QStringList cells{whole(DIMNAME[j].text())};
         const bool used = DIMJKOMP[j] != 0;
         cells << (used ? shortText(ISTDIMYKOMP[j], 3, 5) : QString());
         for (int i = 0; i < 11; ++i)
@@ -433,7 +431,7 @@ ReportBand formaD25Page()
     for (std::size_t j = 0; j < 6; ++j) {
         const bool used = DIMJKOMP[j] != 0;
         tableRow(b, y, 4.5, e3,
-                 {picText("s20", DIMNAME[j].text()), used ? shortText(DIMJKOMP[j], 2, 3) : QString(),
+                 {whole(DIMNAME[j].text()), used ? shortText(DIMJKOMP[j], 2, 3) : QString(),
                   used ? shortText(dose.W100[j], 2, 5) : QString(), used ? pic("n4", dose.MZAMES[j]) : QString()},
                  al3);
         y += 4.5;
@@ -447,7 +445,7 @@ ReportBand formaD25Page()
         const bool additive = SODERZDOBAWKI != 0;
         // SODDOB and RASMERNDOB_KI
         const QString content = additive ? shortText(SODERZDOBAWKI, 2, 4) + QStringLiteral(" % сверх 100") : QString();
-        tableRow(b, y, 4.5, {0, 62, 130, 168}, {picText("s20", DOB_KA.text()), content, DOB.KUDA.text().trimmed()},
+        tableRow(b, y, 4.5, {0, 62, 130, 168}, {whole(DOB_KA.text()), content, DOB.KUDA.text().trimmed()},
                  {kLeft, kCenter, kCenter});
         y += 4.5;
     }

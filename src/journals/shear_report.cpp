@@ -19,7 +19,8 @@ ReportItem &put(ReportBand &band, double x, double y, double w, const QString &t
 }
 
 QString number(const char *picture, double value) { return reportNumber(picture, value).trimmed(); }
-QString text(const char *picture, const QString &value) { return Picture::of(picture).formatText(value).trimmed(); }
+// A text field printed whole: the page fits it to its box, never cut to a picture's width.
+QString whole(const QString &value) { return value.trimmed(); }
 
 // A caption and its value: the caption from x, the value bold after it.
 void pair(ReportBand &b, double x, double y, double captionW, const QString &caption, const QString &value,
@@ -77,21 +78,21 @@ ReportBand detail(const lab::ShearResult &result, const QString &zone)
     double y = 30;
     // The recipe's number in six digits, so that every recipe number prints.
     pair(b, 0, y, 10, QStringLiteral("N ="), number("n6", double(GUR.REZNUM)), 20);
-    pair(b, 34, y, 24, QStringLiteral("Тип смеси:"), text("s7", GUR.TIP_SM.text()), 24);
-    pair(b, 86, y, 18, QStringLiteral("Объект:"), text("s20", glob::OBEKT.text()), 66);
+    pair(b, 34, y, 24, QStringLiteral("Тип смеси:"), whole(GUR.TIP_SM.text()), 24);
+    pair(b, 86, y, 18, QStringLiteral("Объект:"), whole(glob::OBEKT.text()), 66);
 
     // The operating conditions the calculation used: the region's name and Tmax as they stand in
     // the dialog (typed over the region's own, perhaps), its zone from the region's record.
     y += 10;
     put(b, 0, y, 60, QStringLiteral("Для условий:"), kLeft, 11, true);
     y += 7;
-    pair(b, 0, y, 18, QStringLiteral("Регион:"), text("s15", glob::REGION.text()), 44);
-    pair(b, 64, y, 10, QStringLiteral("ДКЗ"), text("s3", zone), 16);
+    pair(b, 0, y, 18, QStringLiteral("Регион:"), whole(glob::REGION.text()), 44);
+    pair(b, 64, y, 10, QStringLiteral("ДКЗ"), whole(zone), 16);
     pair(b, 92, y, 26, QStringLiteral("Tmax, oC  ="), number("n3", glob::TMAX), 20);
     y += 7;
-    pair(b, 0, y, 22, QStringLiteral("Движение:"), text("s15", lab::trafficName(glob::KAT_DV)), 42);
+    pair(b, 0, y, 22, QStringLiteral("Движение:"), whole(lab::trafficName(glob::KAT_DV)), 42);
     pair(b, 64, y, 34, QStringLiteral("Nрасч, авт/час:"), number("n4.0", glob::IN_DV), 16);
-    pair(b, 116, y, 38, QStringLiteral("Условия  движения:"), text("s11", glob::US_DV.text()), 26);
+    pair(b, 116, y, 38, QStringLiteral("Условия  движения:"), whole(glob::US_DV.text()), 26);
 
     // Compressive strength.
     y += 11;
@@ -137,7 +138,7 @@ ReportBand detail(const lab::ShearResult &result, const QString &zone)
     put(b, 0, y, 40, QStringLiteral("ЗАКЛЮЧЕНИЕ:"), kLeft, 11, true);
     y += 8;
     put(b, 0, y, 78, QStringLiteral("Для принятых условий асфальтобетон"));
-    put(b, 78, y, 58, text("s25", glob::REZUME.text()), kLeft, 11, true);
+    put(b, 78, y, 58, whole(glob::REZUME.text()), kLeft, 11, true);
     y += 7;
     put(b, 0, y, 100, QStringLiteral("по критерию остаточной деформации"));
     y += 18;

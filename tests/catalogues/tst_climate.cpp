@@ -80,6 +80,28 @@ private slots:
         QCOMPARE(files::USLOV.USED, 0);
     }
 
+
+    // A region's name and zone as long as the form takes them (15 and 3 letters) print whole.
+    void longestTextsFitTheirBoxes()
+    {
+        removeDataFile(files::USLOV);
+        const QString name = printout::longest(15), zone = printout::longest(3, QChar(0x0416));
+        {
+            FileUse use(files::USLOV);
+            USL = UslovRecord(), USL.REGION = name, USL.DKZ = zone, USL.TMIN = -99, USL.TMAX = 99;
+            QCOMPARE(files::USLOV.add(), FileError::None);
+        }
+        BrowseWindow *list = shownList(REG());
+        QVERIFY(list);
+        m_shown.clear();
+        list->findChild<QPushButton *>(QStringLiteral("LIST"))->click();
+        auto *preview = awaitShown<ReportPreviewWindow>(m_shown);
+        QVERIFY(preview);
+        const QStringList faults = printout::faults(*preview, m_dir.path(), {name, zone});
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        preview->exitWithoutPrinting();
+        delete list;
+    }
 };
 
 QTEST_MAIN(TestClimate)

@@ -147,13 +147,10 @@ private slots:
             QVERIFY(preview);
             const QString pdf = m_dir.filePath(QStringLiteral("mixer%1.pdf").arg(mixer));
             QVERIFY(preview->saveAsPdf(pdf));
-            // Without the shape signs; the PDF's text may run "0 - 0" together; the window shows
-            // decimal points where the paper has commas.
+            // Without the shape signs; the PDF's text may run "0 - 0" together; the paper's
+            // decimal comma for the panel's point.
             const auto plain = [](QString t) {
-                return t.remove(QRegularExpression(QStringLiteral("[Ø□]")))
-                    .replace(QRegularExpression(QStringLiteral("\\s*-\\s*")), QStringLiteral("-"))
-                    .replace(QLatin1Char('.'), QLatin1Char(','))
-                    .simplified();
+                return t.remove(QRegularExpression(QStringLiteral("[Ø□]"))).replace(QLatin1Char('.'), QLatin1Char(',')).replace(QRegularExpression(QStringLiteral("\\s*-\\s*")), QStringLiteral("-")).simplified();
             };
             const QString printed = plain(pdfText(pdf, true));
             QVERIFY(printed.contains(QStringLiteral("на замес смесителя № %1").arg(mixer)));
@@ -225,6 +222,47 @@ private slots:
         menu->findChild<QAction *>(QStringLiteral("EXIT"))->trigger();
         QTRY_VERIFY(window->isEnabled());
         QCOMPARE(glob::OTSOS, LONG(50)); // kept for the next printing
+        window->close();
+    }
+
+    // Both printed recipes with the longest mix type, component names, additive name and use
+    // their fields take: each printed whole, no text over another.
+    void longestTextsFitTheirBoxes()
+    {
+        const QString type = printout::longest(12, QChar(0x0416)), component = printout::longest(20, QChar(0x0429)),
+                      additive = printout::longest(20, QChar(0x0424)), use = printout::longest(17, QChar(0x042E));
+        {
+            FileUse additives(files::DOBAWKA);
+            QVERIFY(additives.ok());
+            DOB = DobawkaRecord(), DOB.NAME = additive, DOB.KUDA = use;
+            QCOMPARE(files::DOBAWKA.add(), FileError::None);
+        }
+        recipeInPod();
+        POD.TYPASPH = type;
+        for (std::size_t j = 0; j < 6; ++j)
+            POD.DIMNAME[j] = component;
+        POD.DIMJKOMP = {20, 20, 20, 20, 10, 10};
+        POD.DOBAW = additive, POD.SODERZDOBAW = 9.99; // the most the bitumen step takes
+        m_shown.clear();
+        QVERIFY(startProcedure(QStringLiteral("GROHOTBROWSE1")));
+        auto *window = awaitShown<BrowseWindow>(m_shown, QStringLiteral("GROHOTBROWSE1"));
+        QVERIFY(window);
+        QTRY_VERIFY(window->page()->rowCount() > 0);
+        window->findChild<QPushButton *>(QStringLiteral("PRINT"))->click();
+        QWidget *menu = awaitShown<QWidget>(m_shown, QStringLiteral("MENU_ZAMES"));
+        QVERIFY(menu);
+        for (const char *button : {"RPT_GROHOT", "REZCBITSWERH100"}) {
+            m_shown.clear();
+            control(menu, button)->click();
+            auto *preview = awaitShown<ReportPreviewWindow>(m_shown);
+            QVERIFY(preview);
+            const QStringList faults = printout::faults(*preview, m_dir.path(), {type, component, additive, use});
+            QVERIFY2(faults.isEmpty(), qPrintable(QLatin1String(button) + QLatin1Char('\n') + faults.join(QLatin1Char('\n'))));
+            preview->exitWithoutPrinting();
+            QTRY_VERIFY(menu->isEnabled());
+        }
+        menu->findChild<QAction *>(QStringLiteral("EXIT"))->trigger();
+        QTRY_VERIFY(window->isEnabled());
         window->close();
     }
 };

@@ -373,19 +373,30 @@ private slots:
         QCOMPARE(edit(form, "ZRN_11_1")->text(), QString::number(std::lround(t.SUPERPAVE[10])));
         QCOMPARE(edit(form, "PROEKT_5")->text(), QString::number(std::lround(found.PROEKT[4])));
 
-        // By hand: without a balancing component the sum is asked for; with one it is kept.
+        // By hand: without a balancing component the sum is asked for once the share is left
+        // (focus elsewhere, or Enter), never at each step; with one it is kept.
+        const QStringList asked{QStringLiteral("Назначь смежную компоненту")};
         j1->setFocus();
         QTest::keyClick(j1, Qt::Key_Up);
-        QCOMPARE(glob::J1GL, found.J[0] + 1);
+        QTest::keyClick(j1, Qt::Key_Up);
+        QCOMPARE(glob::J1GL, found.J[0] + 2);
         QCOMPARE(glob::J2GL, found.J[1]);
-        QCOMPARE(m_sink.texts(), QStringList{QStringLiteral("Назначь смежную компоненту")});
+        QCOMPARE(m_sink.texts(), QStringList());
+        j2->setFocus();
+        QCOMPARE(m_sink.texts(), asked);
+        j1->setFocus();
+        QCOMPARE(m_sink.texts(), asked); // moving about without a change asks nothing
+        QTest::keyClick(j1, Qt::Key_Down);
+        QTest::keyClick(j1, Qt::Key_Enter);
+        QCOMPARE(m_sink.texts(), asked + asked);
         choose(form, "OPTIUM1_2");
         j1->setFocus();
         QTest::keyClick(j1, Qt::Key_Up);
         QCOMPARE(glob::J1GL, found.J[0] + 2);
         QCOMPARE(glob::J2GL, 100 - glob::J1GL);
         QCOMPARE(j2->value(), glob::J2GL);
-        QCOMPARE(m_sink.shown.size(), 1);
+        j2->setFocus();
+        QCOMPARE(m_sink.shown.size(), 2);
 
         m_doneCalls = 0;
         click(form, "OK");
@@ -400,6 +411,32 @@ private slots:
         click(bitumen, "CANCEL");
         QTRY_VERIFY(!form);
         QCOMPARE(m_doneCalls, 1);
+    }
+
+    // "Далее" straight after a share changed without a balancing component: asked once, then on
+    // to the bitumen step.
+    void superpaveAsksOnceOnNext()
+    {
+        glob::NKOMP = 2;
+        glob::NUMMP = 2;
+        glob::DIMKOMP = fixtures::columns({{100, 90, 70, 50, 30, 20, 15, 10, 8, 6, 4},
+                                           {100, 100, 100, 100, 95, 80, 60, 40, 25, 15, 10}});
+        glob::ISTDIMYKOMP = {2.7, 2.75, 0, 0, 0, 0};
+        QVERIFY(callProcedure(QStringLiteral("PODBORSUPERPAVE"), &m_caller, done()));
+        QPointer<FormWindow> form = shownForm("PODBORSUPERPAVE");
+        QVERIFY(form);
+        m_sink.clear();
+        auto *j1 = control<QDoubleSpinBox>(form, "J1GL");
+        j1->setFocus();
+        QTest::keyClick(j1, Qt::Key_Up);
+        QCOMPARE(m_sink.texts(), QStringList());
+        click(form, "OK");
+        QCOMPARE(m_sink.texts(), QStringList{QStringLiteral("Назначь смежную компоненту")});
+        QPointer<FormWindow> bitumen = shownForm("BITUMRASZ");
+        QVERIFY(bitumen);
+        click(bitumen, "CANCEL");
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_sink.texts().size(), 1);
     }
 };
 

@@ -34,14 +34,7 @@ const sieves::Grading kDesigned{100, 100, 95, 80, 55, 40, 30, 22, 15, 10, 8};
 
 bool has(const QString &page, const QString &pattern) { return QRegularExpression(pattern).match(page).hasMatch(); }
 
-// A text as long as a field allows, of wide letters in words of six.
-QString longest(int width, QChar letter = QChar(0x0428)) // Ш
-{
-    QString s;
-    for (int i = 0; i < width; ++i)
-        s += i % 7 == 6 ? QLatin1Char(' ') : letter;
-    return s;
-}
+using printout::longest;
 
 } // namespace
 

@@ -207,6 +207,73 @@ private slots:
         QCOMPARE(testsOf12(), 0);
         m_sink.clear();
     }
+
+    // The recipe form gives a recipe a number another recipe has only when the user agrees to
+    // the question naming that recipe (default no: the form stays, nothing written), asked as
+    // the number is left and on OK; its own number asks nothing. A new recipe from the list is
+    // offered the next free number.
+    void theRecipeFormAsksBeforeATakenNumber()
+    {
+        {
+            FileUse use(files::PODBOR);
+            for (int n : {20, 21}) {
+                POD = PodborRecord(), POD.NUM = n, POD.DATE = dates::fromYmd(2026, 3, n);
+                POD.OBEKT = QStringLiteral("Объект %1").arg(n);
+                QCOMPARE(files::PODBOR.add(), FileError::None);
+            }
+        }
+        const auto numbers = [] {
+            QList<REAL> all;
+            for (const PodborRecord &r : recipes())
+                all << r.NUM;
+            return all;
+        };
+        std::unique_ptr<BrowseWindow> list(BROUSEPODBOR());
+        list->show();
+        list->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(list.get()));
+        QTRY_COMPARE(list->page()->entries().size(), size_t(2));
+
+        click(list.get(), "CHANGE"); // recipe 20
+        QPointer<FormWindow> form = activeForm(shownWindow<FormWindow>("UPDATEPODBOR"));
+        QVERIFY(form);
+        m_sink.clear();
+        type(form, "POD_NUM", QStringLiteral("20")); // its own
+        QVERIFY(m_sink.shown.isEmpty());
+        type(form, "POD_NUM", QStringLiteral("21"));
+        QCOMPARE(m_sink.shown.size(), 1);
+        QCOMPARE(m_sink.shown[0].defaultButton, LONG(MsgNo));
+        QVERIFY2(m_sink.shown[0].text.contains(QStringLiteral("«Объект 21» от 21.03.2026")), qPrintable(m_sink.shown[0].text));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(edit(form, "POD_NUM")));
+        QCoreApplication::processEvents(); // between two actions of the user
+        click(form, "OK"); // asked again (once), refused again
+        QCOMPARE(m_sink.shown.size(), 2);
+        QVERIFY(form && form->isVisible());
+        QCOMPARE(numbers(), (QList<REAL>{20, 21}));
+        m_sink.answer = MsgYes;
+        QCoreApplication::processEvents();
+        click(form, "OK");
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_sink.shown.size(), 3);
+        QCOMPARE(numbers(), (QList<REAL>{21, 21}));
+
+        m_sink.clear();
+        click(list.get(), "INSERT");
+        form = activeForm(shownWindow<FormWindow>("UPDATEPODBOR"));
+        QVERIFY(form);
+        QCOMPARE(shown(form, "POD_NUM"), QStringLiteral("22"));
+        typeInto(form, QStringLiteral("POD_NUM"), QStringLiteral("21"));
+        click(form, "OK");
+        QCOMPARE(m_sink.shown.size(), 1); // the number typed accepted, then every field checked: one question
+        QVERIFY(form && form->isVisible());
+        QCoreApplication::processEvents();
+        typeInto(form, QStringLiteral("POD_NUM"), QStringLiteral("22"));
+        click(form, "OK");
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_sink.shown.size(), 1);
+        QCOMPARE(numbers(), (QList<REAL>{21, 21, 22}));
+        m_sink.clear();
+    }
 };
 
 QTEST_MAIN(TestRecipes)

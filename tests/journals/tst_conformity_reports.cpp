@@ -49,14 +49,7 @@ bool hasLine(const QString &text, const QStringList &words)
         .hasMatch();
 }
 
-// A text as long as a field allows, of wide letters in words of six.
-QString longest(int width)
-{
-    QString s;
-    for (int i = 0; i < width; ++i)
-        s += i % 7 == 6 ? QLatin1Char(' ') : QChar(0x0428); // Ш
-    return s;
-}
+using printout::longest;
 
 } // namespace
 
@@ -86,12 +79,13 @@ class TestConformityReports : public QObject {
         const QString pdf = m_dir.filePath(QLatin1String(procedure) + QStringLiteral(".pdf"));
         if (!preview->saveAsPdf(pdf))
             return {};
-        m_faults = printout::faults(preview->document(), pdf);
+        m_faults = printout::faults(preview->document(), pdf, m_fields);
         preview->exitWithoutPrinting();
         return pdfText(pdf, true);
     }
     LONG m_pages = 0;
     QStringList m_faults; // of the last printout: texts not whole in their boxes, boxes over one another
+    QStringList m_fields; // field contents the printouts must show uncut
 
     // Recipe 7 with its weighing; the protocol's working state as the test journal leaves it.
     void recipeWithWeighing(const QString &type)
@@ -176,9 +170,12 @@ private slots:
                 *f = longest(20);
             NAS.SOGLFIRMA = longest(25), NAS.FIRMA = longest(25);
         });
-        store(files::DOBAWKA, true, [] { DOB = DobawkaRecord(), DOB.NAME = longest(20), DOB.KUDA = longest(17); });
-        recipeWithWeighing(QStringLiteral("тип Бпр"));
-        glob::OBEKT = longest(20);
+        // Each field of its own letter, so that a cut one is not found in another.
+        const QString object = longest(20), type = longest(12, QChar(0x0416)), component = longest(20, QChar(0x0429)),
+                      additive = longest(20, QChar(0x0424)), use = longest(17, QChar(0x042E));
+        store(files::DOBAWKA, true, [&] { DOB = DobawkaRecord(), DOB.NAME = additive, DOB.KUDA = use; });
+        recipeWithWeighing(type);
+        glob::OBEKT = object;
         glob::NUMMER = 999;
         store(files::OBRGIDRO, true, [] { OBR = ObrgidroRecord(), OBR.NUMMER = 999, OBR.PLOT = 2.385, OBR.WOD = 88.8; });
         store(files::GUR, true, [] {
@@ -187,11 +184,11 @@ private slots:
         });
         POD = PodborRecord();
         POD.NUM = 999, POD.DATE = dates::fromYmd(2026, 12, 28);
-        POD.OBEKT = longest(20), POD.TYPASPH = QStringLiteral("тип Бпр"), POD.WIDASPH = longest(25);
+        POD.OBEKT = object, POD.TYPASPH = type, POD.WIDASPH = longest(25);
         POD.MARKAASPH = QStringLiteral("III"), POD.MARKABIT = longest(12), POD.BIT = 9.9;
-        POD.DOBAW = longest(20), POD.SODERZDOBAW = 10.25;
+        POD.DOBAW = additive, POD.SODERZDOBAW = 10.25;
         for (std::size_t j = 0; j < 6; ++j) {
-            POD.DIMNAME[j] = longest(20);
+            POD.DIMNAME[j] = component;
             POD.DIMJKOMP[j] = 16.6667;
             POD.ISTYKOMP[j] = 2.7555;
             for (std::size_t i = 0; i < 11; ++i)
@@ -201,11 +198,14 @@ private slots:
         POD.YMINER = 2.7;
         const PodborRecord recipe = POD;
         store(files::PODBOR, true, [&] { POD = recipe; });
+        m_fields = {object, type};
         run("PROTVSE", "FILTER21", QStringLiteral("III"), QStringLiteral("III"));
         QCOMPARE(m_pages, LONG(1));
         QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
         POD = recipe;
+        m_fields = {object, type, component, additive, use};
         run("FORMAD_25", "FILTER2", QStringLiteral("III"));
+        m_fields.clear();
         QCOMPARE(m_pages, LONG(1));
         QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
     }

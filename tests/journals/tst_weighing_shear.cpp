@@ -73,6 +73,7 @@ class TestWeighingShear : public QObject {
     QList<QPointer<QWidget>> m_shown;
     FakeSink m_sink;
     int m_warnings = 0;
+    QStringList m_fields; // field contents the shear protocol must print uncut
 
     // RPTSD over the record in GUR: the region chosen in SELREG1, `adjust` on the conditions,
     // "Ок"; the pages of the preview as a PDF's text.
@@ -105,7 +106,7 @@ class TestWeighingShear : public QObject {
         if (!writeReportPdf(preview->document(), pdf))
             return {};
         pages = pdfText(pdf).split(QLatin1Char('\f'), Qt::SkipEmptyParts);
-        if (const QStringList faults = printout::faults(preview->document(), pdf); !faults.isEmpty()) {
+        if (const QStringList faults = printout::faults(preview->document(), pdf, m_fields); !faults.isEmpty()) {
             qWarning("%s", qPrintable(faults.join(QLatin1Char('\n'))));
             return {};
         }
@@ -339,8 +340,35 @@ private slots:
         QCOMPARE(pages.size(), 1);
         const lab::ShearResult expected = lab::RASZET(shear_report::conditionsInGlobals(), {v.TGFI, v.C50, MPL, UPL});
         QVERIFY(expected.gammaComputed);
-        const QString gamma = Picture::of("n-10.3").formatNumber(expected.GAMMA).trimmed().replace(QLatin1Char('.'), QLatin1Char(',')); // printed with the decimal comma
+        const QString gamma = reportNumber("n-10.3", expected.GAMMA).trimmed();
         QVERIFY2(pages.at(0).contains(QLatin1Char('\n') + gamma + QLatin1Char('\n')), qPrintable(gamma + pages.at(0)));
+    }
+
+    // The shear protocol with the longest texts its fields take (the region's 15 letters, the
+    // record's mix type of 7, the object's 20, the longest traffic name): each printed whole.
+    // Run last: it leaves only the long region in the file.
+    void longestTextsFitTheirBoxes()
+    {
+        const QString region = printout::longest(15, QChar(0x042E)), type = printout::longest(7, QChar(0x0416)),
+                      object = printout::longest(20);
+        removeDataFile(files::USLOV);
+        {
+            FileUse use(files::USLOV);
+            USL = UslovRecord(), USL.REGION = region, USL.DKZ = QStringLiteral("III"), USL.TMAX = 35;
+            QCOMPARE(files::USLOV.add(), FileError::None);
+        }
+        removeDataFile(files::GUR);
+        GUR = testRecord(1, true);
+        GUR.TIP_SM = type;
+        GUR.REZNUM = 999999;
+        addRecord(files::GUR);
+        glob::NUMMER = 999999;
+        glob::OBEKT = object;
+        m_fields = {region, type, object, QStringLiteral("очень тяжелое"), QStringLiteral("999999")};
+        const QStringList pages = shearProtocol(
+            [](FormWindow *filter) { filter->findChild<QRadioButton *>(QStringLiteral("KAT_DV_5"))->click(); });
+        m_fields.clear();
+        QCOMPARE(pages.size(), 1);
     }
 };
 

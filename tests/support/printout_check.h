@@ -52,18 +52,36 @@ inline std::vector<std::vector<Word>> pdfWords(const QString &pdf)
     return pages;
 }
 
+// A text as long as a field of `width` characters allows, of wide letters in words of six.
+inline QString longest(int width, QChar letter = QChar(0x0428)) // Ш
+{
+    QString s;
+    for (int i = 0; i < width; ++i)
+        s += i % 7 == 6 ? QLatin1Char(' ') : letter;
+    return s;
+}
+
 inline QString withoutBlanks(QString s) { return s.remove(QRegularExpression(QStringLiteral("\\s"))); }
 
 // The faults of a printed document written to `pdf`: texts not found whole in their boxes, text
-// boxes of one page that overlap. Empty when the printout is sound.
+// boxes of one page that overlap, and any of `fields` (field contents that must print uncut) that
+// no text of the layout holds whole. Empty when the printout is sound.
 // With PRINTOUT_KEEP set to a directory, each PDF checked is kept there to be looked at.
-inline QStringList faults(const ReportDocument &document, const QString &pdf)
+inline QStringList faults(const ReportDocument &document, const QString &pdf, const QStringList &fields = {})
 {
     if (const QString keep = qEnvironmentVariable("PRINTOUT_KEEP"); !keep.isEmpty()) {
         static int n = 0;
         QFile::copy(pdf, QDir(keep).filePath(QStringLiteral("%1-%2.pdf").arg(QCoreApplication::applicationName()).arg(++n)));
     }
     QStringList out;
+    for (const QString &field : fields) {
+        bool found = false;
+        for (int n = 0; n < document.pageCount() && !found; ++n)
+            for (const ReportItem &item : document.page(n).items)
+                found = found || (item.kind == ReportItem::Text && item.text.contains(field.trimmed()));
+        if (!found)
+            out << QStringLiteral("\"%1\" is not printed whole").arg(field.trimmed());
+    }
     const auto pages = pdfWords(pdf);
     if (int(pages.size()) != document.pageCount())
         return {QStringLiteral("%1 pages in the PDF, %2 laid out").arg(pages.size()).arg(document.pageCount())};
@@ -112,12 +130,12 @@ inline QStringList faults(const ReportDocument &document, const QString &pdf)
 }
 
 // The faults of the printout a preview shows, written to PDF in `dir`.
-inline QStringList faults(ReportPreviewWindow &preview, const QString &dir)
+inline QStringList faults(ReportPreviewWindow &preview, const QString &dir, const QStringList &fields = {})
 {
     const QString pdf = QDir(dir).filePath(QStringLiteral("printout-check.pdf"));
     if (!preview.saveAsPdf(pdf))
         return {QStringLiteral("the PDF could not be written")};
-    return faults(preview.document(), pdf);
+    return faults(preview.document(), pdf, fields);
 }
 
 } // namespace printout
