@@ -4,6 +4,8 @@
 #include "data/sqlitedriver_p.h"
 
 #include <QFileInfo>
+#include <QtEndian>
+#include <bit>
 
 using namespace pg;
 
@@ -11,27 +13,66 @@ namespace {
 
 constexpr qsizetype kBatch = 1 << 20;
 
-// A value in COPY's text format: NULL as \N; a text with its backslashes, tabs and line ends
-// escaped; bytes as bytea's hex form (its backslash escaped too).
-void appendCopyText(QByteArray &out, const Param &p)
+// COPY's binary format: numbers go as their bytes (doubles exact to the last bit, nothing to
+// format or parse), texts as UTF-8 and sort keys as bytea without any escaping.
+enum class Wire { Int8, Float8, Text, Bytea };
+
+// The wire type of each writable column, in the order of PgDriver::rowValuesOf.
+std::vector<Wire> wireTypes(const FileDesc &d)
 {
-    if (p.null) {
-        out += "\\N";
-        return;
-    }
-    if (p.binary) {
-        out += "\\\\x";
-        out += p.data.toHex();
-        return;
-    }
-    for (char ch : p.data) {
-        switch (ch) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += ch;
+    auto field = [](ColumnType t) {
+        switch (t) {
+        case ColumnType::Real:
+        case ColumnType::Decimal: return Wire::Float8;
+        case ColumnType::Text: return Wire::Text;
+        default: return Wire::Int8;
         }
+    };
+    auto sort = [&](int column) { return d.columns[column].type == ColumnType::Text ? Wire::Bytea : Wire::Float8; };
+    std::vector<Wire> out;
+    for (auto &c : d.columns) out.push_back(field(c.type));
+    for (auto &k : d.keys) {
+        for (auto &p : k.parts) out.push_back(sort(p.column));
+        if (k.unique) out.push_back(sort(k.parts.front().column));
+    }
+    return out;
+}
+
+template <typename T>
+void appendBigEndian(QByteArray &out, T v)
+{
+    const auto u = qToBigEndian(v);
+    out.append(reinterpret_cast<const char *>(&u), sizeof u);
+}
+
+void appendInt8(QByteArray &out, qint64 v)
+{
+    appendBigEndian(out, qint32(8));
+    appendBigEndian(out, v);
+}
+
+void appendValue(QByteArray &out, const Value &v, Wire w)
+{
+    if (std::holds_alternative<std::monostate>(v)) {
+        appendBigEndian(out, qint32(-1));
+        return;
+    }
+    const double *d = std::get_if<double>(&v);
+    const qint64 *i = std::get_if<qint64>(&v);
+    switch (w) {
+    case Wire::Int8: appendInt8(out, i ? *i : d ? qint64(*d) : 0); return;
+    case Wire::Float8:
+        appendBigEndian(out, qint32(8));
+        appendBigEndian(out, std::bit_cast<quint64>(d ? *d : i ? double(*i) : 0.0));
+        return;
+    case Wire::Text:
+    case Wire::Bytea: {
+        const QByteArray *b = std::get_if<QByteArray>(&v);
+        const QByteArray bytes = !b ? QByteArray() : w == Wire::Text ? cp1251::decode(*b).toUtf8() : *b;
+        appendBigEndian(out, qint32(bytes.size()));
+        out += bytes;
+        return;
+    }
     }
 }
 
@@ -138,14 +179,17 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
         QStringList cols{QStringLiteral("id"), QStringLiteral("ver")};
         cols << helper.writableColumns();
         qint64 n = 0, top = 0;
-        const QString copy = QStringLiteral("COPY %1(%2) FROM STDIN").arg(quoted(d.name), cols.join(QLatin1Char(',')));
+        const QString copy = QStringLiteral("COPY %1(%2) FROM STDIN (FORMAT binary)").arg(quoted(d.name), cols.join(QLatin1Char(',')));
         Result started(PQexec(c, copy.toUtf8().constData()));
         if (PQresultStatus(started.r) != PGRES_COPY_IN) {
             *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQerrorMessage(c)).trimmed());
             ok = false;
         }
         // The rows go in batches of about a megabyte; the server answers once, at the end.
-        QByteArray batch;
+        QByteArray batch("PGCOPY\n\377\r\n\0", 11);
+        appendBigEndian(batch, qint32(0)); // flags
+        appendBigEndian(batch, qint32(0)); // header extension
+        const std::vector<Wire> wire = wireTypes(d);
         auto send = [&] {
             if (ok && PQputCopyData(c, batch.constData(), int(batch.size())) != 1) {
                 *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQerrorMessage(c)).trimmed());
@@ -157,14 +201,12 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
         qint64 id = 0, version = 0;
         Row fields;
         while (ok && source.next(id, version, fields)) {
-            batch += QByteArray::number(id);
-            batch += '\t';
-            batch += QByteArray::number(version);
-            for (auto &p : helper.rowParamsOf(fields)) {
-                batch += '\t';
-                appendCopyText(batch, p);
-            }
-            batch += '\n';
+            const Row values = helper.rowValuesOf(fields);
+            appendBigEndian(batch, qint16(values.size() + 2));
+            appendInt8(batch, id);
+            appendInt8(batch, version);
+            for (std::size_t i = 0; i < values.size(); ++i)
+                appendValue(batch, values[i], wire[i]);
             if (batch.size() >= kBatch)
                 send();
             ++n;
@@ -175,7 +217,8 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
         if (!readOk)
             *error = readError;
         if (PQresultStatus(started.r) == PGRES_COPY_IN) {
-            if (!batch.isEmpty()) send();
+            appendBigEndian(batch, qint16(-1)); // the end of the rows
+            send();
             // A failure on this side ends the copy with an error, so that the server keeps nothing of it.
             const bool ended = PQputCopyEnd(c, ok && readOk ? nullptr : "copy abandoned") == 1;
             ok = ok && readOk;
