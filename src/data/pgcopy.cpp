@@ -179,7 +179,7 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
         QStringList cols{QStringLiteral("id"), QStringLiteral("ver")};
         cols << helper.writableColumns();
         qint64 n = 0, top = 0;
-        const QString copy = QStringLiteral("COPY %1(%2) FROM STDIN (FORMAT binary)").arg(quoted(d.name), cols.join(QLatin1Char(',')));
+        const QString copy = QStringLiteral("COPY %1(%2) FROM STDIN (FORMAT binary, FREEZE)").arg(quoted(d.name), cols.join(QLatin1Char(',')));
         Result started(PQexec(c, copy.toUtf8().constData()));
         if (PQresultStatus(started.r) != PGRES_COPY_IN) {
             *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQerrorMessage(c)).trimmed());
@@ -187,6 +187,7 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
         }
         // The rows go in batches of about a megabyte; the server answers once, at the end.
         QByteArray batch("PGCOPY\n\377\r\n\0", 11);
+        batch.reserve(kBatch + (64 << 10));
         appendBigEndian(batch, qint32(0)); // flags
         appendBigEndian(batch, qint32(0)); // header extension
         const std::vector<Wire> wire = wireTypes(d);
@@ -195,7 +196,7 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
                 *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQerrorMessage(c)).trimmed());
                 ok = false;
             }
-            batch.clear();
+            batch.resize(0); // the buffer kept for the next batch
         };
         SqliteRows source(*file);
         qint64 id = 0, version = 0;
