@@ -3,6 +3,8 @@
 #include "data/cp1251.h"
 #include "data/pgschema.h"
 
+#include <cmath>
+
 namespace pg {
 
 namespace {
@@ -15,7 +17,8 @@ constexpr int kStatementTimeoutMs = 30000;  // a runaway statement is cut off
 Param fieldParam(const Value &v)
 {
     if (auto *i = std::get_if<qint64>(&v)) return intParam(*i);
-    if (auto *d = std::get_if<double>(&v)) return {QByteArray::number(*d, 'g', 17)};
+    if (auto *d = std::get_if<double>(&v)) // QByteArray::number() drops the sign of a negative zero
+        return {*d == 0 && std::signbit(*d) ? QByteArray("-0") : QByteArray::number(*d, 'g', 17)};
     if (auto *b = std::get_if<QByteArray>(&v)) return {cp1251::decode(*b).toUtf8()};
     return {{}, true};
 }

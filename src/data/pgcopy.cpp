@@ -1,10 +1,132 @@
 // Copying a working directory's SQLite files into a PostgreSQL database, all or nothing.
 #include "data/files.h"
 #include "data/pgdriver.h"
+#include "data/sqlitedriver_p.h"
 
 #include <QFileInfo>
+#include <QtEndian>
+#include <bit>
 
 using namespace pg;
+
+namespace {
+
+constexpr qsizetype kBatch = 1 << 20;
+
+// COPY's binary format: numbers go as their bytes (doubles exact to the last bit, nothing to
+// format or parse), texts as UTF-8 and sort keys as bytea without any escaping.
+enum class Wire { Int8, Float8, Text, Bytea };
+
+// The wire type of each writable column, in the order of PgDriver::rowValuesOf.
+std::vector<Wire> wireTypes(const FileDesc &d)
+{
+    auto field = [](ColumnType t) {
+        switch (t) {
+        case ColumnType::Real:
+        case ColumnType::Decimal: return Wire::Float8;
+        case ColumnType::Text: return Wire::Text;
+        default: return Wire::Int8;
+        }
+    };
+    auto sort = [&](int column) { return d.columns[column].type == ColumnType::Text ? Wire::Bytea : Wire::Float8; };
+    std::vector<Wire> out;
+    for (auto &c : d.columns) out.push_back(field(c.type));
+    for (auto &k : d.keys) {
+        for (auto &p : k.parts) out.push_back(sort(p.column));
+        if (k.unique) out.push_back(sort(k.parts.front().column));
+    }
+    return out;
+}
+
+template <typename T>
+void appendBigEndian(QByteArray &out, T v)
+{
+    const auto u = qToBigEndian(v);
+    out.append(reinterpret_cast<const char *>(&u), sizeof u);
+}
+
+void appendInt8(QByteArray &out, qint64 v)
+{
+    appendBigEndian(out, qint32(8));
+    appendBigEndian(out, v);
+}
+
+void appendValue(QByteArray &out, const Value &v, Wire w)
+{
+    if (std::holds_alternative<std::monostate>(v)) {
+        appendBigEndian(out, qint32(-1));
+        return;
+    }
+    const double *d = std::get_if<double>(&v);
+    const qint64 *i = std::get_if<qint64>(&v);
+    switch (w) {
+    case Wire::Int8: appendInt8(out, i ? *i : d ? qint64(*d) : 0); return;
+    case Wire::Float8:
+        appendBigEndian(out, qint32(8));
+        appendBigEndian(out, std::bit_cast<quint64>(d ? *d : i ? double(*i) : 0.0));
+        return;
+    case Wire::Text:
+    case Wire::Bytea: {
+        const QByteArray *b = std::get_if<QByteArray>(&v);
+        const QByteArray bytes = !b ? QByteArray() : w == Wire::Text ? cp1251::decode(*b).toUtf8() : *b;
+        appendBigEndian(out, qint32(bytes.size()));
+        out += bytes;
+        return;
+    }
+    }
+}
+
+// Reads a SQLite data file's records in id order with one statement (the file's own cursor
+// would run one statement per record), each through the record buffer as the driver loads it.
+class SqliteRows {
+public:
+    SqliteRows(DataFile &file) : m_file(file)
+    {
+        QStringList cols{QStringLiteral("id"), QStringLiteral("ver")};
+        for (auto &c : file.desc().columns) cols << sqlite_detail::quoted(c.name);
+        const QString sql = QStringLiteral("SELECT %1 FROM data ORDER BY id").arg(cols.join(QLatin1Char(',')));
+        if (sqlite3_open_v2(file.diskName().toUtf8().constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(m_db, sqlite_detail::kBusyMs);
+            sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &m_st, nullptr);
+        }
+    }
+    ~SqliteRows()
+    {
+        sqlite3_finalize(m_st);
+        sqlite3_close(m_db);
+    }
+    // The next record's fields; false at the end or on a failure (then error() is not empty).
+    bool next(qint64 &id, qint64 &version, Row &fields)
+    {
+        if (!m_st || (m_rc = sqlite3_step(m_st)) != SQLITE_ROW)
+            return false;
+        id = sqlite3_column_int64(m_st, 0);
+        version = sqlite3_column_int64(m_st, 1);
+        const auto &columns = m_file.desc().columns;
+        Row row;
+        row.reserve(columns.size());
+        int repaired = 0;
+        for (int i = 0; i < int(columns.size()); ++i)
+            row.push_back(sqlite_detail::columnValue(m_st, i + 2, columns[i].type, repaired));
+        m_file.buffer().load(row);
+        fields = m_file.buffer().save();
+        return true;
+    }
+    QString error() const
+    {
+        if (m_st && m_rc == SQLITE_DONE)
+            return {};
+        return QStringLiteral("%1: %2").arg(m_file.diskName(), QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : "out of memory"));
+    }
+
+private:
+    DataFile &m_file;
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_st = nullptr;
+    int m_rc = SQLITE_OK;
+};
+
+} // namespace
 
 bool copyToServer(const QString &connection, const QString &dir, std::vector<CopyCount> *counts, QString *error)
 {
@@ -35,7 +157,10 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
         if (file->desc().driver != Driver::Sqlite || !QFileInfo::exists(file->diskName()))
             continue;
         const FileDesc &d = file->desc();
+        const QStringList indexes = indexStatements(d, false);
         for (auto &s : createStatements(d)) {
+            if (indexes.contains(s))
+                continue;
             Result r = run(c, s);
             if (!r.ok()) {
                 *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQresultErrorMessage(r.r)).trimmed());
@@ -53,37 +178,74 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
         PgDriver helper(*file, connection);
         QStringList cols{QStringLiteral("id"), QStringLiteral("ver")};
         cols << helper.writableColumns();
-        QStringList marks;
-        for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("$%1").arg(i + 1);
-        const QString insert = QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(quoted(d.name), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        Result prep(PQprepare(c, "copy", insert.toUtf8().constData(), 0, nullptr));
         qint64 n = 0, top = 0;
-        file->setOrder(DataFile::PhysicalOrder);
-        FileError e;
-        while (ok && (e = file->next()) == FileError::None) {
-            const DataFile::ReadState s = file->readState();
-            Params params{intParam(s.position.id), intParam(s.version)};
-            for (auto &p : helper.rowParamsOf(file->buffer().save())) params.push_back(p);
-            std::vector<const char *> values;
-            std::vector<int> lengths, formats;
-            for (auto &p : params) {
-                values.push_back(p.null ? nullptr : p.data.constData());
-                lengths.push_back(int(p.data.size()));
-                formats.push_back(p.binary ? 1 : 0);
-            }
-            Result r(PQexecPrepared(c, "copy", int(params.size()), values.data(), lengths.data(), formats.data(), 0));
-            if (!r.ok()) {
-                *error = QStringLiteral("%1, запись %2: %3").arg(d.name).arg(s.position.id).arg(QString::fromUtf8(PQresultErrorMessage(r.r)).trimmed());
-                ok = false;
-            }
-            ++n;
-            top = std::max(top, s.position.id);
-        }
-        if (ok && e != FileError::EndOfFile) {
-            *error = QStringLiteral("%1: %2 %3").arg(file->diskName(), currentError().message, currentError().driverMessage);
+        const QString copy = QStringLiteral("COPY %1(%2) FROM STDIN (FORMAT binary, FREEZE)").arg(quoted(d.name), cols.join(QLatin1Char(',')));
+        Result started(PQexec(c, copy.toUtf8().constData()));
+        if (PQresultStatus(started.r) != PGRES_COPY_IN) {
+            *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQerrorMessage(c)).trimmed());
             ok = false;
         }
-        run(c, QStringLiteral("DEALLOCATE copy"));
+        // The rows go in batches of about a megabyte; the server answers once, at the end.
+        QByteArray batch("PGCOPY\n\377\r\n\0", 11);
+        batch.reserve(kBatch + (64 << 10));
+        appendBigEndian(batch, qint32(0)); // flags
+        appendBigEndian(batch, qint32(0)); // header extension
+        const std::vector<Wire> wire = wireTypes(d);
+        auto send = [&] {
+            if (ok && PQputCopyData(c, batch.constData(), int(batch.size())) != 1) {
+                *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQerrorMessage(c)).trimmed());
+                ok = false;
+            }
+            batch.resize(0); // the buffer kept for the next batch
+        };
+        SqliteRows source(*file);
+        qint64 id = 0, version = 0;
+        Row fields;
+        while (ok && source.next(id, version, fields)) {
+            const Row values = helper.rowValuesOf(fields);
+            appendBigEndian(batch, qint16(values.size() + 2));
+            appendInt8(batch, id);
+            appendInt8(batch, version);
+            for (std::size_t i = 0; i < values.size(); ++i)
+                appendValue(batch, values[i], wire[i]);
+            if (batch.size() >= kBatch)
+                send();
+            ++n;
+            top = std::max(top, id);
+        }
+        const QString readError = ok ? source.error() : QString();
+        const bool readOk = readError.isEmpty();
+        if (!readOk)
+            *error = readError;
+        if (PQresultStatus(started.r) == PGRES_COPY_IN) {
+            appendBigEndian(batch, qint16(-1)); // the end of the rows
+            send();
+            // A failure on this side ends the copy with an error, so that the server keeps nothing of it.
+            const bool ended = PQputCopyEnd(c, ok && readOk ? nullptr : "copy abandoned") == 1;
+            ok = ok && readOk;
+            if (ok && !ended) {
+                *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQerrorMessage(c)).trimmed());
+                ok = false;
+            }
+            while (PGresult *r = PQgetResult(c)) {
+                Result res(r);
+                if (ok && (!res.ok() || QByteArray(PQcmdTuples(r)).toLongLong() != n)) {
+                    *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQresultErrorMessage(r)).trimmed());
+                    ok = false;
+                }
+            }
+        } else {
+            ok = false;
+        }
+        // The indexes built once over the copied rows, not row by row.
+        for (auto &s : indexes) {
+            if (!ok) break;
+            Result r = run(c, s);
+            if (!r.ok()) {
+                *error = QStringLiteral("%1: %2").arg(d.name, QString::fromUtf8(PQresultErrorMessage(r.r)).trimmed());
+                ok = false;
+            }
+        }
         top = std::max(top, file->highestIdGiven()); // a deleted record's id is not given again
         if (!wasOpen)
             file->close();

@@ -323,32 +323,33 @@ bool PgDriver::changedElsewhere()
 }
 
 // ---- writing ------------------------------------------------------------------------------
-Params PgDriver::rowParamsOf(const Row &fields) const
+Row PgDriver::rowValuesOf(const Row &fields) const
 {
-    Params out;
-    for (auto &v : fields)
-        out.push_back(fieldParam(v));
+    Row out = fields;
     for (int k = 0; k < int(f.m_desc.keys.size()); ++k) {
         for (auto &v : f.sortValues(fields, k))
-            out.push_back(sortParam(v));
+            out.push_back(v);
         if (f.m_desc.keys[k].unique) {
             const Value &v = fields[f.m_desc.keys[k].parts.front().column];
-            const bool blank = std::visit([](auto &x) {
-                using T = std::decay_t<decltype(x)>;
-                if constexpr (std::is_same_v<T, QByteArray>) return cp1251::sortKey(x).isEmpty();
-                else if constexpr (std::is_same_v<T, std::monostate>) return true;
-                else return x == 0;
-            }, v);
-            if (blank)
-                out.push_back({{}, true});
+            if (DataFile::isZeroOrBlank(v))
+                out.push_back(std::monostate{});
             else if (auto *b = std::get_if<QByteArray>(&v))
-                out.push_back(sortParam(cp1251::sortKey(*b)));
+                out.push_back(cp1251::sortKey(*b));
             else if (auto *i = std::get_if<qint64>(&v))
-                out.push_back(fieldParam(double(*i)));
+                out.push_back(double(*i));
             else
-                out.push_back(fieldParam(v));
+                out.push_back(v);
         }
     }
+    return out;
+}
+
+Params PgDriver::rowParamsOf(const Row &fields) const
+{
+    const Row values = rowValuesOf(fields);
+    Params out;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        out.push_back(i < fields.size() ? fieldParam(values[i]) : sortParam(values[i]));
     return out;
 }
 

@@ -32,7 +32,10 @@ public:
     FileError commit() override;
     FileError rollback() override;
 
-    // The parameters of a record's writable columns: its fields, then its keys' sort columns.
+    // The values of a record's writable columns: its fields, then its keys' sort columns (a
+    // blank unique key NULL, so that it may repeat).
+    Row rowValuesOf(const Row &fields) const;
+    // The same as the parameters of a statement.
     pg::Params rowParamsOf(const Row &fields) const;
     QStringList writableColumns() const { return f.writableColumns(); }
 

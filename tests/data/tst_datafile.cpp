@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <QFileInfo>
+#include <bit>
+#include <limits>
 
 // The storage drivers over real files in a temporary working directory, or over the tables of
 // a throw-away PostgreSQL server: every case runs once per driver. The two-process cases run
@@ -521,6 +523,130 @@ private slots:
         addSplit(4, QStringLiteral("Новый"));
         QVERIFY(files::SPLIT.position().id > 3); // not the id of the record deleted before the copy
         files::SPLIT.close();
+    }
+
+    // Texts and numbers arrive as they were: tabs, line ends and backslashes in the texts, the
+    // extreme doubles to the last bit; and the copied rows, sort columns and blank unique keys
+    // (NULL) included, are those the driver itself writes for the same records.
+    void copyingKeepsTextsAndNumbersExactly()
+    {
+        if (!onServer())
+            QSKIP("copies SQLite files to the server");
+        const std::vector<std::pair<QByteArray, double>> cases{
+            {"a\tb", std::numeric_limits<double>::max()},
+            {"line\nnext\\", std::numeric_limits<double>::denorm_min()},
+            {"back\\slash \\N", -0.0},
+            {"cr\r\nlf", 0.1 + 0.2},
+            {"\xD9\xE5\xE1\xE5\xED\xFC \xB9", -1.2345678901234567e-300}, // "Щебень №" in Windows-1251
+            {"", std::numeric_limits<double>::lowest()},
+            {" x", 0.0},
+        };
+        QTemporaryDir source;
+        setDataDirectory(source.path());
+        openFresh(files::SPLIT);
+        openFresh(files::GUR);
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            SPL = SplitRecord();
+            SPL.NUM = i % 2 ? std::numeric_limits<LONG>::max() : std::numeric_limits<LONG>::min();
+            QCOMPARE(SPL.NAIMEN.setRaw(cases[i].first), StoreResult::Ok);
+            SPL.PLOTN = cases[i].second;
+            SPL.LEZHAD = -cases[i].second;
+            QCOMPARE(files::SPLIT.add(), FileError::None);
+            ::GUR = GurRecord();
+            ::GUR.NUMBER = cases[i].second; // 0 and -0: blank, twice
+            QCOMPARE(::GUR.OBEKT.setRaw(cases[i].first), StoreResult::Ok);
+            QCOMPARE(files::GUR.add(), FileError::None);
+        }
+        auto rows = [](DataFile &f) { // doubles by their bits
+            std::vector<Row> out;
+            f.setOrder(DataFile::PhysicalOrder);
+            while (f.next() == FileError::None) {
+                Row r = f.buffer().save();
+                for (auto &v : r)
+                    if (auto *d = std::get_if<double>(&v))
+                        v = QByteArray("double ") + QByteArray::number(std::bit_cast<quint64>(*d), 16);
+                out.push_back(r);
+            }
+            return out;
+        };
+        const std::vector<Row> splits = rows(files::SPLIT), gurs = rows(files::GUR);
+        QCOMPARE(splits.size(), cases.size());
+        files::SPLIT.close();
+        files::GUR.close();
+
+        QTemporaryDir copied, direct;
+        auto useDatabase = [&](const QTemporaryDir &dir, const QString &db) {
+            QFile ini(databaseIniPath(dir.path()));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("connection = " + server().connection(db).toUtf8() + "\n");
+            ini.close();
+            setDataDirectory(dir.path());
+        };
+        QVERIFY(server().exec(QStringLiteral("CREATE DATABASE exact")));
+        QVERIFY(server().exec(QStringLiteral("CREATE DATABASE direct")));
+        QString error;
+        QVERIFY2(copyToServer(server().connection(QStringLiteral("exact")), source.path(), nullptr, &error), qPrintable(error));
+        useDatabase(copied, QStringLiteral("exact"));
+        for (auto [file, original] : {std::pair{&files::SPLIT, &splits}, std::pair{&files::GUR, &gurs}}) {
+            QCOMPARE(file->open(), FileError::None);
+            QVERIFY(rows(*file) == *original);
+            file->close();
+        }
+        useDatabase(direct, QStringLiteral("direct"));
+        for (auto [file, original] : {std::pair{&files::SPLIT, &splits}, std::pair{&files::GUR, &gurs}}) {
+            QCOMPARE(file->create(), FileError::None);
+            QCOMPARE(file->open(), FileError::None);
+            for (Row r : *original) {
+                for (auto &v : r)
+                    if (auto *b = std::get_if<QByteArray>(&v); b && b->startsWith("double "))
+                        v = std::bit_cast<double>(b->mid(7).toULongLong(nullptr, 16));
+                file->buffer().load(r);
+                QCOMPARE(file->add(), FileError::None);
+            }
+            file->close();
+        }
+        auto table = [](const QString &db, const QString &name) { // without id and ver
+            PGconn *c = PQconnectdb(server().connection(db).toUtf8().constData());
+            PGresult *r = PQexec(c, QStringLiteral("SELECT * FROM \"%1\" ORDER BY id").arg(name).toUtf8().constData());
+            QStringList out;
+            for (int i = 0; i < PQntuples(r); ++i)
+                for (int j = 2; j < PQnfields(r); ++j)
+                    out << (PQgetisnull(r, i, j) ? QStringLiteral("NULL") : QString::fromUtf8(PQgetvalue(r, i, j)));
+            PQclear(r);
+            PQfinish(c);
+            return out;
+        };
+        for (const char *name : {"SPLIT", "GUR"}) {
+            const QStringList want = table(QStringLiteral("direct"), QLatin1String(name));
+            QCOMPARE(want.contains(QStringLiteral("NULL")), name == QByteArray("GUR"));
+            QCOMPARE(table(QStringLiteral("exact"), name), want);
+        }
+        setDataDirectory(m_dir.path());
+    }
+
+    // A failure at the second file takes back the first one's table, rows and sequence too.
+    void aCopyFailingHalfWayLeavesNoTable()
+    {
+        if (!onServer())
+            QSKIP("copies SQLite files to the server");
+        QTemporaryDir source;
+        setDataDirectory(source.path());
+        openFresh(files::GUR);
+        ::GUR = GurRecord();
+        ::GUR.NUMBER = 5;
+        QCOMPARE(files::GUR.add(), FileError::None);
+        files::GUR.close();
+        openFresh(files::SPLIT);
+        addSplit(1, QStringLiteral("Щебень"));
+        files::SPLIT.close();
+        setDataDirectory(m_dir.path());
+        QVERIFY(server().exec(QStringLiteral("CREATE DATABASE halfway")));
+        QVERIFY(server().exec(QStringLiteral("CREATE TABLE \"SPLIT\"(x int)"), QStringLiteral("halfway")));
+        QString error;
+        QVERIFY(!copyToServer(server().connection(QStringLiteral("halfway")), source.path(), nullptr, &error));
+        QVERIFY2(error.startsWith(QLatin1String("SPLIT:")), qPrintable(error));
+        QVERIFY(!server().exec(QStringLiteral("SELECT 1 FROM \"GUR\""), QStringLiteral("halfway")));
+        QVERIFY(!server().exec(QStringLiteral("SELECT nextval('\"GUR_id\"')"), QStringLiteral("halfway")));
     }
 
     // The working directory's database.ini: a connection string or a service; a password in
