@@ -128,6 +128,7 @@ private:
 
 void backupFromMenu(QWidget *frame)
 {
+    QDir().mkpath(backupFolder(workDir())); // offered in the dialog, which chooses only folders that exist
     const QString parent = QFileDialog::getExistingDirectory(frame, QStringLiteral("Папка для резервных копий"),
                                                              backupFolder(workDir()));
     if (parent.isEmpty())

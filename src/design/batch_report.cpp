@@ -1,4 +1,5 @@
 #include "design/batch_report.h"
+#include "design/recipe_report_values.h"
 
 #include "data/files.h"
 #include "data/globals.h"
@@ -163,7 +164,7 @@ ReportBand detail(BatchVariant variant)
         mixerPicture(b, {140, 8});
     put(b, QRectF(0, 30, 180, 9), QStringLiteral("РЕЦЕПТ"), kCenter, 16, true);
     put(b, QRectF(0, 40, 180, 7),
-        QStringLiteral("асфальтобетонной смеси типа ") + glob::TYP.text().trimmed() +
+        QStringLiteral("асфальтобетонной смеси типа ") + design::mixTypeName(glob::TYP.text()) +
             QStringLiteral(" на замес смесителя № ") + QString::number(GRO.NUMMIXER),
         kCenter, 11);
 

@@ -5,6 +5,7 @@
 #include "framework/form_window.h"
 #include "framework/procedures_ui.h"
 
+#include <QAbstractSpinBox>
 #include <QLabel>
 #include <QPointer>
 
@@ -58,4 +59,18 @@ inline void centreSieveLabels(FormWindow *form)
     for (int i = 1; i <= 11; ++i)
         if (auto *label = form->control<QLabel>(QStringLiteral("SIEVE_%1").arg(i)))
             label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+// Shares changed by hand that no longer sum to 100 are told once, when a share's editing ends
+// (focus elsewhere, Enter) or "Далее" is pressed, never at each key: `tell` is hooked to the end
+// of editing of the share boxes J1GL .. J6GL. The focus also leaves a share while the window is
+// destroyed, when it is no longer a FormWindow: nothing is told then.
+inline void tellWhenSharesLeft(FormWindow *form, void (*tell)(FormWindow &))
+{
+    for (QAbstractSpinBox *spin : form->controls<QAbstractSpinBox>())
+        if (spin->objectName().startsWith(QLatin1Char('J')) && spin->objectName().endsWith(QLatin1String("GL")))
+            QObject::connect(spin, &QAbstractSpinBox::editingFinished, form, [f = QPointer<QWidget>(form), tell] {
+                if (auto *window = qobject_cast<FormWindow *>(f.data()))
+                    tell(*window);
+            });
 }

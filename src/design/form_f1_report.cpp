@@ -1,4 +1,5 @@
 #include "design/form_f1_report.h"
+#include "design/recipe_report_values.h"
 
 #include "data/files.h"
 #include "data/globals.h"
@@ -13,12 +14,6 @@ using namespace reportalign;
 // A text field printed whole: the engine fits it to its box, never cut to a picture's width.
 QString whole(const QString &value) { return value.trimmed(); }
 
-// The mix type after the word "типа": "тип Б" reads "Б" ("типа Б", never "типа тип Б").
-QString typeName(const QString &TYP)
-{
-    const QString t = TYP.trimmed();
-    return t.startsWith(QStringLiteral("тип ")) ? t.mid(4).trimmed() : t;
-}
 QString number(const char *picture, double value) { return reportNumber(picture, value); }
 
 // A text placed at (x, y), w x h millimetres of the band.
@@ -133,7 +128,7 @@ void designedGrading(ReportBand &b, const FormValues &v, double top)
     put(b, kShareX, t, kShareW, headerH / 2, QStringLiteral("Битум,"), kCenter, 6.5);
     put(b, kShareX, t + headerH / 2, kShareW, headerH / 2, QStringLiteral("% св.100"), kCenter, 6.5);
     const double y0 = t + headerH;
-    put(b, 1, y0, kSieveX - 1.5, kRowH, QStringLiteral("Тип смеси ") + typeName(v.TYP), kLeft, 7.5);
+    put(b, 1, y0, kSieveX - 1.5, kRowH, QStringLiteral("Тип смеси ") + design::mixTypeName(v.TYP), kLeft, 7.5);
     put(b, 1, y0 + kRowH, kNameW - 1.5, kRowH, QStringLiteral("Требования"), kLeft, 7.5);
     put(b, kNameW, y0 + kRowH, kDensityW, kRowH, QStringLiteral("min"), kCenter, 7.5);
     put(b, kNameW, y0 + 2 * kRowH, kDensityW, kRowH, QStringLiteral("max"), kCenter, 7.5);
@@ -151,7 +146,7 @@ void recipe(ReportBand &b, const FormValues &v, const QString &additiveUse, doub
 {
     put(b, 0, top, kTableW, 6, QStringLiteral("РЕЦЕПТ"), kCenter, 12, true);
     put(b, 0, top + 6, kTableW, 5,
-        QStringLiteral("асфальтобетонной смеси типа ") + typeName(v.TYP) + QStringLiteral(" в % по массе"), kCenter, 10);
+        QStringLiteral("асфальтобетонной смеси типа ") + design::mixTypeName(v.TYP) + QStringLiteral(" в % по массе"), kCenter, 10);
     const design::RecipePercentages &r = v.recipe;
     // The label, the bitumen grade after its label, the value; all crushed stone beside its four
     // fractions, behind a bracket.
@@ -233,7 +228,7 @@ ReportBand copy(const FormValues &v, const NastrojkRecord &nas, const QString &a
     if (v.numbered)
         heading += QStringLiteral(" № ") + number("n3", v.NUMMER);
     put(b, 0, 44, kTableW, 9, heading, kCenter, 16, true);
-    put(b, 0, 56, kTableW, 6.5, QStringLiteral("асфальтобетонной смеси типа ") + typeName(v.TYP), kCenter, 12);
+    put(b, 0, 56, kTableW, 6.5, QStringLiteral("асфальтобетонной смеси типа ") + design::mixTypeName(v.TYP), kCenter, 12);
     put(b, 0, 63.5, kTableW, 6.5, QStringLiteral("для устройства ") + whole(nas.KONSTRUKTIV.text()), kCenter, 12);
     put(b, 0, 71, kTableW, 6.5, QStringLiteral("на автодороге ") + whole(nas.DOROGA.text()), kCenter, 12);
 

@@ -259,10 +259,7 @@ FormWindow *PODBORSUM(WindowHost host)
     FormWindow *form = openForm(podborsumDecl(), glob::NoRequest, nullptr, {}, std::move(host));
     if (form) {
         centreSieveLabels(form);
-        // leaving a share (focus elsewhere, Enter) ends its editing
-        for (QDoubleSpinBox *spin : form->controls<QDoubleSpinBox>())
-            if (isShareField(spin->objectName()))
-                QObject::connect(spin, &QAbstractSpinBox::editingFinished, form, [form] { tellUnbalanced(*form); });
+        tellWhenSharesLeft(form, tellUnbalanced);
     }
     return form;
 }

@@ -4,6 +4,13 @@
 
 namespace design {
 
+QString mixTypeName(const QString &TYP)
+{
+    const QString t = TYP.trimmed();
+    return t.startsWith(QStringLiteral("тип ")) ? t.mid(4).trimmed() : t;
+}
+
+
 QString cutDecimalText(REAL value, int width)
 {
     if (!std::isfinite(value) || width <= 0)

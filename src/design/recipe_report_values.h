@@ -15,6 +15,10 @@ namespace design {
 // finite number gives the blank text.
 QString cutDecimalText(REAL value, int width);
 
+// The mix type as it follows the word "типа" on paper: "тип Б" reads "Б" ("типа Б", never
+// "типа тип Б"); other types ("Superpave", "ЩМА-20") as they are.
+QString mixTypeName(const QString &TYP);
+
 // The text of a share-like cell: blank (PUSTO) for 0, else cutDecimalText.
 QString shareCellText(REAL value, int width);
 

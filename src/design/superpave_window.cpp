@@ -90,21 +90,6 @@ void tellUnbalanced(FormWindow &form)
     showMessage(blend::balancingMessage, form.windowTitle());
 }
 
-// The share being typed in tells when its editing ends (focus elsewhere, Enter); hooked up at
-// its first change.
-void tellWhenEdited(FormWindow &form)
-{
-    auto *spin = qobject_cast<QAbstractSpinBox *>(QApplication::focusWidget());
-    if (!spin || !form.isAncestorOf(spin) || spin->property("tellsUnbalanced").toBool())
-        return;
-    spin->setProperty("tellsUnbalanced", true);
-    // The focus leaves the share also while the window is destroyed: no longer a FormWindow then.
-    QObject::connect(spin, &QAbstractSpinBox::editingFinished, &form, [f = QPointer<QWidget>(&form)] {
-        if (auto *window = qobject_cast<FormWindow *>(f.data()))
-            tellUnbalanced(*window);
-    });
-}
-
 // A share the balancing left outside 0 to 100 % stands as it is, marked.
 void markShares(FormWindow &form)
 {
@@ -213,10 +198,8 @@ FormDecl makePodborSuperpaveDecl()
     d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Назад"), QRect(826, buttonsY, 90, 26), FormButtonRole::Cancel, {}});
 
     d.fieldAccepted = [](FormWindow &form, const QString &objectName) {
-        if (objectName.startsWith(QLatin1Char('J')) && objectName.endsWith(QLatin1String("GL"))) {
+        if (objectName.startsWith(QLatin1Char('J')) && objectName.endsWith(QLatin1String("GL")))
             balance(form);
-            tellWhenEdited(form);
-        }
     };
     // The chart is redrawn on every event, the selection of the first control after the opening included.
     d.eachEvent = [](FormWindow &form) { form.setChart(kCHART, superpaveChart()); };
@@ -278,6 +261,7 @@ FormWindow *PODBORSUPERPAVE(QWidget *caller, std::function<void(LONG)> done, Win
     FormWindow *form = openForm(podborSuperpaveDecl(), glob::NoRequest, caller, std::move(done), std::move(host));
     if (form) {
         centreSieveLabels(form);
+        tellWhenSharesLeft(form, tellUnbalanced);
         form->setLocal(kDMAX, t.DMAX);
         form->refreshWindow();
         form->setChart(kCHART, superpaveChart());

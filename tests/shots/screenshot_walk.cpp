@@ -104,11 +104,13 @@ public:
     // test record whose recipe is gone, its findings and their printout.
     void recordsTools()
     {
-        QTimer::singleShot(600, [this] {
+        const QString backups = QDir(dataDirectory()).filePath(QStringLiteral("backups"));
+        QTimer::singleShot(600, [this, backups] {
             for (QWidget *w : QApplication::topLevelWidgets())
                 if (auto *d = qobject_cast<QFileDialog *>(w); d && d->isVisible()) {
                     d->grab().save(m_dir.filePath(QStringLiteral("%1_backup_folder.png").arg(++m_count, 3, 10, QLatin1Char('0'))));
-                    d->selectFile(QDir(dataDirectory()).filePath(QStringLiteral("backups")));
+                    d->setDirectory(backups);
+                    d->selectFile(backups);
                     static_cast<QDialog *>(d)->accept();
                 }
         });
