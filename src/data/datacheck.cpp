@@ -75,6 +75,12 @@ struct Recipe {
     QString shown;
 };
 
+// "взвешивание «Объект»", or by its record when it has no object.
+QString named(const QString &kind, const QString &object, qint64 id)
+{
+    return object.isEmpty() ? QStringLiteral("%1 (запись %2)").arg(kind).arg(id) : QStringLiteral("%1 «%2»").arg(kind, object);
+}
+
 QString recipeShown(double number, const QString &object, const QString &date)
 {
     QString s = QStringLiteral("рецепт %1").arg(number, 0, 'g', 12);
@@ -141,7 +147,7 @@ bool checkFile(DataFile &shared, std::vector<DataFinding> &out, std::map<double,
         } else {
             const double num = number(probe.field(row, "NUMMER"));
             if (num != 0) // a weighing unlinked from its deleted recipe keeps 0
-                tests.push_back({name, id, QStringLiteral("взвешивание «%1»").arg(text(probe.field(row, "OBEKT"))),
+                tests.push_back({name, id, named(QStringLiteral("взвешивание"), text(probe.field(row, "OBEKT")), id),
                                  QString::number(num, 'g', 12)});
         }
     }
