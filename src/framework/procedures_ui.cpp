@@ -40,11 +40,13 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_sub && m_sub->mdiArea()) {
+        // Events also come while the subwindow is destroyed, when it is no longer a QMdiSubWindow.
+        auto *sub = qobject_cast<QMdiSubWindow *>(watched);
+        if (sub && sub == m_sub && sub->mdiArea()) {
             if (event->type() == QEvent::Close)
-                m_wasActive = m_sub->mdiArea()->activeSubWindow() == m_sub;
+                m_wasActive = sub->mdiArea()->activeSubWindow() == sub;
             else if (event->type() == QEvent::Hide && m_wasActive && m_opener && m_opener->isVisible())
-                m_sub->mdiArea()->setActiveSubWindow(m_opener);
+                sub->mdiArea()->setActiveSubWindow(m_opener);
         }
         return false;
     }
