@@ -11,7 +11,7 @@
 #include "data/files.h"
 #include "framework/fileservices.h"
 #include "framework/reportpaint_ui.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -9,7 +9,7 @@
 #include "catalogues/grading_requirements_window.h"
 #include "data/files.h"
 #include "data/globals.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 
 #include <QApplication>
 #include <QDir>

@@ -9,7 +9,7 @@
 #include "catalogues/aggregates_window.h"
 #include "data/files.h"
 #include "data/globals.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/procedures_ui.h"
 
 #include <QApplication>

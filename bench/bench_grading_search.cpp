@@ -6,7 +6,7 @@
 //
 // Run on an optimised build: build/bench_grading_search [runs]
 #include "design/blend.h"
-#include "design/superpave.h"
+#include "design/superpave_grading.h"
 #include "../tests/support/reference_search.h"
 
 #include <algorithm>

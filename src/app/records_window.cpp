@@ -5,7 +5,7 @@
 #include "data/datacheck.h"
 #include "data/files.h"
 #include "framework/procedures_ui.h"
-#include "framework/report.h"
+#include "framework/report_engine.h"
 #include "framework/reportprogress_window.h"
 #include "framework/warnings.h"
 

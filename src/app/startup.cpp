@@ -11,7 +11,7 @@
 #include "design/cost_window.h"
 #include "design/form_f1_window.h"
 #include "design/recipe_list_window.h"
-#include "design/superpave_window.h"
+#include "design/superpave_grading_window.h"
 #include "design/component_selection_window.h"
 #include "journals/conformity_reports_window.h"
 #include "app/load_duration_warning_window.h"

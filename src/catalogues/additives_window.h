@@ -1,7 +1,7 @@
 #pragma once
 // The additives (file DOBAWKA): the list BROWSEDOBAVKA, in the file's physical order, and the
 // update form UPDATEDOBAWKA.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/form_window.h"
 
 BrowseDeclaration BROWSEDOBAVKADeclaration();

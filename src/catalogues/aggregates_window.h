@@ -2,7 +2,7 @@
 // The lists of the aggregates catalogue: crushed stone (BROUSESPLIT), natural sand
 // (BROUSESANT), screenings sand (BROUSEOTSEW), mineral powder (BROUSEFILLERPOROSHOK), and the
 // selection list of crushed stone (SELSPLIT) used by the component selection.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 
 BrowseDeclaration BROUSESPLITDeclaration();
 BrowseDeclaration BROUSESANTDeclaration();

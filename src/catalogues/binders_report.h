@@ -1,7 +1,7 @@
 #pragma once
 // PROTBIT, the protocol of all binders: a table of the BIT record buffer (its page layout and
 // detail line). The procedure that runs it is in binders_report_window.
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 namespace binders_report {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The bitumen binders (file BITUMEN): the list BROWSEBIT, in the file's physical order, with its
 // protocol button, and the update form BITUMUPDATE.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/form_window.h"
 
 BrowseDeclaration BROWSEBITDeclaration();

@@ -1,7 +1,7 @@
 #pragma once
 // PROT_REG, the printed list of climate regions: its page layout and its detail line (from the
 // USL record buffer). The procedure that runs it is in climate_window.
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 namespace climate_regions_report {
 

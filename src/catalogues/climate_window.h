@@ -1,7 +1,7 @@
 #pragma once
 // The climate regions (file USLOV): the list REG with its update form UPDATEKLIM and its
 // printed list PROT_REG, and the selection list SELREG1.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/form_window.h"
 
 BrowseDeclaration REGDeclaration();

@@ -1,7 +1,7 @@
 #pragma once
 // GROHOTBROWSE11: the list of mixers with their screen decks (GROHOT) and, beside it, a
 // schematic of the highlighted mixer's screen: each deck's hole shape and the opening in use.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // in 100 % of the mix) and REZCBITSWERH100 (bitumen over 100 % of the mineral part).
 #include "data/records.h"
 #include "design/batch.h"
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 #include <memory>
 

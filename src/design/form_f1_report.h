@@ -6,7 +6,7 @@
 // The procedures that run them are in form_f1_window.
 #include "data/records.h"
 #include "design/recipe_report_values.h"
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 // the highlighted recipe (its tests, the mixer batch, the printed forms), each with that recipe
 // read again into the PODBOR buffer, from which the window takes it as it starts; a button
 // whose window is not built into the program is shown disabled.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 
 BrowseDeclaration BROUSEPODBORDeclaration();
 BrowseWindow *BROUSEPODBOR();

@@ -1,7 +1,7 @@
 #pragma once
 // Painting kept report pages: the one function that draws a page on any QPainter (preview
 // images, the printer, PDF files), with the page's millimetres mapped to the device's dots.
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 #include <QImage>
 

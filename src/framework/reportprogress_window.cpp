@@ -4,7 +4,7 @@
 #include "data/globals.h"
 #include "framework/printer_ui.h"
 #include "framework/reportpaint_ui.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // A report procedure: the progress window that prints the records in timer-driven chunks,
 // then the preview, then (after Print) the printer. Each report (PROTBIT, ...) declares its
 // file, layout and detail band and starts here.
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -4,7 +4,7 @@
 // approval form "Форма Д-25" FORMAD_25 (composition, grading, doses per mixer batch and the
 // properties against the requirements). Pages, runs and the texts they print; the procedures
 // that ask for the zone and grade and run them are in conformity_reports_window.
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 namespace conformity {
 

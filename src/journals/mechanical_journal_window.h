@@ -2,7 +2,7 @@
 // The mechanical test journal (file GUR) of the recipe in hand (glob::NUMMER): the list
 // BROWSEREZGUR and its update form UPDATEREZGUR, which turns the press readings into the
 // strengths, shear properties and water resistance as the user moves through it.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/form_window.h"
 
 BrowseDeclaration BROWSEREZGURDeclaration();

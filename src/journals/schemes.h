@@ -3,7 +3,7 @@
 // printed page show the same lines: the hydrostatic weighing, the shear test and the
 // laboratory's emblem.
 #include "framework/chart.h"
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 namespace schemes {
 

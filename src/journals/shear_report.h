@@ -2,7 +2,7 @@
 // RPTSD, the protocol of the shear-resistance check: one page per mechanical-test record of the
 // recipe NUMMER, for the operating conditions left in the globals by FILTER1. The procedure
 // that asks for the conditions and runs it is in shear_window.
-#include "framework/report.h"
+#include "framework/report_engine.h"
 #include "journals/shear_check.h"
 
 namespace shear_report {

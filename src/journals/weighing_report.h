@@ -2,7 +2,7 @@
 // PROTGIDR_PODBOR, the protocol of the hydrostatic weighing: one page for the weighing record in
 // OBR with the porosities from the recipe's bitumen content JBITGL and the true density YMINER
 // of its mineral part. The procedure that runs it is in weighing_window.
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 namespace weighing_report {
 

@@ -2,7 +2,7 @@
 // The hydrostatic weighing of a recipe (file OBRGIDRO): the list BROWSEOBR2 of the recipe
 // NUMMER, its update form UPDATEOBR11 with the evaluation of the weighings, and the protocol
 // PROTGIDR_PODBOR.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/form_window.h"
 
 BrowseDeclaration BROWSEOBR2Declaration();

@@ -5,9 +5,9 @@
 #include "app/startup.h"
 #include "data/files.h"
 #include "data/globals.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/fileservices.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 #include "support/fake_sink.h"
 
 #include <QAction>

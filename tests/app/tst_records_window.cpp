@@ -8,7 +8,7 @@
 #include "data/files.h"
 #include "data/seed.h"
 #include "framework/procedures_ui.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 #include "support/fake_sink.h"
 
 #include <QAction>

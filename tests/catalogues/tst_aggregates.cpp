@@ -8,7 +8,7 @@
 #include "catalogues/aggregates_window.h"
 #include "data/files.h"
 #include "data/globals.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/fileservices.h"
 #include "framework/form_window.h"
 #include "framework/warnings.h"

@@ -9,7 +9,7 @@
 #include "catalogues/binders_report_window.h"
 #include "data/files.h"
 #include "data/globals.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/form_window.h"
 
 #include <QRadioButton>

@@ -9,7 +9,7 @@
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/fileservices.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 #include "framework/reportprogress_window.h"
 #include "framework/warnings.h"
 

@@ -7,7 +7,7 @@
 #include "catalogues/foreign_requirements_window.h"
 #include "data/files.h"
 #include "data/globals.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/fileservices.h"
 #include "framework/form_window.h"
 #include "support/fake_sink.h"

@@ -4,7 +4,7 @@
 #include "data/globals.h"
 #include "design/mixer_batch_window.h"
 #include "framework/fileservices.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 #include "framework/reportprogress_window.h"
 #include "support/pdf_text.h"
 #include "support/window_helpers.h"

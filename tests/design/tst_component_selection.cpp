@@ -12,7 +12,7 @@
 #include "design/components.h"
 #include "design/component_selection_window.h"
 #include "design/grading_window.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/fileservices.h"
 
 #include <QAbstractItemView>

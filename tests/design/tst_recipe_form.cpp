@@ -2,7 +2,7 @@
 // saved as PDF and read back with pdftotext.
 #include "design/form_f1_window.h"
 #include "framework/fileservices.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 #include "framework/reportprogress_window.h"
 #include "support/pdf_text.h"
 #include "support/printout_check.h"

@@ -1,4 +1,4 @@
-#include "design/superpave.h"
+#include "design/superpave_grading.h"
 #include "support/design_fixtures.h"
 #include "support/reference_search.h"
 

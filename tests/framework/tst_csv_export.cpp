@@ -3,7 +3,7 @@
 #include "catalogues/aggregates_window.h"
 #include "data/files.h"
 #include "data/seed.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/fileservices.h"
 #include "support/fake_sink.h"
 #include "support/workdir.h"

@@ -2,7 +2,7 @@
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/fileservices.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 #include "framework/reportprogress_window.h"
 #include "support/pdf_text.h"
 #include "support/printout_check.h"

@@ -6,7 +6,7 @@
 #include "support/workdir.h"
 #include "data/files.h"
 #include "data/globals.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/fileservices.h"
 #include "journals/journal_ui.h"
 #include "journals/test_menu_window.h"

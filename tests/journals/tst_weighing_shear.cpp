@@ -9,7 +9,7 @@
 #include "data/files.h"
 #include "framework/fileservices.h"
 #include "framework/reportpaint_ui.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 #include "framework/reportprogress_window.h"
 #include "journals/mechanical.h"
 #include "journals/mechanical_journal_window.h"

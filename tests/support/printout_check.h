@@ -2,8 +2,8 @@
 // What a printed page must be: every text of the engine's layout whole in the PDF, inside its own
 // box, and no two text boxes of a page over one another. Read back with pdftotext -bbox (the
 // words of each page with their boxes in points).
-#include "framework/report.h"
-#include "framework/reportpreview_window.h"
+#include "framework/report_engine.h"
+#include "framework/report_preview_window.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 // What window tests do as a user would: find the open form or dialog, type into a field, click.
 #include "data/datafile.h"
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/form_window.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Finding a record by its key: the sort tabs and their step tables, a key value, a position,
 // and the characters typed into the list.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 
 #include "data/cp1251.h"
 

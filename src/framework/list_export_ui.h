@@ -1,7 +1,7 @@
 #pragma once
 // A list's export to CSV in progress (BrowseWindow::exportCsv): the file being written, the
 // record last written and the progress window. Private to the list engine.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 #include "framework/csvfile.h"
 #include "framework/fileservices.h"
 #include "framework/reportprogress_window.h"

@@ -1,5 +1,5 @@
 // The list's columns and its page queue: the rows shown, each with its texts, record and position.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 
 // ---- columns --------------------------------------------------------------------------------
 

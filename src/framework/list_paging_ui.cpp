@@ -1,6 +1,6 @@
 // Reading the list's pages: one page of records at a time in the current order and filter,
 // scrolled by rows, pages and the thumb; the highlighted record and what follows it.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 
 #include "framework/procedures_ui.h"
 #include "framework/warnings.h"

@@ -1,4 +1,4 @@
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 #include "framework/fileservices.h"
 #include "framework/picture.h"

@@ -1,4 +1,4 @@
-#include "framework/reportpreview_window.h"
+#include "framework/report_preview_window.h"
 
 #include "framework/printer_ui.h"
 #include "framework/procedures_ui.h"
@@ -626,4 +626,4 @@ QDialog *PREVIEW_SELECTDISPLAY(LONG across, LONG down, std::function<void(LONG, 
     return d;
 }
 
-#include "reportpreview_window.moc"
+#include "report_preview_window.moc"

@@ -1,5 +1,5 @@
 // The list's buttons and popup menu, the update form they call, and a list called for a choice.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 
 #include "framework/callerhold_ui.h"
 #include "framework/procedures_ui.h"

@@ -1,7 +1,7 @@
 // The list window: its parts laid out, its size, and the keys, mouse and focus it answers.
-#include "framework/browse_window.h"
+#include "framework/list_window.h"
 
-#include "framework/browse_export_ui.h"
+#include "framework/list_export_ui.h"
 #include "framework/fileservices.h"
 #include "framework/procedures_ui.h"
 #include "framework/writewatch.h"

@@ -2,7 +2,7 @@
 // REPORTPREVIEW: the print preview of a report's kept pages, with its dialogs
 // PREVIEW:JUMPTOPAGE and PREVIEW:SELECTDISPLAY. Pages show as a grid of thumbnails (1..10
 // across and down) or one zoomed page; the user leaves with Print or Exit.
-#include "framework/report.h"
+#include "framework/report_engine.h"
 
 #include <QDialog>
 #include <QMainWindow>

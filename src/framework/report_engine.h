@@ -3,7 +3,7 @@
 // any device by the report painter), bands placed on pages, the timer-driven record loop with
 // its progress, and the preview's arithmetic (thumbnail grid, paging, status texts).
 // Nothing here needs a display; the windows are in reportprogress_window and
-// reportpreview_window.
+// report_preview_window.
 #include "data/datafile.h"
 
 #include <QByteArray>

@@ -1,5 +1,5 @@
 // Exporting a list to a CSV file, a page per turn of the event loop.
-#include "framework/browse_export_ui.h"
+#include "framework/list_export_ui.h"
 
 #include "framework/procedures_ui.h"
 #include "framework/warnings.h"

@@ -1,4 +1,4 @@
-#include "design/superpave.h"
+#include "design/superpave_grading.h"
 
 #include "design/share_search.h"
 

@@ -1,9 +1,9 @@
-#include "design/superpave_window.h"
+#include "design/superpave_grading_window.h"
 
 #include "data/files.h"
 #include "design/design_step_ui.h"
 #include "data/globals.h"
-#include "design/superpave.h"
+#include "design/superpave_grading.h"
 #include "framework/warnings.h"
 
 #include <QAbstractSpinBox>
