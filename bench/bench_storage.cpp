@@ -9,7 +9,9 @@
 // started for the run (or into the empty database of ASPHALT_BENCH_PG, a libpq connection
 // string), the copy timed as `asphalt --copy-to` does it.
 #include "bench_util.h"
+#include "data/backup.h"
 #include "data/files.h"
+#include "data/history.h"
 #include "data/storage.h"
 #include "support/pgserver.h"
 
@@ -31,6 +33,7 @@ void generate(qint64 records)
     std::uniform_int_distribution<int> digit(0, 9);
     const QStringList kinds{QStringLiteral("Щебень гранитный"), QStringLiteral("Щебень известняковый"),
                             QStringLiteral("Гравий"), QStringLiteral("Щебень габбро-диабаз")};
+    history::setRecording(false); // the records only: a file as large as a laboratory's, not its history
     files::SPLIT.begin();
     for (qint64 i = 0; i < records; ++i) {
         SPL = SplitRecord();
@@ -53,6 +56,7 @@ void generate(qint64 records)
         }
     }
     files::SPLIT.commit();
+    history::setRecording(true);
 }
 
 double timePage(int order, bool forward, bool fromValue, std::mt19937 &rnd)
@@ -104,6 +108,16 @@ int main(int argc, char **argv)
     std::printf("SQLite\n");
     measure();
     std::printf("peak memory: %ld KiB (after generating/checking the file: %ld KiB)\n", peakKiB(), afterGenerate);
+    {
+        const QString copies = QDir(dir).filePath(QStringLiteral("bench-backups"));
+        QElapsedTimer t;
+        t.start();
+        QString made, error;
+        if (!writeBackup(dir, copies, &made, &error))
+            std::fprintf(stderr, "backup failed: %s\n", qPrintable(error));
+        std::printf("backup of the directory (manifest, checksums): %.1f s (target: 1000000 records in under 30 s)\n", t.elapsed() / 1000.0);
+        QDir(copies).removeRecursively();
+    }
 
     PgTestServer server;
     QString connection = qEnvironmentVariable("ASPHALT_BENCH_PG");
@@ -172,6 +186,25 @@ void measure()
             ms.push_back(timePage(c.order, c.forward, c.fromValue, rnd));
         std::printf("%-44s %8.3f ms (median of %zu)\n", c.name, median(ms), ms.size());
     }
+    // A record saved (put) with its history entry and without, alternately, on records spread
+    // over the file.
+    std::vector<double> with, without;
+    const qint64 count = files::SPLIT.recordCount();
+    for (int i = 0; i < 202; ++i) {
+        const bool recorded = i % 2 == 0;
+        history::setRecording(recorded);
+        if (files::SPLIT.fetch(Position{qint64(rnd() % count) + 1}) != FileError::None)
+            continue;
+        SPL.PLOTN = SPL.PLOTN + 0.001;
+        QElapsedTimer t;
+        t.start();
+        files::SPLIT.put();
+        (recorded ? with : without).push_back(t.nsecsElapsed() / 1e6);
+    }
+    history::setRecording(true);
+    std::printf("%-44s %8.3f ms (median of %zu)\n", "record saved without its history entry", median(without), without.size());
+    std::printf("%-44s %8.3f ms (median of %zu; %+.0f %%, target at most +20 %%)\n", "record saved with its history entry", median(with),
+                with.size(), (median(with) / median(without) - 1) * 100);
     files::SPLIT.close();
 }
 } // namespace

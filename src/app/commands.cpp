@@ -20,16 +20,6 @@ int fail(const QString &line)
     return 1;
 }
 
-// Backups are copies of SQLite files; a working directory on a database server has none.
-bool onServer(const QString &workDir, QString *why)
-{
-    if (!databaseChoice(workDir).server)
-        return false;
-    *why = QStringLiteral("%1: данные хранятся на сервере PostgreSQL; копию базы делает её администратор (pg_dump)")
-               .arg(QDir::toNativeSeparators(workDir));
-    return true;
-}
-
 void printFiles(const BackupManifest &m)
 {
     for (const BackupFile &f : m.files)
@@ -41,8 +31,6 @@ void printFiles(const BackupManifest &m)
 int backupCommand(const QString &backupParent, const QString &workDir)
 {
     QString made, error;
-    if (onServer(workDir, &error))
-        return fail(error);
     if (!QFileInfo(workDir).isDir())
         return fail(QStringLiteral("Рабочий каталог не найден: %1").arg(QDir::toNativeSeparators(workDir)));
     if (!writeBackup(workDir, backupParent, &made, &error))
@@ -58,8 +46,6 @@ int backupCommand(const QString &backupParent, const QString &workDir)
 int restoreCommand(const QString &backup, const QString &workDir)
 {
     QString safety, error;
-    if (onServer(workDir, &error))
-        return fail(error);
     BackupManifest m;
     if (!checkBackup(backup, &m, &error))
         return fail(error + QStringLiteral("\nДанные не изменены."));
@@ -89,8 +75,8 @@ bool startupBackup(const QString &workDir, QString *error)
     if (!finishInterruptedRestore(workDir, error))
         return false;
     QString ignored;
-    if (onServer(workDir, &ignored))
-        return true;
+    if (databaseChoice(workDir).server)
+        return true; // the server is backed up by a scheduled --backup, or from a station's menu
     const QSettings settings;
     const int days = settings.value(QStringLiteral("backup/days"), 1).toInt();
     const int keep = settings.value(QStringLiteral("backup/keep"), 14).toInt();

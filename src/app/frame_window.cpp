@@ -5,6 +5,7 @@
 #include "framework/procedures_ui.h"
 #include "app/splash_window.h"
 #include "data/globals.h"
+#include "framework/history_window_ui.h"
 #include "framework/printer_ui.h"
 #include "framework/warnings.h"
 
@@ -64,6 +65,7 @@ FrameWindow::FrameWindow(QWidget *parent, int splashMilliseconds) : QMainWindow(
     buildToolBar();
     updateProcedureActions();
     setWindowHost([this](QWidget *window) { showChild(window); });
+    installHistoryPrompts();
     resize(1000, 700);
 }
 
@@ -81,6 +83,8 @@ void FrameWindow::buildMenus()
             {QStringLiteral("Заменить данные данными резервной копии")}, [this] { restoreFromMenu(this, m_mdi); });
     addItem(file, QStringLiteral("CheckData"), QStringLiteral("Проверить данные"),
             {QStringLiteral("Найти повреждения и несвязанные записи, ничего не меняя")}, [this] { checkFromMenu(this); });
+    addItem(file, QStringLiteral("ChangeJournal"), QStringLiteral("Журнал изменений"),
+            {QStringLiteral("Кто, когда и почему изменял записи")}, [] { showInFrame(changeJournalWindow()); });
     file->addSeparator();
     addItem(file, QStringLiteral("PrintSetup"), QStringLiteral("P&rint Setup..."), {QStringLiteral("Setup Printer")},
             [this] { printSetup(); });

@@ -7,20 +7,15 @@
 #include "framework/procedures_ui.h"
 #include "framework/report_engine.h"
 #include "framework/reportprogress_window.h"
+#include "framework/table_window_ui.h"
 #include "framework/warnings.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressDialog>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -67,62 +62,17 @@ QString manifestText(const BackupManifest &m)
 }
 
 // The findings of a data check, with the record each concerns; printable.
-class FindingsWindow : public QWidget {
-public:
-    explicit FindingsWindow(std::vector<DataFinding> found) : m_found(std::move(found))
-    {
-        setObjectName(QStringLiteral("DataCheck"));
-        setWindowTitle(kCheckCaption);
-        auto *table = new QTableWidget(int(m_found.size()), 3, this);
-        table->setObjectName(QStringLiteral("Findings"));
-        table->setHorizontalHeaderLabels({QStringLiteral("Файл"), QStringLiteral("Запись"), QStringLiteral("Что найдено")});
-        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        table->setSelectionBehavior(QAbstractItemView::SelectRows);
-        table->verticalHeader()->hide();
-        table->horizontalHeader()->setStretchLastSection(true);
-        for (int r = 0; r < int(m_found.size()); ++r) {
-            const DataFinding &f = m_found[std::size_t(r)];
-            table->setItem(r, 0, new QTableWidgetItem(f.file));
-            table->setItem(r, 1, new QTableWidgetItem(f.record));
-            table->setItem(r, 2, new QTableWidgetItem(f.problem));
-        }
-        table->resizeColumnsToContents();
-        auto *print = new QPushButton(QStringLiteral("&Печать"), this);
-        print->setObjectName(QStringLiteral("PrintFindings"));
-        auto *close = new QPushButton(QStringLiteral("&Закрыть"), this);
-        close->setObjectName(QStringLiteral("CloseFindings"));
-        connect(print, &QPushButton::clicked, this, [this] { previewReport(document(), kCheckCaption); });
-        connect(close, &QPushButton::clicked, this, &QWidget::close);
-        auto *buttons = new QHBoxLayout;
-        buttons->addStretch();
-        buttons->addWidget(print);
-        buttons->addWidget(close);
-        auto *layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(QStringLiteral("Найдено: %1 (%2)").arg(m_found.size()).arg(QDir::toNativeSeparators(workDir())), this));
-        layout->addWidget(table);
-        layout->addLayout(buttons);
-        resize(820, 420);
-    }
-
-    std::shared_ptr<ReportDocument> document() const
-    {
-        using namespace reportalign;
-        ReportTable t;
-        t.title = kCheckCaption;
-        t.columns = {{QStringLiteral("Файл"), 22, kLeft}, {QStringLiteral("Запись"), 60, kLeft | kWrap},
-                     {QStringLiteral("Что найдено"), 100, kLeft | kWrap}};
-        ReportDocument::Layout page;
-        page.leftMm = 15;
-        auto doc = std::make_shared<ReportDocument>(t.layout(page));
-        for (const DataFinding &f : m_found)
-            doc->printDetail(t.rowOf({f.file, f.record, f.problem}));
-        doc->finish();
-        return doc;
-    }
-
-private:
-    std::vector<DataFinding> m_found;
-};
+QWidget *findingsWindow(const std::vector<DataFinding> &found)
+{
+    auto *w = new TableWindow(QStringLiteral("DataCheck"), kCheckCaption, QStringLiteral("Findings"),
+                              {{QStringLiteral("Файл"), 22}, {QStringLiteral("Запись"), 60}, {QStringLiteral("Что найдено"), 100}});
+    std::vector<QStringList> rows;
+    for (const DataFinding &f : found)
+        rows.push_back({f.file, f.record, f.problem});
+    w->setRows(std::move(rows), QStringLiteral("Найдено: %1 (%2)").arg(found.size()).arg(QDir::toNativeSeparators(workDir())));
+    w->resize(820, 420);
+    return w;
+}
 
 } // namespace
 
@@ -196,5 +146,5 @@ void checkFromMenu(QWidget *frame)
         showMessage(QStringLiteral("Ошибок не найдено."), kCheckCaption, MessageIcon::None);
         return;
     }
-    showInFrame(new FindingsWindow(std::move(found)));
+    showInFrame(findingsWindow(found));
 }

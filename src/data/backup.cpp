@@ -1,6 +1,7 @@
 #include "data/backup.h"
 
 #include "data/files.h"
+#include "data/storage.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -231,10 +232,55 @@ bool applyPlan(const QDir &staging, const QDir &work, QString *error)
     return QDir(staging.path()).removeRecursively();
 }
 
+bool writeBackupOf(const QString &workDir, const QString &shownSource, const QString &parentDir, QString *made,
+                   QString *error, const BackupProgress &progress);
+
+// A working directory on the database server: its tables are first copied into SQLite files (one
+// snapshot of the server), so that its backup is the same set as a directory of files has.
+bool writeServerBackup(const QString &workDir, const QString &connection, const QString &parentDir, QString *made,
+                       QString *error, const BackupProgress &progress)
+{
+    if (!QDir().mkpath(parentDir)) {
+        *error = QStringLiteral("Каталог для копий не создан: %1").arg(native(parentDir));
+        return false;
+    }
+    QTemporaryDir exported(QDir(parentDir).filePath(QStringLiteral(".export-XXXXXX")));
+    if (!exported.isValid()) {
+        *error = QStringLiteral("Каталог для копий недоступен: %1 (%2)").arg(native(parentDir), exported.errorString());
+        return false;
+    }
+    if (progress && !progress(0, 1, QStringLiteral("сервер базы данных"))) {
+        *error = QStringLiteral("Копирование отменено");
+        return false;
+    }
+    if (!copyFromServer(connection, exported.path(), nullptr, error)) {
+        *error = QStringLiteral("Данные сервера не прочитаны: %1").arg(*error);
+        return false;
+    }
+    for (const QString &name : dataFileNames()) // the files kept beside database.ini
+        if (!isSqlite(name) && QFileInfo::exists(QDir(workDir).filePath(name)))
+            QFile::copy(QDir(workDir).filePath(name), QDir(exported.path()).filePath(name));
+    return writeBackupOf(exported.path(), workDir, parentDir, made, error, progress);
+}
+
 } // namespace
 
 bool writeBackup(const QString &workDir, const QString &parentDir, QString *made, QString *error,
                  const BackupProgress &progress)
+{
+    if (const DatabaseChoice db = databaseChoice(workDir); db.server) {
+        if (!db.error.isEmpty()) {
+            *error = db.error;
+            return false;
+        }
+        return writeServerBackup(workDir, db.connection, parentDir, made, error, progress);
+    }
+    return writeBackupOf(workDir, workDir, parentDir, made, error, progress);
+}
+
+namespace {
+bool writeBackupOf(const QString &workDir, const QString &shownSource, const QString &parentDir, QString *made,
+                   QString *error, const BackupProgress &progress)
 {
     const QDir work(workDir);
     if (!QDir().mkpath(parentDir)) {
@@ -243,7 +289,8 @@ bool writeBackup(const QString &workDir, const QString &parentDir, QString *made
     }
     // A copy killed half-way leaves its hidden folder; one an hour old is no copy in progress.
     const QDir parent(parentDir);
-    for (const QFileInfo &stale : parent.entryInfoList({QStringLiteral(".backup-*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+    for (const QFileInfo &stale : parent.entryInfoList({QStringLiteral(".backup-*"), QStringLiteral(".export-*")},
+                                                        QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
         if (stale.lastModified().secsTo(QDateTime::currentDateTime()) > 3600)
             QDir(stale.absoluteFilePath()).removeRecursively();
     QTemporaryDir staging(parent.filePath(QStringLiteral(".backup-XXXXXX")));
@@ -281,7 +328,7 @@ bool writeBackup(const QString &workDir, const QString &parentDir, QString *made
     BackupManifest manifest;
     manifest.created = QDateTime::currentDateTimeUtc();
     manifest.programVersion = QCoreApplication::applicationVersion();
-    manifest.source = native(work.absolutePath());
+    manifest.source = native(QDir(shownSource).absolutePath());
     const int total = int(sources.size());
     for (int i = 0; i < total; ++i) {
         const Source &s = sources[i];
@@ -315,6 +362,7 @@ bool writeBackup(const QString &workDir, const QString &parentDir, QString *made
         *made = QDir(parentDir).filePath(name);
     return true;
 }
+} // namespace
 
 bool checkBackup(const QString &backupDir, BackupManifest *manifest, QString *error)
 {
@@ -372,6 +420,13 @@ bool restoreBackup(const QString &backupDir, const QString &workDir, const QStri
         return false;
     if (!writeBackup(workDir, safetyParentDir, safety, error)) {
         *error = QStringLiteral("Текущие данные не сохранены, восстановление не начато: %1").arg(*error);
+        return false;
+    }
+    // On the database server every table is replaced in one transaction.
+    if (const DatabaseChoice db = databaseChoice(workDir); db.server) {
+        if (copyToServer(db.connection, backupDir, nullptr, error, true))
+            return true;
+        *error = QStringLiteral("Данные на сервере не изменены: %1").arg(*error);
         return false;
     }
     const QDir work(workDir);

@@ -2,6 +2,8 @@
 
 #include "data/cp1251.h"
 #include "data/files.h"
+#include "data/history.h"
+#include "data/side_file.h"
 
 #include <QFileInfo>
 
@@ -9,22 +11,6 @@
 #include <memory>
 
 namespace {
-
-// A record buffer of the check's own: the row as read.
-class RowBuffer final : public RecordBuffer {
-public:
-    explicit RowBuffer(std::size_t columns) : m_row(columns) {}
-    Row save() override { return m_row; }
-    int load(const Row &row) override
-    {
-        m_row = row;
-        return 0;
-    }
-    void clear() override { m_row.assign(m_row.size(), Value{}); }
-
-private:
-    Row m_row;
-};
 
 double number(const Value &v)
 {
@@ -49,27 +35,6 @@ QString dateText(const Value &v)
     return QStringLiteral("%1.%2.%3").arg(d, 2, 10, QLatin1Char('0')).arg(m, 2, 10, QLatin1Char('0')).arg(y);
 }
 
-// One data file read on a connection of its own.
-class Probe {
-public:
-    explicit Probe(const DataFile &shared)
-    {
-        FileDesc desc = shared.desc();
-        desc.group = QStringLiteral("check:") + desc.name; // never the connection of the windows' files
-        const std::size_t columns = desc.columns.size();
-        m_file = std::make_unique<DataFile>(std::move(desc), std::make_unique<RowBuffer>(columns));
-    }
-    DataFile &file() { return *m_file; }
-    Row row() { return m_file->buffer().save(); }
-    const Value &field(const Row &row, const char *name) const
-    {
-        return row[std::size_t(m_file->desc().columnIndex(QString::fromLatin1(name)))];
-    }
-
-private:
-    std::unique_ptr<DataFile> m_file;
-};
-
 struct Recipe {
     qint64 id;
     QString shown;
@@ -91,6 +56,23 @@ QString recipeShown(double number, const QString &object, const QString &date)
     return s;
 }
 
+// An entry edited or removed by another tool breaks the chain of the file's history there.
+void checkHistoryChain(DataFile &f, std::vector<DataFinding> &out)
+{
+    std::vector<HistoryEntry> chain;
+    if (FileError e = f.readHistory({}, &chain); e != FileError::None) {
+        out.push_back({f.name(), 0, QStringLiteral("история изменений"), QStringLiteral("не читается: %1").arg(fileErrorText(e))});
+        return;
+    }
+    for (const HistoryEntry *e : history::brokenLinks(chain))
+        out.push_back({f.name(), e->record,
+                       QStringLiteral("история: запись %1 от %2 (%3, %4)")
+                           .arg(e->id)
+                           .arg(e->localTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")), history::actionText(e->action).toLower(), e->keys),
+                       e->hash != history::hashOf(*e) ? QStringLiteral("запись истории изменена вне программы")
+                                                      : QStringLiteral("перед этой записью истории запись удалена или изменена вне программы")});
+}
+
 // Opens, checks whole and reads every key of one file; the records of the files that others
 // refer to are kept for the checks of the links. False when the file could not be read.
 bool checkFile(DataFile &shared, std::vector<DataFinding> &out, std::map<double, std::vector<Recipe>> &recipes,
@@ -98,7 +80,7 @@ bool checkFile(DataFile &shared, std::vector<DataFinding> &out, std::map<double,
 {
     if (shared.desc().driver == Driver::DBase)
         return true;
-    Probe probe(shared);
+    SideFile probe(shared, QStringLiteral("check"));
     DataFile &f = probe.file();
     const QString name = f.name();
     f.sendOption(QStringLiteral("QUICKSCAN=off")); // the whole file, however large
@@ -128,6 +110,8 @@ bool checkFile(DataFile &shared, std::vector<DataFinding> &out, std::map<double,
             out.push_back({name, 0, f.desc().keys[key].name,
                            QStringLiteral("по ключу читается %1 записей из %2").arg(seen).arg(count)});
     }
+
+    checkHistoryChain(f, out);
 
     if (&shared != &files::PODBOR && &shared != &files::GUR && &shared != &files::OBRGIDRO)
         return true;

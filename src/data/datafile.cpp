@@ -1,6 +1,7 @@
 #include "data/datafile.h"
 
 #include "data/dbase.h"
+#include "data/history.h"
 #include "data/storage.h"
 
 #include <QDir>
@@ -421,9 +422,7 @@ FileError DataFile::add()
         m_current.id = recno;
         return succeed();
     }
-    if (!m_store || !m_store->isOpen())
-        return fail(FileError::NotOpen);
-    return m_store->add();
+    return recorded(HistoryAction::Add, [this] { return m_store->add(); });
 }
 
 FileError DataFile::addNumbered(int key, int column, NumberingStep *failedStep)
@@ -495,9 +494,7 @@ FileError DataFile::put()
         FileError e = m_dbase->write(m_current.id, values);
         return e == FileError::None ? succeed() : fail(e);
     }
-    if (!m_store || !m_store->isOpen())
-        return fail(FileError::NotOpen);
-    return m_store->put();
+    return recorded(HistoryAction::Change, [this] { return m_store->put(); });
 }
 
 FileError DataFile::remove()
@@ -506,9 +503,59 @@ FileError DataFile::remove()
         FileError e = m_dbase->markDeleted(m_current.id);
         return e == FileError::None ? succeed() : fail(e);
     }
+    return recorded(HistoryAction::Delete, [this] { return m_store->remove(); });
+}
+
+// A record changed or deleted is read as stored inside the unit (the change watch then lets
+// the write through only when nobody changed it since), so the entry holds what was replaced.
+FileError DataFile::recorded(HistoryAction action, const std::function<FileError()> &write)
+{
     if (!m_store || !m_store->isOpen())
         return fail(FileError::NotOpen);
-    return m_store->remove();
+    if (!history::recording())
+        return write();
+    Row before;
+    if (action != HistoryAction::Add && !m_current.isNull())
+        if (FileError e = m_store->readStored(m_current.id, &before); e != FileError::None && e != FileError::RecordNotFound)
+            return e; // a record gone is the change watch's to refuse
+    const std::optional<QString> reason = history::reasonFor(*this, action, before, inTransaction());
+    if (!reason)
+        return fail(FileError::Cancelled, 0, QStringLiteral("no reason given"));
+    const Position position = m_current;
+    const qint64 version = m_currentVersion;
+    const quint64 writes = m_writes;
+    if (FileError e = m_store->beginUnit(); e != FileError::None)
+        return e;
+    if (action != HistoryAction::Add && !m_current.isNull() && m_store->readStored(m_current.id, &before) != FileError::None)
+        before.clear(); // gone: the change watch refuses the write
+    FileError e = write();
+    if (e == FileError::None) {
+        const Row after = action == HistoryAction::Delete ? Row() : m_buffer->save();
+        const qint64 record = action == HistoryAction::Delete ? position.id : m_current.id;
+        HistoryEntry entry = history::entryFor(m_desc, action, record, before, after);
+        entry.reason = *reason;
+        if (action != HistoryAction::Change || !entry.fields.isEmpty())
+            e = m_store->appendHistory(entry);
+    }
+    const ErrorState why = currentError();
+    const FileError ended = m_store->endUnit(e == FileError::None);
+    if (e == FileError::None && ended == FileError::None)
+        return succeed();
+    m_current = position;
+    m_currentVersion = version;
+    m_writes = writes;
+    if (e != FileError::None)
+        setCurrentError(e, why.driverCode, why.driverMessage);
+    return e != FileError::None ? e : ended;
+}
+
+FileError DataFile::readHistory(Position record, std::vector<HistoryEntry> *out)
+{
+    out->clear();
+    if (!m_store || !m_store->isOpen())
+        return fail(FileError::NotOpen);
+    const FileError e = m_store->readHistory(record.id, out);
+    return e == FileError::None ? succeed() : e;
 }
 
 // ---- transactions -------------------------------------------------------------------------
@@ -518,10 +565,12 @@ FileError DataFile::begin() { return m_store && m_store->isOpen() ? m_store->beg
 
 FileError DataFile::commit()
 {
+    history::forgetTransactionReason();
     return inTransaction() ? m_store->commit() : fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
 }
 
 FileError DataFile::rollback()
 {
+    history::forgetTransactionReason();
     return inTransaction() ? m_store->rollback() : fail(FileError::NotOpen, 0, QStringLiteral("no transaction"));
 }

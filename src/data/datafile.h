@@ -17,6 +17,8 @@
 
 class DbaseTable;
 class StorageDriver;
+struct HistoryEntry;
+enum class HistoryAction;
 
 // Re-finds one record: its id in the file (0 = none).
 struct Position {
@@ -108,6 +110,11 @@ public:
     enum class NumberingStep { Read, Add };
     FileError addNumbered(int key, int column, NumberingStep *failedStep = nullptr);
 
+    // The change history of the file (history.h): of one record, or of all when `record` is
+    // null; oldest first. Every add, put and remove above writes its entry in the same
+    // transaction as the record.
+    FileError readHistory(Position record, std::vector<HistoryEntry> *out);
+
     // ---- transactions over this file and others of its group ---------------------------------
     // Starts a write transaction covering every file of the group; waits at most 2 seconds for
     // other processes (FileError::Busy). Files of one group share one connection.
@@ -141,6 +148,8 @@ private:
     FileError step(bool forward);
     FileError readOne(bool forward);
     FileError openDbase();
+    // Writes the record (`write`) and its history entry as one unit.
+    FileError recorded(HistoryAction action, const std::function<FileError()> &write);
     QString selectList() const;
     QString orderColumns() const;
     QStringList writableColumns() const;

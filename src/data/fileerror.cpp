@@ -20,6 +20,7 @@ QString fileErrorText(FileError e)
     case FileError::ChangedByOther: return QStringLiteral("Record Changed By Another Station");
     case FileError::FileSystem: return QStringLiteral("File System Error");
     case FileError::Busy: return QStringLiteral("Transaction Could Not Start In Time");
+    case FileError::Cancelled: return QStringLiteral("Cancelled By The User");
     }
     return QStringLiteral("Unknown Error");
 }

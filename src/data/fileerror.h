@@ -19,6 +19,7 @@ enum class FileError : LONG {
     ChangedByOther = 89, // the record was written or deleted elsewhere since it was read
     FileSystem = 90,     // the operating system refused (disk full, no permission, ...)
     Busy = 91,           // a transaction could not start in time (another process writes)
+    Cancelled = 92,      // the user declined to give what a write needs (the reason of a change)
 };
 
 struct ErrorState {

@@ -118,6 +118,8 @@ void PgConnection::lost()
 void PgConnection::endTransaction()
 {
     inTransaction = false;
+    unit = false;
+    inUnit = false;
     transactionLost = false;
     undo.clear();
 }
@@ -181,7 +183,7 @@ Result PgConnection::exec(const QString &sql, const Params &params)
 
 Result PgConnection::write(const QString &sql, const Params &params)
 {
-    if (!inTransaction)
+    if (!inTransaction || unit || inUnit)
         return exec(sql, params);
     if (transactionLost)
         return Result();

@@ -79,6 +79,10 @@ struct PgConnection {
     PGconn *conn = nullptr;
     QString connection;
     bool inTransaction = false;
+    bool unit = false;       // the transaction is one record's write unit: no savepoints in it
+    bool inUnit = false;     // a unit's savepoint is open: the write needs none of its own
+    QString role;            // the database role, for the change history
+    bool historyReady = false;
     std::map<QString, QByteArray> prepared; // statement -> name
     std::map<QString, quint64> notices;     // channel -> other stations' writes seen
     std::set<QString> listening;

@@ -1,6 +1,7 @@
 // Copying a working directory's SQLite files into a PostgreSQL database, all or nothing.
 #include "data/files.h"
 #include "data/pgdriver.h"
+#include "data/side_file.h"
 #include "data/sqlitedriver_p.h"
 
 #include <QFileInfo>
@@ -126,9 +127,61 @@ private:
     int m_rc = SQLITE_OK;
 };
 
+// The file's change history after its records, with the entries as they are (their chain holds).
+bool copyHistory(PGconn *c, DataFile &file, QString *error)
+{
+    std::vector<HistoryEntry> entries;
+    if (file.readHistory({}, &entries) != FileError::None) {
+        *error = QStringLiteral("%1: %2").arg(file.name(), currentError().driverMessage);
+        return false;
+    }
+    Result taken = runParams(c, QStringLiteral("SELECT 1 FROM history WHERE file_name = $1 LIMIT 1"), {textParam(file.name().toUtf8())});
+    if (!taken.ok() || taken.rows() > 0) {
+        *error = QStringLiteral("%1: the server's change history holds entries of this file already").arg(file.name());
+        return false;
+    }
+    if (entries.empty())
+        return true;
+    const QString copy = QStringLiteral("COPY history(%1) FROM STDIN (FORMAT binary)").arg(QLatin1String(historyColumns()));
+    Result started(PQexec(c, copy.toUtf8().constData()));
+    if (PQresultStatus(started.r) != PGRES_COPY_IN) {
+        *error = QStringLiteral("%1: %2").arg(file.name(), QString::fromUtf8(PQerrorMessage(c)).trimmed());
+        return false;
+    }
+    QByteArray batch("PGCOPY\n\377\r\n\0", 11);
+    appendBigEndian(batch, qint32(0));
+    appendBigEndian(batch, qint32(0));
+    auto text = [&](const QString &s) {
+        const QByteArray utf8 = s.toUtf8();
+        appendBigEndian(batch, qint32(utf8.size()));
+        batch += utf8;
+    };
+    bool ok = true;
+    for (const HistoryEntry &e : entries) {
+        appendBigEndian(batch, qint16(13));
+        text(e.at), text(e.user), text(e.role), text(e.station), text(e.window), text(e.file);
+        appendInt8(batch, e.record);
+        text(e.keys), text(history::actionName(e.action)), text(e.fields), text(e.reason), text(e.prev), text(e.hash);
+        if (batch.size() >= kBatch) {
+            ok = ok && PQputCopyData(c, batch.constData(), int(batch.size())) == 1;
+            batch.resize(0);
+        }
+    }
+    appendBigEndian(batch, qint16(-1));
+    ok = ok && PQputCopyData(c, batch.constData(), int(batch.size())) == 1;
+    ok = PQputCopyEnd(c, ok ? nullptr : "copy abandoned") == 1 && ok;
+    while (PGresult *r = PQgetResult(c)) {
+        Result res(r);
+        ok = ok && res.ok();
+    }
+    if (!ok)
+        *error = QStringLiteral("%1: %2").arg(file.name(), QString::fromUtf8(PQerrorMessage(c)).trimmed());
+    return ok;
+}
+
 } // namespace
 
-bool copyToServer(const QString &connection, const QString &dir, std::vector<CopyCount> *counts, QString *error)
+bool copyToServer(const QString &connection, const QString &dir, std::vector<CopyCount> *counts, QString *error, bool replace)
 {
     QString ignored;
     if (!error) error = &ignored;
@@ -150,6 +203,16 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
     Result fn = run(c, QStringLiteral("SELECT 1 FROM pg_proc WHERE proname = 'asphalt_notify'"));
     if (ok && fn.ok() && fn.rows() == 0)
         ok = run(c, QString::fromLatin1(kNotifyFunction)).ok();
+    for (auto &statement : historyTableStatements())
+        ok = ok && run(c, statement).ok();
+    // A restore replaces every table's rows (grants and the other stations' table names stay).
+    if (replace)
+        for (DataFile *file : files::all()) {
+            Result exists = runParams(c, QStringLiteral("SELECT to_regclass($1) IS NOT NULL"), {textParam(quoted(file->name()).toUtf8())});
+            if (ok && exists.ok() && exists.value(0, 0) == "t")
+                ok = run(c, QStringLiteral("TRUNCATE ") + quoted(file->name())).ok();
+        }
+    ok = ok && (!replace || run(c, QStringLiteral("TRUNCATE history")).ok());
     if (!ok)
         *error = QString::fromUtf8(PQerrorMessage(c)).trimmed();
     for (DataFile *file : files::all()) {
@@ -157,8 +220,10 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
         if (file->desc().driver != Driver::Sqlite || !QFileInfo::exists(file->diskName()))
             continue;
         const FileDesc &d = file->desc();
-        const QStringList indexes = indexStatements(d, false);
-        for (auto &s : createStatements(d)) {
+        Result present = runParams(c, QStringLiteral("SELECT to_regclass($1) IS NOT NULL"), {textParam(quoted(d.name).toUtf8())});
+        const bool kept = replace && present.ok() && present.value(0, 0) == "t";
+        const QStringList indexes = kept ? QStringList() : indexStatements(d, false);
+        for (auto &s : kept ? QStringList() : createStatements(d)) {
             if (indexes.contains(s))
                 continue;
             Result r = run(c, s);
@@ -246,6 +311,8 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
                 ok = false;
             }
         }
+        if (ok)
+            ok = copyHistory(c, *file, error);
         top = std::max(top, file->highestIdGiven()); // a deleted record's id is not given again
         if (!wasOpen)
             file->close();
@@ -271,5 +338,139 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
     setDataDirectory(saved);
     if (ok && counts)
         *counts = std::move(done);
+    return ok;
+}
+
+// ---- from the server into SQLite files ----------------------------------------------------
+namespace {
+
+// A server value (text format) bound to a SQLite statement as the driver stores it.
+void bindWire(sqlite3_stmt *st, int index, const Result &r, int row, int col, Wire w)
+{
+    if (r.isNull(row, col)) {
+        sqlite3_bind_null(st, index);
+        return;
+    }
+    const QByteArray v = r.value(row, col);
+    switch (w) {
+    case Wire::Int8: sqlite3_bind_int64(st, index, v.toLongLong()); return;
+    case Wire::Float8: sqlite3_bind_double(st, index, v.toDouble()); return;
+    case Wire::Text: sqlite3_bind_text(st, index, v.constData(), int(v.size()), SQLITE_TRANSIENT); return;
+    case Wire::Bytea: {
+        const QByteArray bytes = QByteArray::fromHex(v.mid(2)); // "\x..."
+        sqlite3_bind_blob(st, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    }
+}
+
+// One file's table and history into the SQLite file made for it (empty), in one transaction.
+bool exportFile(PGconn *c, DataFile &file, qint64 *records, QString *error)
+{
+    const FileDesc &d = file.desc();
+    PgDriver helper(file, QString());
+    QStringList cols{QStringLiteral("id"), QStringLiteral("ver")};
+    cols << helper.writableColumns();
+    std::vector<Wire> wire{Wire::Int8, Wire::Int8};
+    for (Wire w : wireTypes(d))
+        wire.push_back(w);
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(file.diskName().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    QStringList marks;
+    for (int i = 0; i < cols.size(); ++i)
+        marks << QStringLiteral("?");
+    sqlite3_stmt *insert = nullptr, *history = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(db, QStringLiteral("INSERT INTO data(%1) VALUES(%2)").arg(cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))).toUtf8().constData(),
+                                -1, &insert, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(db, QStringLiteral("INSERT INTO history(%1) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)").arg(QLatin1String(historyColumns())).toUtf8().constData(),
+                                -1, &history, nullptr);
+    bool ok = rc == SQLITE_OK;
+    // Read in slices through a cursor, so that a large table never sits in memory whole.
+    auto copyRows = [&](const QString &select, sqlite3_stmt *st, const std::vector<Wire> &types, qint64 *n) {
+        ok = ok && run(c, QStringLiteral("DECLARE rows NO SCROLL CURSOR FOR ") + select).ok();
+        for (bool more = ok; more && ok;) {
+            Result slice = run(c, QStringLiteral("FETCH 5000 FROM rows"));
+            ok = slice.ok();
+            more = slice.rows() > 0;
+            for (int row = 0; ok && row < slice.rows(); ++row) {
+                for (int col = 0; col < int(types.size()); ++col)
+                    bindWire(st, col + 1, slice, row, col, types[std::size_t(col)]);
+                ok = sqlite3_step(st) == SQLITE_DONE;
+                sqlite3_reset(st);
+                ++*n;
+            }
+        }
+        ok = run(c, QStringLiteral("CLOSE rows")).ok() && ok;
+    };
+    qint64 entries = 0;
+    copyRows(QStringLiteral("SELECT %1 FROM %2 ORDER BY id").arg(cols.join(QLatin1Char(',')), quoted(d.name)), insert, wire, records);
+    std::vector<Wire> historyTypes(13, Wire::Text);
+    historyTypes[6] = Wire::Int8;
+    const QString name = QString(d.name).replace(QLatin1Char('\''), QLatin1String("''"));
+    copyRows(QStringLiteral("SELECT %1 FROM history WHERE file_name = '%2' ORDER BY id").arg(QLatin1String(historyColumns()), name),
+             history, historyTypes, &entries);
+    // The ids the server has given (deleted records' too) stay given.
+    Result given = run(c, QStringLiteral("SELECT last_value FROM %1").arg(quoted(d.name + QStringLiteral("_id"))));
+    ok = ok && given.ok() && given.rows() == 1;
+    if (ok)
+        ok = sqlite3_exec(db, QStringLiteral("UPDATE idmark SET last = max(last, %1)").arg(given.value(0, 0).toLongLong()).toUtf8().constData(),
+                          nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok)
+        *error = QStringLiteral("%1: %2 %3").arg(d.name, QString::fromUtf8(PQerrorMessage(c)).trimmed(), QString::fromUtf8(sqlite3_errmsg(db)));
+    sqlite3_finalize(insert);
+    sqlite3_finalize(history);
+    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+} // namespace
+
+bool copyFromServer(const QString &connection, const QString &dir, std::vector<CopyCount> *counts, QString *error)
+{
+    QString why;
+    PGconn *c = connect(connection, &why);
+    if (!c) {
+        *error = why;
+        return false;
+    }
+    run(c, QStringLiteral("SET statement_timeout = 0"));
+    // One snapshot for every table: the copy shows one committed state while stations write on.
+    bool ok = run(c, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")).ok();
+    if (!ok)
+        *error = QString::fromUtf8(PQerrorMessage(c)).trimmed();
+    const QString saved = dataDirectory();
+    setDataDirectory(dir);
+    for (DataFile *shared : files::all()) {
+        if (!ok)
+            break;
+        if (shared->desc().driver != Driver::Sqlite)
+            continue;
+        Result exists = runParams(c, QStringLiteral("SELECT to_regclass($1) IS NOT NULL"), {textParam(quoted(shared->name()).toUtf8())});
+        if (!exists.ok() || exists.rows() != 1) {
+            *error = QString::fromUtf8(PQerrorMessage(c)).trimmed();
+            ok = false;
+            break;
+        }
+        if (exists.value(0, 0) != "t")
+            continue; // made when a window first needs it
+        SideFile side(*shared, QStringLiteral("export"));
+        qint64 records = 0;
+        if (side.file().create() != FileError::None) {
+            *error = QStringLiteral("%1: %2").arg(side.file().diskName(), currentError().driverMessage);
+            ok = false;
+        } else {
+            ok = exportFile(c, side.file(), &records, error);
+        }
+        if (counts)
+            counts->push_back({shared->name(), records});
+    }
+    run(c, QStringLiteral("COMMIT"));
+    PQfinish(c);
+    setDataDirectory(saved);
     return ok;
 }

@@ -127,6 +127,10 @@ FileError PgDriver::open()
         }
         m_conn->listening.insert(channel);
     }
+    if (FileError e = keepHistoryTable(); e != FileError::None) {
+        const ErrorState why = currentError();
+        return giveUp(e, why.driverCode, why.driverMessage);
+    }
     m_conn->drainNotices();
     f.m_dataVersion = qint64(m_conn->notices[channel]);
     m_reconnects = m_conn->reconnects;
@@ -168,14 +172,13 @@ FileError PgDriver::rebuildKeys()
 }
 
 // ---- reading ------------------------------------------------------------------------------
-void PgDriver::loadRow(const Result &r, int at)
+Row PgDriver::fieldsOf(const Result &r, int at, int first, int *repaired) const
 {
     const FileDesc &d = f.m_desc;
-    int repaired = 0;
     Row row;
     row.reserve(d.columns.size());
     for (int i = 0; i < int(d.columns.size()); ++i) {
-        const QByteArray v = r.value(at, i + 2);
+        const QByteArray v = r.value(at, i + first);
         switch (d.columns[i].type) {
         case ColumnType::Byte:
         case ColumnType::Long:
@@ -188,7 +191,7 @@ void PgDriver::loadRow(const Result &r, int at)
             if (enc) {
                 row.emplace_back(*enc);
             } else { // written by another tool with characters Windows-1251 lacks
-                ++repaired;
+                ++*repaired;
                 QByteArray out;
                 for (QChar ch : text) {
                     auto b = cp1251::fromUnicode(ch.unicode());
@@ -200,6 +203,14 @@ void PgDriver::loadRow(const Result &r, int at)
         }
         }
     }
+    return row;
+}
+
+void PgDriver::loadRow(const Result &r, int at)
+{
+    const FileDesc &d = f.m_desc;
+    int repaired = 0;
+    const Row row = fieldsOf(r, at, 2, &repaired);
     f.m_current.id = r.value(at, 0).toLongLong();
     f.m_currentVersion = r.value(at, 1).toLongLong();
     f.m_repaired = repaired + f.m_buffer->load(row);
@@ -470,4 +481,163 @@ FileError PgDriver::rollback()
     m_conn->lost();
     m_conn->endTransaction();
     return f.succeed();
+}
+
+// ---- the change history -------------------------------------------------------------------
+namespace {
+constexpr int kHistoryLockClass = 0x41535049; // advisory lock class of the files' history chains
+}
+
+// The history table is made by the first station that needs it; a station whose role may only
+// add entries finds it made.
+FileError PgDriver::keepHistoryTable()
+{
+    if (m_conn->historyReady)
+        return FileError::None;
+    Result who = run(m_conn->conn, QStringLiteral("SELECT current_user, to_regclass('history') IS NOT NULL"));
+    if (!who.ok() || who.rows() != 1)
+        return failWith(who, true);
+    m_conn->role = QString::fromUtf8(who.value(0, 0));
+    if (who.value(0, 1) != "t") {
+        for (auto &statement : historyTableStatements()) {
+            Result r = run(m_conn->conn, statement);
+            if (!r.ok())
+                return failWith(r, true);
+        }
+    }
+    m_conn->historyReady = true;
+    return FileError::None;
+}
+
+FileError PgDriver::beginUnit()
+{
+    forgetAhead();
+    if (!ready())
+        return FileError(currentError().code);
+    if (m_conn->inTransaction) {
+        Result r = run(m_conn->conn, QStringLiteral("SAVEPOINT unit"));
+        if (!r.ok()) {
+            if (PQstatus(m_conn->conn) == CONNECTION_BAD)
+                m_conn->lost();
+            return failWith(r);
+        }
+        m_conn->inUnit = true;
+        return FileError::None;
+    }
+    Result b = run(m_conn->conn, QStringLiteral("BEGIN"));
+    if (!b.ok())
+        return failWith(b);
+    // Marked as a transaction, so that a lost connection is not reconnected inside the unit.
+    m_conn->inTransaction = true;
+    m_conn->unit = true;
+    return FileError::None;
+}
+
+FileError PgDriver::endUnit(bool keep)
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    if (!m_conn->unit) {
+        m_conn->inUnit = false;
+        if (m_conn->transactionLost)
+            return f.fail(FileError::FileSystem, kLostCode, transactionLostText());
+        Result r = run(m_conn->conn, keep ? QStringLiteral("RELEASE SAVEPOINT unit")
+                                          : QStringLiteral("ROLLBACK TO SAVEPOINT unit; RELEASE SAVEPOINT unit"));
+        if (!r.ok()) {
+            if (PQstatus(m_conn->conn) == CONNECTION_BAD)
+                m_conn->lost();
+            return keep ? failWith(r) : FileError::None;
+        }
+        return FileError::None;
+    }
+    const bool lostMeanwhile = m_conn->transactionLost;
+    FileError e = FileError::None;
+    if (lostMeanwhile) {
+        e = f.fail(FileError::FileSystem, kLostCode, transactionLostText());
+    } else if (!keep) {
+        run(m_conn->conn, QStringLiteral("ROLLBACK"));
+    } else {
+        Result r = run(m_conn->conn, QStringLiteral("COMMIT"));
+        if (!r.ok() || QByteArray(PQcmdStatus(r.r)) != "COMMIT") {
+            e = r.ok() ? f.fail(FileError::FileSystem, 0, QStringLiteral("the transaction was rolled back")) : failWith(r);
+            if (PQstatus(m_conn->conn) == CONNECTION_OK)
+                run(m_conn->conn, QStringLiteral("ROLLBACK"));
+        }
+    }
+    m_conn->endTransaction();
+    return e;
+}
+
+FileError PgDriver::readStored(qint64 id, Row *fields)
+{
+    fields->clear();
+    if (!ready())
+        return FileError(currentError().code);
+    QStringList cols;
+    for (auto &c : f.m_desc.columns)
+        cols << quoted(c.name);
+    Result r = m_conn->exec(QStringLiteral("SELECT %1 FROM %2 WHERE id=$1").arg(cols.join(QLatin1Char(',')), table()), {intParam(id)});
+    if (!r.ok())
+        return failWith(r);
+    if (r.rows() != 1)
+        return f.fail(FileError::RecordNotFound);
+    int repaired = 0;
+    *fields = fieldsOf(r, 0, 0, &repaired);
+    return FileError::None;
+}
+
+FileError PgDriver::appendHistory(HistoryEntry &entry)
+{
+    entry.role = m_conn->role;
+    // The file's chain grows one entry at a time, whichever group or station writes.
+    Result lock = m_conn->exec(QStringLiteral("SELECT pg_advisory_xact_lock($1, hashtext($2))"),
+                               {intParam(kHistoryLockClass), textParam(entry.file.toUtf8())});
+    if (!lock.ok())
+        return failWith(lock);
+    Result last = m_conn->exec(QStringLiteral("SELECT hash FROM history WHERE file_name=$1 ORDER BY id DESC LIMIT 1"),
+                               {textParam(entry.file.toUtf8())});
+    if (!last.ok())
+        return failWith(last);
+    history::seal(entry, last.rows() ? QString::fromUtf8(last.value(0, 0)) : QString());
+    Params p;
+    for (const QString *s : {&entry.at, &entry.user, &entry.role, &entry.station, &entry.window, &entry.file})
+        p.push_back(textParam(s->toUtf8()));
+    p.push_back(intParam(entry.record));
+    p.push_back(textParam(entry.keys.toUtf8()));
+    p.push_back(textParam(history::actionName(entry.action).toUtf8()));
+    for (const QString *s : {&entry.fields, &entry.reason, &entry.prev, &entry.hash})
+        p.push_back(textParam(s->toUtf8()));
+    Result r = m_conn->exec(QStringLiteral("INSERT INTO history(%1) VALUES($1,$2,$3,$4,$5,$6,$7,$8,$9,$10,$11,$12,$13) RETURNING id")
+                                .arg(QLatin1String(historyColumns())),
+                            p);
+    if (!r.ok() || r.rows() != 1)
+        return failWith(r);
+    entry.id = r.value(0, 0).toLongLong();
+    return FileError::None;
+}
+
+FileError PgDriver::readHistory(qint64 record, std::vector<HistoryEntry> *out)
+{
+    if (!ready())
+        return FileError(currentError().code);
+    Params p{textParam(f.m_desc.name.toUtf8())};
+    if (record)
+        p.push_back(intParam(record));
+    Result r = m_conn->exec(QStringLiteral("SELECT id,%1 FROM history WHERE file_name=$1%2 ORDER BY id")
+                                .arg(QLatin1String(historyColumns()), record ? QStringLiteral(" AND record_id=$2") : QString()),
+                            p);
+    if (!r.ok())
+        return failWith(r);
+    for (int i = 0; i < r.rows(); ++i) {
+        auto text = [&](int col) { return QString::fromUtf8(r.value(i, col)); };
+        HistoryEntry e;
+        e.id = r.value(i, 0).toLongLong();
+        e.at = text(1), e.user = text(2), e.role = text(3), e.station = text(4), e.window = text(5), e.file = text(6);
+        e.record = r.value(i, 7).toLongLong();
+        e.keys = text(8);
+        e.action = history::actionOf(text(9)).value_or(HistoryAction::Change);
+        e.fields = text(10), e.reason = text(11), e.prev = text(12), e.hash = text(13);
+        out->push_back(std::move(e));
+    }
+    return FileError::None;
 }

@@ -31,6 +31,11 @@ public:
     FileError begin() override;
     FileError commit() override;
     FileError rollback() override;
+    FileError beginUnit() override;
+    FileError endUnit(bool keep) override;
+    FileError readStored(qint64 id, Row *fields) override;
+    FileError appendHistory(HistoryEntry &entry) override;
+    FileError readHistory(qint64 record, std::vector<HistoryEntry> *out) override;
 
     // The values of a record's writable columns: its fields, then its keys' sort columns (a
     // blank unique key NULL, so that it may repeat).
@@ -77,6 +82,9 @@ private:
         return QStringLiteral("SELECT %1 FROM %2%3%4").arg(f.selectList(), table(), where, orderBy);
     }
     void loadRow(const pg::Result &r, int row = 0);
+    // The fields of a result row, from column `first` on.
+    Row fieldsOf(const pg::Result &r, int row, int first, int *repaired) const;
+    FileError keepHistoryTable();
     // Read-ahead: a list reading on in one direction gets the following records with one
     // statement instead of one statement each. They are served only while the cursor goes on
     // from the last one served, for a moment (then read afresh), and never after a write.

@@ -22,6 +22,16 @@ QString indexName(const FileDesc &d, const QString &what) { return quoted(d.name
 
 } // namespace
 
+QStringList historyTableStatements()
+{
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS history(id bigserial PRIMARY KEY, at_utc text NOT NULL, user_name text NOT NULL, "
+                           "db_role text NOT NULL, station text NOT NULL, window_name text NOT NULL, file_name text NOT NULL, "
+                           "record_id bigint NOT NULL, key_fields text NOT NULL, action text NOT NULL, fields text NOT NULL, "
+                           "reason text NOT NULL, prev_hash text NOT NULL, hash text NOT NULL)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS history_chain ON history(file_name, id)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS history_record ON history(file_name, record_id, id)")};
+}
+
 QString channelOf(const FileDesc &d) { return QStringLiteral("asphalt_") + d.name.toLower(); }
 
 QStringList expectedColumns(const FileDesc &d)

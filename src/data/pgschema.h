@@ -20,6 +20,12 @@ QStringList indexStatements(const FileDesc &d, bool ifMissing);
 QStringList wantedIndexes(const FileDesc &d);
 // The statements that make the table of a file (inside the caller's transaction).
 QStringList createStatements(const FileDesc &d);
+// The change history of every file (history.h): one table, the entries of each file a chain.
+QStringList historyTableStatements();
+inline const char *historyColumns()
+{
+    return "at_utc,user_name,db_role,station,window_name,file_name,record_id,key_fields,action,fields,reason,prev_hash,hash";
+}
 // The function behind every table's notification trigger.
 extern const char *const kNotifyFunction;
 

@@ -309,3 +309,118 @@ FileError SqliteDriver::rollback()
     return f.succeed();
 }
 
+
+// ---- the change history -------------------------------------------------------------------
+FileError SqliteDriver::beginUnit()
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    m_unitOwnsTransaction = !m_conn->inTransaction;
+    // A unit of its own takes the write lock first, so that the chain's last entry read in it
+    // stays the last one until the entry is added.
+    const int rc = m_conn->exec(m_unitOwnsTransaction ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT unit"));
+    return rc == SQLITE_OK ? FileError::None : f.fail(mapSqlite(rc), rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+}
+
+FileError SqliteDriver::endUnit(bool keep)
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    if (!m_unitOwnsTransaction) {
+        m_conn->exec(keep ? QStringLiteral("RELEASE unit") : QStringLiteral("ROLLBACK TO unit; RELEASE unit"));
+        return FileError::None;
+    }
+    if (!keep) {
+        m_conn->exec(QStringLiteral("ROLLBACK"));
+        return FileError::None;
+    }
+    const int rc = m_conn->exec(QStringLiteral("COMMIT"));
+    if (rc == SQLITE_OK)
+        return FileError::None;
+    const QString why = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+    m_conn->exec(QStringLiteral("ROLLBACK"));
+    return f.fail(mapSqlite(rc), rc, why);
+}
+
+FileError SqliteDriver::readStored(qint64 id, Row *fields)
+{
+    QStringList cols;
+    for (auto &c : f.m_desc.columns)
+        cols << quoted(c.name);
+    sqlite3_stmt *st = m_conn ? m_conn->statement(QStringLiteral("SELECT %1 FROM %2 WHERE id=?").arg(cols.join(QLatin1Char(',')), table())) : nullptr;
+    if (!st)
+        return f.fail(FileError::NotOpen);
+    sqlite3_bind_int64(st, 1, id);
+    const int rc = sqlite3_step(st);
+    fields->clear();
+    int repaired = 0;
+    if (rc == SQLITE_ROW)
+        for (int i = 0; i < int(f.m_desc.columns.size()); ++i)
+            fields->push_back(columnValue(st, i, f.m_desc.columns[i].type, repaired));
+    sqlite3_reset(st);
+    if (rc == SQLITE_ROW)
+        return FileError::None;
+    return rc == SQLITE_DONE ? f.fail(FileError::RecordNotFound) : sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+}
+
+FileError SqliteDriver::appendHistory(HistoryEntry &entry)
+{
+    const QString schema = quoted(m_schema);
+    sqlite3_stmt *last = m_conn->statement(QStringLiteral("SELECT hash FROM %1.history ORDER BY id DESC LIMIT 1").arg(schema));
+    if (!last)
+        return f.fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    int rc = sqlite3_step(last);
+    const QString previous = rc == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(last, 0))) : QString();
+    sqlite3_reset(last);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    history::seal(entry, previous);
+    sqlite3_stmt *st = m_conn->statement(
+        QStringLiteral("INSERT INTO %1.history(%2) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)").arg(schema, QLatin1String(kHistoryColumns)));
+    if (!st)
+        return f.fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    int i = 1;
+    auto text = [&](const QString &s) {
+        const QByteArray utf8 = s.toUtf8();
+        sqlite3_bind_text(st, i++, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    };
+    text(entry.at), text(entry.user), text(entry.role), text(entry.station), text(entry.window), text(entry.file);
+    sqlite3_bind_int64(st, i++, entry.record);
+    text(entry.keys), text(history::actionName(entry.action)), text(entry.fields), text(entry.reason), text(entry.prev),
+        text(entry.hash);
+    rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE) {
+        const QString why = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+        return sqlFailure(sqlite3_reset(st), why);
+    }
+    sqlite3_reset(st);
+    entry.id = sqlite3_last_insert_rowid(m_conn->db);
+    return FileError::None;
+}
+
+FileError SqliteDriver::readHistory(qint64 record, std::vector<HistoryEntry> *out)
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    sqlite3_stmt *st = m_conn->statement(QStringLiteral("SELECT id,%1 FROM %2.history%3 ORDER BY id")
+                                             .arg(QLatin1String(kHistoryColumns), quoted(m_schema),
+                                                  record ? QStringLiteral(" WHERE record_id=?") : QString()));
+    if (!st)
+        return f.fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    if (record)
+        sqlite3_bind_int64(st, 1, record);
+    auto text = [&](int col) { return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, col))); };
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        HistoryEntry e;
+        e.id = sqlite3_column_int64(st, 0);
+        e.at = text(1), e.user = text(2), e.role = text(3), e.station = text(4), e.window = text(5), e.file = text(6);
+        e.record = sqlite3_column_int64(st, 7);
+        e.keys = text(8);
+        e.action = history::actionOf(text(9)).value_or(HistoryAction::Change);
+        e.fields = text(10), e.reason = text(11), e.prev = text(12), e.hash = text(13);
+        out->push_back(std::move(e));
+    }
+    sqlite3_reset(st);
+    return rc == SQLITE_DONE ? FileError::None : sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+}

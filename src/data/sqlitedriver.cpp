@@ -33,7 +33,8 @@ int SqliteDriver::createSchema(const QString &path) const
     }
     QString sql = QStringLiteral("PRAGMA application_id=%1; PRAGMA user_version=%2; BEGIN; CREATE TABLE data(%3); %4 %5 COMMIT;")
                       .arg(kApplicationId).arg(kSchemaVersion)
-                      .arg(cols.join(QLatin1Char(',')), indexes.join(QLatin1Char(' ')), idMarkSql(QStringLiteral("main"), 0));
+                      .arg(cols.join(QLatin1Char(',')), indexes.join(QLatin1Char(' ')),
+                           idMarkSql(QStringLiteral("main"), 0) + historyTableSql(QStringLiteral("main")));
     rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
     return rc;
@@ -89,6 +90,8 @@ FileError SqliteDriver::open()
     FileError e = verifyOnOpen();
     if (e == FileError::None)
         e = keepIdMark();
+    if (e == FileError::None)
+        e = keepHistoryTable();
     if (e != FileError::None) {
         ErrorState why = currentError();
         close();
@@ -134,6 +137,28 @@ FileError SqliteDriver::keepIdMark()
         return f.fail(FileError::Locked, rc, why);
     // A file this station may only read (no write permission) still opens: adding is refused.
     return FileError::None;
+}
+
+// Files made before the change history get its table on their first open.
+FileError SqliteDriver::keepHistoryTable()
+{
+    sqlite3_stmt *st = nullptr;
+    const QString has = QStringLiteral("SELECT count(*) FROM %1.sqlite_master WHERE name='history'").arg(quoted(m_schema));
+    sqlite3_prepare_v2(m_conn->db, has.toUtf8().constData(), -1, &st, nullptr);
+    int rc = st ? sqlite3_step(st) : SQLITE_ERROR;
+    const bool present = rc == SQLITE_ROW && sqlite3_column_int(st, 0) > 0;
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW)
+        return f.fail(isBusy(rc) ? FileError::Locked : FileError::InvalidFile, rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    if (present || m_conn->inTransaction)
+        return FileError::None;
+    rc = m_conn->exec(QStringLiteral("BEGIN IMMEDIATE; ") + historyTableSql(m_schema) + QStringLiteral(" COMMIT;"));
+    if (rc == SQLITE_OK)
+        return FileError::None;
+    const QString why = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
+    m_conn->exec(QStringLiteral("ROLLBACK"));
+    // A file this station may only read still opens: writing is refused then.
+    return isBusy(rc) ? f.fail(FileError::Locked, rc, why) : FileError::None;
 }
 
 // Checks that the file is one of ours with the expected layout and sound keys. A file
@@ -309,6 +334,15 @@ FileError SqliteDriver::rebuildKeys()
         if (rc == SQLITE_OK && oldMark)
             rc = sqlite3_exec(db, QStringLiteral("UPDATE main.%1 SET last = max(last, coalesce((SELECT max(last) FROM old.%1), 0));")
                                       .arg(QLatin1String(kIdMarkTable)).toUtf8().constData(), nullptr, nullptr, nullptr);
+    }
+    // The change history goes with the records.
+    if (rc == SQLITE_OK) {
+        sqlite3_stmt *st = nullptr;
+        rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM old.sqlite_master WHERE name='history'", -1, &st, nullptr);
+        const bool oldHistory = rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int(st, 0) > 0;
+        sqlite3_finalize(st);
+        if (rc == SQLITE_OK && oldHistory)
+            rc = sqlite3_exec(db, "INSERT INTO main.history SELECT * FROM old.history", nullptr, nullptr, nullptr);
     }
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);

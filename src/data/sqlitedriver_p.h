@@ -71,6 +71,19 @@ inline QString idMarkSql(const QString &schema, qint64 start)
         .arg(QLatin1String(kIdMarkTrigger));
 }
 
+// The change history of the file's records (history.h), in the file itself.
+const char *const kHistoryColumns = "at_utc,user_name,db_role,station,window_name,file_name,record_id,key_fields,"
+                                    "action,fields,reason,prev_hash,hash";
+inline QString historyTableSql(const QString &schema)
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1.history(id INTEGER PRIMARY KEY, at_utc TEXT NOT NULL, "
+                          "user_name TEXT NOT NULL, db_role TEXT NOT NULL, station TEXT NOT NULL, window_name TEXT NOT NULL, "
+                          "file_name TEXT NOT NULL, record_id INTEGER NOT NULL, key_fields TEXT NOT NULL, action TEXT NOT NULL, "
+                          "fields TEXT NOT NULL, reason TEXT NOT NULL, prev_hash TEXT NOT NULL, hash TEXT NOT NULL); "
+                          "CREATE INDEX IF NOT EXISTS %1.history_record ON history(record_id, id);")
+        .arg(quoted(schema));
+}
+
 inline FileError mapSqlite(int rc)
 {
     switch (rc & 0xFF) {
@@ -244,6 +257,11 @@ public:
     FileError begin() override;
     FileError commit() override;
     FileError rollback() override;
+    FileError beginUnit() override;
+    FileError endUnit(bool keep) override;
+    FileError readStored(qint64 id, Row *fields) override;
+    FileError appendHistory(HistoryEntry &entry) override;
+    FileError readHistory(qint64 record, std::vector<HistoryEntry> *out) override;
 
 private:
     DataFile &f;
@@ -257,6 +275,8 @@ private:
     FileError verifyLayout();
     FileError checkIntegrity();
     FileError keepIdMark();
+    FileError keepHistoryTable();
+    bool m_unitOwnsTransaction = false;
     FileError sqlFailure(int rc, const QString &message);
     void loadRow(void *stmt);
     void bindRow(void *stmt, int &index, const Row &fields) const;

@@ -14,6 +14,7 @@
 // A password never goes in that file: libpq's own password file (~/.pgpass, or pgpass.conf under
 // %APPDATA%/postgresql on Windows) and service file are used.
 #include "data/fileerror.h"
+#include "data/history.h"
 
 #include <QString>
 #include <memory>
@@ -46,6 +47,17 @@ public:
     virtual FileError commit() = 0;
     virtual FileError rollback() = 0;
     virtual bool inTransaction() const = 0;
+
+    // The change history (history.h). A write unit makes a record's write and its entry one
+    // transaction: one of its own, or a savepoint of the transaction open.
+    virtual FileError beginUnit() = 0;
+    virtual FileError endUnit(bool keep) = 0;
+    // The fields of the record stored under `id`, leaving the file's buffer and cursor alone.
+    virtual FileError readStored(qint64 id, Row *fields) = 0;
+    // Adds the entry after the file's last one (sealing it: prev and hash); inside a unit.
+    virtual FileError appendHistory(HistoryEntry &entry) = 0;
+    // The file's entries in their order; of one record, or all when `record` is 0.
+    virtual FileError readHistory(qint64 record, std::vector<HistoryEntry> *out) = 0;
 };
 
 struct DatabaseChoice {
@@ -61,9 +73,14 @@ std::unique_ptr<StorageDriver> makeServerDriver(DataFile &file, const QString &c
 
 // Copies the data files of the working directory `dir` (SQLite files) into the database
 // reached by `connection`, whose tables for them must not exist yet. All or nothing: one
-// transaction. `counts` gets the records copied per file.
+// transaction. `counts` gets the records copied per file. With `replace` the tables may exist:
+// their rows and the whole change history are replaced (a restore).
 struct CopyCount {
     QString file;
     qint64 records = 0;
 };
-bool copyToServer(const QString &connection, const QString &dir, std::vector<CopyCount> *counts, QString *error);
+bool copyToServer(const QString &connection, const QString &dir, std::vector<CopyCount> *counts, QString *error,
+                  bool replace = false);
+// The reverse: the data files of the database reached by `connection`, with their history, into
+// new SQLite files in `dir` (which must hold none), as one consistent state of the server.
+bool copyFromServer(const QString &connection, const QString &dir, std::vector<CopyCount> *counts, QString *error);

@@ -2,6 +2,7 @@
 
 #include "data/backup.h"
 #include "data/globals.h"
+#include "data/history.h"
 #include "framework/picture.h"
 #include "framework/warnings.h"
 
@@ -301,6 +302,13 @@ void RISNAP(DataFile &file)
         SAV.NUM = POD.NUM;
 }
 
+// A laboratory result's reason is asked before the write transaction starts: a question open
+// inside it would hold the other stations' writes. It is then kept for the transaction's writes.
+bool reasonGiven(DataFile &file, HistoryAction action)
+{
+    return history::reasonFor(file, action, file.buffer().save(), true).has_value();
+}
+
 void RISAVEERROR()
 {
     saveError();
@@ -317,6 +325,8 @@ BYTE RIUPDATE(DataFile &file, BYTE fromForm)
             releaseChildren();
         return result;
     };
+    if (!reasonGiven(file, HistoryAction::Change))
+        return finish(RiCancelled);
     if (beginOn(file) != FileError::None) {
         RISAVEERROR();
         STANDARDWARNING(34, QStringLiteral("Update"), file.name());
@@ -367,6 +377,8 @@ LONG RIDELETE(DataFile &file)
             releaseChildren();
         return result;
     };
+    if (!reasonGiven(file, HistoryAction::Delete))
+        return finish(3);
     if (beginOn(file) != FileError::None) {
         RISAVEERROR();
         STANDARDWARNING(34, QStringLiteral("Delete"), file.name());

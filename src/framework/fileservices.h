@@ -45,13 +45,15 @@ private:
 // Takes the link snapshot from the record buffer (only the recipe file has links).
 void RISNAP(DataFile &file);
 
-enum RiUpdateResult : BYTE { RiWritten = 0, RiFailed = 1, RiChangedByOther = 2 };
+enum RiUpdateResult : BYTE { RiWritten = 0, RiFailed = 1, RiChangedByOther = 2, RiCancelled = 3 };
 // Writes the record in the buffer over the one last read. `fromForm` chooses the warning for a
 // record changed by another user (38 from a form, 15 otherwise); the buffer then holds the
-// other user's version.
+// other user's version. A laboratory result is written only with the reason of its change
+// (asked first; RiCancelled, nothing written, when the user gives none).
 BYTE RIUPDATE(DataFile &file, BYTE fromForm);
 // Deletes the record last read; 0 deleted, 1 failed, 2 refused because another station changed
-// the record since it was read (the buffer then holds it as it is now). A recipe's test records
+// the record since it was read (the buffer then holds it as it is now), 3 when the user gave no
+// reason for deleting a laboratory result. A recipe's test records
 // go with it, unless another recipe carries the same number (a file written before numbers were
 // kept apart): they are that recipe's too, so they stay, and a message says so.
 LONG RIDELETE(DataFile &file);

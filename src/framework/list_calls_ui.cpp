@@ -2,6 +2,7 @@
 #include "framework/list_window.h"
 
 #include "framework/callerhold_ui.h"
+#include "framework/history_window_ui.h"
 #include "framework/procedures_ui.h"
 #include "framework/warnings.h"
 #include "framework/writewatch.h"
@@ -155,6 +156,16 @@ QMenu *BrowseWindow::popupMenu()
     }
     if (!menu->actions().isEmpty())
         menu->addSeparator();
+    QAction *history = menu->addAction(QStringLiteral("История изменений"));
+    history->setObjectName(QStringLiteral("HISTORY"));
+    history->setEnabled(any);
+    connect(history, &QAction::triggered, this, [this] {
+        if (m_current < 0 || m_current >= int(m_model->entries().size()))
+            return;
+        const auto &entry = m_model->entries()[std::size_t(m_current)];
+        const QString what = QStringList{windowTitle(), entry.texts.value(0), entry.texts.value(1)}.join(QStringLiteral(" · "));
+        showInFrame(recordHistoryWindow(m_file, entry.position, what));
+    });
     QAction *csv = menu->addAction(QStringLiteral("Экспорт в CSV..."));
     csv->setObjectName(QStringLiteral("EXPORTCSV"));
     connect(csv, &QAction::triggered, this, qOverload<>(&BrowseWindow::exportCsv));

@@ -19,6 +19,12 @@ BrowseWindow::CsvPathHook g_csvPathHook;
 
 void BrowseWindow::setCsvPathHook(CsvPathHook hook) { g_csvPathHook = std::move(hook); }
 
+QString BrowseWindow::askCsvPath(QWidget *parent, const QString &suggested)
+{
+    return g_csvPathHook ? g_csvPathHook(suggested)
+                         : QFileDialog::getSaveFileName(parent, QStringLiteral("Экспорт в CSV"), suggested, QStringLiteral("CSV (*.csv)"));
+}
+
 void BrowseWindow::exportCsv()
 {
     if (m_closing || m_export || !isEnabled())
@@ -27,9 +33,7 @@ void BrowseWindow::exportCsv()
     const QString suggested =
         QDir(dataDirectory()).filePath((name.isEmpty() ? QStringLiteral("list") : name) + QStringLiteral(".csv"));
     QPointer<BrowseWindow> self(this);
-    QString path = g_csvPathHook ? g_csvPathHook(suggested)
-                                 : QFileDialog::getSaveFileName(this, QStringLiteral("Экспорт в CSV"), suggested,
-                                                                QStringLiteral("CSV (*.csv)"));
+    QString path = askCsvPath(this, suggested);
     if (!self || path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())

@@ -218,6 +218,8 @@ public:
     // empty string for Cancel. An empty hook restores the dialog.
     using CsvPathHook = std::function<QString(const QString &suggested)>;
     static void setCsvPathHook(CsvPathHook hook);
+    // The path the user chooses for a CSV file (the save dialog, or the hook); empty for Cancel.
+    static QString askCsvPath(QWidget *parent, const QString &suggested);
     static constexpr int ExportPage = 500; // records read per turn of the event loop
 
 signals:

@@ -8,12 +8,16 @@
 #include "data/files.h"
 #include "data/seed.h"
 #include "framework/procedures_ui.h"
+#include "framework/list_window.h"
 #include "framework/report_preview_window.h"
+#include "framework/table_window_ui.h"
 #include "support/fake_sink.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
@@ -109,6 +113,65 @@ private slots:
         QVERIFY(frame.mdiArea()->subWindowList().isEmpty());
         QVERIFY(!QFileInfo::exists(files::GUR.diskName()));
         QCOMPARE(backupsIn(QDir(work).filePath(QStringLiteral("backups"))).size(), 1); // the data as they were
+    }
+
+    // A test result changed only with a reason typed into the prompt; the reason, the old and the
+    // new value in the record's history (a list's context menu), in the change journal, on its
+    // printed page and in its CSV file.
+    void historyThroughTheWindows()
+    {
+        seeded(QStringLiteral("history"));
+        FrameWindow frame(nullptr, 0);
+        frame.show();
+        QVERIFY(startProcedure(QStringLiteral("BROUSESPLIT")));
+        auto *list = frame.mdiArea()->activeSubWindow()->widget()->findChild<BrowseWindow *>();
+        if (!list)
+            list = qobject_cast<BrowseWindow *>(frame.mdiArea()->activeSubWindow()->widget());
+        QVERIFY(list);
+
+        if (files::GUR.open() == FileError::NotFound)
+            QCOMPARE(files::GUR.create(), FileError::None);
+        QVERIFY(files::GUR.isOpen() || files::GUR.open() == FileError::None);
+        GUR = GurRecord();
+        GUR.NUMBER = 41;
+        GUR.R20 = 2.5;
+        QCOMPARE(files::GUR.add(), FileError::None);
+        GUR.R20 = 2.8;
+        QTimer::singleShot(0, [] {
+            auto *prompt = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(prompt && prompt->objectName() == QStringLiteral("HistoryReason"));
+            prompt->findChild<QLineEdit *>(QStringLiteral("Reason"))->insert(QStringLiteral("пересчёт площади"));
+            QTest::mouseClick(prompt->findChild<QPushButton *>(QStringLiteral("ReasonOk")), Qt::LeftButton);
+        });
+        QCOMPARE(files::GUR.put(), FileError::None);
+        files::GUR.close();
+
+        std::unique_ptr<QMenu> menu(list->popupMenu());
+        menu->findChild<QAction *>(QStringLiteral("HISTORY"))->trigger();
+        auto *record = frame.mdiArea()->activeSubWindow()->findChild<QWidget *>(QStringLiteral("RecordHistory"));
+        QVERIFY(record);
+        QVERIFY(record->findChild<QTableWidget *>(QStringLiteral("Entries"))->rowCount() > 0);
+
+        frame.findChild<QAction *>(QStringLiteral("ChangeJournal"))->trigger();
+        auto *journal = static_cast<TableWindow *>(frame.mdiArea()->activeSubWindow()->findChild<QWidget *>(QStringLiteral("ChangeJournal")));
+        QVERIFY(journal);
+        const QStringList newest = journal->rows().front();
+        QCOMPARE(newest.value(3), QStringLiteral("GUR"));
+        QCOMPARE(newest.value(5), QStringLiteral("Изменение"));
+        QCOMPARE(newest.value(6), QStringLiteral("R20: 2.5 → 2.8"));
+        QCOMPARE(newest.value(7), QStringLiteral("пересчёт площади"));
+
+        QTest::mouseClick(journal->findChild<QPushButton *>(QStringLiteral("PrintEntries")), Qt::LeftButton);
+        auto *preview = frame.mdiArea()->findChild<ReportPreviewWindow *>();
+        QVERIFY(preview && preview->document().page(0).texts().contains(QStringLiteral("пересчёт площади")));
+        const QString csvPath = m_root.filePath(QStringLiteral("journal.csv"));
+        BrowseWindow::setCsvPathHook([&](const QString &) { return csvPath; });
+        QTest::mouseClick(journal->findChild<QPushButton *>(QStringLiteral("ExportEntries")), Qt::LeftButton);
+        BrowseWindow::setCsvPathHook({});
+        QFile csv(csvPath);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(csv.readAll()).contains(QStringLiteral("R20: 2.5 → 2.8;пересчёт площади")));
+        frame.mdiArea()->closeAllSubWindows();
     }
 
     // The command line: a backup lists its files, the check's exit code tells whether something

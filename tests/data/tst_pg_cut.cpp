@@ -1,6 +1,7 @@
 // A recipe and its three tests written in one transaction on the database server, again and
 // again, while another connection ends the program's server connections at random moments:
-// every transaction is stored whole or not at all, as its commit reported.
+// every transaction is stored whole or not at all, as its commit reported, its records with
+// their history entries.
 #include "data/files.h"
 #include "support/pgserver.h"
 
@@ -56,6 +57,16 @@ class TestPgCut : public QObject {
         return out;
     }
 
+    int count(const QString &sql)
+    {
+        PGconn *c = PQconnectdb(m_server.connection().toUtf8().constData());
+        PGresult *r = PQexec(c, sql.toUtf8().constData());
+        const int n = PQresultStatus(r) == PGRES_TUPLES_OK ? QByteArray(PQgetvalue(r, 0, 0)).toInt() : -1;
+        PQclear(r);
+        PQfinish(c);
+        return n;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -80,7 +91,7 @@ private slots:
             PGconn *c = PQconnectdb(m_server.connection().toUtf8().constData());
             QRandomGenerator random(7);
             while (!stop) {
-                QThread::msleep(random.bounded(2, 30));
+                QThread::msleep(random.bounded(10, 80));
                 PGresult *r = PQexec(c, "SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                         "WHERE application_name = 'asphalt' AND pid <> pg_backend_pid()");
                 cuts += PQntuples(r);
@@ -104,6 +115,14 @@ private slots:
             committed += ok;
         }
         QCOMPARE(int(found.size()), committed); // nothing else, no tests without their recipe
+        // Every record stored has its history entry, and every entry its record.
+        for (const char *file : {"PODBOR", "GUR"}) {
+            const QString table = QStringLiteral("\"%1\"").arg(QLatin1String(file));
+            QCOMPARE(count(QStringLiteral("SELECT count(*) FROM %1 r WHERE NOT EXISTS (SELECT 1 FROM history h WHERE "
+                                          "h.file_name='%2' AND h.record_id=r.id AND h.action='add')").arg(table, QLatin1String(file))), 0);
+            QCOMPARE(count(QStringLiteral("SELECT count(*) FROM history h WHERE h.file_name='%2' AND NOT EXISTS "
+                                          "(SELECT 1 FROM %1 r WHERE r.id=h.record_id)").arg(table, QLatin1String(file))), 0);
+        }
         QVERIFY2(cuts > 20 && committed > 50 && committed < 600,
                  qPrintable(QStringLiteral("%1 cuts, %2 of 600 committed").arg(cuts.load()).arg(committed)));
     }

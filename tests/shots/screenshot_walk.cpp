@@ -116,9 +116,33 @@ public:
             GUR = GurRecord();
             GUR.NUMBER = 901;
             GUR.REZNUM = 901;
+            GUR.R20 = 2.4;
             files::GUR.add();
+            // A test result changed: the prompt for the reason, answered.
+            QTimer::singleShot(300, [this] {
+                if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                    if (auto *reason = d->findChild<QLineEdit *>(QStringLiteral("Reason")))
+                        reason->setText(QStringLiteral("ошибка в записи массы образца"));
+                    d->grab().save(m_dir.filePath(QStringLiteral("%1_history_reason.png").arg(++m_count, 3, 10, QLatin1Char('0'))));
+                    d->accept();
+                }
+            });
+            GUR.R20 = 2.6;
+            files::GUR.put();
             releaseFile(files::GUR);
         }
+        m_frame->findChild<QAction *>(QStringLiteral("ChangeJournal"))->trigger();
+        shot(QStringLiteral("change_journal"));
+        if (QMdiSubWindow *sub = area()->activeSubWindow()) {
+            sub->showMaximized();
+            shot(QStringLiteral("change_journal_maximised"));
+            if (auto *print = sub->findChild<QPushButton *>(QStringLiteral("PrintEntries"))) {
+                print->click();
+                shot(QStringLiteral("change_journal_preview"));
+            }
+        }
+        area()->closeAllSubWindows();
+        wait(100);
         m_frame->findChild<QAction *>(QStringLiteral("CheckData"))->trigger();
         shot(QStringLiteral("data_check"));
         if (QMdiSubWindow *sub = area()->activeSubWindow())
@@ -447,8 +471,16 @@ private:
                 m_dir.filePath(QStringLiteral("%1_BROUSESPLIT_menu.png").arg(++m_count, 3, 10, QLatin1Char('0'))));
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QAction *csv = menu ? menu->findChild<QAction *>(QStringLiteral("EXPORTCSV")) : nullptr;
+        QAction *history = menu ? menu->findChild<QAction *>(QStringLiteral("HISTORY")) : nullptr;
         if (menu)
             menu->close();
+        if (history) { // the highlighted stone's history, beside its list
+            history->trigger();
+            shot(QStringLiteral("BROUSESPLIT_history"));
+            if (QMdiSubWindow *shown = area()->activeSubWindow(); shown && shown != list)
+                shown->close();
+            wait(100);
+        }
         if (csv) { // the save dialog with the suggested name, then Cancel
             QTimer::singleShot(800, [this] {
                 if (QScreen *screen = QGuiApplication::primaryScreen())
