@@ -239,7 +239,7 @@ private slots:
         QVERIFY(other->waitForFinished(10000));
         QCOMPARE(other->exitCode(), 0);
 
-        QTRY_VERIFY_WITH_TIMEOUT(files::SPLIT.changedElsewhere(), 3000); // the server's notice may come a moment later
+        QVERIFY(QTest::qWaitFor([] { return files::SPLIT.changedElsewhere(); }, 3000)); // a server's notice may come a moment later
         SPL.NAIMEN = QStringLiteral("Габбро");
         QCOMPARE(files::SPLIT.put(), FileError::ChangedByOther);
         QCOMPARE(files::SPLIT.remove(), FileError::ChangedByOther);
