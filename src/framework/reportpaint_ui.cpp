@@ -167,7 +167,10 @@ void paintReportPage(QPainter &painter, const ReportPage &page)
         }
         case ReportItem::Line:
         case ReportItem::Box: {
-            painter.setPen(QPen(colour, std::max(1.0, item.penMm * dx)));
+            QPen pen(colour, std::max(1.0, item.penMm * dx));
+            if (item.dashed)
+                pen.setStyle(Qt::DashLine);
+            painter.setPen(pen);
             const QRectF r = toDevice(item.rect);
             if (item.kind == ReportItem::Line)
                 painter.drawLine(r.topLeft(), r.bottomRight());
@@ -175,6 +178,12 @@ void paintReportPage(QPainter &painter, const ReportPage &page)
                 painter.drawRect(r);
             break;
         }
+        case ReportItem::Dot:
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(colour);
+            painter.drawEllipse(toDevice(item.rect));
+            painter.setBrush(Qt::NoBrush);
+            break;
         case ReportItem::Image: {
             // A picture that cannot be read leaves its place empty.
             QImage image = item.imageData.isEmpty() ? QImage(item.imagePath) : QImage::fromData(item.imageData);
