@@ -260,3 +260,26 @@ bool printReportPages(const ReportDocument &document, QPrinter &printer)
     }
     return painter.end();
 }
+
+void ReportPageView::setPage(ReportPage page, QSizeF sizeMm)
+{
+    m_page = std::move(page);
+    m_sizeMm = sizeMm;
+    update();
+}
+
+QSizeF ReportPageView::sizeMm() const { return QSizeF(width(), height()) * 25.4 / logicalDpiX(); }
+
+void ReportPageView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (m_sizeMm.isEmpty())
+        return;
+    // paintReportPage maps millimetres at the device's dpi; the scale fits the page to the widget.
+    const double dpm = logicalDpiX() / 25.4;
+    const double scale = std::min(width() / (m_sizeMm.width() * dpm), height() / (m_sizeMm.height() * dpm));
+    painter.translate((width() - m_sizeMm.width() * dpm * scale) / 2, (height() - m_sizeMm.height() * dpm * scale) / 2);
+    painter.scale(scale, scale);
+    paintReportPage(painter, m_page);
+}
