@@ -35,21 +35,21 @@ struct Judge {
 QString propertyName(Property p)
 {
     switch (p) {
-    case Property::Passing20: return QStringLiteral("зерна мельче 20 мм");
-    case Property::Passing5: return QStringLiteral("зерна мельче 5 мм");
-    case Property::Passing063: return QStringLiteral("зерна мельче 0,63 мм");
-    case Property::Passing0071: return QStringLiteral("зерна мельче 0,071 мм");
+    case Property::Passing20: return QStringLiteral("зерна <20 мм");
+    case Property::Passing5: return QStringLiteral("зерна <5 мм");
+    case Property::Passing063: return QStringLiteral("зерна <0,63 мм");
+    case Property::Passing0071: return QStringLiteral("зерна <0,071 мм");
     case Property::PORMINER: return QStringLiteral("пористость остова");
     case Property::POROSTAT: return QStringLiteral("остаточная пористость");
     case Property::WOD: return QStringLiteral("водонасыщение");
     case Property::R20: return QStringLiteral("R20");
     case Property::R50: return QStringLiteral("R50");
     case Property::R0: return QStringLiteral("R0");
-    case Property::RASK: return QStringLiteral("прочность на раскол");
+    case Property::RASK: return QStringLiteral("раскол");
     case Property::TGFI: return QStringLiteral("tg F");
     case Property::C50: return QStringLiteral("C50");
     case Property::KWOD: return QStringLiteral("водостойкость");
-    case Property::KDLIT: return QStringLiteral("длительная водостойкость");
+    case Property::KDLIT: return QStringLiteral("длит. водостойкость");
     case Property::Drainage: return QStringLiteral("стекание");
     }
     return {};

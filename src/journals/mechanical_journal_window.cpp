@@ -368,7 +368,7 @@ BrowseDeclaration BROWSEREZGURDeclaration()
     };
     // Each test against the requirements, from the same verdict as the test protocol's marks.
     auto verdicts = std::make_shared<quality::TestVerdicts>();
-    d.columns.push_back({QStringLiteral("Соответствие"), Picture::of("s40"), [verdicts] { return verdicts->text(GUR); }, 28});
+    d.columns.push_back({QStringLiteral("Соответствие"), Picture::of("s40"), [verdicts] { return verdicts->text(GUR); }, 36});
     d.liveCaption = [] {
         return QStringLiteral("Соответствие требованиям стандарта: ДКЗ %1, марка смеси по рецепту")
             .arg(conformity_zone::current());

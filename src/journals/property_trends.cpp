@@ -113,7 +113,7 @@ ReportDocument trendDocument(const TrendView &view, LONG from, LONG to)
     doc.printDetail(chart);
 
     // The statistics: a ruled table, a row per recipe.
-    const std::vector<double> widths{26, 16, 18, 18, 16, 16, 12, 12, 16, 14, 16};
+    const std::vector<double> widths{26, 10, 18, 18, 16, 16, 12, 12, 20, 14, 18};
     auto row = [&](const QStringList &cells, bool bold) {
         ReportBand b;
         b.heightMm = 6;

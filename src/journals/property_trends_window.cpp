@@ -60,7 +60,8 @@ public:
         m_stats->setObjectName(QStringLiteral("STATISTICS"));
         m_stats->setEditTriggers(QAbstractItemView::NoEditTriggers);
         m_stats->verticalHeader()->hide();
-        m_stats->setMinimumHeight(96);
+        m_stats->setMinimumHeight(80);
+        m_stats->setMaximumHeight(140);
 
         auto *choice = new QHBoxLayout;
         choice->addWidget(new QLabel(QStringLiteral("Показатель:"), this));
