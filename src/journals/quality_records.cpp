@@ -76,10 +76,12 @@ lab::ConformityLimits recipeLimits(const RecipeFacts &recipe, const QString &zon
 
 lab::Verdict judgeTest(const GurRecord &test, const RecipeFacts &recipe, const QString &zone)
 {
+    if (!recipe.found) // no type, no grade: nothing to judge against
+        return {};
     lab::ConformityLimits l = recipeLimits(recipe, zone);
     if (test.UMSR > 0) // a stone-mastic mix: the protocol sets no 0 °C or water-resistance limit
         l.R0MAX = l.KWODMIN = 0;
-    return lab::judgeMix(l, {recipe.found ? &recipe.PROEKT : nullptr, recipe.PLOT, recipe.WOD, recipe.JBITGL,
+    return lab::judgeMix(l, {&recipe.PROEKT, recipe.PLOT, recipe.WOD, recipe.JBITGL,
                              recipe.YMINER, &test});
 }
 

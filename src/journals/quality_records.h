@@ -26,6 +26,7 @@ RecipeFacts readRecipe(REAL number);
 
 // The limits for a recipe: its type and grade, the zone given.
 lab::ConformityLimits recipeLimits(const RecipeFacts &recipe, const QString &zone);
+// A test of a recipe not found is not judged.
 lab::Verdict judgeTest(const GurRecord &test, const RecipeFacts &recipe, const QString &zone);
 
 // The journal's column "Соответствие" for many rows: the recipe of each row is read once and
