@@ -88,22 +88,22 @@ public:
         layout->addWidget(m_stats);
         layout->addLayout(buttons);
 
-        // The period opens on every test of the recipe up to today.
-        const quality::TrendView all = quality::buildTrendView(m_recipe, quality::Trend::R20, 0, 0, false, zone());
+        // The period opens on every test of the recipe (read once, shown as the dates it spans).
+        reload();
         LONG first = dates::today(), last = dates::today();
-        for (const lab::ChartSeries &s : all.series)
+        for (const lab::ChartSeries &s : m_view.series)
             if (!s.dates.empty()) {
                 first = std::min(first, s.dates.front());
                 last = std::max(last, s.dates.back());
             }
         m_from->setDate(toDate(first));
         m_to->setDate(toDate(last));
+        m_opened = true;
         connect(m_property, &QComboBox::currentIndexChanged, this, &PropertyTrendsWindow::reload);
         connect(m_from, &QDateEdit::dateChanged, this, &PropertyTrendsWindow::reload);
         connect(m_to, &QDateEdit::dateChanged, this, &PropertyTrendsWindow::reload);
         connect(m_wholeType, &QCheckBox::toggled, this, &PropertyTrendsWindow::reload);
         resize(820, 600);
-        reload();
     }
 
 protected:
@@ -129,8 +129,9 @@ private:
 
     void reload()
     {
-        m_view = quality::buildTrendView(m_recipe, trend(), toDay(m_from->date()), toDay(m_to->date()),
-                                         m_wholeType->isChecked(), zone());
+        // Before the period is set the window reads every test (0: open).
+        const LONG from = m_opened ? toDay(m_from->date()) : 0, to = m_opened ? toDay(m_to->date()) : 0;
+        m_view = quality::buildTrendView(m_recipe, trend(), from, to, m_wholeType->isChecked(), zone());
         m_heading->setText(m_view.heading);
         const QStringList headers = quality::statisticsHeaders();
         m_stats->clear();
@@ -189,6 +190,7 @@ private:
     void closeWindow() { closeHostedWindow(this); }
 
     REAL m_recipe;
+    bool m_opened = false;
     quality::TrendView m_view;
     QComboBox *m_property;
     QDateEdit *m_from, *m_to;

@@ -6,6 +6,7 @@
 #include "framework/writewatch.h"
 #include "journals/weighing.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 
 #include <algorithm>
@@ -76,9 +77,13 @@ lab::ConformityLimits recipeLimits(const RecipeFacts &recipe, const QString &zon
 
 lab::Verdict judgeTest(const GurRecord &test, const RecipeFacts &recipe, const QString &zone)
 {
+    return judgeTest(test, recipe, recipeLimits(recipe, zone));
+}
+
+lab::Verdict judgeTest(const GurRecord &test, const RecipeFacts &recipe, lab::ConformityLimits l)
+{
     if (!recipe.found) // no type, no grade: nothing to judge against
         return {};
-    lab::ConformityLimits l = recipeLimits(recipe, zone);
     if (test.UMSR > 0) // a stone-mastic mix: the protocol sets no 0 °C or water-resistance limit
         l.R0MAX = l.KWODMIN = 0;
     return lab::judgeMix(l, {&recipe.PROEKT, recipe.PLOT, recipe.WOD, recipe.JBITGL,
@@ -91,7 +96,13 @@ struct TestVerdicts::State {
     FileUse recipes{files::PODBOR};
     FileUse weighings{files::OBRGIDRO};
     quint64 generation = ~quint64(0);
-    QHash<LONG, RecipeFacts> known;
+    QElapsedTimer sinceCheck; // the files are asked about writes once per page, not per row
+    struct Known {
+        RecipeFacts recipe;
+        QString zone;
+        lab::ConformityLimits limits;
+    };
+    QHash<LONG, Known> known;
 };
 
 TestVerdicts::TestVerdicts() = default;
@@ -101,15 +112,23 @@ QString TestVerdicts::text(const GurRecord &test)
 {
     if (!m)
         m = std::make_unique<State>();
-    const quint64 now = writewatch::generation(files::PODBOR) + writewatch::generation(files::OBRGIDRO);
-    if (now != m->generation) {
-        m->known.clear();
-        m->generation = now;
+    if (!m->sinceCheck.isValid() || m->sinceCheck.elapsed() > 100) {
+        const quint64 now = writewatch::generation(files::PODBOR) + writewatch::generation(files::OBRGIDRO);
+        if (now != m->generation) {
+            m->known.clear();
+            m->generation = now;
+        }
+        m->sinceCheck.start();
     }
     auto it = m->known.find(test.REZNUM);
     if (it == m->known.end())
-        it = m->known.insert(test.REZNUM, readRecipe(REAL(test.REZNUM)));
-    return lab::verdictText(judgeTest(test, *it, conformity_zone::current()));
+        it = m->known.insert(test.REZNUM, {readRecipe(REAL(test.REZNUM)), {}, {}});
+    const QString zone = conformity_zone::current();
+    if (it->zone != zone) {
+        it->zone = zone;
+        it->limits = recipeLimits(it->recipe, zone);
+    }
+    return lab::verdictText(judgeTest(test, it->recipe, it->limits));
 }
 
 // ---- control charts --------------------------------------------------------------------------------
@@ -220,11 +239,14 @@ lab::ChartSeries readTrend(const RecipeFacts &recipe, Trend t, LONG from, LONG t
         GUR = GurRecord();
         GUR.REZNUM = LONG(whole);
         f.setToKeyValue();
-        while (f.next() == FileError::None && GUR.REZNUM == LONG(whole)) {
+        f.readOnward([&] {
+            if (GUR.REZNUM != LONG(whole))
+                return false;
             const REAL v = testValue(t, GUR);
             if (v > 0 && inPeriod(GUR.DATE, from, to))
                 points.emplace_back(GUR.DATE, v);
-        }
+            return true;
+        });
     }
     std::stable_sort(points.begin(), points.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     for (const auto &[d, v] : points) {
@@ -247,8 +269,12 @@ std::vector<REAL> recipesOfType(const QString &TYP)
     POD = PodborRecord();
     POD.TYPASPH = TYP;
     f.setToKeyValue();
-    while (f.next() == FileError::None && POD.TYPASPH.text().trimmed() == TYP.trimmed())
+    f.readOnward([&] {
+        if (POD.TYPASPH.text().trimmed() != TYP.trimmed())
+            return false;
         numbers.push_back(POD.NUM);
+        return true;
+    });
     std::sort(numbers.begin(), numbers.end());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
     return numbers;

@@ -28,6 +28,7 @@ RecipeFacts readRecipe(REAL number);
 lab::ConformityLimits recipeLimits(const RecipeFacts &recipe, const QString &zone);
 // A test of a recipe not found is not judged.
 lab::Verdict judgeTest(const GurRecord &test, const RecipeFacts &recipe, const QString &zone);
+lab::Verdict judgeTest(const GurRecord &test, const RecipeFacts &recipe, lab::ConformityLimits recipeLimits);
 
 // The journal's column "Соответствие" for many rows: the recipe of each row is read once and
 // again only after its files were written. Holds PODBOR and OBRGIDRO open while it lives.
