@@ -14,6 +14,7 @@
 #include "design/superpave_grading_window.h"
 #include "design/component_selection_window.h"
 #include "journals/conformity_reports_window.h"
+#include "journals/property_trends_window.h"
 #include "app/load_duration_warning_window.h"
 #include "data/globals.h"
 #include "journals/shear_window.h"
@@ -37,6 +38,7 @@ void registerProgramProcedures()
     registerPodborProcedures();
     registerBatchProcedures();
     registerConformityProcedures();
+    registerPropertyTrendProcedures();
     registerWeighingProcedures();
     registerShearProcedures();
     // The shear protocol warns through it by name.

@@ -1,5 +1,6 @@
 #include "catalogues/zone_filter_window.h"
 
+#include "data/conformity_zone.h"
 #include "data/globals.h"
 #include "framework/callerhold_ui.h"
 
@@ -35,7 +36,12 @@ QWidget *openFilter(bool withGrade, QWidget *caller, std::function<void(LONG)> d
     window->setObjectName(withGrade ? QStringLiteral("FILTER21") : QStringLiteral("FILTER2"));
     window->setWindowTitle(QStringLiteral("Установка фильтра для требований стандарта"));
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // The zone offered is the one last chosen, in this run or an earlier one; the choice is kept.
+    glob::DKZ = conformity_zone::current();
     addChoice(window, 16, QStringLiteral("DKZ"), QStringLiteral("DKZ:"), {"I", "II", "III", "IV", "V"}, glob::DKZ);
+    conformity_zone::choose(glob::DKZ.text());
+    QObject::connect(window->findChild<QComboBox *>(QStringLiteral("DKZ")), &QComboBox::currentTextChanged, window,
+                     [](const QString &zone) { conformity_zone::choose(zone); });
     if (withGrade)
         addChoice(window, 46, QStringLiteral("MARKA"), QStringLiteral("Marka:"), {"I", "II", "III", ""}, glob::MARKA);
     const int buttonsY = withGrade ? 84 : 54;

@@ -344,6 +344,17 @@ FileError DataFile::step(bool forward)
 FileError DataFile::next() { return step(true); }
 FileError DataFile::previous() { return step(false); }
 
+FileError DataFile::readOnward(const std::function<bool()> &each)
+{
+    if (!m_dbase && !m_filter && m_store && m_store->isOpen())
+        return m_store->readOnward(each);
+    FileError e;
+    while ((e = next()) == FileError::None)
+        if (!each())
+            return e;
+    return e;
+}
+
 FileError DataFile::get(int key)
 {
     if (!m_store || !m_store->isOpen())

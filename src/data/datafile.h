@@ -74,6 +74,10 @@ public:
     FileError setToPosition(Position p);    // next()/previous() continue after/before that record
     FileError next();
     FileError previous();
+    // next() again and again, unfiltered, while `each` (called with the record in the buffer)
+    // returns true; read in one go where the driver can (thousands of records for a chart).
+    // EndOfFile when the records ended, None when `each` stopped.
+    FileError readOnward(const std::function<bool()> &each);
     FileError get(int key);                 // first record whose key equals the buffer's key fields
     FileError fetch(Position p);            // re-read the record at a saved position
     Position position() const { return m_current; } // of the record last read or written

@@ -60,6 +60,44 @@ FileError SqliteDriver::readOne(bool forward)
     return sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
 }
 
+// One statement stepped over the records after the cursor (a chart reads thousands at once).
+FileError SqliteDriver::readOnward(const std::function<bool()> &each)
+{
+    if (!m_conn)
+        return f.fail(FileError::NotOpen);
+    const bool fromEdge = f.m_cursor->atStart;
+    const QString cols = f.orderColumns();
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(f.selectList(), table());
+    if (!fromEdge) {
+        QStringList marks;
+        for (std::size_t i = 0; i < f.m_cursor->sort.size() + 1; ++i)
+            marks << QStringLiteral("?");
+        sql += QStringLiteral(" WHERE (%1) > (%2)").arg(cols, marks.join(QLatin1Char(',')));
+    }
+    sql += QStringLiteral(" ORDER BY ") + cols;
+    sqlite3_stmt *st = m_conn->statement(sql);
+    if (!st)
+        return f.fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+    if (!fromEdge) {
+        int i = 1;
+        for (auto &v : f.m_cursor->sort)
+            bindValue(st, i++, v, true);
+        sqlite3_bind_int64(st, i, f.m_cursor->idForNext);
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        loadRow(st);
+        if (!each()) {
+            sqlite3_reset(st);
+            return f.succeed();
+        }
+    }
+    sqlite3_reset(st);
+    if (rc == SQLITE_DONE)
+        return f.fail(FileError::EndOfFile);
+    return sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
+}
+
 FileError SqliteDriver::get(int key)
 {
     if (!m_conn)

@@ -246,6 +246,7 @@ public:
     FileError close() override;
     FileError rebuildKeys() override;
     FileError readOne(bool forward) override;
+    FileError readOnward(const std::function<bool()> &each) override;
     FileError get(int key) override;
     FileError fetch(qint64 id) override;
     qint64 recordCount() override;

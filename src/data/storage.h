@@ -18,6 +18,7 @@
 
 #include <QString>
 #include <memory>
+#include <functional>
 #include <vector>
 
 class DataFile;
@@ -34,6 +35,16 @@ public:
     virtual bool isOpen() const = 0;
     virtual FileError rebuildKeys() = 0;
     virtual FileError readOne(bool forward) = 0; // the next record of the order from the cursor
+    // readOne(true) again and again while `each` (the record in the buffer) says go on; a driver
+    // may read them with one statement.
+    virtual FileError readOnward(const std::function<bool()> &each)
+    {
+        FileError e;
+        while ((e = readOne(true)) == FileError::None)
+            if (!each())
+                return e;
+        return e;
+    }
     virtual FileError get(int key) = 0;
     virtual FileError fetch(qint64 id) = 0;
     virtual qint64 recordCount() = 0;

@@ -56,6 +56,9 @@ BrowseDeclaration BROUSEPODBORDeclaration()
     const QString forms = QStringLiteral("Распечатать формы:");
     d.extraButtons.push_back(startButton(QStringLiteral("Испытать"), QStringLiteral("TEST"), QStringLiteral("MENUTEST"), chosen));
     d.extraButtons.push_back(startButton(QStringLiteral("на замес"), QStringLiteral("ZAMES"), QStringLiteral("GROHOTBROWSE1"), chosen));
+    d.extraButtons.push_back(
+        startButton(QStringLiteral("Динамика"), QStringLiteral("TRENDS"), QStringLiteral("PROPERTYTRENDS"), chosen));
+    d.extraButtons.back().tip = QStringLiteral("Динамика показателей выделенного рецепта: контрольная карта");
     d.extraButtons.push_back(startButton(QStringLiteral("Ф.Д-25"), QStringLiteral("FORMAD25"), QStringLiteral("FORMAD_25"), forms));
     d.extraButtons.push_back(startButton(QStringLiteral(" Ф.1"), QStringLiteral("FORM1"), QStringLiteral("DUBLOTZET1REZEPT"), forms));
     return d;

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -196,6 +197,8 @@ void BrowseWindow::refreshPage(std::optional<BrowsePageModel::Entry> start, std:
         const QScopedValueRollback<bool> quiet(m_filling, true);
         m_model->clear();
     }
+    if (m_decl.liveCaption)
+        m_caption->setText(m_decl.liveCaption());
     if (!start || !positionAt(*start))
         reset();
     int missing = fillRecord(visibleRows(), !backward);

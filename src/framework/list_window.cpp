@@ -236,10 +236,10 @@ void BrowseWindow::buildUi()
     // A single unnamed order has nothing to choose: no tab is shown.
     if (m_decl.orders.size() == 1 && m_decl.orders.front().tabText.isEmpty())
         m_tabs->hide();
-    if (!m_decl.caption.isEmpty()) {
-        auto *caption = new QLabel(m_decl.caption, this);
-        caption->setObjectName(QStringLiteral("CAPTION"));
-        layout->addWidget(caption);
+    if (!m_decl.caption.isEmpty() || m_decl.liveCaption) {
+        m_caption = new QLabel(m_decl.liveCaption ? m_decl.liveCaption() : m_decl.caption, this);
+        m_caption->setObjectName(QStringLiteral("CAPTION"));
+        layout->addWidget(m_caption);
     }
     layout->addLayout(listRow, 1);
     if (below) {
@@ -321,7 +321,8 @@ void BrowseWindow::focusRegained()
     if (m_closing || m_sort < 0 || !isEnabled())
         return;
     const quint64 now = writewatch::generation(m_file);
-    if (now == m_seenGeneration)
+    const bool captionChanged = m_decl.liveCaption && m_caption->text() != m_decl.liveCaption();
+    if (now == m_seenGeneration && !captionChanged)
         return;
     m_seenGeneration = now;
     refresh();

@@ -22,6 +22,7 @@
 #include <optional>
 #include <vector>
 
+class QLabel;
 class QMenu;
 class QPushButton;
 class QScrollBar;
@@ -143,6 +144,9 @@ struct BrowseDeclaration {
     QString helpText;
     QString tip;                  // the window's tip
     QString caption;              // a caption over the list ("Выбор смесителя")
+    // A caption that tells what the columns depend on (the zone a verdict is judged for): asked
+    // at every page read; coming back to the window re-reads the page when it has changed.
+    std::function<QString()> liveCaption;
     BrowseUpdateForm updateForm;  // empty: the update buttons are not shown
     std::function<bool()> filter; // optional record filter
     // After every new selection, with the highlighted record in the buffer (cleared when the
@@ -291,6 +295,7 @@ private:
     QTabBar *m_tabs = nullptr;
     QPushButton *m_insert = nullptr, *m_change = nullptr, *m_delete = nullptr, *m_select = nullptr;
     QPushButton *m_close = nullptr, *m_help = nullptr;
+    QLabel *m_caption = nullptr;
     std::vector<BrowsePanel *> m_panels;
     std::vector<std::pair<QWidget *, std::function<bool(const BrowseWindow &)>>> m_extraStates;
     std::vector<std::pair<QObject *, std::function<void(BrowseWindow &)>>> m_focusHooks;

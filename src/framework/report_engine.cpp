@@ -64,6 +64,14 @@ ReportItem &ReportBand::box(const QRectF &rectMm, double penMm, unsigned rgb)
     return item;
 }
 
+ReportItem &ReportBand::dot(const QPointF &centreMm, double diameterMm, unsigned rgb)
+{
+    ReportItem &item = line(0, 0, 0, 0, 0, rgb);
+    item.kind = ReportItem::Dot;
+    item.rect = QRectF(centreMm.x() - diameterMm / 2, centreMm.y() - diameterMm / 2, diameterMm, diameterMm);
+    return item;
+}
+
 ReportItem &ReportBand::image(const QRectF &rectMm, const QString &path)
 {
     ReportItem item;

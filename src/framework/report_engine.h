@@ -20,7 +20,7 @@
 
 // One thing drawn on a page; rectangles are in millimetres from the page's top left corner.
 struct ReportItem {
-    enum Kind { Text, Line, Box, Image };
+    enum Kind { Text, Line, Box, Image, Dot }; // a Dot: a filled circle inscribed in rect
     Kind kind = Text;
     QRectF rect;             // a Line runs from rect.topLeft() to rect.bottomRight()
     QString text;
@@ -28,6 +28,7 @@ struct ReportItem {
     double pointSize = 9;    // font size of a Text
     bool bold = false;
     double penMm = 0.2;      // line width of a Line or Box
+    bool dashed = false;     // a Line or Box drawn in dashes
     unsigned rgb = 0x000000; // colour of a Text, Line or Box (0xRRGGBB)
     // An Image: encoded bytes (PNG, JPEG, ...) or, when there are none, a resource or file
     // path; painted as large as fits the rectangle with its proportions kept, centred.
@@ -57,6 +58,7 @@ struct ReportBand {
     // Segments joining the points in turn.
     void polyline(const std::vector<QPointF> &pointsMm, double penMm = 0.2, unsigned rgb = 0);
     ReportItem &box(const QRectF &rectMm, double penMm = 0.2, unsigned rgb = 0);
+    ReportItem &dot(const QPointF &centreMm, double diameterMm, unsigned rgb = 0);
     ReportItem &image(const QRectF &rectMm, const QString &path);
     ReportItem &imageData(const QRectF &rectMm, const QByteArray &encoded);
     // Another band's items, its top left corner at (x, y) of this band (a form built of blocks).

@@ -167,7 +167,10 @@ void paintReportPage(QPainter &painter, const ReportPage &page)
         }
         case ReportItem::Line:
         case ReportItem::Box: {
-            painter.setPen(QPen(colour, std::max(1.0, item.penMm * dx)));
+            QPen pen(colour, std::max(1.0, item.penMm * dx));
+            if (item.dashed)
+                pen.setStyle(Qt::DashLine);
+            painter.setPen(pen);
             const QRectF r = toDevice(item.rect);
             if (item.kind == ReportItem::Line)
                 painter.drawLine(r.topLeft(), r.bottomRight());
@@ -175,6 +178,12 @@ void paintReportPage(QPainter &painter, const ReportPage &page)
                 painter.drawRect(r);
             break;
         }
+        case ReportItem::Dot:
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(colour);
+            painter.drawEllipse(toDevice(item.rect));
+            painter.setBrush(Qt::NoBrush);
+            break;
         case ReportItem::Image: {
             // A picture that cannot be read leaves its place empty.
             QImage image = item.imageData.isEmpty() ? QImage(item.imagePath) : QImage::fromData(item.imageData);
@@ -250,4 +259,27 @@ bool printReportPages(const ReportDocument &document, QPrinter &printer)
         paintReportPage(painter, document.page(i));
     }
     return painter.end();
+}
+
+void ReportPageView::setPage(ReportPage page, QSizeF sizeMm)
+{
+    m_page = std::move(page);
+    m_sizeMm = sizeMm;
+    update();
+}
+
+QSizeF ReportPageView::sizeMm() const { return QSizeF(width(), height()) * 25.4 / logicalDpiX(); }
+
+void ReportPageView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (m_sizeMm.isEmpty())
+        return;
+    // paintReportPage maps millimetres at the device's dpi; the scale fits the page to the widget.
+    const double dpm = logicalDpiX() / 25.4;
+    const double scale = std::min(width() / (m_sizeMm.width() * dpm), height() / (m_sizeMm.height() * dpm));
+    painter.translate((width() - m_sizeMm.width() * dpm * scale) / 2, (height() - m_sizeMm.height() * dpm * scale) / 2);
+    painter.scale(scale, scale);
+    paintReportPage(painter, m_page);
 }

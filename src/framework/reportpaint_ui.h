@@ -4,6 +4,7 @@
 #include "framework/report_engine.h"
 
 #include <QImage>
+#include <QWidget>
 
 class QPainter;
 class QPrinter;
@@ -31,3 +32,22 @@ QImage renderReportPage(const ReportPage &page, QSizeF pageMm, double dotsPerInc
 bool writeReportPdf(const ReportDocument &document, const QString &path, const QString &title = {});
 // Sends every page to the printer (already set up); false when the printer refuses.
 bool printReportPages(const ReportDocument &document, QPrinter &printer);
+
+// A page, or a part of one laid out in millimetres, shown in a window: scaled to the widget with
+// its proportions kept, drawn by paintReportPage (the screen shows what the paper will).
+class ReportPageView : public QWidget {
+public:
+    explicit ReportPageView(QWidget *parent = nullptr) : QWidget(parent) {}
+    void setPage(ReportPage page, QSizeF sizeMm);
+    const ReportPage &page() const { return m_page; }
+    // The millimetres the widget shows at its present size (at the screen's dpi): lay the page out
+    // in this size and it fills the widget.
+    QSizeF sizeMm() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    ReportPage m_page;
+    QSizeF m_sizeMm;
+};

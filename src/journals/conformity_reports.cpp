@@ -6,6 +6,7 @@
 #include "framework/fileservices.h"
 #include "framework/picture.h"
 #include "journals/conformity_limits.h"
+#include "journals/conformity_verdict.h"
 #include "journals/weighing.h"
 
 #include <cmath>
@@ -37,7 +38,7 @@ ReportItem &put(ReportBand &band, double x, double y, double w, double h, const 
 // One ruled row of a table: the cells between the column edges (texts may be fewer than the
 // cells), vertical rules at every edge and a rule under the row.
 void tableRow(ReportBand &band, double y, double h, const std::vector<double> &edges, const QStringList &texts,
-              const std::vector<int> &aligns, double pointSize = 8)
+              const std::vector<int> &aligns, double pointSize = 8, int boldCell = -1)
 {
     for (std::size_t c = 0; c + 1 < edges.size(); ++c) {
         const QString text = c < std::size_t(texts.size()) ? texts[qsizetype(c)] : QString();
@@ -45,7 +46,7 @@ void tableRow(ReportBand &band, double y, double h, const std::vector<double> &e
         const bool left = align == kLeft, right = align == kRight; // inset from the rule they align to
         const double x = edges[c] + (left ? 1.2 : 0);
         const double w = edges[c + 1] - edges[c] - (left || right ? 1.2 : 0);
-        put(band, x, y, w, h, text, align | kWrap, pointSize);
+        put(band, x, y, w, h, text, align | kWrap, pointSize, int(c) == boldCell);
     }
     for (double x : edges)
         band.line(x, y, x, y + h);
@@ -170,38 +171,57 @@ ReportBand protvsePage()
     y += 12;
     b.line(0, y, kWidth, y);
     const std::vector<int> aligns{kLeft, kCenter, kCenter, kCenter};
+    // A value outside its limit is bold with "*"; the verdict is the test journal's.
+    // A stone-mastic mix's protocol prints no 0 °C and water-resistance limits: none is judged.
+    lab::ConformityLimits judged = l;
+    if (GUR.UMSR > 0)
+        judged.R0MAX = judged.KWODMIN = 0;
+    const lab::Verdict verdict = lab::judgeMix(judged, {&PROEKT, OBR.PLOT, OBR.WOD, JBITGL, YMINER, &GUR});
+    auto marked = [&](lab::Property property, const QString &value) {
+        return verdict.fails(property) ? value + QLatin1Char('*') : value;
+    };
     auto row = [&](const QString &name, const QString &value, const QString &min, const QString &max) {
-        tableRow(b, y, 7.5, edges, {name, value, min, max}, aligns, 9);
+        tableRow(b, y, 7.5, edges, {name, value, min, max}, aligns, 9, value.endsWith(QLatin1Char('*')) ? 1 : -1);
         y += 7.5;
     };
+    using P = lab::Property;
     const sieves::Grading &g = PROEKT;
-    row(QStringLiteral("Содержание зерен мельче 20 мм, % массы"), pic("n5.1", g[1]), pic("N3", l.D20MIN), {});
-    row(QStringLiteral("Содержание зерен мельче 5 мм, % массы"), pic("n5.1", g[4]), pic("N3", l.D5MIN),
-        pic("N3", l.D5MAX));
-    row(QStringLiteral("Содержание зерен мельче 0,63 мм, % массы"), pic("n5.1", g[7]), pic("N3", l.D063MIN),
-        pic("N3", l.D063MAX));
-    row(QStringLiteral("Содержание зерен мельче 0,071 мм, % массы"), pic("n5.1", g[10]), pic("N3", l.D0071MIN),
-        pic("N3", l.D0071MAX));
+    row(QStringLiteral("Содержание зерен мельче 20 мм, % массы"), marked(P::Passing20, pic("n5.1", g[1])),
+        pic("N3", l.D20MIN), {});
+    row(QStringLiteral("Содержание зерен мельче 5 мм, % массы"), marked(P::Passing5, pic("n5.1", g[4])),
+        pic("N3", l.D5MIN), pic("N3", l.D5MAX));
+    row(QStringLiteral("Содержание зерен мельче 0,63 мм, % массы"), marked(P::Passing063, pic("n5.1", g[7])),
+        pic("N3", l.D063MIN), pic("N3", l.D063MAX));
+    row(QStringLiteral("Содержание зерен мельче 0,071 мм, % массы"), marked(P::Passing0071, pic("n5.1", g[10])),
+        pic("N3", l.D0071MIN), pic("N3", l.D0071MAX));
     row(QStringLiteral("Содержание битума, % сверх 100"), pic("n4.1", JBITGL), {}, {});
     row(QStringLiteral("Средняя плотность, г/куб.см"), pic("n5.3", OBR.PLOT), {}, {});
-    row(QStringLiteral("Пористость минерального остова, %"), pic("n5.1", p.PORMINER), pic("N4.0", l.PORMINERMIN),
-        pic("N3", l.PORMINERMAX));
-    row(QStringLiteral("Остаточная пористость, %"), pic("n5.1", p.POROSTAT), pic("N4.1", l.POROSTMIN),
-        pic("N4.1", l.POROSTMAX));
-    row(QStringLiteral("Водонасыщение, % объема"), pic("n4.1", OBR.WOD), pic("N4.1", l.WMIN), pic("N4.1", l.WMAX));
-    row(QStringLiteral("Прочность при сжатии, МПа: R20"), pic("n4.2", GUR.R20), pic("N5.2", l.R20MIN), {});
-    row(QStringLiteral("То же при 50 град, R50"), pic("n4.2", GUR.R50), pic("N5.2", l.R50MIN), {});
-    row(QStringLiteral("То же при 0 град, R0"), pic("n5.1", GUR.R0), {}, t.R0MAX1);
-    row(QStringLiteral("Прочность на растяжение при расколе, МПа"), pic("n5.2", GUR.R_RASCOL), pic("N4.2", l.RASKMIN),
-        pic("N4.2", l.RASKMAX));
-    row(QStringLiteral("Коэффициент внутреннего трения, tg F"), pic("n6.3", GUR.TGFI), pic("N5.3", l.TGFIMIN), {});
-    row(QStringLiteral("Сцепление при сдвиге, C50, МПа"), pic("n6.3", GUR.C50), pic("N4.2", l.C50MIN), {});
-    row(QStringLiteral("Водостойкость"), pic("n4.2", GUR.KWOD), t.KWODMIN1, {});
-    row(QStringLiteral("Водостойкость при длительном водонасыщении"), pic("n4.2", GUR.KDLIT), pic("N4.2", l.KDLITMIN),
+    row(QStringLiteral("Пористость минерального остова, %"), marked(P::PORMINER, pic("n5.1", p.PORMINER)),
+        pic("N4.0", l.PORMINERMIN), pic("N3", l.PORMINERMAX));
+    row(QStringLiteral("Остаточная пористость, %"), marked(P::POROSTAT, pic("n5.1", p.POROSTAT)),
+        pic("N4.1", l.POROSTMIN), pic("N4.1", l.POROSTMAX));
+    row(QStringLiteral("Водонасыщение, % объема"), marked(P::WOD, pic("n4.1", OBR.WOD)), pic("N4.1", l.WMIN),
+        pic("N4.1", l.WMAX));
+    row(QStringLiteral("Прочность при сжатии, МПа: R20"), marked(P::R20, pic("n4.2", GUR.R20)), pic("N5.2", l.R20MIN),
         {});
+    row(QStringLiteral("То же при 50 град, R50"), marked(P::R50, pic("n4.2", GUR.R50)), pic("N5.2", l.R50MIN), {});
+    row(QStringLiteral("То же при 0 град, R0"), marked(P::R0, pic("n5.1", GUR.R0)), {}, t.R0MAX1);
+    row(QStringLiteral("Прочность на растяжение при расколе, МПа"), marked(P::RASK, pic("n5.2", GUR.R_RASCOL)),
+        pic("N4.2", l.RASKMIN), pic("N4.2", l.RASKMAX));
+    row(QStringLiteral("Коэффициент внутреннего трения, tg F"), marked(P::TGFI, pic("n6.3", GUR.TGFI)),
+        pic("N5.3", l.TGFIMIN), {});
+    row(QStringLiteral("Сцепление при сдвиге, C50, МПа"), marked(P::C50, pic("n6.3", GUR.C50)), pic("N4.2", l.C50MIN),
+        {});
+    row(QStringLiteral("Водостойкость"), marked(P::KWOD, pic("n4.2", GUR.KWOD)), t.KWODMIN1, {});
+    row(QStringLiteral("Водостойкость при длительном водонасыщении"), marked(P::KDLIT, pic("n4.2", GUR.KDLIT)),
+        pic("N4.2", l.KDLITMIN), {});
     // The drainage row of a stone-mastic mix: its limit spans both requirement columns.
-    tableRow(b, y, 7.5, {0, 100, 125, kWidth}, {t.STEKANTXT, t.STEKAN, t.NORMSTEKAN}, aligns, 9);
+    const QString drainage = t.STEKAN.isEmpty() ? QString() : marked(P::Drainage, t.STEKAN.trimmed());
+    tableRow(b, y, 7.5, {0, 100, 125, kWidth}, {t.STEKANTXT, drainage, t.NORMSTEKAN}, aligns, 9,
+             drainage.endsWith(QLatin1Char('*')) ? 1 : -1);
     y += 7.5;
+    put(b, 0, y + 2, kWidth, 6, lab::conclusionLine(verdict), kLeft | kWrap, 10, !verdict.failed.empty());
+    y += 6;
 
     put(b, 0, y + 10, kWidth, 6, QStringLiteral("Примечания: _________________________________"), kLeft, 10);
     put(b, 0, y + 24, 120, 6, QStringLiteral("Начальник лаборатории       ___________"), kLeft, 10);
@@ -479,38 +499,52 @@ ReportBand formaD25Page()
             return QStringLiteral("не более ") + lim(z);
         return QStringLiteral("от ") + lim(a) + QStringLiteral(" до ") + lim(z);
     };
+    // A value outside its limit is bold with "*", as in the test protocol and the journal.
+    GurRecord judgedTest = GUR;
+    if (t.waterResistanceRow)
+        judgedTest.UMSR = 0; // the drainage is printed (and judged) for a stone-mastic mix only
+    const lab::Verdict verdict =
+        lab::judgeMix(l, {nullptr, OBR.PLOT, OBR.WOD, JBITGL, YMINER, tested ? &judgedTest : nullptr});
+    using P = lab::Property;
+    auto marked = [&](P property, const QString &value) {
+        return verdict.fails(property) && !value.isEmpty() ? value + QLatin1Char('*') : value;
+    };
     auto row = [&](const QString &name, const QString &requirement, const QString &actual) {
-        tableRow(b, y, 5, e4, {name, requirement, actual}, al4);
+        tableRow(b, y, 5, e4, {name, requirement, actual}, al4, 8, actual.endsWith(QLatin1Char('*')) ? 2 : -1);
         y += 5;
     };
     // Mechanical values come from the test record; without one, the first row says so.
     QString none = tested ? QString() : QStringLiteral("нет испытаний");
-    auto mech = [&](REAL v, int decimals, int width) {
+    auto mech = [&](P property, REAL v, int decimals, int width) {
         if (!tested) {
             QString s = none;
             none.clear();
             return s;
         }
-        return positiveText(v, decimals, width);
+        return marked(property, positiveText(v, decimals, width));
     };
     row(QStringLiteral("Средняя плотность, г/см3"), QStringLiteral("не нормируется"), positiveText(OBR.PLOT, 3, 5));
     row(QStringLiteral("Пористость минерального остова, %"),
         WIDAB.text().trimmed() == QStringLiteral("щебеночно-мастичная") ? t.TR_POR : range(l.PORMINERMIN, l.PORMINERMAX),
-        positiveText(p.PORMINER, 1, 5));
-    row(QStringLiteral("Остаточная пористость, %"), range(l.POROSTMIN, l.POROSTMAX), positiveText(p.POROSTAT, 1, 5));
-    row(QStringLiteral("Водонасыщение, % по объему"), range(l.WMIN, l.WMAX), positiveText(OBR.WOD, 1, 5));
+        marked(P::PORMINER, positiveText(p.PORMINER, 1, 5)));
+    row(QStringLiteral("Остаточная пористость, %"), range(l.POROSTMIN, l.POROSTMAX),
+        marked(P::POROSTAT, positiveText(p.POROSTAT, 1, 5)));
+    row(QStringLiteral("Водонасыщение, % по объему"), range(l.WMIN, l.WMAX), marked(P::WOD, positiveText(OBR.WOD, 1, 5)));
     row(QStringLiteral("Прочность при сжатии, МПа при температуре:"), {}, {});
-    row(QStringLiteral("20 оС"), atLeast(l.R20MIN), mech(GUR.R20, 2, 5));
-    row(QStringLiteral("50 оС"), atLeast(l.R50MIN), mech(GUR.R50, 2, 5));
-    row(QStringLiteral("0 оС"), t.TR0_2.isEmpty() ? QString() : t.TR0_1 + QLatin1Char(' ') + t.TR0_2, mech(GUR.R0, 1, 5));
-    row(QStringLiteral("Коэффициент внутреннего трения"), atLeast(l.TGFIMIN), mech(GUR.TGFI, 3, 5));
-    row(QStringLiteral("Сцепление при сдвиге при 50 оС, МПа"), atLeast(l.C50MIN), mech(GUR.C50, 3, 5));
+    row(QStringLiteral("20 оС"), atLeast(l.R20MIN), mech(P::R20, GUR.R20, 2, 5));
+    row(QStringLiteral("50 оС"), atLeast(l.R50MIN), mech(P::R50, GUR.R50, 2, 5));
+    row(QStringLiteral("0 оС"), t.TR0_2.isEmpty() ? QString() : t.TR0_1 + QLatin1Char(' ') + t.TR0_2,
+        mech(P::R0, GUR.R0, 1, 5));
+    row(QStringLiteral("Коэффициент внутреннего трения"), atLeast(l.TGFIMIN), mech(P::TGFI, GUR.TGFI, 3, 5));
+    row(QStringLiteral("Сцепление при сдвиге при 50 оС, МПа"), atLeast(l.C50MIN), mech(P::C50, GUR.C50, 3, 5));
     row(QStringLiteral("Прочность на растяжение при расколе при 0 оС, МПа"), range(l.RASKMIN, l.RASKMAX),
-        mech(GUR.R_RASCOL, 2, 5));
+        mech(P::RASK, GUR.R_RASCOL, 2, 5));
     row(t.WOD_STEK_, t.KV_CTEK_TR2.isEmpty() ? QString() : t.KW_STEK_TR + QLatin1Char(' ') + t.KV_CTEK_TR2,
-        t.waterResistanceRow ? mech(GUR.KWOD, 2, 4) : mech(GUR.UMSR, 2, 5));
-    row(QStringLiteral("Водостойкость при длительном водонасыщении"), atLeast(l.KDLITMIN), mech(GUR.KDLIT, 2, 4));
+        t.waterResistanceRow ? mech(P::KWOD, GUR.KWOD, 2, 4) : mech(P::Drainage, GUR.UMSR, 2, 5));
+    row(QStringLiteral("Водостойкость при длительном водонасыщении"), atLeast(l.KDLITMIN), mech(P::KDLIT, GUR.KDLIT, 2, 4));
     row(QStringLiteral("Сцепление битума с минеральной частью а/бетонной смеси"), QStringLiteral("выдерживает"), {});
+    put(b, 0, y + 1.5, kWidth, 6, lab::conclusionLine(verdict), kLeft | kWrap, 9, !verdict.failed.empty());
+    y += 6;
 
     y += 8;
     put(b, 0, y, 60, 5, NAS.ISPOLNIT2.text().trimmed(), kLeft, 10);

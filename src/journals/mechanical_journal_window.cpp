@@ -6,6 +6,8 @@
 #include "framework/warnings.h"
 #include "journals/mechanical.h"
 #include "journals/press_schemes.h"
+#include "journals/quality_records.h"
+#include "data/conformity_zone.h"
 
 #include <QPointer>
 
@@ -363,6 +365,13 @@ BrowseDeclaration BROWSEREZGURDeclaration()
         BrowseColumn::number(QStringLiteral("C50,МПа"), "n6.3", [] { return GUR.C50; }),
         BrowseColumn::number(QStringLiteral("r 0, МПа"), "n5.2", [] { return GUR.R_RASCOL; }),
         BrowseColumn::string(QStringLiteral("obekt"), "s20", GUR.OBEKT),
+    };
+    // Each test against the requirements, from the same verdict as the test protocol's marks.
+    auto verdicts = std::make_shared<quality::TestVerdicts>();
+    d.columns.push_back({QStringLiteral("Соответствие"), Picture::of("s40"), [verdicts] { return verdicts->text(GUR); }, 36});
+    d.liveCaption = [] {
+        return QStringLiteral("Соответствие требованиям стандарта: ДКЗ %1, марка смеси по рецепту")
+            .arg(conformity_zone::current());
     };
     d.insert = BrowseButton{QStringLiteral("&Добавить"), QStringLiteral("INSERT")};
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE")};

@@ -1,4 +1,5 @@
 #include "journals/conformity_limits.h"
+#include "journals/conformity_verdict.h"
 
 #include <QTest>
 #include <cmath>
@@ -143,6 +144,35 @@ private slots:
             QCOMPARE(b.W100[3], 0.0);
             QCOMPARE(b.MZAMES[5], 0.0);
         }
+    }
+
+    // "тип Б", grade II, zone III: what is outside its limit is listed in the protocols' order;
+    // what was not measured (0, no weighing, no test) is not judged; nothing judged says nothing.
+    void verdict_data()
+    {
+        QTest::addColumn<double>("R50");
+        QTest::addColumn<double>("WOD");
+        QTest::addColumn<bool>("withTest");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("conforms") << 1.05 << 2.6 << true << QStringLiteral("да");
+        QTest::newRow("R50 and water saturation") << 0.9 << 4.2 << true << QStringLiteral("нет: водонасыщение, R50");
+        QTest::newRow("4,04 prints 4,0: within") << 1.05 << 4.04 << true << QStringLiteral("да");
+        QTest::newRow("R50 not measured") << 0.0 << 2.6 << true << QStringLiteral("да");
+        QTest::newRow("no test: the weighing alone") << 0.0 << 4.2 << false << QStringLiteral("нет: водонасыщение");
+        QTest::newRow("nothing measured") << 0.0 << 0.0 << false << QString();
+    }
+    void verdict()
+    {
+        QFETCH(double, R50);
+        QFETCH(double, WOD);
+        QFETCH(bool, withTest);
+        QFETCH(QString, text);
+        const lab::ConformityLimits l = lab::protvseLimits(QStringLiteral("тип Б"), QStringLiteral("II"), QStringLiteral("III"));
+        GurRecord test;
+        test.R50 = R50, test.R20 = 2.5, test.KWOD = 0.9;
+        const lab::Verdict v = lab::judgeMix(l, {nullptr, 0, WOD, 6, 2.7, withTest ? &test : nullptr});
+        QCOMPARE(lab::verdictText(v), text);
+        QCOMPARE(lab::conclusionLine(v).startsWith(QStringLiteral("Заключение: смесь соответствует")), text == QStringLiteral("да"));
     }
 };
 

@@ -2,6 +2,8 @@
 #include "data/files.h"
 #include "data/globals.h"
 #include "framework/fileservices.h"
+#include "framework/list_window.h"
+#include "journals/conformity_reports.h"
 #include "framework/report_preview_window.h"
 #include "framework/reportprogress_window.h"
 #include "support/pdf_text.h"
@@ -10,6 +12,7 @@
 #include "support/workdir.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -152,7 +155,7 @@ private slots:
         QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
         QVERIFY2(hasLine(text, {"От", "01.06.2026", "ДКЗ -", "IV"}), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("марка")));
-        QVERIFY(hasLine(text, {"Содержание зерен мельче 5 мм, % массы", "55,0", "25", "35"}));
+        QVERIFY(hasLine(text, {"Содержание зерен мельче 5 мм, % массы", "55,0*", "25", "35"})); // outside: marked
         QVERIFY(hasLine(text, {"То же при 0 град, R0", "9,4"}));
         QVERIFY(hasLine(text, {"Водостойкость", "0,93"}));
         QVERIFY(hasLine(text, {"Показатель стекания, %", "0,15", "не более 0,2"}));
@@ -264,6 +267,52 @@ private slots:
         QVERIFY(hasLine(text, {"20 оС", "не менее 2,2", "нет испытаний"}));
         QVERIFY(!text.contains(QStringLiteral("по испытанию")));
         QVERIFY(hasLine(text, {"Средняя плотность, г/см3", "не нормируется", "2,385"})); // the weighing still shown
+    }
+
+    // R50 under its limit (тип Б, grade II, zone III: at least 1,00) and R20 exactly on its limit
+    // as printed: the protocol marks R50 alone, bold with "*", and ends saying so; "Форма Д-25"
+    // does the same; the journal judges the test "нет: R50" for the zone the filter chose.
+    void valueOutsideItsLimitIsMarkedEverywhere()
+    {
+        recipeWithWeighing(QStringLiteral("тип Б"));
+        store(files::PODBOR, true, [] {
+            POD = PodborRecord(), POD.NUM = 7, POD.DATE = dates::fromYmd(2026, 5, 14);
+            POD.TYPASPH = QStringLiteral("тип Б"), POD.MARKAASPH = QStringLiteral("II");
+            POD.PRZRN = {100, 95, 84, 70, 55, 41, 30, 22, 16, 11, 7.5}, POD.BIT = 6, POD.YMINER = 2.7;
+        });
+        store(files::GUR, true, [] {
+            GUR = test(7, dates::fromYmd(2026, 5, 20), 2.1996); // prints 2,20: meets "не менее 2,20"
+            GUR.R50 = 0.98;
+        });
+        const QString text = run("PROTVSE", "FILTER21", QStringLiteral("III"), QStringLiteral("II"));
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
+        QVERIFY2(hasLine(text, {"То же при 50 град, R50", "0,98*", "1,00"}), qPrintable(text));
+        QVERIFY(hasLine(text, {"Прочность при сжатии, МПа: R20", "2,20", "2,20"}));
+        QVERIFY(hasLine(text, {"Заключение: смесь не соответствует требованиям по показателям: R50"}));
+        QCOMPARE(text.count(QLatin1Char('*')), 1);
+        {
+            FileUse use(files::GUR);
+            QVERIFY(readFirst(files::GUR));
+            const ReportBand page = conformity::protvsePage();
+            const auto marked = std::find_if(page.items.begin(), page.items.end(),
+                                             [](const ReportItem &i) { return i.text == QStringLiteral("0,98*"); });
+            QVERIFY(marked != page.items.end() && marked->bold);
+        }
+
+        POD = PodborRecord();
+        POD.NUM = 7, POD.TYPASPH = QStringLiteral("тип Б"), POD.MARKAASPH = QStringLiteral("II"), POD.BIT = 6,
+        POD.YMINER = 2.7;
+        const QString form = run("FORMAD_25", "FILTER2", QStringLiteral("III"));
+        QVERIFY2(hasLine(form, {"50 оС", "не менее 1", "0,98*"}), qPrintable(form));
+        QVERIFY(hasLine(form, {"Заключение: смесь не соответствует требованиям по показателям: R50"}));
+
+        glob::NUMMER = 7;
+        QVERIFY(startProcedure(QStringLiteral("BROWSEREZGUR")));
+        auto *list = awaitShown<BrowseWindow>(m_shown, QStringLiteral("BROWSEREZGUR"));
+        QVERIFY(list);
+        QCOMPARE(list->page()->entries().at(0).texts.last().trimmed(), QStringLiteral("нет: R50"));
+        QVERIFY(list->findChild<QLabel *>(QStringLiteral("CAPTION"))->text().contains(QStringLiteral("ДКЗ III")));
+        list->close();
     }
 };
 

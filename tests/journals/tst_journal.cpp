@@ -148,7 +148,7 @@ private slots:
         QStringList texts;
         for (const QString &t : list->page()->entries().at(0).texts)
             texts << t.trimmed();
-        QCOMPARE(texts.join(QLatin1Char('|')), QStringLiteral("12|05.10.2026|тип Б п|3.00|0.90|0.0|0.818|0.227|1.00|Обход г. Тверь"));
+        QCOMPARE(texts.join(QLatin1Char('|')), QStringLiteral("12|05.10.2026|тип Б п|3.00|0.90|0.0|0.818|0.227|1.00|Обход г. Тверь|"));
         // Stored as computed, not as shown.
         FileUse use(files::GUR);
         files::GUR.setOrder(files::key::GUR_KEYREZNUM);

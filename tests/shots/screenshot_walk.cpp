@@ -13,10 +13,13 @@
 #include "framework/fileservices.h"
 #include "framework/procedures_ui.h"
 #include "framework/printer_ui.h"
+#include "framework/report_preview_window.h"
 #include "framework/warnings.h"
 
 #include <QAction>
 #include <QApplication>
+#include <cmath>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -96,6 +99,7 @@ public:
         dialog(printWithDialog(m_frame, [](QPrinter &) {}), QStringLiteral("print"));
         superpaveAndBitumen();
         conformityDocuments();
+        propertyTrends();
         weighingAndShear();
         recordsTools();
     }
@@ -288,9 +292,27 @@ private:
             GUR = GurRecord();
             GUR.DATE = dates::today();
             GUR.REZNUM = 9;
-            GUR.R20 = 3.1, GUR.R50 = 1.2, GUR.R0 = 9.6, GUR.R_RASCOL = 4.1;
+            GUR.R20 = 3.1, GUR.R50 = 0.85, GUR.R0 = 9.6, GUR.R_RASCOL = 4.1; // R50 under its norm: marked
             GUR.TGFI = 0.86, GUR.C50 = 0.41, GUR.KWOD = 0.92, GUR.KDLIT = 0.84;
             files::GUR.add();
+            // A season of tests of recipe 9 and of recipe 10 of the same type, for the control chart.
+            for (int k = 0; k < 2; ++k) {
+                const int number = 9 + k;
+                if (k == 1) {
+                    POD = recipe;
+                    POD.NUM = number;
+                    files::PODBOR.add();
+                }
+                for (int i = 0; i < 24; ++i) {
+                    GUR = GurRecord();
+                    GUR.DATE = dates::today() - 7 * (24 - i);
+                    GUR.REZNUM = number;
+                    GUR.R20 = 3.0 + 0.25 * std::sin(i * 1.3 + k) + 0.02 * i + 0.3 * k;
+                    GUR.R50 = 1.15 + 0.12 * std::cos(i * 0.9 + k) - (i == 17 && k == 0 ? 0.35 : 0);
+                    GUR.R0 = 9.4, GUR.KWOD = 0.9, GUR.KDLIT = 0.82;
+                    files::GUR.add();
+                }
+            }
         }
         POD = recipe;
         for (const char *name : {"FORMAD_25", "PROTVSE"}) {
@@ -300,12 +322,59 @@ private:
                 ok->click();
             wait(1500);
             shot(QLatin1String(name) + QStringLiteral("_preview"));
+            savePdf(QLatin1String(name));
             if (QMdiSubWindow *preview = area()->activeSubWindow())
                 preview->showMaximized();
             shot(QLatin1String(name) + QStringLiteral("_preview_maximised"));
             m_frame->mdiArea()->closeAllSubWindows();
             wait(100);
         }
+    }
+
+    // "Динамика показателей" of recipe 9 (from the recipe list's button), the whole type side by
+    // side, its printout; the test journal with its verdict column.
+    void propertyTrends()
+    {
+        POD = PodborRecord();
+        POD.NUM = 9;
+        if (!startProcedure(QStringLiteral("BROUSEPODBOR")))
+            return;
+        QMdiSubWindow *list = area()->activeSubWindow();
+        if (QPushButton *trends = button(list, "TRENDS"))
+            trends->click();
+        QMdiSubWindow *window = area()->activeSubWindow();
+        if (!window || window == list)
+            return;
+        shot(QStringLiteral("PROPERTYTRENDS"));
+        if (auto *property = window->findChild<QComboBox *>(QStringLiteral("PROPERTY")))
+            property->setCurrentIndex(1); // R50: a point under the norm
+        window->showMaximized();
+        shot(QStringLiteral("PROPERTYTRENDS_R50_maximised"));
+        if (auto *whole = window->findChild<QCheckBox *>(QStringLiteral("WHOLETYPE")))
+            whole->setChecked(true);
+        shot(QStringLiteral("PROPERTYTRENDS_whole_type"));
+        if (auto *whole = window->findChild<QCheckBox *>(QStringLiteral("WHOLETYPE")))
+            whole->setChecked(false);
+        if (QPushButton *print = button(window, "PRINT"))
+            print->click();
+        wait(500);
+        shot(QStringLiteral("PROPERTYTRENDS_preview"));
+        savePdf(QStringLiteral("PROPERTYTRENDS"));
+        area()->closeAllSubWindows();
+        wait(100);
+        glob::NUMMER = 9;
+        if (startProcedure(QStringLiteral("BROWSEREZGUR")))
+            shot(QStringLiteral("BROWSEREZGUR_verdict"));
+        area()->closeAllSubWindows();
+        wait(100);
+    }
+
+    // The report in the active preview as a PDF beside the shots (its pages are looked at too).
+    void savePdf(const QString &name)
+    {
+        QMdiSubWindow *sub = area()->activeSubWindow();
+        if (auto *preview = sub ? sub->findChild<ReportPreviewWindow *>() : nullptr)
+            preview->saveAsPdf(m_dir.filePath(name + QStringLiteral(".pdf")));
     }
 
     // The weighing of recipe 1: the list, the form with the worked weighing evaluated, the
