@@ -359,7 +359,15 @@ private:
     void shot(const QString &name)
     {
         wait(200);
-        m_frame->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 3, 10, QLatin1Char('0')).arg(name)));
+        const QString file = QStringLiteral("%1_%2.png").arg(++m_count, 3, 10, QLatin1Char('0')).arg(name);
+        m_frame->grab().save(m_dir.filePath(file));
+        // Which window each picture shows, for the guide's pictures (scripts/guide-images).
+        QFile titles(m_dir.filePath(QStringLiteral("titles.txt")));
+        if (titles.open(QIODevice::Append | QIODevice::Text)) {
+            QMdiSubWindow *active = area()->activeSubWindow();
+            QTextStream(&titles) << file << '\t' << (active ? active->windowTitle() : QString()) << '\t'
+                                    << (active && active->widget() ? active->widget()->objectName() : QString()) << '\n';
+        }
     }
 
     void dialog(QDialog *d, const QString &name)
