@@ -176,41 +176,44 @@ GuideWindow *FrameWindow::showGuide(bool forActiveWindow)
             window = scroll->widget();
         windowName = window->objectName();
     }
+    m_guide->show(); // first: the section is placed in the window's final size
+    m_guide->raise();
+    m_guide->activateWindow();
     if (windowName.isEmpty())
         m_guide->showContents();
     else
         m_guide->showWindowSection(windowName);
-    m_guide->show();
-    m_guide->raise();
-    m_guide->activateWindow();
     return m_guide;
 }
 
 void FrameWindow::showAbout()
 {
     showMessage(QStringLiteral("%1\n\nВерсия %2\n\nРабочая папка: %3")
-                    .arg(kTitle, QStringLiteral(ASPHALT_VERSION), QDir::toNativeSeparators(QDir::currentPath())),
+                    .arg(kTitle, QStringLiteral(ASPHALT_VERSION), QDir::toNativeSeparators(dataDirectory())),
                 QStringLiteral("О программе"));
 }
 
 void FrameWindow::showWorkFolder()
 {
-    m_folderLabel->setText(QStringLiteral("Рабочая папка: %1").arg(QDir::toNativeSeparators(QDir::currentPath())));
+    m_folderLabel->setText(QStringLiteral("Рабочая папка: %1").arg(QDir::toNativeSeparators(dataDirectory())));
 }
 
 void FrameWindow::chooseWorkFolder()
 {
-    auto *dialog = new WorkFolderDialog(this, QDir::currentPath());
+    auto *dialog = new WorkFolderDialog(this, dataDirectory());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The data files of the open windows are let go before the new folder is filled: the
+    // sample data are loaded through the same files.
+    dialog->setReleaseCurrent([this] { return closeWindowsAndFiles(); });
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
-        const QString current = QDir::currentPath();
+        const QString current = dataDirectory();
         if (!switchWorkFolder(dialog->folder()))
             rememberWorkFolder(current);
     });
     dialog->open();
 }
 
-bool FrameWindow::switchWorkFolder(const QString &dir)
+bool FrameWindow::closeWindowsAndFiles()
 {
     closeSplash();
     m_mdi->closeAllSubWindows();
@@ -222,11 +225,19 @@ bool FrameWindow::switchWorkFolder(const QString &dir)
     for (DataFile *f : files::all())
         if (f->isOpen())
             f->close();
+    return true;
+}
+
+bool FrameWindow::switchWorkFolder(const QString &dir)
+{
+    if (!closeWindowsAndFiles())
+        return false;
     if (!QDir::setCurrent(dir)) {
         showMessage(QStringLiteral("Рабочая папка не найдена: %1").arg(QDir::toNativeSeparators(dir)), kTitle,
                     MessageIcon::Exclamation);
         return false;
     }
+    setDataDirectory(dir);
     glob::resetGlobals(); // the recipe in hand belonged to the other folder
     showWorkFolder();
     QString error;

@@ -40,8 +40,9 @@ public:
     // The guide, opened at the section of the active window ("F1") or at its contents; the
     // guide window is made once and shown again.
     GuideWindow *showGuide(bool forActiveWindow);
-    // Closes every window and goes on in the working folder `dir` (already checked); false,
-    // with the folder unchanged, when a window refuses to close.
+    // Closes every window and the data files; false, with a message, when a window refuses.
+    bool closeWindowsAndFiles();
+    // Goes on in the working folder `dir` (already checked), every window closed.
     bool switchWorkFolder(const QString &dir);
 
 protected:

@@ -1,6 +1,5 @@
 #include "app/guide_window.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
@@ -76,9 +75,11 @@ void GuideWindow::open(const QString &file, const QString &heading)
         return;
     for (QTextBlock block = m_browser->document()->begin(); block.isValid(); block = block.next())
         if (block.blockFormat().headingLevel() > 0 && block.text().trimmed() == heading) {
-            const QRectF place = m_browser->document()->documentLayout()->blockBoundingRect(block);
-            m_browser->verticalScrollBar()->setValue(int(place.top()));
+            // From the end back to the heading: the view stops with the heading at its top.
+            m_browser->moveCursor(QTextCursor::End);
+            m_browser->ensureCursorVisible();
             m_browser->setTextCursor(QTextCursor(block));
+            m_browser->ensureCursorVisible();
             break;
         }
 }

@@ -158,6 +158,8 @@ void WorkFolderDialog::accept()
         showProblem(check.text);
         return;
     }
+    if (m_release && !m_release())
+        return;
     if (m_seed->isEnabled() && m_seed->isChecked() && !holdsProgramData(dir)) {
         QString error;
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -8,6 +8,8 @@
 // the program's settings with the recent folders.
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -20,6 +22,9 @@ public:
     WorkFolderDialog(QWidget *parent, const QString &proposed, const QString &problem = {});
 
     QString folder() const { return m_folder; } // the folder accepted
+    // Called once the chosen folder proved usable, before the sample data are loaded into it:
+    // lets go of the folder in use (its windows and files). False keeps the dialog open.
+    void setReleaseCurrent(std::function<bool()> release) { m_release = std::move(release); }
 
     void accept() override;
 
@@ -33,6 +38,7 @@ private:
     QListWidget *m_recent;
     QCheckBox *m_seed;
     QString m_folder;
+    std::function<bool()> m_release;
 };
 
 // The folder proposed the first time: "Асфальт" in the user's documents folder.
