@@ -88,7 +88,8 @@ int main(int argc, char **argv)
                                          QStringLiteral("Check the data of WORKDIR, list what is wrong and exit (1 when something is found)."));
     parser.addOption(checkOption);
     acceptWindowSystemOptions(parser);
-    parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working directory."),
+    parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working folder. Without it the window opens on the folder chosen last (asking the first "
+                                                "time), and the options work on the current directory."),
                                  QStringLiteral("[WORKDIR]"));
 
     // Parsed before any window system is needed: a QApplication without a display ends the
