@@ -109,6 +109,14 @@ public:
         if (auto *path = folders ? folders->findChild<QLineEdit *>(QStringLiteral("PATH")) : nullptr)
             path->setText(QStringLiteral("/home/lab/Документы/Асфальт")); // the picture of a first start
         dialog(folders, QStringLiteral("WORKFOLDER"));
+        // A folder nobody may write to, refused with its reason.
+        m_frame->findChild<QAction *>(QStringLiteral("WorkFolder"))->trigger();
+        folders = m_frame->findChild<QDialog *>(QStringLiteral("WORKFOLDER"));
+        if (auto *path = folders ? folders->findChild<QLineEdit *>(QStringLiteral("PATH")) : nullptr) {
+            path->setText(QStringLiteral("/proc"));
+            folders->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            dialog(folders, QStringLiteral("WORKFOLDER_refused"));
+        }
         startProcedure(QStringLiteral("REG"));
         wait(200);
         m_frame->findChild<QAction *>(QStringLiteral("Guide"))->trigger();
