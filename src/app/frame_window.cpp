@@ -1,9 +1,14 @@
 #include "app/frame_window.h"
 #include "app/records_window.h"
 
+#include "app/commands.h"
 #include "app/emblems.h"
+#include "app/guide_window.h"
+#include "app/install_paths.h"
+#include "app/work_folder_dialog.h"
 #include "framework/procedures_ui.h"
 #include "app/splash_window.h"
+#include "data/files.h"
 #include "data/globals.h"
 #include "framework/history_window_ui.h"
 #include "framework/printer_ui.h"
@@ -11,6 +16,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -61,6 +67,10 @@ FrameWindow::FrameWindow(QWidget *parent, int splashMilliseconds) : QMainWindow(
     m_mdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     setCentralWidget(m_mdi);
     statusBar()->setObjectName(QStringLiteral("STATUSBAR"));
+    m_folderLabel = new QLabel(this);
+    m_folderLabel->setObjectName(QStringLiteral("WORKDIR"));
+    statusBar()->addPermanentWidget(m_folderLabel);
+    showWorkFolder();
     buildMenus();
     buildToolBar();
     updateProcedureActions();
@@ -77,6 +87,9 @@ void FrameWindow::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Файл"));
     file->setObjectName(QStringLiteral("MenuFile"));
+    addItem(file, QStringLiteral("WorkFolder"), QStringLiteral("Рабочая папка..."),
+            {QStringLiteral("Открыть другую рабочую папку с данными")}, [this] { chooseWorkFolder(); });
+    file->addSeparator();
     addItem(file, QStringLiteral("Backup"), QStringLiteral("Резервная копия..."),
             {QStringLiteral("Копия всех файлов данных в папку с датой")}, [this] { backupFromMenu(this); });
     addItem(file, QStringLiteral("Restore"), QStringLiteral("Восстановить из копии..."),
@@ -137,6 +150,105 @@ void FrameWindow::buildMenus()
             [this] { m_mdi->cascadeSubWindows(); });
     addItem(windows, QStringLiteral("ArrangeIcons"), QStringLiteral("&Arrange Icons"),
             {QStringLiteral("Align all window icons")}, [this] { arrangeIcons(); });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Справка"));
+    help->setObjectName(QStringLiteral("MenuHelp"));
+    QAction *guide = addItem(help, QStringLiteral("Guide"), QStringLiteral("Руководство"),
+                             {QStringLiteral("Руководство пользователя; F1 - о текущем окне")},
+                             [this] { showGuide(true); });
+    guide->setShortcut(QKeySequence::HelpContents);
+    guide->setShortcutContext(Qt::ApplicationShortcut);
+    addItem(help, QStringLiteral("About"), QStringLiteral("О программе"), {QStringLiteral("Версия программы")},
+            [this] { showAbout(); });
+}
+
+GuideWindow *FrameWindow::showGuide(bool forActiveWindow)
+{
+    const QString dir = guideFolder();
+    if (dir.isEmpty()) {
+        showMessage(QStringLiteral("Руководство не найдено: программа установлена не полностью."), kTitle,
+                    MessageIcon::Exclamation);
+        return nullptr;
+    }
+    if (!m_guide)
+        m_guide = new GuideWindow(dir, this);
+    // The window the user works in: a subwindow's own window, also inside its scroll area.
+    QString windowName;
+    if (QMdiSubWindow *sub = m_mdi->activeSubWindow(); sub && forActiveWindow && sub->widget()) {
+        QWidget *window = sub->widget();
+        if (auto *scroll = qobject_cast<QScrollArea *>(window); scroll && scroll->widget())
+            window = scroll->widget();
+        windowName = window->objectName();
+    }
+    m_guide->show(); // first: the section is placed in the window's final size
+    m_guide->raise();
+    m_guide->activateWindow();
+    if (windowName.isEmpty())
+        m_guide->showContents();
+    else
+        m_guide->showWindowSection(windowName);
+    return m_guide;
+}
+
+void FrameWindow::showAbout()
+{
+    showMessage(QStringLiteral("%1\n\nВерсия %2\n\nРабочая папка: %3")
+                    .arg(kTitle, QStringLiteral(ASPHALT_VERSION), QDir::toNativeSeparators(dataDirectory())),
+                QStringLiteral("О программе"));
+}
+
+void FrameWindow::showWorkFolder()
+{
+    m_folderLabel->setText(QStringLiteral("Рабочая папка: %1").arg(QDir::toNativeSeparators(dataDirectory())));
+}
+
+void FrameWindow::chooseWorkFolder()
+{
+    auto *dialog = new WorkFolderDialog(this, dataDirectory());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The data files of the open windows are let go before the new folder is filled: the
+    // sample data are loaded through the same files.
+    dialog->setReleaseCurrent([this] { return closeWindowsAndFiles(); });
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const QString current = dataDirectory();
+        if (!switchWorkFolder(dialog->folder()))
+            rememberWorkFolder(current);
+    });
+    dialog->open();
+}
+
+bool FrameWindow::closeWindowsAndFiles()
+{
+    closeSplash();
+    m_mdi->closeAllSubWindows();
+    if (!m_mdi->subWindowList().isEmpty()) {
+        showMessage(QStringLiteral("Закройте открытые окна, чтобы перейти в другую рабочую папку."), kTitle,
+                    MessageIcon::Exclamation);
+        return false;
+    }
+    for (DataFile *f : files::all())
+        if (f->isOpen())
+            f->close();
+    return true;
+}
+
+bool FrameWindow::switchWorkFolder(const QString &dir)
+{
+    if (!closeWindowsAndFiles())
+        return false;
+    if (!QDir::setCurrent(dir)) {
+        showMessage(QStringLiteral("Рабочая папка не найдена: %1").arg(QDir::toNativeSeparators(dir)), kTitle,
+                    MessageIcon::Exclamation);
+        return false;
+    }
+    setDataDirectory(dir);
+    glob::resetGlobals(); // the recipe in hand belonged to the other folder
+    showWorkFolder();
+    QString error;
+    if (!startupBackup(dir, &error))
+        showMessage(QStringLiteral("Автоматическая резервная копия не записана: %1").arg(error), kTitle,
+                    MessageIcon::Exclamation);
+    return true;
 }
 
 QAction *FrameWindow::addItem(QMenu *menu, const QString &objectName, const QString &text, const QStringList &help,

@@ -13,6 +13,8 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class GuideWindow;
+class QLabel;
 class SplashWindow;
 
 class FrameWindow : public QMainWindow {
@@ -34,6 +36,14 @@ public:
     // settings (QSettings of the application), or over most of the available screen the first
     // time; from now on the frame keeps its place there when it closes. Before show().
     void restorePlacement();
+
+    // The guide, opened at the section of the active window ("F1") or at its contents; the
+    // guide window is made once and shown again.
+    GuideWindow *showGuide(bool forActiveWindow);
+    // Closes every window and the data files; false, with a message, when a window refuses.
+    bool closeWindowsAndFiles();
+    // Goes on in the working folder `dir` (already checked), every window closed.
+    bool switchWorkFolder(const QString &dir);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -60,6 +70,9 @@ private:
     void childWindowEvent(QWidget *window, QEvent::Type type);
     void letScroll(QMdiSubWindow *sub);
     void tileWindows();
+    void chooseWorkFolder();
+    void showAbout();
+    void showWorkFolder();
 
     QMdiArea *m_mdi = nullptr;
     int m_splashMilliseconds;
@@ -67,5 +80,7 @@ private:
     bool m_rehosting = false; // a window is moving into a scroll area
     bool m_keepsPlacement = false;
     QPointer<SplashWindow> m_splash;
+    QPointer<GuideWindow> m_guide;
+    QLabel *m_folderLabel = nullptr;
     QList<QPair<QObject *, QString>> m_procedureControls; // action or button, and its procedure
 };

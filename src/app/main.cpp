@@ -1,5 +1,7 @@
-// asphalt [WORKDIR]: opens the frame on WORKDIR (default: the current
-// directory), where the data files are created as the windows first use them.
+// asphalt [WORKDIR]: opens the frame on the working folder WORKDIR, where the data files are
+// created as the windows first use them. Without WORKDIR: on the folder chosen last, or, the
+// first time, on one the user chooses (app/work_folder_dialog.h). A folder that cannot be used
+// is reported and another one chosen.
 // asphalt --seed DIR [WORKDIR]: creates the data files of WORKDIR (made when missing) from the
 // sample data of DIR (CSV files) and ends, without opening a window.
 // asphalt --copy-to CONNECTION [WORKDIR]: copies the data files of WORKDIR into the empty
@@ -12,10 +14,12 @@
 #include "app/emblems.h"
 #include "app/frame_window.h"
 #include "app/startup.h"
+#include "app/work_folder_dialog.h"
 #include "data/datafile.h"
 #include "data/globals.h"
 #include "data/seed.h"
 #include "data/storage.h"
+#include "data/work_folder.h"
 #include "framework/messagebox_ui.h"
 #include "framework/warnings.h"
 
@@ -84,7 +88,8 @@ int main(int argc, char **argv)
                                          QStringLiteral("Check the data of WORKDIR, list what is wrong and exit (1 when something is found)."));
     parser.addOption(checkOption);
     acceptWindowSystemOptions(parser);
-    parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working directory."),
+    parser.addPositionalArgument(QStringLiteral("WORKDIR"), QStringLiteral("The working folder. Without it the window opens on the folder chosen last (asking the first "
+                                                "time), and the options work on the current directory."),
                                  QStringLiteral("[WORKDIR]"));
 
     // Parsed before any window system is needed: a QApplication without a display ends the
@@ -147,16 +152,14 @@ int main(int argc, char **argv)
         }
         return 0;
     }
-    if (!positional.isEmpty() && !QDir::setCurrent(positional.first())) {
-        std::fprintf(stderr, "%s\n",
-                     qUtf8Printable(QStringLiteral("Рабочий каталог не найден: %1").arg(positional.first())));
-        return 1;
-    }
-
     loadQtTranslations(); // without them the standard dialogs stay in English
     installMessageBoxSink(FrameWindow::kTitle);
-    registerProgramProcedures();
     QApplication::setWindowIcon(applicationIcon()); // on every subwindow as on the frame
+    const QString folder = chooseStartFolder(positional.isEmpty() ? QString() : workDir);
+    if (folder.isEmpty())
+        return 0; // the user gave up choosing
+    QDir::setCurrent(folder);
+    registerProgramProcedures();
     FrameWindow frame;
     frame.restorePlacement();
     frame.show();

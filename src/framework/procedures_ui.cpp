@@ -66,6 +66,14 @@ void registerProcedure(const QString &name, ProcedureFactory factory)
 
 bool isProcedureRegistered(const QString &name) { return registry().contains(name); }
 
+QStringList registeredProcedures()
+{
+    QStringList names = registry().keys() + calledRegistry().keys();
+    names.removeDuplicates();
+    names.sort();
+    return names;
+}
+
 bool startProcedure(const QString &name)
 {
     const auto it = registry().constFind(name);

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -29,6 +30,8 @@ using CalledProcedure = std::function<void(QWidget *caller, std::function<void(L
 void registerCalledProcedure(const QString &name, CalledProcedure procedure);
 bool isCalledProcedureRegistered(const QString &name);
 bool callProcedure(const QString &name, QWidget *caller, std::function<void(LONG response)> done);
+// The names of every registered procedure, started and called.
+QStringList registeredProcedures();
 
 // Where started windows are shown: the frame installs its MDI area; without a frame a window
 // is shown on its own. Either way it is deleted when closed.

@@ -102,6 +102,35 @@ public:
         propertyTrends();
         weighingAndShear();
         recordsTools();
+        workFolderAndGuide();
+    }
+
+    // The working folder's dialog from the Файл menu, and the guide opened by F1 over a list.
+    void workFolderAndGuide()
+    {
+        m_frame->findChild<QAction *>(QStringLiteral("WorkFolder"))->trigger();
+        auto *folders = m_frame->findChild<QDialog *>(QStringLiteral("WORKFOLDER"));
+        if (auto *path = folders ? folders->findChild<QLineEdit *>(QStringLiteral("PATH")) : nullptr)
+            path->setText(QStringLiteral("/home/lab/Документы/Асфальт")); // the picture of a first start
+        dialog(folders, QStringLiteral("WORKFOLDER"));
+        // A folder nobody may write to, refused with its reason.
+        m_frame->findChild<QAction *>(QStringLiteral("WorkFolder"))->trigger();
+        folders = m_frame->findChild<QDialog *>(QStringLiteral("WORKFOLDER"));
+        if (auto *path = folders ? folders->findChild<QLineEdit *>(QStringLiteral("PATH")) : nullptr) {
+            path->setText(QStringLiteral("/proc"));
+            folders->findChild<QPushButton *>(QStringLiteral("OK"))->click();
+            dialog(folders, QStringLiteral("WORKFOLDER_refused"));
+        }
+        startProcedure(QStringLiteral("REG"));
+        wait(200);
+        m_frame->findChild<QAction *>(QStringLiteral("Guide"))->trigger();
+        if (auto *guide = m_frame->findChild<QWidget *>(QStringLiteral("GUIDE"))) {
+            wait(300);
+            guide->grab().save(m_dir.filePath(QStringLiteral("%1_GUIDE.png").arg(++m_count, 3, 10, QLatin1Char('0'))));
+            guide->close();
+        }
+        m_frame->findChild<QAction *>(QStringLiteral("About"))->trigger();
+        area()->closeAllSubWindows();
     }
 
     // The records tools of the Файл menu: the backup's folder dialog, then the data check on a
@@ -452,7 +481,19 @@ private:
     void shot(const QString &name)
     {
         wait(200);
-        m_frame->grab().save(m_dir.filePath(QStringLiteral("%1_%2.png").arg(++m_count, 3, 10, QLatin1Char('0')).arg(name)));
+        const QString file = QStringLiteral("%1_%2.png").arg(++m_count, 3, 10, QLatin1Char('0')).arg(name);
+        m_frame->grab().save(m_dir.filePath(file));
+        // Which window each picture shows and where it is in the frame, for the guide's pictures
+        // (scripts/guide-images crops them to the window).
+        QFile titles(m_dir.filePath(QStringLiteral("titles.txt")));
+        if (titles.open(QIODevice::Append | QIODevice::Text)) {
+            QMdiSubWindow *active = area()->activeSubWindow();
+            const QRect place = active ? QRect(active->mapTo(m_frame, QPoint()), active->size()) : QRect();
+            QTextStream(&titles) << file << '\t' << (active ? active->windowTitle() : QString()) << '\t'
+                                 << (active && active->widget() ? active->widget()->objectName() : QString()) << '\t'
+                                 << place.x() << '\t' << place.y() << '\t' << place.width() << '\t' << place.height()
+                                 << '\n';
+        }
     }
 
     void dialog(QDialog *d, const QString &name)
