@@ -508,6 +508,12 @@ private:
             variants->click();
             dialog(grading->findChild<QDialog *>(QStringLiteral("ALTERNATIVES")), QStringLiteral("PODBORSUM_variants"));
         }
+        if (QPushButton *robust = button(grading, "ROBUST")) {
+            robust->click();
+            for (QDialog *d : grading->findChildren<QDialog *>(QStringLiteral("ALTERNATIVES")))
+                if (d->isVisible()) // the list of variants closed before may not be deleted yet
+                    dialog(d, QStringLiteral("PODBORSUM_robust"));
+        }
         grading->resize(grading->size() * 5 / 4); // enlarged by hand: the chart scales
         shot(QStringLiteral("PODBORSUM_enlarged"));
         if (QPushButton *back = button(grading, "CANCEL"))
