@@ -78,6 +78,7 @@ public:
         walkDesign();
         walkBatch();
         walkJournal();
+        walkAnalyses();
         listMenu();
         // Several windows at once, tiled and cascaded.
         for (QAction *item : items)
@@ -426,6 +427,28 @@ private:
         else
             list->close();
         shot(name + QStringLiteral("_closed"));
+    }
+
+    // A material's sieve analyses from the crushed-stone list: the list, a new analysis, and
+    // "Принять как основной" over a list maximised.
+    void walkAnalyses()
+    {
+        if (!startProcedure(QStringLiteral("BROUSESPLIT")))
+            return;
+        QMdiSubWindow *stones = area()->activeSubWindow();
+        QPushButton *analyses = button(stones, "ANALYSES");
+        if (!analyses)
+            return;
+        analyses->click();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        if (!list || list == stones)
+            return;
+        shot(QStringLiteral("BROUSEANALIZ"));
+        form(list, "INSERT", QStringLiteral("BROUSEANALIZ_insert"));
+        list->showMaximized();
+        form(list, "ACCEPT", QStringLiteral("BROUSEANALIZ_accept_over_maximised"));
+        area()->closeAllSubWindows();
+        wait(100);
     }
 
     // The popup menu of a list (right button on its second row), with "Экспорт в CSV...": the
