@@ -42,6 +42,7 @@ int sieveOf(QString header)
 {
     header = header.trimmed();
     header.remove(QRegularExpression(QStringLiteral("\\s*мм$")));
+    header = header.section(QLatin1Char(' '), -1); // the list's export heads them "% зерен мельче, мм 0,63"
     header.replace(QLatin1Char('.'), QLatin1Char(','));
     for (std::size_t i = 0; i < sieves::COUNT; ++i)
         if (header == QString::fromUtf8(sieves::LABELS[i]))

@@ -3,7 +3,7 @@
 // "Анализы": a header row naming the columns, then one analysis a row. The columns are found by
 // their headers: "Дата" (dd.mm.yyyy, dd.mm.yy or yyyy-mm-dd), optionally one whose header
 // begins with "Проба" or "№" (the sample number), and one per sieve headed by its size in mm
-// ("40", "2,5", "0.071", "0,071 мм"). Fields are separated by ';' (as the list's own CSV export
+// ("40", "2,5", "0.071", "0,071 мм", or after a caption: "% зерен мельче, мм 0,63"). Fields are separated by ';' (as the list's own CSV export
 // writes them), a tab, or ',' when the header holds neither; numbers take a decimal comma or point.
 // Other columns are ignored, so the list's own export reads back.
 #include "data/fieldtypes.h"
