@@ -201,6 +201,9 @@ private slots:
         QTest::keyClick(table, Qt::Key_Return);
         QCOMPARE(shares(), robust);
         QCOMPARE(glob::reliability.percent, *std::max_element(each.begin(), each.end()));
+        QCOMPARE(int(glob::envelopeOnForm), 0);
+        click(sum, "ENVELOPE"); // the envelope goes onto the form Ф.1
+        QCOMPARE(int(glob::envelopeOnForm), 1);
 
         // "Далее" hands the blend on to the bitumen step and closes when it returns.
         QWidget *caller = nullptr;

@@ -13,6 +13,7 @@
 #include "framework/fileservices.h"
 #include "framework/procedures_ui.h"
 #include "framework/printer_ui.h"
+#include "framework/report_preview_window.h"
 #include "framework/warnings.h"
 
 #include <QAction>
@@ -539,8 +540,26 @@ private:
         }
         grading->resize(grading->size() * 5 / 4); // enlarged by hand: the chart scales
         shot(QStringLiteral("PODBORSUM_enlarged"));
-        if (QPushButton *back = button(grading, "CANCEL"))
-            back->click();
+        // The envelope ticked, on to the bitumen step and its form Ф.1, kept as a PDF too.
+        if (auto *envelope = grading->findChild<QAbstractButton *>(QStringLiteral("ENVELOPE")))
+            envelope->click();
+        QPushButton *onward = button(grading, "OK");
+        if (!onward)
+            return;
+        onward->click();
+        wait(300);
+        QMdiSubWindow *bitumen = area()->activeSubWindow();
+        if (QPushButton *print = button(bitumen, "PRINT")) {
+            print->click();
+            wait(1500);
+            if (QMdiSubWindow *preview = area()->activeSubWindow(); preview && preview != bitumen) {
+                preview->showMaximized();
+                shot(QStringLiteral("OTZET1REZEPT_envelope_preview"));
+                if (auto *window = preview->findChild<ReportPreviewWindow *>())
+                    window->saveAsPdf(m_dir.filePath(QStringLiteral("OTZET1REZEPT_envelope.pdf")));
+            }
+        }
+        area()->closeAllSubWindows();
         wait(100);
     }
 
