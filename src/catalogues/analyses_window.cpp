@@ -166,8 +166,7 @@ void importSheet(BrowseWindow &list, const AnalysedMaterial &material)
         ANA.NAIMEN = material.name;
         ANA.NUM = material.number;
         ANA.DATE = a.date;
-        if (ANA.PROBA.set(a.sample) != StoreResult::Ok)
-            ANA.PROBA.set(a.sample.left(int(ANA.PROBA.size()))); // a longer sample number is cut, never refused
+        ANA.PROBA.set(a.sample); // fits: the sheet refuses a sample number the field cannot hold
         ANA.ZRN = a.passing;
         e = files::ANALIZ.add();
     }

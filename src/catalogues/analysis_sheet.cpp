@@ -1,5 +1,7 @@
 #include "catalogues/analysis_sheet.h"
 
+#include "data/cp1251.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -136,8 +138,15 @@ Sheet readRows(const QString &text, const std::vector<int> &shown)
             sheet.error = at + QStringLiteral("дата «%1» не прочитана").arg(fields.value(dateColumn));
             return sheet;
         }
-        if (sampleColumn >= 0)
+        if (sampleColumn >= 0) {
             a.sample = fields.value(sampleColumn);
+            const std::optional<QByteArray> bytes = cp1251::encode(a.sample);
+            if (!bytes || bytes->size() > kSampleLength) {
+                sheet.error = at + (bytes ? QStringLiteral("номер пробы «%1» длиннее %2 знаков").arg(a.sample).arg(kSampleLength)
+                                          : QStringLiteral("в номере пробы «%1» знак не из кодировки Windows-1251").arg(a.sample));
+                return sheet;
+            }
+        }
         a.passing.fill(100);
         for (int s : shown) {
             const QString cell = fields.value(sieveColumn[std::size_t(s)]);

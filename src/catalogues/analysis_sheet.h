@@ -15,6 +15,8 @@
 
 namespace analysis_sheet {
 
+inline constexpr int kSampleLength = 12; // ANA:PROBA
+
 struct Analysis {
     LONG date = 0;   // day number
     QString sample;  // the sample number as written
@@ -28,7 +30,8 @@ struct Sheet {
 
 // Reads `text` for a material whose form shows the sieves `shown` (0-based indexes); those sieves
 // must each have a column, the others pass 100. A passing value outside 0..100, a blank or
-// unreadable date or number refuses the whole sheet.
+// unreadable date or number, a sample number longer than the field or with a character that
+// Windows-1251 lacks refuses the whole sheet.
 Sheet read(const QString &text, const std::vector<int> &shown);
 
 // The mean of analyses, sieve by sieve (zeros for none).

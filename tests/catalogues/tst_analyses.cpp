@@ -71,6 +71,12 @@ private slots:
              QStringLiteral("Строка 3: сито 10 мм: «101» не процент прохода (0..100)")},
             {QStringLiteral("Дата;%1\n31.02.2026;2;8;26;60;82;93;98;100\n").arg(sand),
              QStringLiteral("Строка 2: дата «31.02.2026» не прочитана")},
+            {QStringLiteral("Дата;Проба;%1\n02.03.2026;1234567890123;2;8;26;60;82;93;98;100\n").arg(sand),
+             QStringLiteral("Строка 2: номер пробы «1234567890123» длиннее 12 знаков")},
+            {QStringLiteral("Дата;Проба;%1\n02.03.2026;7\u20131;2;8;26;60;82;93;98;100\n").arg(sand), // en dash: in Windows-1251
+             {}},
+            {QStringLiteral("Дата;Проба;%1\n02.03.2026;7\u21921;2;8;26;60;82;93;98;100\n").arg(sand),
+             QStringLiteral("Строка 2: в номере пробы «7\u21921» знак не из кодировки Windows-1251")},
         };
         for (const auto &r : rows) {
             const analysis_sheet::Sheet s = analysis_sheet::read(r.text, kSandSieves);
@@ -83,7 +89,8 @@ private slots:
             const analysis_sheet::Analysis &a = s.analyses[0];
             QCOMPARE(a.date, dates::fromYmd(2026, 3, 2));
             QCOMPARE(a.passing, (sieves::Grading {100, 100, 100, 100, 98, 93, 82, 60, 26, 8, 2}));
-            QCOMPARE(a.sample, &r == &rows[0] ? QStringLiteral("7;1") : &r == &rows[1] ? QStringLiteral("7/1") : QString());
+            QCOMPARE(a.sample, &r == &rows[0] ? QStringLiteral("7;1") : &r == &rows[1] ? QStringLiteral("7/1")
+                                : &r == &rows[8] ? QStringLiteral("7\u20131") : QString());
         }
     }
 
