@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -123,8 +124,10 @@ QDialog *openBlendAlternatives(QWidget *over, const std::vector<blend::Alternati
     layout->addLayout(buttons);
     table->resizeRowsToContents(); // a row's label may take several lines
     const int rowsHeight = table->verticalHeader()->length() + table->horizontalHeader()->height();
-    dialog->resize(qMax(560, table->horizontalHeader()->length() + table->verticalHeader()->sizeHint().width() + 60),
-                   qMin(430, rowsHeight + 110));
+    int width = qMax(560, table->horizontalHeader()->length() + table->verticalHeader()->sizeHint().width() + 60);
+    if (const QScreen *screen = over ? over->screen() : nullptr)
+        width = qMin(width, screen->availableGeometry().width() - 40); // the list scrolls rather than leave the screen
+    dialog->resize(width, qMin(430, rowsHeight + 110));
     dialog->setWindowModality(Qt::WindowModal);
     dialog->show();
     table->setFocus();
