@@ -1,5 +1,6 @@
 // The recipe form "Ф.1" as the engineer gets it: through the report runner to its preview,
 // saved as PDF and read back with pdftotext.
+#include "data/recipe_state.h"
 #include "design/form_f1_report.h"
 #include "design/form_f1_window.h"
 #include "framework/fileservices.h"
@@ -138,8 +139,9 @@ private slots:
                 QCOMPARE(green[14].topLeft(), QPointF(6 + 84.0 * 4 / 11, 93 + (98 - 57) * 0.53));
             }
         }
+        recipe_state::loadRecipe(PodborRecord()); // a stored recipe in hand: the design's envelope goes
+        QVERIFY(!form_f1_report::valuesOfDesign(false).envelope);
         glob::envelopeOnForm = 0;
-        glob::reliability = {};
     }
 
     // "Распечатать" with no approval records: nothing printed, and a word on what to fill in.
