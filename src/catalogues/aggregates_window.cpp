@@ -1,6 +1,7 @@
 #include "catalogues/aggregates_window.h"
 
 #include "catalogues/aggregate_forms_window.h"
+#include "catalogues/analyses_window.h"
 #include "data/files.h"
 #include "data/globals.h"
 #include "data/sieves.h"
@@ -37,6 +38,7 @@ BrowseDeclaration materialList(const char *procedure, const char *title, DataFil
     d.change = BrowseButton{QStringLiteral("&Изменить"), QStringLiteral("CHANGE")};
     d.remove = BrowseButton{QStringLiteral("&Удалить"), QStringLiteral("DELETE")};
     d.updateForm = form;
+    d.extraButtons.push_back(analysesButton(QLatin1String(fileName)));
     return d;
 }
 

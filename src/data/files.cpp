@@ -96,11 +96,14 @@ DataFile NASTROJK(describe("NASTROJK", "NAS", ::NAS,
 DataFile N_BALKI(describe("N_BALKI", "N_B", ::N_B,
                           {{"N_B:KEYANUM", {{"ANUM", Asc}}}, {"N_B:KEYWID", {{"WIDTEST", Asc}}, true}}),
                  bufferOf(::N_B));
+// A material's analyses newest first.
+DataFile ANALIZ(describe("ANALIZ", "ANA", ::ANA, {{"ANA:KEYMAT", {{"MATFILE", Asc}, {"NAIMEN", Asc}, {"DATE", Desc}}}}),
+                bufferOf(::ANA));
 
 std::vector<DataFile *> all()
 {
     return {&GUR, &ZR3N, &DBZRN, &PODBOR, &GROHOT, &NORMA, &FILLER, &SPLIT, &OTSEW, &SANT, &DOBAWKA, &USLOV, &BITUMEN,
-            &OBRGIDRO, &NASTROJK, &N_BALKI};
+            &OBRGIDRO, &NASTROJK, &N_BALKI, &ANALIZ};
 }
 
 DataFile *byName(const QString &name)

@@ -1,5 +1,5 @@
 #pragma once
-// The sixteen data files, their shared record buffers and their keys.
+// The data files, their shared record buffers and their keys.
 //
 // Buffers carry the files' prefixes (SPL.NAIMEN is the crushed-stone name in hand); the files
 // themselves live in namespace files (files::SPLIT) with their use counters (files::SPLIT.USED).
@@ -22,11 +22,12 @@ inline BitumenRecord BIT;
 inline ObrgidroRecord OBR;
 inline NastrojkRecord NAS;
 inline NBalkiRecord N_B;
+inline AnalizRecord ANA;
 
 namespace files {
 
 extern DataFile GUR, ZR3N, DBZRN, PODBOR, GROHOT, NORMA, FILLER, SPLIT, OTSEW, SANT, DOBAWKA, USLOV, BITUMEN,
-    OBRGIDRO, NASTROJK, N_BALKI;
+    OBRGIDRO, NASTROJK, N_BALKI, ANALIZ;
 
 // Every data file, in the order of the file table.
 std::vector<DataFile *> all();
@@ -50,6 +51,7 @@ enum Bit { BIT_KEYBIT };
 enum Obr { OBR_KEYNUMMER, OBR_KEYOBEKT };
 enum Nas { NAS_KEYREGN, NAS_KEYDOROGA, NAS_KEYSLOI };
 enum N_B { N_B_KEYANUM, N_B_KEYWID };
+enum Ana { ANA_KEYMAT };
 } // namespace key
 
 } // namespace files

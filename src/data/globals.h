@@ -21,10 +21,22 @@ struct DesignState {
     REAL NUMMP = 0;
     FixedString<20> SPL1, SPL2, SPL3, SAN1, SAN2, FILL1;
     std::array<REAL, 11> DMM = sieves::SIZES;
+    // The material file each component came from ("SPLIT", "OTSEW", "SANT", "FILLER"), so that
+    // the reliability of a blend finds the materials' sieve analyses.
+    std::array<QString, 6> componentFile{};
     // Grading blend
     REAL J1GL = 0, J2GL = 0, J3GL = 0, J4GL = 0, J5GL = 0, J6GL = 0;
     std::array<REAL, 6> DIMJKOMP{};
     REAL JMPGL = 0;
+    // The blend's reliability under the scatter of its materials, as the grading window last
+    // showed it; Ф.1 of the design draws the 5..95 % envelope when envelopeOnForm is 1.
+    struct Reliability {
+        bool known = false;
+        REAL percent = 0;              // draws inside the band at every sieve, %
+        sieves::Grading outside{};     // draws outside the band, % per sieve
+        sieves::Grading low{}, high{}; // the 5 % and 95 % quantiles of the blend per sieve
+    } reliability;
+    BYTE envelopeOnForm = 0;
     // Bitumen and cost
     REAL JBITGL = 0;
     REAL COSTDOB_KA = 0, COSTFILLER = 0, COSTBIT = 0, COSTSMES = 0;
@@ -40,10 +52,13 @@ inline REAL &NUMMP = DESIGN.NUMMP;
 inline FixedString<20> &SPL1 = DESIGN.SPL1, &SPL2 = DESIGN.SPL2, &SPL3 = DESIGN.SPL3, &SAN1 = DESIGN.SAN1,
                        &SAN2 = DESIGN.SAN2, &FILL1 = DESIGN.FILL1;
 inline auto &DMM = DESIGN.DMM;
+inline auto &componentFile = DESIGN.componentFile;
 inline REAL &J1GL = DESIGN.J1GL, &J2GL = DESIGN.J2GL, &J3GL = DESIGN.J3GL, &J4GL = DESIGN.J4GL, &J5GL = DESIGN.J5GL,
             &J6GL = DESIGN.J6GL;
 inline auto &DIMJKOMP = DESIGN.DIMJKOMP;
 inline REAL &JMPGL = DESIGN.JMPGL;
+inline auto &reliability = DESIGN.reliability;
+inline BYTE &envelopeOnForm = DESIGN.envelopeOnForm;
 inline REAL &JBITGL = DESIGN.JBITGL;
 inline REAL &COSTDOB_KA = DESIGN.COSTDOB_KA, &COSTFILLER = DESIGN.COSTFILLER, &COSTBIT = DESIGN.COSTBIT,
             &COSTSMES = DESIGN.COSTSMES;

@@ -56,6 +56,9 @@ void storeDesign(PodborRecord &rec, REAL number, LONG date)
 void loadRecipe(const PodborRecord &rec)
 {
     using namespace glob;
+    // A stored recipe keeps no scatter of its materials: no reliability or envelope of the design before it.
+    reliability = {};
+    componentFile = {};
     NUMMER = rec.NUM;
     copyText(TYP, rec.TYPASPH);
     OBEKT = rec.OBEKT;

@@ -288,3 +288,22 @@ struct NBalkiRecord {
         v("A_NAGRUZ", A_NAGRUZ);
     }
 };
+
+// ---- ANALIZ: the sieve analyses of the aggregates, dated ------------------------------------
+// One analysis of a material of SPLIT, SANT, OTSEW or FILLER, which it names by its file and
+// name as the design names its components; passing % at each sieve of the material's list
+// (the sieves its form does not show pass 100).
+struct AnalizRecord {
+    FixedString<8> MATFILE;  // "SPLIT", "SANT", "OTSEW", "FILLER"
+    FixedString<20> NAIMEN;  // the material's name
+    LONG NUM = 0;            // its laboratory number when the analysis was entered
+    LONG DATE = 0;           // day of the analysis
+    FixedString<12> PROBA;   // sample number
+    sieves::Grading ZRN{};
+
+    template <typename V>
+    void fields(V &&v)
+    {
+        v("MATFILE", MATFILE); v("NAIMEN", NAIMEN); v("NUM", NUM); v("DATE", DATE); v("PROBA", PROBA); v("ZRN", ZRN);
+    }
+};

@@ -7,8 +7,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -46,11 +49,11 @@ protected:
 
 QDialog *openBlendAlternatives(QWidget *over, const std::vector<blend::Alternative> &alternatives, int n,
                                const std::array<QString, 6> &names, const blend::Shares &prices,
-                               std::function<void(const blend::Shares &)> chosen)
+                               std::function<void(const blend::Shares &)> chosen, const AlternativesView &view)
 {
     auto *dialog = new QDialog(over);
     dialog->setObjectName(QStringLiteral("ALTERNATIVES"));
-    dialog->setWindowTitle(QStringLiteral("Варианты подбора"));
+    dialog->setWindowTitle(view.title);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
 
     QStringList headers;
@@ -58,6 +61,10 @@ QDialog *openBlendAlternatives(QWidget *over, const std::vector<blend::Alternati
         headers << QStringLiteral("%1\n%2").arg(k + 1).arg(names[k].left(16));
     headers << QStringLiteral("F") << QStringLiteral("Отклонение,\n%") << QStringLiteral("В пределах\nтребований")
             << QStringLiteral("Стоимость 1 т\nмин. части");
+    const bool reliable = std::any_of(alternatives.begin(), alternatives.end(),
+                                      [](const blend::Alternative &a) { return a.reliability >= 0; });
+    if (reliable)
+        headers << QStringLiteral("Надёжность,\n%");
     auto *table = new AlternativesTable(int(alternatives.size()), int(headers.size()), dialog);
     table->setObjectName(QStringLiteral("LIST"));
     table->setHorizontalHeaderLabels(headers);
@@ -77,9 +84,13 @@ QDialog *openBlendAlternatives(QWidget *over, const std::vector<blend::Alternati
         inside->setTextAlignment(Qt::AlignCenter);
         table->setItem(r, n + 2, inside);
         table->setItem(r, n + 3, new NumberCell(design::computeCost(in).COSTMZ, 2));
+        if (reliable)
+            table->setItem(r, n + 4, new NumberCell(a.reliability, 1));
         for (int c = 0; c < table->columnCount(); ++c)
             table->item(r, c)->setData(Qt::UserRole + 1, r); // the alternative a row shows, whatever the order
     }
+    if (!view.rowLabels.isEmpty())
+        table->setVerticalHeaderLabels(view.rowLabels);
     table->setSortingEnabled(true);
     table->sortByColumn(n, Qt::AscendingOrder);
     table->resizeColumnsToContents();
@@ -111,7 +122,12 @@ QDialog *openBlendAlternatives(QWidget *over, const std::vector<blend::Alternati
     auto *layout = new QVBoxLayout(dialog);
     layout->addWidget(table);
     layout->addLayout(buttons);
-    dialog->resize(qMax(560, table->horizontalHeader()->length() + 60), 430);
+    table->resizeRowsToContents(); // a row's label may take several lines
+    const int rowsHeight = table->verticalHeader()->length() + table->horizontalHeader()->height();
+    int width = qMax(560, table->horizontalHeader()->length() + table->verticalHeader()->sizeHint().width() + 60);
+    if (const QScreen *screen = over ? over->screen() : nullptr)
+        width = qMin(width, screen->availableGeometry().width() - 40); // the list scrolls rather than leave the screen
+    dialog->resize(width, qMin(430, rowsHeight + 110));
     dialog->setWindowModality(Qt::WindowModal);
     dialog->show();
     table->setFocus();

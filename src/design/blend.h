@@ -48,6 +48,7 @@ struct Alternative {
     Grading PROEKT {};
     REAL deviation = 0;
     bool insideBand = false;
+    REAL reliability = -1; // % of the materials' scatter draws inside the band; below 0: not computed
 };
 std::vector<Alternative> gradingAlternatives(int n, const ComponentGradings &dimkomp, const Band &zrn, int count);
 

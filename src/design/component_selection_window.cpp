@@ -114,7 +114,8 @@ void appended(components::Appended result)
 void appendStone()
 {
     appended(components::append(glob::DESIGN, SPL.NAIMEN, SPL.ZRN, SPL.PLOTN,
-                                components::pricePerTonne(SPL.COSTSPL, SPL.NASPLOTN), false));
+                                components::pricePerTonne(SPL.COSTSPL, SPL.NASPLOTN), false,
+                                QStringLiteral("SPLIT")));
 }
 
 // Reads the first crushed stone of that name into SPL; when there is none SPL keeps the
@@ -320,13 +321,15 @@ FormDecl makePodborDecl()
     d.fields.push_back(dropList("OTS_NAIMEN", FormVar::of(OTS.NAIMEN), QRect(95, 192, 170, 24), files::OTSEW,
                                 files::key::OTS_KEYNAME, "NAIMEN", [](FormWindow &) {
                                     appended(components::append(glob::DESIGN, OTS.NAIMEN, OTS.ZRN, OTS.PLOTN,
-                                                                components::pricePerTonne(OTS.COSTOTSW, OTS.NASPLOTN), false));
+                                                                components::pricePerTonne(OTS.COSTOTSW, OTS.NASPLOTN), false,
+                                                                QStringLiteral("OTSEW")));
                                 }, "База Отсевов (песка)"));
     text("PROMPT_SAN", "Песок:", QRect(10, 222, 80, 24));
     d.fields.push_back(dropList("SAN_NAIMEN", FormVar::of(SAN.NAIMEN), QRect(95, 222, 170, 24), files::SANT,
                                 files::key::SAN_KEYNAME, "NAIMEN", [](FormWindow &) {
                                     appended(components::append(glob::DESIGN, SAN.NAIMEN, SAN.ZRN, SAN.PLOTN,
-                                                                components::pricePerTonne(SAN.COSTPESOK, SAN.NASPLOTN), false));
+                                                                components::pricePerTonne(SAN.COSTPESOK, SAN.NASPLOTN), false,
+                                                                QStringLiteral("SANT")));
                                 }, "База песка"));
 
     text("PROMPT_GOST", "Смеси по ГОСТ", QRect(290, 104, 200, 22));
@@ -342,7 +345,7 @@ FormDecl makePodborDecl()
     d.fields.push_back(dropList("FIL_NAIMEN", FormVar::of(FIL.NAIMEN), QRect(390, 192, 160, 24), files::FILLER,
                                 files::key::FIL_KEYNAME, "NAIMEN", [](FormWindow &) {
                                     appended(components::append(glob::DESIGN, FIL.NAIMEN, FIL.ZRN, FIL.PLOTN,
-                                                                FIL.COSTFILLER, true));
+                                                                FIL.COSTFILLER, true, QStringLiteral("FILLER")));
                                 }, "База минерального порошка"));
 
     d.fieldFocused = stoneEntered;

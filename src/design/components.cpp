@@ -7,7 +7,7 @@ namespace components {
 REAL pricePerTonne(REAL pricePerM3, REAL bulkDensity) { return design::quotientOrZero(pricePerM3, bulkDensity); }
 
 Appended append(glob::DesignState &d, const FixedString<20> &name, const sieves::Grading &grading, REAL trueDensity,
-                REAL price, bool mineralPowder)
+                REAL price, bool mineralPowder, const QString &materialFile)
 {
     if (d.NKOMP >= maxComponents)
         return Appended::Refused;
@@ -17,6 +17,7 @@ Appended append(glob::DesignState &d, const FixedString<20> &name, const sieves:
         d.DIMKOMP[i][k] = grading[i];
     d.ISTDIMYKOMP[k] = trueDensity;
     d.COSTDIMKOMP[k] = price;
+    d.componentFile[k] = materialFile;
     if (mineralPowder) {
         d.NUMMP = k + 1;
         d.FILL1 = name;

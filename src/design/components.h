@@ -22,9 +22,10 @@ enum class Appended {
     Refused,   // the six places are taken: nothing written, tooManyMessage
 };
 
-// Appends one component. A mineral powder also sets NUMMP, FILL1 and COSTFILLER.
+// Appends one component of the material file `materialFile` ("SPLIT" ...). A mineral powder
+// also sets NUMMP, FILL1 and COSTFILLER.
 Appended append(glob::DesignState &design, const FixedString<20> &name, const sieves::Grading &grading, REAL trueDensity,
-                REAL pricePerTonne, bool mineralPowder);
+                REAL pricePerTonne, bool mineralPowder, const QString &materialFile = {});
 
 // The message of the count check on "OK" and "Далее", empty when the count is sound.
 QString countCheck(const glob::DesignState &design);

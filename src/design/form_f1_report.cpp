@@ -46,6 +46,26 @@ const char *const kSievePictures[11] = {"n2", "n2", "n2", "n2", "n1", "n3.1", "n
 
 QString sieveText(const FormValues &v, int i) { return number(kSievePictures[i], v.DMM[size_t(i)]); }
 
+// The envelope around the designed curve, which the chart draws from the top edge down by the
+// falls of its grading (Algorithms of the form): a value v stands where the curve would show it,
+// (PROEKT[1] - v) below the top edge. With its legend at (x, y).
+void envelope(ReportBand &b, const FormValues &v, double x, double y)
+{
+    const double u = kChartUnitMm;
+    const unsigned green = rgb(0, 160, 0);
+    for (const design::Grading *g : {&v.low, &v.high})
+        for (int i = 0; i < 10; ++i) {
+            const auto at = [&](int k) {
+                return QPointF((kChartLeft + kChartStep * k) * u,
+                               (kChartTop + (v.PROEKT[0] - (*g)[size_t(k)]) * kChartHeight / 100) * u);
+            };
+            b.line(at(i).x(), at(i).y(), at(i + 1).x(), at(i + 1).y(), 3 * kPenUnitMm, green);
+        }
+    b.line(x, y, x + 10, y, 3 * kPenUnitMm, green);
+    put(b, x + 12, y - 2.5, 60, 5, QStringLiteral("5-95 % при разбросе материалов"), kLeft, 8);
+    put(b, x, y + 3, 70, 5, QStringLiteral("Надёжность: %1 %").arg(number("n5.1", v.reliability).trimmed()), kLeft, 8, true);
+}
+
 void chart(ReportBand &b, const FormValues &v)
 {
     const double u = kChartUnitMm;
@@ -65,6 +85,8 @@ void chart(ReportBand &b, const FormValues &v)
     put(b, x + 12, y + 4.5, 60, 5, QStringLiteral("требования (min, max)"), kLeft, 8);
     put(b, x, y + 14, 70, 4, QStringLiteral("по вертикали: % мельче данного размера"), kLeft, 7);
     put(b, x, y + 18, 70, 4, QStringLiteral("по горизонтали: размер зерен, мм"), kLeft, 7);
+    if (v.envelope)
+        envelope(b, v, x, y + 25);
 }
 
 // ---- 4, 5. tables ----
@@ -210,6 +232,12 @@ FormValues valuesOfDesign(bool numbered)
     v.recipe = design::recipePercentages(glob::PROEKT, glob::JMPGL, glob::JBITGL);
     v.cells = design::recipeTextCells(glob::DIMJKOMP, glob::ISTDIMYKOMP, glob::DIMKOMP, glob::SODERZDOBAWKI);
     v.DATA = dates::today();
+    v.envelope = !numbered && glob::envelopeOnForm && glob::reliability.known;
+    if (v.envelope) {
+        v.low = glob::reliability.low;
+        v.high = glob::reliability.high;
+        v.reliability = glob::reliability.percent;
+    }
     return v;
 }
 

@@ -27,6 +27,11 @@ struct FormValues {
     design::RecipePercentages recipe;
     design::RecipeTextCells cells;
     LONG DATA = 0;
+    // The 5..95 % envelope of the blend under the materials' scatter, drawn when the grading
+    // window's box is ticked (the design in hand only: a stored recipe keeps no scatter).
+    bool envelope = false;
+    design::Grading low{}, high{};
+    REAL reliability = 0;
 };
 
 // The values of the design in the globals, dated today.

@@ -6,6 +6,7 @@
 #include "data/globals.h"
 #include "design/alternatives_dialog.h"
 #include "design/blend.h"
+#include "design/material_scatter.h"
 #include "framework/warnings.h"
 
 #include <QPointer>
@@ -17,6 +18,7 @@ namespace {
 const QString kOptium = QStringLiteral("OPTIUM1");
 const QString kMessage = QStringLiteral("MESSAGE");
 const QString kUnbalanced = QStringLiteral("UNBALANCED"); // shares changed to a sum other than 100, not told yet
+constexpr int kRobustCandidates = 300; // "Самая надёжная" judges the search's best blends by F, this many
 
 REAL *share(int k)
 {
@@ -71,7 +73,41 @@ void tellUnbalanced(FormWindow &form)
     showMessage(blend::balancingMessage);
 }
 
-// On every event: the deviation, its message and the chart.
+// The draws of the design's materials, made once per window when the figures are first
+// shown (they read the materials' analyses), and the shares and band the figures are of.
+class ScatterDraws : public QObject {
+public:
+    explicit ScatterDraws(QObject *parent) : QObject(parent) { setObjectName(QStringLiteral("RELIABILITY_DRAWS")); }
+    reliability::Draws draws;
+    bool figuresKnown = false;
+    blend::Shares shares {};
+    blend::Band band {};
+};
+
+ScatterDraws &drawsOf(FormWindow &form)
+{
+    if (auto *d = form.findChild<QObject *>(QStringLiteral("RELIABILITY_DRAWS"), Qt::FindDirectChildrenOnly))
+        return *static_cast<ScatterDraws *>(d);
+    auto *d = new ScatterDraws(&form);
+    d->draws = reliability::Draws(material_scatter::designMaterials(), material_scatter::settings());
+    return *d;
+}
+
+// The reliability of the shares in hand (glob::reliability), recomputed when they or the band changed.
+void updateReliability(FormWindow &form)
+{
+    ScatterDraws &d = drawsOf(form);
+    const blend::Shares now = shares();
+    if (d.figuresKnown && d.shares == now && d.band == glob::ZRN && glob::reliability.known)
+        return;
+    const reliability::Figures f = reliability::figures(d.draws, now, glob::ZRN);
+    glob::reliability = {true, f.reliability, f.outside, f.low, f.high};
+    d.figuresKnown = true;
+    d.shares = now;
+    d.band = glob::ZRN;
+}
+
+// On every event: the deviation, its message, the reliability and the chart.
 void redraw(FormWindow &form)
 {
     glob::OTKL = blend::deviation(glob::PROEKT, glob::ZRN);
@@ -79,7 +115,9 @@ void redraw(FormWindow &form)
     const auto *bytes = std::get_if<QByteArray>(&line);
     const QString text = blend::deviationMessage(glob::OTKL, bytes ? cp1251::decode(*bytes) : QString());
     form.setLocal(kMessage, Value(cp1251::encode(text).value_or(QByteArray())));
-    form.setChart(QStringLiteral("CHART"), gradingChart(glob::PROEKT, glob::ZRN));
+    updateReliability(form);
+    form.setChart(QStringLiteral("CHART"),
+                  gradingChart(glob::PROEKT, glob::ZRN, &glob::reliability.low, &glob::reliability.high));
 }
 
 // "Далее": the blend's density and powder share, then the bitumen step; this window closes
@@ -98,27 +136,73 @@ void accept(FormWindow &form)
     });
 }
 
-// "Варианты": the ten best blends of the search; the one chosen is put into the spin boxes as
-// if typed, so the chart, the deviation and the message follow.
-void showAlternatives(FormWindow &form)
+// The shares chosen in a list of blends, put into the spin boxes as if typed, so the chart, the
+// deviation, the message and the reliability follow.
+std::function<void(const blend::Shares &)> takeShares(FormWindow &form)
 {
-    const std::vector<blend::Alternative> list = blend::gradingAlternatives(glob::NKOMP, glob::DIMKOMP, glob::ZRN, 10);
-    if (list.empty()) {
-        showMessage(QStringLiteral("Вариантов нет: выбрано меньше двух компонент"));
-        return;
-    }
-    std::array<QString, 6> names;
-    for (int k = 0; k < 6; ++k)
-        names[k] = glob::DIMNAME[k].text();
     QPointer<FormWindow> self(&form);
-    openBlendAlternatives(&form, list, glob::NKOMP, names, glob::COSTDIMKOMP, [self](const blend::Shares &chosen) {
+    return [self](const blend::Shares &chosen) {
         if (!self)
             return;
         for (int k = 0; k < 6; ++k)
             *share(k) = chosen[k];
         glob::PROEKT = blend::blendGrading(glob::DIMKOMP, chosen);
         self->anEvent();
-    });
+    };
+}
+
+std::array<QString, 6> componentNames()
+{
+    std::array<QString, 6> names;
+    for (int k = 0; k < 6; ++k)
+        names[k] = glob::DIMNAME[k].text();
+    return names;
+}
+
+const QString kNoAlternatives = QStringLiteral("Вариантов нет: выбрано меньше двух компонент");
+
+// "Варианты": the ten best blends of the search, each with its reliability on the window's draws.
+void showAlternatives(FormWindow &form)
+{
+    std::vector<blend::Alternative> list = blend::gradingAlternatives(glob::NKOMP, glob::DIMKOMP, glob::ZRN, 10);
+    if (list.empty()) {
+        showMessage(kNoAlternatives);
+        return;
+    }
+    const reliability::Draws &draws = drawsOf(form).draws;
+    for (blend::Alternative &a : list)
+        a.reliability = reliability::reliabilityOf(draws, a.J, glob::ZRN);
+    openBlendAlternatives(&form, list, glob::NKOMP, componentNames(), glob::COSTDIMKOMP, takeShares(form));
+}
+
+// "Самая надёжная": of the search's best blends by F, the one that stays inside the band in the
+// most draws (the same draws for every one), shown beside the best by F to choose from.
+void showMostReliable(FormWindow &form)
+{
+    std::vector<blend::Alternative> admitted =
+        blend::gradingAlternatives(glob::NKOMP, glob::DIMKOMP, glob::ZRN, kRobustCandidates);
+    if (admitted.empty()) {
+        showMessage(kNoAlternatives);
+        return;
+    }
+    std::vector<blend::Shares> candidates;
+    for (const blend::Alternative &a : admitted)
+        candidates.push_back(a.J);
+    std::vector<REAL> figures;
+    const int best = reliability::mostReliable(drawsOf(form).draws, candidates, glob::ZRN, &figures);
+    const QString ofCount = QStringLiteral("(из %1 лучших по F)").arg(admitted.size());
+    std::vector<blend::Alternative> shown {admitted.front()};
+    shown[0].reliability = figures.front();
+    QStringList labels {QStringLiteral("Лучшая по F")};
+    if (best == 0) {
+        labels[0] = QStringLiteral("Лучшая по F\nи самая надёжная\n%1").arg(ofCount);
+    } else {
+        shown.push_back(admitted[std::size_t(best)]);
+        shown[1].reliability = figures[std::size_t(best)];
+        labels << QStringLiteral("Самая надёжная\n%1").arg(ofCount);
+    }
+    openBlendAlternatives(&form, shown, glob::NKOMP, componentNames(), glob::COSTDIMKOMP, takeShares(form),
+                          {QStringLiteral("Самая надёжная"), labels});
 }
 
 FormDecl makePodborsumDecl()
@@ -181,6 +265,7 @@ FormDecl makePodborsumDecl()
     d.texts.push_back({QStringLiteral("PROMPT_PROEKT"), QStringLiteral("Проект"), QRect(10, tableY + 24, 80, 22)});
     d.texts.push_back({QStringLiteral("PROMPT_ZRN_1"), QStringLiteral("Мин."), QRect(10, tableY + 50, 80, 22)});
     d.texts.push_back({QStringLiteral("PROMPT_ZRN_2"), QStringLiteral("Макс."), QRect(10, tableY + 76, 80, 22)});
+    d.texts.push_back({QStringLiteral("PROMPT_OUTSIDE"), QStringLiteral("Выход, %"), QRect(10, tableY + 102, 80, 22)});
     for (int i = 0; i < 11; ++i) {
         const int x = colX + colW * i;
         d.texts.push_back({QStringLiteral("SIEVE_HEAD_%1").arg(i + 1), sieves.at(i), QRect(x, tableY, 50, 20), true});
@@ -196,9 +281,29 @@ FormDecl makePodborsumDecl()
             z.tip = QStringLiteral("Выбранный зерновой состав");
             d.fields.push_back(z);
         }
+        FormField out{QString(), QStringLiteral("OUTSIDE_%1").arg(i + 1), "n5.1", QRect(x, tableY + 102, 50, 22)};
+        out.var = FormVar::number([i] { return glob::reliability.outside[i]; });
+        out.displayOnly = true;
+        out.tip = QStringLiteral("Вероятность выхода за пределы требований на этом сите, % испытаний");
+        d.fields.push_back(out);
     }
 
-    const int lineY = 378;
+    // The reliability under the scatter of the materials' analyses
+    d.texts.push_back({QStringLiteral("PROMPT_RELIABILITY"), QStringLiteral("Надёжность, %"), QRect(10, 214, 100, 22)});
+    FormField rel{QString(), QStringLiteral("RELIABILITY"), "n5.1", QRect(115, 214, 60, 22)};
+    rel.var = FormVar::number([] { return glob::reliability.percent; });
+    rel.displayOnly = true;
+    rel.tip = QStringLiteral("Доля испытаний, в которых зерновой состав остаётся в пределах требований на всех ситах "
+                             "при разбросе зерновых составов материалов по их анализам");
+    d.fields.push_back(rel);
+    FormField envelope{QString(), QStringLiteral("ENVELOPE"), "n1", QRect(190, 214, 270, 22)};
+    envelope.kind = FormControlKind::Check;
+    envelope.groupTitle = QStringLiteral("Огибающая 5-95 % на форме Ф.1");
+    envelope.var = FormVar::of(glob::envelopeOnForm);
+    envelope.tip = QStringLiteral("На графике: зелёные линии, между которыми состав лежит в 90 % испытаний");
+    d.fields.push_back(envelope);
+
+    const int lineY = tableY + 138;
     FormField message{QString(), kMessage, "s40", QRect(10, lineY, 320, 22)};
     message.local = kMessage;
     message.displayOnly = true;
@@ -210,9 +315,12 @@ FormDecl makePodborsumDecl()
 
     d.fieldAccepted = shareChanged;
     d.eachEvent = redraw;
+    d.buttons.push_back({QStringLiteral("ROBUST"), QStringLiteral("Самая надёжная"), QRect(470, lineY - 2, 115, 26),
+                         FormButtonRole::Other, showMostReliable, -1,
+                         QStringLiteral("Из лучших составов подбора тот, что надёжнее всех остаётся в пределах требований")});
     d.buttons.push_back({QStringLiteral("VARIANTS"), QStringLiteral("Варианты"), QRect(595, lineY - 2, 85, 26),
                          FormButtonRole::Other, showAlternatives, -1,
-                         QStringLiteral("Десять лучших составов подбора с их стоимостью")});
+                         QStringLiteral("Десять лучших составов подбора с их стоимостью и надёжностью")});
     d.buttons.push_back({QStringLiteral("OK"), QStringLiteral("Далее"), QRect(690, lineY - 2, 85, 26), FormButtonRole::Other, accept});
     d.buttons.push_back({QStringLiteral("CANCEL"), QStringLiteral("Назад"), QRect(785, lineY - 2, 85, 26), FormButtonRole::Cancel, {}});
     d.size = QSize(885, lineY + 26 + 12);
@@ -221,7 +329,8 @@ FormDecl makePodborsumDecl()
 
 } // namespace
 
-Chart gradingChart(const std::array<REAL, 11> &proekt, const std::array<std::array<REAL, 2>, 11> &zrn)
+Chart gradingChart(const std::array<REAL, 11> &proekt, const std::array<std::array<REAL, 2>, 11> &zrn,
+                   const std::array<REAL, 11> *low, const std::array<REAL, 11> *high)
 {
     Chart c;
     c.units = QSizeF(kUnitsW, kUnitsH);
@@ -242,6 +351,10 @@ Chart gradingChart(const std::array<REAL, 11> &proekt, const std::array<std::arr
         }
         return points;
     };
+    if (low && high && *low != *high) { // no scatter at all: no envelope
+        c.polyline(curve([&](int i) { return (*low)[i]; }), kEnvelopeColour, 1);
+        c.polyline(curve([&](int i) { return (*high)[i]; }), kEnvelopeColour, 1);
+    }
     c.polyline(curve([&](int i) { return proekt[i]; }), 0xFF0000, 2);
     c.polyline(curve([&](int i) { return zrn[i][0]; }), 0x0000FF, 1);
     c.polyline(curve([&](int i) { return zrn[i][1]; }), 0x0000FF, 1);

@@ -9,5 +9,8 @@ const FormDecl &podborsumDecl();
 FormWindow *PODBORSUM(WindowHost host = {});
 
 // The chart of the designed grading against the band, in window units: a frame 150 x 90 whose
-// top left corner is at (185, 5), the chart's units starting at window unit (180, 0).
-Chart gradingChart(const std::array<REAL, 11> &proekt, const std::array<std::array<REAL, 2>, 11> &zrn);
+// top left corner is at (185, 5), the chart's units starting at window unit (180, 0); with the
+// 5..95 % envelope of the blend under the materials' scatter (green) when `low` and `high` are given.
+Chart gradingChart(const std::array<REAL, 11> &proekt, const std::array<std::array<REAL, 2>, 11> &zrn,
+                   const std::array<REAL, 11> *low = nullptr, const std::array<REAL, 11> *high = nullptr);
+inline constexpr unsigned kEnvelopeColour = 0x00A000;

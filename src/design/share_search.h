@@ -69,7 +69,7 @@ Outcome plainSearch(int n, const Objective &objective);
 // The `count` best trials (at most kMaxBest) with F below 1000000, by F and, for equal F, in
 // enumeration order: a plain loop that keeps a trial when it is strictly better than the last
 // of those kept. The first is search()'s result; searchBest equals plainSearchBest.
-inline constexpr int kMaxBest = 16;
+inline constexpr int kMaxBest = 300; // "Самая надёжная" judges the best few hundred
 struct Ranked {
     Shares shares {};
     REAL F = initialBest;

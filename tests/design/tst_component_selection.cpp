@@ -12,6 +12,7 @@
 #include "design/components.h"
 #include "design/component_selection_window.h"
 #include "design/grading_window.h"
+#include "design/material_scatter.h"
 #include "framework/list_window.h"
 #include "framework/fileservices.h"
 
@@ -158,6 +159,51 @@ private slots:
         QCOMPARE(glob::OTKL, alternatives[2].deviation);
         QCOMPARE(sum->findChild<QDoubleSpinBox *>(QStringLiteral("J1GL"))->value(), alternatives[2].J[0]);
         QCOMPARE(shown(sum, "OTKL"), QString::number(qRound(alternatives[2].deviation)));
+
+        // Reliability: the draws come from each component's own analyses (ten each in the sample
+        // data), the figures of the shares in hand are shown, the variants and the most reliable
+        // blend are judged on the same draws.
+        std::vector<reliability::Material> materials = material_scatter::designMaterials();
+        QCOMPARE(materials.size(), std::size_t(4));
+        for (const reliability::Material &m : materials)
+            QCOMPARE(m.analyses.size(), std::size_t(10));
+        const reliability::Draws draws(materials, material_scatter::settings());
+        const reliability::Figures figures = reliability::figures(draws, shares(), glob::ZRN);
+        QCOMPARE(glob::reliability.percent, figures.reliability);
+        QCOMPARE(shown(sum, "RELIABILITY"), QString::number(figures.reliability, 'f', 1));
+        QCOMPARE(shown(sum, "OUTSIDE_5"), QString::number(figures.outside[4], 'f', 1));
+        click(sum, "VARIANTS");
+        variants = nullptr;
+        for (QDialog *d : sum->findChildren<QDialog *>(QStringLiteral("ALTERNATIVES")))
+            variants = d->isVisible() ? d : variants;
+        QVERIFY(variants);
+        table = variants->findChild<QTableWidget *>(QStringLiteral("LIST"));
+        QCOMPARE(table->horizontalHeaderItem(8)->text(), QStringLiteral("Надёжность,\n%"));
+        QCOMPARE(table->item(0, 8)->text(),
+                 QString::number(reliability::reliabilityOf(draws, alternatives[0].J, glob::ZRN), 'f', 1));
+        variants->close();
+        std::vector<blend::Shares> admitted;
+        for (const blend::Alternative &a : blend::gradingAlternatives(4, glob::DIMKOMP, glob::ZRN, 300))
+            admitted.push_back(a.J);
+        QCOMPARE(admitted.size(), std::size_t(300));
+        std::vector<REAL> each;
+        const blend::Shares robust = admitted[std::size_t(reliability::mostReliable(draws, admitted, glob::ZRN, &each))];
+        click(sum, "ROBUST");
+        QDialog *most = nullptr;
+        for (QDialog *d : sum->findChildren<QDialog *>(QStringLiteral("ALTERNATIVES")))
+            most = d->isVisible() ? d : most;
+        QVERIFY(most);
+        QCOMPARE(most->windowTitle(), QStringLiteral("Самая надёжная"));
+        table = most->findChild<QTableWidget *>(QStringLiteral("LIST"));
+        const int last = table->rowCount() - 1;
+        QCOMPARE(table->item(last, 8)->text(), QString::number(*std::max_element(each.begin(), each.end()), 'f', 1));
+        table->selectRow(last);
+        QTest::keyClick(table, Qt::Key_Return);
+        QCOMPARE(shares(), robust);
+        QCOMPARE(glob::reliability.percent, *std::max_element(each.begin(), each.end()));
+        QCOMPARE(int(glob::envelopeOnForm), 0);
+        click(sum, "ENVELOPE"); // the envelope goes onto the form Ф.1
+        QCOMPARE(int(glob::envelopeOnForm), 1);
 
         // "Далее" hands the blend on to the bitumen step and closes when it returns.
         QWidget *caller = nullptr;

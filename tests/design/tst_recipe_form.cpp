@@ -1,5 +1,7 @@
 // The recipe form "Ф.1" as the engineer gets it: through the report runner to its preview,
 // saved as PDF and read back with pdftotext.
+#include "data/recipe_state.h"
+#include "design/form_f1_report.h"
 #include "design/form_f1_window.h"
 #include "framework/fileservices.h"
 #include "framework/report_preview_window.h"
@@ -106,6 +108,40 @@ private slots:
         QTRY_VERIFY(caller.isEnabled());
         QCOMPARE(response, LONG(glob::RequestCompleted));
         QCOMPARE(files::NASTROJK.USED, 0);
+    }
+
+    // The envelope of the materials' scatter on the design in hand's form when the grading
+    // window's box is ticked: green lines around the curve, which the form draws down from the
+    // top edge, and the reliability in the legend; never on a stored recipe's form.
+    void envelopeWhenTicked()
+    {
+        glob::PROEKT = kDesigned;
+        glob::PROEKT[0] = 98; // the curve starts at the top edge whatever its 40 mm value
+        glob::reliability = {true, 97.46, {}, {}, {}};
+        for (size_t i = 0; i < 11; ++i) {
+            glob::reliability.low[i] = glob::PROEKT[i] - 3;
+            glob::reliability.high[i] = glob::PROEKT[i] + 2;
+        }
+        for (const auto &[ticked, numbered, drawn] : {std::tuple{1, false, true}, {0, false, false}, {1, true, false}}) {
+            glob::envelopeOnForm = BYTE(ticked);
+            const ReportBand page = form_f1_report::copy(form_f1_report::valuesOfDesign(numbered), NastrojkRecord(), {});
+            std::vector<QRectF> green;
+            bool legend = false;
+            for (const ReportItem &item : page.items) {
+                if (item.kind == ReportItem::Line && item.rgb == 0x00A000)
+                    green.push_back(item.rect);
+                legend |= item.text == QStringLiteral("Надёжность: 97,5 %"); // the decimal comma of printed numbers
+            }
+            QCOMPARE(legend, drawn);
+            QCOMPARE(green.size(), std::size_t(drawn ? 21 : 0)); // two curves of ten segments and the legend's line
+            if (drawn) { // 2.5 mm low 37 and 5 mm high 57, below the curve's 98 at the top edge (93 mm)
+                QCOMPARE(green[4].bottomRight(), QPointF(6 + 84.0 * 5 / 11, 93 + (98 - 37) * 0.53));
+                QCOMPARE(green[14].topLeft(), QPointF(6 + 84.0 * 4 / 11, 93 + (98 - 57) * 0.53));
+            }
+        }
+        recipe_state::loadRecipe(PodborRecord()); // a stored recipe in hand: the design's envelope goes
+        QVERIFY(!form_f1_report::valuesOfDesign(false).envelope);
+        glob::envelopeOnForm = 0;
     }
 
     // "Распечатать" with no approval records: nothing printed, and a word on what to fill in.

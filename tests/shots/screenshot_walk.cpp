@@ -81,6 +81,7 @@ public:
         walkDesign();
         walkBatch();
         walkJournal();
+        walkAnalyses();
         listMenu();
         // Several windows at once, tiled and cascaded.
         for (QAction *item : items)
@@ -562,6 +563,28 @@ private:
         shot(name + QStringLiteral("_closed"));
     }
 
+    // A material's sieve analyses from the crushed-stone list: the list, a new analysis, and
+    // "Принять как основной" over a list maximised.
+    void walkAnalyses()
+    {
+        if (!startProcedure(QStringLiteral("BROUSESPLIT")))
+            return;
+        QMdiSubWindow *stones = area()->activeSubWindow();
+        QPushButton *analyses = button(stones, "ANALYSES");
+        if (!analyses)
+            return;
+        analyses->click();
+        QMdiSubWindow *list = area()->activeSubWindow();
+        if (!list || list == stones)
+            return;
+        shot(QStringLiteral("BROUSEANALIZ"));
+        form(list, "INSERT", QStringLiteral("BROUSEANALIZ_insert"));
+        list->showMaximized();
+        form(list, "ACCEPT", QStringLiteral("BROUSEANALIZ_accept_over_maximised"));
+        area()->closeAllSubWindows();
+        wait(100);
+    }
+
     // The popup menu of a list (right button on its second row), with "Экспорт в CSV...": the
     // menu is a window of its own, so the screen is grabbed.
     void listMenu()
@@ -650,10 +673,34 @@ private:
             variants->click();
             dialog(grading->findChild<QDialog *>(QStringLiteral("ALTERNATIVES")), QStringLiteral("PODBORSUM_variants"));
         }
+        if (QPushButton *robust = button(grading, "ROBUST")) {
+            robust->click();
+            for (QDialog *d : grading->findChildren<QDialog *>(QStringLiteral("ALTERNATIVES")))
+                if (d->isVisible()) // the list of variants closed before may not be deleted yet
+                    dialog(d, QStringLiteral("PODBORSUM_robust"));
+        }
         grading->resize(grading->size() * 5 / 4); // enlarged by hand: the chart scales
         shot(QStringLiteral("PODBORSUM_enlarged"));
-        if (QPushButton *back = button(grading, "CANCEL"))
-            back->click();
+        // The envelope ticked, on to the bitumen step and its form Ф.1, kept as a PDF too.
+        if (auto *envelope = grading->findChild<QAbstractButton *>(QStringLiteral("ENVELOPE")))
+            envelope->click();
+        QPushButton *onward = button(grading, "OK");
+        if (!onward)
+            return;
+        onward->click();
+        wait(300);
+        QMdiSubWindow *bitumen = area()->activeSubWindow();
+        if (QPushButton *print = button(bitumen, "PRINT")) {
+            print->click();
+            wait(1500);
+            if (QMdiSubWindow *preview = area()->activeSubWindow(); preview && preview != bitumen) {
+                preview->showMaximized();
+                shot(QStringLiteral("OTZET1REZEPT_envelope_preview"));
+                if (auto *window = preview->findChild<ReportPreviewWindow *>())
+                    window->saveAsPdf(m_dir.filePath(QStringLiteral("OTZET1REZEPT_envelope.pdf")));
+            }
+        }
+        area()->closeAllSubWindows();
         wait(100);
     }
 
