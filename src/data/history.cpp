@@ -9,6 +9,12 @@
 #include <QSettings>
 #include <QSysInfo>
 
+#include <algorithm>
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 QString g_window;
@@ -31,8 +37,10 @@ QString keysText(const FileDesc &desc, const Row &row)
 {
     if (desc.keys.empty() || row.empty())
         return {};
+    // The unique key names the record best (a test's number); else the first key.
+    const auto unique = std::find_if(desc.keys.begin(), desc.keys.end(), [](const KeyDesc &k) { return k.unique; });
     QStringList parts;
-    for (auto &p : desc.keys.front().parts)
+    for (auto &p : (unique != desc.keys.end() ? *unique : desc.keys.front()).parts)
         parts << desc.columns[p.column].name + QLatin1Char('=') + valueText(row[p.column]);
     return parts.join(QStringLiteral("; "));
 }
@@ -145,7 +153,11 @@ QString window() { return g_window; }
 
 QString systemUser()
 {
-    for (const char *name : {"USER", "USERNAME", "LOGNAME"})
+#ifdef Q_OS_UNIX
+    if (const passwd *account = getpwuid(getuid()))
+        return QString::fromLocal8Bit(account->pw_name);
+#endif
+    for (const char *name : {"USERNAME", "USER", "LOGNAME"})
         if (QString u = qEnvironmentVariable(name); !u.isEmpty())
             return u;
     return QStringLiteral("?");

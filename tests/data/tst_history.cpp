@@ -184,11 +184,11 @@ private slots:
             return answer;
         });
         GUR = GurRecord();
-        GUR.OBEKT = QStringLiteral("Трасса");
+        GUR.NUMBER = 12;
         QCOMPARE(files::GUR.add(), FileError::None); // a new result needs no reason
         GUR.R20 = 3.1;
         QCOMPARE(files::GUR.put(), FileError::None);
-        QCOMPARE(asked, QStringList{QStringLiteral("GUR OBEKT=Трасса")});
+        QCOMPARE(asked, QStringList{QStringLiteral("GUR NUMBER=12")});
         QCOMPARE(historyOf(files::GUR).back().reason, QStringLiteral("ошибка ввода"));
 
         answer.reset();

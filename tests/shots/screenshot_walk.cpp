@@ -173,6 +173,7 @@ public:
             if (auto *print = sub->findChild<QPushButton *>(QStringLiteral("PrintEntries"))) {
                 print->click();
                 shot(QStringLiteral("change_journal_preview"));
+                savePdf(QStringLiteral("change_journal"));
             }
         }
         area()->closeAllSubWindows();
