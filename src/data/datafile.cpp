@@ -526,7 +526,7 @@ FileError DataFile::recorded(HistoryAction action, const std::function<FileError
     if (!history::recording())
         return write();
     Row before;
-    if (action != HistoryAction::Add && !m_current.isNull())
+    if (action != HistoryAction::Add && !m_current.isNull() && history::needsReason(name()))
         if (FileError e = m_store->readStored(m_current.id, &before); e != FileError::None && e != FileError::RecordNotFound)
             return e; // a record gone is the change watch's to refuse
     const std::optional<QString> reason = history::reasonFor(*this, action, before, inTransaction());

@@ -16,7 +16,8 @@ public:
     ~PgTestServer() { stop(); }
 
     // Starts the server; false with *error set when it cannot.
-    bool start(QString *error)
+    // `durable`: commits wait for the disk, as on a laboratory's server (tests run without).
+    bool start(QString *error, bool durable = false)
     {
         if (m_running)
             return true;
@@ -44,7 +45,8 @@ public:
                             QStringLiteral("--no-sync")},
                    error))
             return false;
-        const QString options = QStringLiteral("-k %1 -c listen_addresses= -p 5432 -F -c max_connections=60").arg(m_dir->path());
+        const QString options = QStringLiteral("-k %1 -c listen_addresses= -p 5432 %2 -c max_connections=60")
+                                    .arg(m_dir->path(), durable ? QString() : QStringLiteral("-F"));
         if (!runAs(pgctl, {QStringLiteral("-D"), data, QStringLiteral("-o"), options, QStringLiteral("-l"),
                            m_dir->filePath(QStringLiteral("log")), QStringLiteral("-w"), QStringLiteral("start")},
                    error))
