@@ -1,5 +1,5 @@
 #pragma once
-// The records of the sixteen data files, their fields in record order, and their keys.
+// The records of the data files, their fields in record order, and their keys.
 // Each record type lists its fields once, in `fields(visitor)`; the storage driver, the forms
 // and the tests walk that list (arrays are flattened as NAME_1 .. NAME_n, NAME_1_1 ..).
 #include "data/fieldtypes.h"
