@@ -2,8 +2,10 @@
 // The head that every design step's form declaration shares: a form on the recipe file PODBOR,
 // with the engine's standard action texts and the question before closing an edited record.
 #include "data/files.h"
+#include "design/blend.h"
 #include "framework/form_window.h"
 #include "framework/procedures_ui.h"
+#include "framework/warnings.h"
 
 #include <QAbstractSpinBox>
 #include <QLabel>
@@ -61,16 +63,29 @@ inline void centreSieveLabels(FormWindow *form)
             label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
 }
 
+// The form's local that holds 1 while shares changed by hand to a sum other than 100 are not
+// told yet.
+inline const QString kUnbalanced = QStringLiteral("UNBALANCED");
+
+// Asks once for a balancing component when the shares changed to a sum other than 100.
+inline void tellUnbalanced(FormWindow &form)
+{
+    if (form.localNumber(kUnbalanced) == 0)
+        return;
+    form.setLocal(kUnbalanced, qint64(0));
+    showMessage(blend::balancingMessage, form.windowTitle());
+}
+
 // Shares changed by hand that no longer sum to 100 are told once, when a share's editing ends
-// (focus elsewhere, Enter) or "Далее" is pressed, never at each key: `tell` is hooked to the end
-// of editing of the share boxes J1GL .. J6GL. The focus also leaves a share while the window is
-// destroyed, when it is no longer a FormWindow: nothing is told then.
-inline void tellWhenSharesLeft(FormWindow *form, void (*tell)(FormWindow &))
+// (focus elsewhere, Enter) or "Далее" is pressed, never at each key: tellUnbalanced is hooked to
+// the end of editing of the share boxes J1GL .. J6GL. The focus also leaves a share while the
+// window is destroyed, when it is no longer a FormWindow: nothing is told then.
+inline void tellWhenSharesLeft(FormWindow *form)
 {
     for (QAbstractSpinBox *spin : form->controls<QAbstractSpinBox>())
         if (spin->objectName().startsWith(QLatin1Char('J')) && spin->objectName().endsWith(QLatin1String("GL")))
-            QObject::connect(spin, &QAbstractSpinBox::editingFinished, form, [f = QPointer<QWidget>(form), tell] {
+            QObject::connect(spin, &QAbstractSpinBox::editingFinished, form, [f = QPointer<QWidget>(form)] {
                 if (auto *window = qobject_cast<FormWindow *>(f.data()))
-                    tell(*window);
+                    tellUnbalanced(*window);
             });
 }

@@ -17,7 +17,6 @@ namespace {
 
 const QString kOptium = QStringLiteral("OPTIUM1");
 const QString kMessage = QStringLiteral("MESSAGE");
-const QString kUnbalanced = QStringLiteral("UNBALANCED"); // shares changed to a sum other than 100, not told yet
 constexpr int kRobustCandidates = 300; // "Самая надёжная" judges the search's best blends by F, this many
 
 REAL *share(int k)
@@ -62,15 +61,6 @@ void shareChanged(FormWindow &form, const QString &objectName)
         *share(k) = b.J[k];
     glob::PROEKT = b.PROEKT;
     form.setLocal(kUnbalanced, qint64(b.askForBalancing ? 1 : 0));
-}
-
-// Asks once for a balancing component when the shares changed to a sum other than 100.
-void tellUnbalanced(FormWindow &form)
-{
-    if (form.localNumber(kUnbalanced) == 0)
-        return;
-    form.setLocal(kUnbalanced, qint64(0));
-    showMessage(blend::balancingMessage);
 }
 
 // The draws of the design's materials, made once per window when the figures are first
@@ -372,7 +362,7 @@ FormWindow *PODBORSUM(WindowHost host)
     FormWindow *form = openForm(podborsumDecl(), glob::NoRequest, nullptr, {}, std::move(host));
     if (form) {
         centreSieveLabels(form);
-        tellWhenSharesLeft(form, tellUnbalanced);
+        tellWhenSharesLeft(form);
     }
     return form;
 }

@@ -30,7 +30,6 @@ int unitsY(double y) { return kAreaY + int(y * kSY); }
 const QString kOPTIUM1 = QStringLiteral("OPTIUM1");
 const QString kDMAX = QStringLiteral("DMAX");
 const QString kCHART = QStringLiteral("CHART");
-const QString kUnbalanced = QStringLiteral("UNBALANCED"); // 1: the shares no longer sum to 100, not yet told
 
 // J1GL .. J6GL by component.
 REAL &shareOf(int k)
@@ -79,15 +78,6 @@ void balance(FormWindow &form)
     setShares(b.J);
     glob::PROEKT = b.PROEKT;
     form.setLocal(kUnbalanced, qint64(b.askForBalancing ? 1 : 0));
-}
-
-// Asks once for a balancing component when the shares changed to a sum other than 100.
-void tellUnbalanced(FormWindow &form)
-{
-    if (form.localNumber(kUnbalanced) == 0)
-        return;
-    form.setLocal(kUnbalanced, qint64(0));
-    showMessage(blend::balancingMessage, form.windowTitle());
 }
 
 // A share the balancing left outside 0 to 100 % stands as it is, marked.
@@ -261,7 +251,7 @@ FormWindow *PODBORSUPERPAVE(QWidget *caller, std::function<void(LONG)> done, Win
     FormWindow *form = openForm(podborSuperpaveDecl(), glob::NoRequest, caller, std::move(done), std::move(host));
     if (form) {
         centreSieveLabels(form);
-        tellWhenSharesLeft(form, tellUnbalanced);
+        tellWhenSharesLeft(form);
         form->setLocal(kDMAX, t.DMAX);
         form->refreshWindow();
         form->setChart(kCHART, superpaveChart());
