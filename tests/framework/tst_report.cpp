@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPushButton>
@@ -453,11 +454,12 @@ private slots:
             ReportPreviewWindow *preview = shownPreview();
             QVERIFY(preview);
             m_sink.answer = save ? MsgYes : MsgNo;
-            QTimer chooser; // answers the file dialog once it is up
+            QTimer chooser; // types the file's name into the file dialog once it is up
             connect(&chooser, &QTimer::timeout, this, [&] {
                 if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-                    chooser.stop();
-                    dialog->selectFile(pdf);
+                    // selectFile() leaves the name alone once the name field has the focus
+                    if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                        name->setText(pdf);
                     QMetaObject::invokeMethod(dialog, "accept");
                 }
             });
