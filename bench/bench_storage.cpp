@@ -192,7 +192,7 @@ void measure()
     // over the file.
     std::vector<double> with, without;
     const qint64 count = files::SPLIT.recordCount();
-    for (int i = 0; i < 202; ++i) {
+    for (int i = 0; i < 2002; ++i) {
         const bool recorded = i % 2 == 0;
         history::setRecording(recorded);
         if (files::SPLIT.fetch(Position{qint64(rnd() % count) + 1}) != FileError::None)

@@ -517,7 +517,7 @@ FileError DataFile::remove()
     return recorded(HistoryAction::Delete, [this] { return m_store->remove(); });
 }
 
-// A record changed or deleted is read as stored inside the unit (the change watch then lets
+// The driver reads the record changed or deleted as stored, under the change watch (which lets
 // the write through only when nobody changed it since), so the entry holds what was replaced.
 FileError DataFile::recorded(HistoryAction action, const std::function<FileError()> &write)
 {
@@ -535,29 +535,21 @@ FileError DataFile::recorded(HistoryAction action, const std::function<FileError
     const Position position = m_current;
     const qint64 version = m_currentVersion;
     const quint64 writes = m_writes;
-    if (FileError e = m_store->beginUnit(); e != FileError::None)
-        return e;
-    if (action != HistoryAction::Add && !m_current.isNull() && m_store->readStored(m_current.id, &before) != FileError::None)
-        before.clear(); // gone: the change watch refuses the write
-    FileError e = write();
-    if (e == FileError::None) {
+    const auto entryOf = [&](const Row &stored, qint64 record) -> std::optional<HistoryEntry> {
         const Row after = action == HistoryAction::Delete ? Row() : m_buffer->save();
-        const qint64 record = action == HistoryAction::Delete ? position.id : m_current.id;
-        HistoryEntry entry = history::entryFor(m_desc, action, record, before, after);
+        HistoryEntry entry = history::entryFor(m_desc, action, record, stored, after);
+        if (action == HistoryAction::Change && entry.fields.isEmpty())
+            return std::nullopt;
         entry.reason = *reason;
-        if (action != HistoryAction::Change || !entry.fields.isEmpty())
-            e = m_store->appendHistory(entry);
-    }
-    const ErrorState why = currentError();
-    const FileError ended = m_store->endUnit(e == FileError::None);
-    if (e == FileError::None && ended == FileError::None)
+        return entry;
+    };
+    const FileError e = m_store->writeRecorded(action, write, entryOf);
+    if (e == FileError::None)
         return succeed();
     m_current = position;
     m_currentVersion = version;
     m_writes = writes;
-    if (e != FileError::None)
-        setCurrentError(e, why.driverCode, why.driverMessage);
-    return e != FileError::None ? e : ended;
+    return e;
 }
 
 FileError DataFile::readHistory(Position record, std::vector<HistoryEntry> *out)

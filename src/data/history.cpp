@@ -10,6 +10,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <bit>
 #ifdef Q_OS_UNIX
 #include <pwd.h>
 #include <unistd.h>
@@ -33,6 +34,13 @@ QString valueText(const Value &v)
     return {};
 }
 
+// Bit for bit (a zero and a negative zero read differently).
+bool sameValue(const Value &a, const Value &b)
+{
+    const double *x = std::get_if<double>(&a), *y = std::get_if<double>(&b);
+    return x && y ? std::bit_cast<quint64>(*x) == std::bit_cast<quint64>(*y) : a == b;
+}
+
 QString keysText(const FileDesc &desc, const Row &row)
 {
     if (desc.keys.empty() || row.empty())
@@ -43,6 +51,18 @@ QString keysText(const FileDesc &desc, const Row &row)
     for (auto &p : (unique != desc.keys.end() ? *unique : desc.keys.front()).parts)
         parts << desc.columns[p.column].name + QLatin1Char('=') + valueText(row[p.column]);
     return parts.join(QStringLiteral("; "));
+}
+
+QString accountName()
+{
+#ifdef Q_OS_UNIX
+    if (const passwd *account = getpwuid(getuid()))
+        return QString::fromLocal8Bit(account->pw_name);
+#endif
+    for (const char *name : {"USERNAME", "USER", "LOGNAME"})
+        if (QString u = qEnvironmentVariable(name); !u.isEmpty())
+            return u;
+    return QStringLiteral("?");
 }
 
 } // namespace
@@ -92,8 +112,12 @@ HistoryEntry entryFor(const FileDesc &desc, HistoryAction action, qint64 record,
     e.keys = keysText(desc, action == HistoryAction::Delete ? before : after);
     std::vector<HistoryField> fields;
     for (int i = 0; i < int(desc.columns.size()); ++i) {
-        const QString was = action == HistoryAction::Add || i >= int(before.size()) ? QString() : valueText(before[i]);
-        const QString now = action == HistoryAction::Delete || i >= int(after.size()) ? QString() : valueText(after[i]);
+        const bool hadValue = action != HistoryAction::Add && i < int(before.size());
+        const bool hasValue = action != HistoryAction::Delete && i < int(after.size());
+        if (action == HistoryAction::Change && hadValue && hasValue && sameValue(before[i], after[i]))
+            continue; // the same text: not formatted
+        const QString was = hadValue ? valueText(before[i]) : QString();
+        const QString now = hasValue ? valueText(after[i]) : QString();
         if (action != HistoryAction::Change || was != now)
             fields.push_back({desc.columns[i].name, was, now});
     }
@@ -153,17 +177,16 @@ QString window() { return g_window; }
 
 QString systemUser()
 {
-#ifdef Q_OS_UNIX
-    if (const passwd *account = getpwuid(getuid()))
-        return QString::fromLocal8Bit(account->pw_name);
-#endif
-    for (const char *name : {"USERNAME", "USER", "LOGNAME"})
-        if (QString u = qEnvironmentVariable(name); !u.isEmpty())
-            return u;
-    return QStringLiteral("?");
+    static const QString user = accountName(); // the process runs under one account
+    return user;
 }
 
-QString station() { return QSysInfo::machineHostName(); }
+QString station()
+{
+    static const QString host = QSysInfo::machineHostName();
+    return host;
+}
+
 
 bool needsReason(const QString &file) { return file == QLatin1String("GUR") || file == QLatin1String("OBRGIDRO"); }
 

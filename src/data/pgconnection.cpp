@@ -56,6 +56,16 @@ Failure failureOf(const Result &res, PGconn *c, bool opening)
 
 Result run(PGconn *c, const QString &sql) { return Result(PQexec(c, sql.toUtf8().constData())); }
 
+Result keepHistoryTable(PGconn *c)
+{
+    Result state = run(c, QStringLiteral("SELECT current_user, to_regclass('history') IS NOT NULL, to_regclass('history_chain_seq') IS NOT NULL"));
+    if (!state.ok() || state.rows() != 1 || state.value(0, 2) == "t")
+        return state;
+    const QStringList statements = state.value(0, 1) == "t" ? historyUpgradeStatements() : historyTableStatements();
+    Result made = run(c, statements.join(QStringLiteral("; "))); // one string: one transaction
+    return made.ok() ? std::move(state) : std::move(made);
+}
+
 Result runParams(PGconn *c, const QString &sql, const Params &params)
 {
     std::vector<const char *> values;
@@ -105,6 +115,12 @@ std::map<QString, std::weak_ptr<PgConnection>> &PgConnection::registry()
     return r;
 }
 
+std::map<QString, PgConnection::ChainEnd> &PgConnection::chainEnds()
+{
+    static std::map<QString, ChainEnd> ends;
+    return ends;
+}
+
 void PgConnection::lost()
 {
     if (!inTransaction)
@@ -118,8 +134,6 @@ void PgConnection::lost()
 void PgConnection::endTransaction()
 {
     inTransaction = false;
-    unit = false;
-    inUnit = false;
     transactionLost = false;
     undo.clear();
 }
@@ -183,7 +197,7 @@ Result PgConnection::exec(const QString &sql, const Params &params)
 
 Result PgConnection::write(const QString &sql, const Params &params)
 {
-    if (!inTransaction || unit || inUnit)
+    if (!inTransaction)
         return exec(sql, params);
     if (transactionLost)
         return Result();

@@ -69,6 +69,9 @@ QString transactionLostText();
 Failure failureOf(const Result &res, PGconn *c, bool opening);
 
 Result run(PGconn *c, const QString &sql);
+// Makes the change history's table, or brings one made by an earlier version up to date (in one
+// transaction). Answers the failure, or a row of the role's name.
+Result keepHistoryTable(PGconn *c);
 Result runParams(PGconn *c, const QString &sql, const Params &params);
 
 // Opens a connection with the session settings of the program.
@@ -79,10 +82,15 @@ struct PgConnection {
     PGconn *conn = nullptr;
     QString connection;
     bool inTransaction = false;
-    bool unit = false;       // the transaction is one record's write unit: no savepoints in it
-    bool inUnit = false;     // a unit's savepoint is open: the write needs none of its own
     QString role;            // the database role, for the change history
     bool historyReady = false;
+    // The last entry of a file's history chain as last seen by this process (by connection and
+    // file): a new entry follows it when it is still the last one, else the end is read again.
+    struct ChainEnd {
+        qint64 seq = 0;
+        QString hash;
+    };
+    static std::map<QString, ChainEnd> &chainEnds();
     std::map<QString, QByteArray> prepared; // statement -> name
     std::map<QString, quint64> notices;     // channel -> other stations' writes seen
     std::set<QString> listening;

@@ -142,7 +142,7 @@ bool copyHistory(PGconn *c, DataFile &file, QString *error)
     }
     if (entries.empty())
         return true;
-    const QString copy = QStringLiteral("COPY history(%1) FROM STDIN (FORMAT binary)").arg(QLatin1String(historyColumns()));
+    const QString copy = QStringLiteral("COPY history(%1,chain_seq) FROM STDIN (FORMAT binary)").arg(QLatin1String(historyColumns()));
     Result started(PQexec(c, copy.toUtf8().constData()));
     if (PQresultStatus(started.r) != PGRES_COPY_IN) {
         *error = QStringLiteral("%1: %2").arg(file.name(), QString::fromUtf8(PQerrorMessage(c)).trimmed());
@@ -157,11 +157,13 @@ bool copyHistory(PGconn *c, DataFile &file, QString *error)
         batch += utf8;
     };
     bool ok = true;
-    for (const HistoryEntry &e : entries) {
-        appendBigEndian(batch, qint16(13));
+    qint64 seq = 0;
+    for (const HistoryEntry &e : entries) { // in the chain's order
+        appendBigEndian(batch, qint16(14));
         text(e.at), text(e.user), text(e.role), text(e.station), text(e.window), text(e.file);
         appendInt8(batch, e.record);
         text(e.keys), text(history::actionName(e.action)), text(e.fields), text(e.reason), text(e.prev), text(e.hash);
+        appendInt8(batch, ++seq);
         if (batch.size() >= kBatch) {
             ok = ok && PQputCopyData(c, batch.constData(), int(batch.size())) == 1;
             batch.resize(0);
@@ -203,8 +205,7 @@ bool copyToServer(const QString &connection, const QString &dir, std::vector<Cop
     Result fn = run(c, QStringLiteral("SELECT 1 FROM pg_proc WHERE proname = 'asphalt_notify'"));
     if (ok && fn.ok() && fn.rows() == 0)
         ok = run(c, QString::fromLatin1(kNotifyFunction)).ok();
-    for (auto &statement : historyTableStatements())
-        ok = ok && run(c, statement).ok();
+    ok = ok && keepHistoryTable(c).ok();
     // A restore replaces every table's rows (grants and the other stations' table names stay).
     if (replace)
         for (DataFile *file : files::all()) {
@@ -411,7 +412,7 @@ bool exportFile(PGconn *c, DataFile &file, qint64 *records, QString *error)
     std::vector<Wire> historyTypes(13, Wire::Text);
     historyTypes[6] = Wire::Int8;
     const QString name = QString(d.name).replace(QLatin1Char('\''), QLatin1String("''"));
-    copyRows(QStringLiteral("SELECT %1 FROM history WHERE file_name = '%2' ORDER BY id").arg(QLatin1String(historyColumns()), name),
+    copyRows(QStringLiteral("SELECT %1 FROM history WHERE file_name = '%2' ORDER BY chain_seq").arg(QLatin1String(historyColumns()), name),
              history, historyTypes, &entries);
     // The ids the server has given (deleted records' too) stay given.
     Result given = run(c, QStringLiteral("SELECT last_value FROM %1").arg(quoted(d.name + QStringLiteral("_id"))));

@@ -4,7 +4,8 @@
 // the keys), with the keys as indexes on (sort columns, id), so that paging is the same keyset
 // query. Ids come from a sequence (never given twice). Writers of one group of files are
 // serialised by a transaction-level advisory lock, taken by begin() within the 2-second
-// lock_timeout. A statement trigger notifies the other stations' lists that the file changed.
+// lock_timeout. A statement trigger notifies the other stations' lists that the file changed. A
+// record's write and its history entry are one statement (writeRecorded).
 // Every statement is sent with its values as parameters; the only names put into SQL text are
 // the program's own file, column and index names.
 #include "data/pgdriver.h"
@@ -71,6 +72,7 @@ FileError PgDriver::create()
 FileError PgDriver::open()
 {
     forgetAhead();
+    m_read = {};
     const QString key = m_connection + QLatin1Char('|') + f.m_desc.group;
     std::shared_ptr<PgConnection> conn = PgConnection::registry()[key].lock();
     if (!conn) {
@@ -147,6 +149,7 @@ FileError PgDriver::close()
         return f.fail(FileError::NotOpen);
     m_conn.reset();
     f.m_current = {};
+    m_read = {};
     return f.succeed();
 }
 
@@ -210,10 +213,11 @@ void PgDriver::loadRow(const Result &r, int at)
 {
     const FileDesc &d = f.m_desc;
     int repaired = 0;
-    const Row row = fieldsOf(r, at, 2, &repaired);
+    Row row = fieldsOf(r, at, 2, &repaired);
     f.m_current.id = r.value(at, 0).toLongLong();
     f.m_currentVersion = r.value(at, 1).toLongLong();
     f.m_repaired = repaired + f.m_buffer->load(row);
+    m_read = {f.m_current.id, f.m_currentVersion, std::move(row)};
     f.m_cursor->sort.clear();
     if (f.m_order != DataFile::PhysicalOrder) {
         const auto &parts = d.keys[f.m_order].parts;
@@ -364,66 +368,78 @@ Params PgDriver::rowParamsOf(const Row &fields) const
     return out;
 }
 
-FileError PgDriver::add()
+PgDriver::Write PgDriver::recordWrite(HistoryAction action, qint64 id, int first, const QString &also) const
 {
-    forgetAhead();
-    if (!ready())
-        return FileError(currentError().code);
-    remember();
-    QStringList cols = f.writableColumns();
-    QStringList marks;
-    for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("$%1").arg(i + 1);
-    Result r = m_conn->write(QStringLiteral("INSERT INTO %1(%2) VALUES(%3) RETURNING id").arg(table(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
-                             rowParamsOf(f.m_buffer->save()));
-    if (!r.ok() || r.rows() != 1)
-        return failWith(r);
-    f.m_current.id = r.value(0, 0).toLongLong();
-    f.m_currentVersion = 1;
+    Write w;
+    auto param = [&](Param p) {
+        w.params.push_back(std::move(p));
+        return QStringLiteral("$%1").arg(first + int(w.params.size()) - 1);
+    };
+    const QString andAlso = also.isEmpty() ? QString() : QStringLiteral(" AND ") + also;
+    if (action == HistoryAction::Add) {
+        QStringList cols = writableColumns(), marks;
+        if (id) {
+            cols.prepend(QStringLiteral("id"));
+            marks << param(intParam(id));
+        }
+        for (Param &p : rowParamsOf(f.m_buffer->save()))
+            marks << param(std::move(p));
+        w.sql = (also.isEmpty() ? QStringLiteral("INSERT INTO %1(%2) VALUES(%3)") : QStringLiteral("INSERT INTO %1(%2) SELECT %3 WHERE %4"))
+                    .arg(table(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')), also);
+    } else if (action == HistoryAction::Change) {
+        const QStringList cols = writableColumns();
+        Params values = rowParamsOf(f.m_buffer->save());
+        QStringList sets;
+        for (int i = 0; i < cols.size(); ++i)
+            sets << cols[i] + QLatin1Char('=') + param(std::move(values[i]));
+        const QString idMark = param(intParam(f.m_current.id));
+        const QString verMark = param(intParam(f.m_currentVersion));
+        w.sql = QStringLiteral("UPDATE %1 SET %2, ver=ver+1 WHERE id=%3 AND ver=%4%5")
+                    .arg(table(), sets.join(QLatin1Char(',')), idMark, verMark, andAlso);
+    } else {
+        const QString idMark = param(intParam(f.m_current.id));
+        const QString verMark = param(intParam(f.m_currentVersion));
+        w.sql = QStringLiteral("DELETE FROM %1 WHERE id=%2 AND ver=%3%4").arg(table(), idMark, verMark, andAlso);
+    }
+    w.sql += QStringLiteral(" RETURNING id");
+    return w;
+}
+
+FileError PgDriver::written(HistoryAction action, qint64 id)
+{
+    if (action == HistoryAction::Add) {
+        f.m_current.id = id;
+        f.m_currentVersion = 1;
+    } else if (action == HistoryAction::Change) {
+        ++f.m_currentVersion;
+    } else {
+        f.m_current = {};
+    }
     ++f.m_writes;
+    m_read = action == HistoryAction::Delete ? AsRead() : AsRead{id, f.m_currentVersion, f.m_buffer->save()};
     return f.succeed();
 }
 
-FileError PgDriver::put()
+FileError PgDriver::writePlain(HistoryAction action)
 {
     forgetAhead();
     if (!ready())
         return FileError(currentError().code);
-    if (f.m_current.isNull())
+    if (action != HistoryAction::Add && f.m_current.isNull())
         return f.fail(FileError::RecordNotFound);
     remember();
-    QStringList sets;
-    int n = 0;
-    for (auto &c : f.writableColumns()) sets << c + QStringLiteral("=$%1").arg(++n);
-    Params params = rowParamsOf(f.m_buffer->save());
-    params.push_back(intParam(f.m_current.id));
-    params.push_back(intParam(f.m_currentVersion));
-    Result r = m_conn->write(QStringLiteral("UPDATE %1 SET %2, ver=ver+1 WHERE id=$%3 AND ver=$%4").arg(table(), sets.join(QLatin1Char(','))).arg(n + 1).arg(n + 2), params);
+    const Write w = recordWrite(action, 0, 1, {});
+    Result r = m_conn->write(w.sql, w.params);
     if (!r.ok())
         return failWith(r);
-    if (QByteArray(PQcmdTuples(r.r)) == "0")
+    if (r.rows() != 1) // the change watch: changed or deleted by another station since it was read
         return f.fail(FileError::ChangedByOther);
-    ++f.m_currentVersion;
-    ++f.m_writes;
-    return f.succeed();
+    return written(action, action == HistoryAction::Add ? r.value(0, 0).toLongLong() : f.m_current.id);
 }
 
-FileError PgDriver::remove()
-{
-    forgetAhead();
-    if (!ready())
-        return FileError(currentError().code);
-    if (f.m_current.isNull())
-        return f.fail(FileError::RecordNotFound);
-    remember();
-    Result r = m_conn->write(QStringLiteral("DELETE FROM %1 WHERE id=$1 AND ver=$2").arg(table()), {intParam(f.m_current.id), intParam(f.m_currentVersion)});
-    if (!r.ok())
-        return failWith(r);
-    if (QByteArray(PQcmdTuples(r.r)) == "0")
-        return f.fail(FileError::ChangedByOther);
-    f.m_current = {};
-    ++f.m_writes;
-    return f.succeed();
-}
+FileError PgDriver::add() { return writePlain(HistoryAction::Add); }
+FileError PgDriver::put() { return writePlain(HistoryAction::Change); }
+FileError PgDriver::remove() { return writePlain(HistoryAction::Delete); }
 
 // ---- transactions -------------------------------------------------------------------------
 FileError PgDriver::begin()
@@ -484,88 +500,18 @@ FileError PgDriver::rollback()
 }
 
 // ---- the change history -------------------------------------------------------------------
-namespace {
-constexpr int kHistoryLockClass = 0x41535049; // advisory lock class of the files' history chains
-}
-
 // The history table is made by the first station that needs it; a station whose role may only
 // add entries finds it made.
 FileError PgDriver::keepHistoryTable()
 {
     if (m_conn->historyReady)
         return FileError::None;
-    Result who = run(m_conn->conn, QStringLiteral("SELECT current_user, to_regclass('history') IS NOT NULL"));
-    if (!who.ok() || who.rows() != 1)
-        return failWith(who, true);
-    m_conn->role = QString::fromUtf8(who.value(0, 0));
-    if (who.value(0, 1) != "t") {
-        for (auto &statement : historyTableStatements()) {
-            Result r = run(m_conn->conn, statement);
-            if (!r.ok())
-                return failWith(r, true);
-        }
-    }
+    Result kept = pg::keepHistoryTable(m_conn->conn);
+    if (!kept.ok() || kept.rows() != 1)
+        return failWith(kept, true);
+    m_conn->role = QString::fromUtf8(kept.value(0, 0));
     m_conn->historyReady = true;
     return FileError::None;
-}
-
-FileError PgDriver::beginUnit()
-{
-    forgetAhead();
-    if (!ready())
-        return FileError(currentError().code);
-    if (m_conn->inTransaction) {
-        Result r = run(m_conn->conn, QStringLiteral("SAVEPOINT unit"));
-        if (!r.ok()) {
-            if (PQstatus(m_conn->conn) == CONNECTION_BAD)
-                m_conn->lost();
-            return failWith(r);
-        }
-        m_conn->inUnit = true;
-        return FileError::None;
-    }
-    Result b = run(m_conn->conn, QStringLiteral("BEGIN"));
-    if (!b.ok())
-        return failWith(b);
-    // Marked as a transaction, so that a lost connection is not reconnected inside the unit.
-    m_conn->inTransaction = true;
-    m_conn->unit = true;
-    return FileError::None;
-}
-
-FileError PgDriver::endUnit(bool keep)
-{
-    if (!m_conn)
-        return f.fail(FileError::NotOpen);
-    if (!m_conn->unit) {
-        m_conn->inUnit = false;
-        if (m_conn->transactionLost)
-            return f.fail(FileError::FileSystem, kLostCode, transactionLostText());
-        Result r = run(m_conn->conn, keep ? QStringLiteral("RELEASE SAVEPOINT unit")
-                                          : QStringLiteral("ROLLBACK TO SAVEPOINT unit; RELEASE SAVEPOINT unit"));
-        if (!r.ok()) {
-            if (PQstatus(m_conn->conn) == CONNECTION_BAD)
-                m_conn->lost();
-            return keep ? failWith(r) : FileError::None;
-        }
-        return FileError::None;
-    }
-    const bool lostMeanwhile = m_conn->transactionLost;
-    FileError e = FileError::None;
-    if (lostMeanwhile) {
-        e = f.fail(FileError::FileSystem, kLostCode, transactionLostText());
-    } else if (!keep) {
-        run(m_conn->conn, QStringLiteral("ROLLBACK"));
-    } else {
-        Result r = run(m_conn->conn, QStringLiteral("COMMIT"));
-        if (!r.ok() || QByteArray(PQcmdStatus(r.r)) != "COMMIT") {
-            e = r.ok() ? f.fail(FileError::FileSystem, 0, QStringLiteral("the transaction was rolled back")) : failWith(r);
-            if (PQstatus(m_conn->conn) == CONNECTION_OK)
-                run(m_conn->conn, QStringLiteral("ROLLBACK"));
-        }
-    }
-    m_conn->endTransaction();
-    return e;
 }
 
 FileError PgDriver::readStored(qint64 id, Row *fields)
@@ -586,34 +532,104 @@ FileError PgDriver::readStored(qint64 id, Row *fields)
     return FileError::None;
 }
 
-FileError PgDriver::appendHistory(HistoryEntry &entry)
+// The record as the file read it is the one stored as long as its version is: the change watch
+// lets the write through only then. Another one is read as stored.
+FileError PgDriver::readBefore(Row *before)
 {
-    entry.role = m_conn->role;
-    // The file's chain grows one entry at a time, whichever group or station writes.
-    Result lock = m_conn->exec(QStringLiteral("SELECT pg_advisory_xact_lock($1, hashtext($2))"),
-                               {intParam(kHistoryLockClass), textParam(entry.file.toUtf8())});
-    if (!lock.ok())
-        return failWith(lock);
-    Result last = m_conn->exec(QStringLiteral("SELECT hash FROM history WHERE file_name=$1 ORDER BY id DESC LIMIT 1"),
-                               {textParam(entry.file.toUtf8())});
-    if (!last.ok())
-        return failWith(last);
-    history::seal(entry, last.rows() ? QString::fromUtf8(last.value(0, 0)) : QString());
-    Params p;
-    for (const QString *s : {&entry.at, &entry.user, &entry.role, &entry.station, &entry.window, &entry.file})
-        p.push_back(textParam(s->toUtf8()));
-    p.push_back(intParam(entry.record));
-    p.push_back(textParam(entry.keys.toUtf8()));
-    p.push_back(textParam(history::actionName(entry.action).toUtf8()));
-    for (const QString *s : {&entry.fields, &entry.reason, &entry.prev, &entry.hash})
-        p.push_back(textParam(s->toUtf8()));
-    Result r = m_conn->exec(QStringLiteral("INSERT INTO history(%1) VALUES($1,$2,$3,$4,$5,$6,$7,$8,$9,$10,$11,$12,$13) RETURNING id")
-                                .arg(QLatin1String(historyColumns())),
-                            p);
-    if (!r.ok() || r.rows() != 1)
+    if (m_read.id == f.m_current.id && m_read.version == f.m_currentVersion) {
+        *before = m_read.row;
+        return FileError::None;
+    }
+    return readStored(f.m_current.id, before);
+}
+
+FileError PgDriver::readChainEnd(const QString &file, PgConnection::ChainEnd *end)
+{
+    Result r = m_conn->exec(QStringLiteral("SELECT chain_seq, hash FROM history WHERE file_name=$1 ORDER BY chain_seq DESC LIMIT 1"),
+                            {textParam(file.toUtf8())});
+    if (!r.ok())
         return failWith(r);
-    entry.id = r.value(0, 0).toLongLong();
+    *end = r.rows() ? PgConnection::ChainEnd{r.value(0, 0).toLongLong(), QString::fromUtf8(r.value(0, 1))} : PgConnection::ChainEnd{};
     return FileError::None;
+}
+
+namespace {
+constexpr int kChainAttempts = 8; // an entry that keeps losing its place to other stations' gives up
+
+bool chainTaken(const Result &r)
+{
+    const char *constraint = r.r ? PQresultErrorField(r.r, PG_DIAG_CONSTRAINT_NAME) : nullptr;
+    return r.state() == "23505" && constraint && QByteArray(constraint) == "history_chain_seq";
+}
+} // namespace
+
+// One statement writes the record and adds its entry after the chain's end known here, when that
+// is still the end (else neither is written, and the end is read again). Two stations' entries
+// after the same one collide on its number: the later one waits for the first and tries again.
+FileError PgDriver::writeRecorded(HistoryAction action, const std::function<FileError()> &, const EntryOf &entryOf)
+{
+    forgetAhead();
+    if (!ready())
+        return FileError(currentError().code);
+    if (action != HistoryAction::Add && f.m_current.isNull())
+        return f.fail(FileError::RecordNotFound);
+    qint64 record = f.m_current.id;
+    Row before;
+    if (action == HistoryAction::Add) { // the entry names the record: its id is taken first
+        Result id = m_conn->exec(QStringLiteral("SELECT nextval($1::regclass)"), {textParam(quoted(f.m_desc.name + QStringLiteral("_id")).toUtf8())});
+        if (!id.ok() || id.rows() != 1)
+            return failWith(id);
+        record = id.value(0, 0).toLongLong();
+    } else if (FileError e = readBefore(&before); e != FileError::None) {
+        return e == FileError::RecordNotFound ? f.fail(FileError::ChangedByOther) : e;
+    }
+    std::optional<HistoryEntry> entry = entryOf(before, record);
+    if (!entry)
+        return writePlain(action);
+    entry->role = m_conn->role;
+    remember();
+    for (int attempt = 0; attempt < kChainAttempts; ++attempt) {
+        const QString chain = m_connection + QLatin1Char('|') + entry->file;
+        auto known = PgConnection::chainEnds().find(chain);
+        if (known == PgConnection::chainEnds().end()) {
+            PgConnection::ChainEnd end;
+            if (FileError e = readChainEnd(entry->file, &end); e != FileError::None)
+                return e;
+            known = PgConnection::chainEnds().emplace(chain, end).first;
+        }
+        PgConnection::ChainEnd &end = known->second;
+        history::seal(*entry, end.hash);
+        const Write w = recordWrite(action, record, 4, QStringLiteral("coalesce((SELECT hash FROM history WHERE file_name=$1 AND chain_seq=$2), '')=$3"));
+        Params p{textParam(entry->file.toUtf8()), intParam(end.seq), textParam(end.hash.toUtf8())};
+        p.insert(p.end(), w.params.begin(), w.params.end());
+        for (const QString *s : {&entry->at, &entry->user, &entry->role, &entry->station, &entry->window, &entry->file})
+            p.push_back(textParam(s->toUtf8()));
+        p.push_back(intParam(entry->record));
+        p.push_back(textParam(entry->keys.toUtf8()));
+        p.push_back(textParam(history::actionName(entry->action).toUtf8()));
+        for (const QString *s : {&entry->fields, &entry->reason, &entry->prev, &entry->hash})
+            p.push_back(textParam(s->toUtf8()));
+        p.push_back(intParam(end.seq + 1));
+        QStringList marks;
+        for (int i = int(w.params.size()) + 4; i <= int(p.size()); ++i)
+            marks << QStringLiteral("$%1").arg(i);
+        Result r = m_conn->write(QStringLiteral("WITH w AS (%1) INSERT INTO history(%2,chain_seq) SELECT %3 FROM w RETURNING id")
+                                     .arg(w.sql, QLatin1String(historyColumns()), marks.join(QLatin1Char(','))),
+                                 p);
+        if (r.ok() && r.rows() == 1) {
+            end = {end.seq + 1, entry->hash};
+            entry->id = r.value(0, 0).toLongLong();
+            return written(action, record);
+        }
+        if (!r.ok() && !chainTaken(r))
+            return failWith(r);
+        const PgConnection::ChainEnd seen = end;
+        if (FileError e = readChainEnd(entry->file, &end); e != FileError::None)
+            return e;
+        if (r.ok() && end.seq == seen.seq && end.hash == seen.hash)
+            return f.fail(FileError::ChangedByOther); // the record, not the chain, had moved on
+    }
+    return f.fail(FileError::Busy, 0, QStringLiteral("other stations keep adding to the file's change history"));
 }
 
 FileError PgDriver::readHistory(qint64 record, std::vector<HistoryEntry> *out)
@@ -623,8 +639,8 @@ FileError PgDriver::readHistory(qint64 record, std::vector<HistoryEntry> *out)
     Params p{textParam(f.m_desc.name.toUtf8())};
     if (record)
         p.push_back(intParam(record));
-    Result r = m_conn->exec(QStringLiteral("SELECT id,%1 FROM history WHERE file_name=$1%2 ORDER BY id")
-                                .arg(QLatin1String(historyColumns()), record ? QStringLiteral(" AND record_id=$2") : QString()),
+    Result r = m_conn->exec(QStringLiteral("SELECT id,%1 FROM history WHERE file_name=$1%2")
+                                .arg(QLatin1String(historyColumns()), record ? QStringLiteral(" AND record_id=$2 ORDER BY id") : QStringLiteral(" ORDER BY chain_seq")),
                             p);
     if (!r.ok())
         return failWith(r);

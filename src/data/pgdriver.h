@@ -31,10 +31,8 @@ public:
     FileError begin() override;
     FileError commit() override;
     FileError rollback() override;
-    FileError beginUnit() override;
-    FileError endUnit(bool keep) override;
+    FileError writeRecorded(HistoryAction action, const std::function<FileError()> &write, const EntryOf &entryOf) override;
     FileError readStored(qint64 id, Row *fields) override;
-    FileError appendHistory(HistoryEntry &entry) override;
     FileError readHistory(qint64 record, std::vector<HistoryEntry> *out) override;
 
     // The values of a record's writable columns: its fields, then its keys' sort columns (a
@@ -85,6 +83,25 @@ private:
     // The fields of a result row, from column `first` on.
     Row fieldsOf(const pg::Result &r, int row, int first, int *repaired) const;
     FileError keepHistoryTable();
+
+    // A statement that writes the file's current record (action: add, change or delete),
+    // returning its id; its parameters numbered from `first`. An add's `id` given ahead (0: the
+    // table's next). `also`: a further condition on the write.
+    struct Write {
+        QString sql;
+        pg::Params params;
+    };
+    Write recordWrite(HistoryAction action, qint64 id, int first, const QString &also) const;
+    FileError writePlain(HistoryAction action);
+    FileError written(HistoryAction action, qint64 id); // the file after its record's write
+    // The current record as read (or written) last, with its version.
+    struct AsRead {
+        qint64 id = 0;
+        qint64 version = 0;
+        Row row;
+    } m_read;
+    FileError readBefore(Row *before);
+    FileError readChainEnd(const QString &file, pg::PgConnection::ChainEnd *end);
     // Read-ahead: a list reading on in one direction gets the following records with one
     // statement instead of one statement each. They are served only while the cursor goes on
     // from the last one served, for a moment (then read afresh), and never after a write.

@@ -22,14 +22,26 @@ QString indexName(const FileDesc &d, const QString &what) { return quoted(d.name
 
 } // namespace
 
+// Each file's entries are numbered along its chain (chain_seq), the key of the table: two
+// stations' entries that follow the same one collide instead of forking the chain.
 QStringList historyTableStatements()
 {
-    return {QStringLiteral("CREATE TABLE IF NOT EXISTS history(id bigserial PRIMARY KEY, at_utc text NOT NULL, user_name text NOT NULL, "
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS history(id bigserial NOT NULL, at_utc text NOT NULL, user_name text NOT NULL, "
                            "db_role text NOT NULL, station text NOT NULL, window_name text NOT NULL, file_name text NOT NULL, "
                            "record_id bigint NOT NULL, key_fields text NOT NULL, action text NOT NULL, fields text NOT NULL, "
-                           "reason text NOT NULL, prev_hash text NOT NULL, hash text NOT NULL)"),
-            QStringLiteral("CREATE INDEX IF NOT EXISTS history_chain ON history(file_name, id)"),
+                           "reason text NOT NULL, prev_hash text NOT NULL, hash text NOT NULL, chain_seq bigint NOT NULL, "
+                           "CONSTRAINT history_chain_seq PRIMARY KEY (file_name, chain_seq))"),
             QStringLiteral("CREATE INDEX IF NOT EXISTS history_record ON history(file_name, record_id, id)")};
+}
+
+QStringList historyUpgradeStatements()
+{
+    return {QStringLiteral("ALTER TABLE history ADD COLUMN IF NOT EXISTS chain_seq bigint"),
+            QStringLiteral("UPDATE history h SET chain_seq = n.seq FROM (SELECT id, row_number() OVER (PARTITION BY file_name ORDER BY id) AS seq "
+                           "FROM history) n WHERE h.id = n.id"),
+            QStringLiteral("ALTER TABLE history DROP CONSTRAINT IF EXISTS history_pkey"),
+            QStringLiteral("ALTER TABLE history ADD CONSTRAINT history_chain_seq PRIMARY KEY (file_name, chain_seq)"),
+            QStringLiteral("DROP INDEX IF EXISTS history_chain")};
 }
 
 QString channelOf(const FileDesc &d) { return QStringLiteral("asphalt_") + d.name.toLower(); }

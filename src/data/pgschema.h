@@ -22,6 +22,8 @@ QStringList wantedIndexes(const FileDesc &d);
 QStringList createStatements(const FileDesc &d);
 // The change history of every file (history.h): one table, the entries of each file a chain.
 QStringList historyTableStatements();
+// The same for a table made by an earlier version (without its chains' numbers).
+QStringList historyUpgradeStatements();
 inline const char *historyColumns()
 {
     return "at_utc,user_name,db_role,station,window_name,file_name,record_id,key_fields,action,fields,reason,prev_hash,hash";

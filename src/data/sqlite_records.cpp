@@ -354,8 +354,6 @@ FileError SqliteDriver::beginUnit()
     if (!m_conn)
         return f.fail(FileError::NotOpen);
     m_unitOwnsTransaction = !m_conn->inTransaction;
-    // A unit of its own takes the write lock first, so that the chain's last entry read in it
-    // stays the last one until the entry is added.
     const int rc = m_conn->exec(m_unitOwnsTransaction ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT unit"));
     return rc == SQLITE_OK ? FileError::None : f.fail(mapSqlite(rc), rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
 }
@@ -378,6 +376,25 @@ FileError SqliteDriver::endUnit(bool keep)
     const QString why = QString::fromUtf8(sqlite3_errmsg(m_conn->db));
     m_conn->exec(QStringLiteral("ROLLBACK"));
     return f.fail(mapSqlite(rc), rc, why);
+}
+
+FileError SqliteDriver::writeRecorded(HistoryAction action, const std::function<FileError()> &write, const EntryOf &entryOf)
+{
+    if (FileError e = beginUnit(); e != FileError::None)
+        return e;
+    Row before;
+    if (action != HistoryAction::Add && !f.m_current.isNull() && readStored(f.m_current.id, &before) != FileError::None)
+        before.clear(); // gone: the change watch refuses the write
+    const qint64 record = f.m_current.id;
+    FileError e = write();
+    if (e == FileError::None)
+        if (std::optional<HistoryEntry> entry = entryOf(before, action == HistoryAction::Add ? f.m_current.id : record))
+            e = appendHistory(*entry);
+    const ErrorState why = currentError();
+    const FileError ended = endUnit(e == FileError::None);
+    if (e != FileError::None)
+        setCurrentError(e, why.driverCode, why.driverMessage); // the unit's end keeps the write's reason
+    return e != FileError::None ? e : ended;
 }
 
 FileError SqliteDriver::readStored(qint64 id, Row *fields)

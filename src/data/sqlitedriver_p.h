@@ -258,13 +258,16 @@ public:
     FileError begin() override;
     FileError commit() override;
     FileError rollback() override;
-    FileError beginUnit() override;
-    FileError endUnit(bool keep) override;
+    FileError writeRecorded(HistoryAction action, const std::function<FileError()> &write, const EntryOf &entryOf) override;
     FileError readStored(qint64 id, Row *fields) override;
-    FileError appendHistory(HistoryEntry &entry) override;
     FileError readHistory(qint64 record, std::vector<HistoryEntry> *out) override;
 
 private:
+    // A write unit: a transaction of its own (taking the write lock first, so that the chain's
+    // last entry stays the last one until the entry is added), or a savepoint of the one open.
+    FileError beginUnit();
+    FileError endUnit(bool keep);
+    FileError appendHistory(HistoryEntry &entry); // after the file's last entry, sealed
     DataFile &f;
     std::shared_ptr<sqlite_detail::Connection> m_conn;
     QString m_schema;

@@ -19,6 +19,7 @@
 #include <QString>
 #include <memory>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class DataFile;
@@ -59,14 +60,14 @@ public:
     virtual FileError rollback() = 0;
     virtual bool inTransaction() const = 0;
 
-    // The change history (history.h). A write unit makes a record's write and its entry one
-    // transaction: one of its own, or a savepoint of the transaction open.
-    virtual FileError beginUnit() = 0;
-    virtual FileError endUnit(bool keep) = 0;
+    // The change history (history.h). Writes the current record (`write`: its add, put or
+    // remove) and the entry that `entryOf` makes of it, given the record as stored before (none
+    // for an add) and its id, both or neither: in a transaction of its own, or as a part of the
+    // one open. No entry (a change that changed nothing): the record alone.
+    using EntryOf = std::function<std::optional<HistoryEntry>(const Row &before, qint64 record)>;
+    virtual FileError writeRecorded(HistoryAction action, const std::function<FileError()> &write, const EntryOf &entryOf) = 0;
     // The fields of the record stored under `id`, leaving the file's buffer and cursor alone.
     virtual FileError readStored(qint64 id, Row *fields) = 0;
-    // Adds the entry after the file's last one (sealing it: prev and hash); inside a unit.
-    virtual FileError appendHistory(HistoryEntry &entry) = 0;
     // The file's entries in their order; of one record, or all when `record` is 0.
     virtual FileError readHistory(qint64 record, std::vector<HistoryEntry> *out) = 0;
 };
