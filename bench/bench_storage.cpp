@@ -22,6 +22,9 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
 #include <random>
 #include <sys/resource.h>
 
@@ -188,25 +191,36 @@ void measure()
             ms.push_back(timePage(c.order, c.forward, c.fromValue, rnd));
         std::printf("%-44s %8.3f ms (median of %zu)\n", c.name, median(ms), ms.size());
     }
-    // A record saved (put) with its history entry and without, alternately, on records spread
-    // over the file.
-    std::vector<double> with, without;
+    // Records saved (put) with their history entries and without, alternately, spread over the
+    // file; then records added and deleted again the same way.
     const qint64 count = files::SPLIT.recordCount();
-    for (int i = 0; i < 2002; ++i) {
-        const bool recorded = i % 2 == 0;
+    std::map<QString, std::vector<double>> ms;
+    auto timed = [&](const char *what, bool recorded, const std::function<void()> &write) {
         history::setRecording(recorded);
+        QElapsedTimer t;
+        t.start();
+        write();
+        ms[QString::fromLatin1(what) + (recorded ? QStringLiteral(" with") : QStringLiteral(" without"))].push_back(t.nsecsElapsed() / 1e6);
+    };
+    for (int i = 0; i < 2002; ++i) {
         if (files::SPLIT.fetch(Position{qint64(rnd() % count) + 1}) != FileError::None)
             continue;
         SPL.PLOTN = SPL.PLOTN + 0.001;
-        QElapsedTimer t;
-        t.start();
-        files::SPLIT.put();
-        (recorded ? with : without).push_back(t.nsecsElapsed() / 1e6);
+        timed("saved", i % 2 == 0, [] { files::SPLIT.put(); });
+    }
+    for (int i = 0; i < 402; ++i) {
+        SPL = SplitRecord();
+        SPL.NUM = 9000000 + i;
+        timed("added", i % 2 == 0, [] { files::SPLIT.add(); });
+        timed("deleted", i % 2 == 0, [] { files::SPLIT.remove(); });
     }
     history::setRecording(true);
-    std::printf("%-44s %8.3f ms (median of %zu)\n", "record saved without its history entry", median(without), without.size());
-    std::printf("%-44s %8.3f ms (median of %zu; %+.0f %%, target at most +20 %%)\n", "record saved with its history entry", median(with),
-                with.size(), (median(with) / median(without) - 1) * 100);
+    for (const char *what : {"saved", "added", "deleted"}) {
+        const auto &without = ms[QString::fromLatin1(what) + QStringLiteral(" without")], &with = ms[QString::fromLatin1(what) + QStringLiteral(" with")];
+        std::printf("record %-9s without its history entry %9.3f ms (median of %zu)\n", what, median(without), without.size());
+        std::printf("record %-9s with its history entry %12.3f ms (median of %zu; %+.0f %%%s)\n", what, median(with), with.size(),
+                    (median(with) / median(without) - 1) * 100, std::strcmp(what, "saved") ? "" : ", target at most +20 %");
+    }
     files::SPLIT.close();
 }
 } // namespace

@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kLockTimeoutMs = 2000;        // a lock is waited for at most 2 s
 constexpr int kStatementTimeoutMs = 30000;  // a runaway statement is cut off
+constexpr int kSchemaLockClass = 0x41535049; // advisory lock class of making the history table
 
 } // namespace
 
@@ -56,14 +57,21 @@ Failure failureOf(const Result &res, PGconn *c, bool opening)
 
 Result run(PGconn *c, const QString &sql) { return Result(PQexec(c, sql.toUtf8().constData())); }
 
+// Stations starting together make the table one after the other (an advisory lock of the
+// statements' transaction); one that finds it made meanwhile uses it.
 Result keepHistoryTable(PGconn *c)
 {
-    Result state = run(c, QStringLiteral("SELECT current_user, to_regclass('history') IS NOT NULL, to_regclass('history_chain_seq') IS NOT NULL"));
+    const QString stateSql = QStringLiteral("SELECT current_user, to_regclass('history') IS NOT NULL, to_regclass('history_chain_seq') IS NOT NULL");
+    Result state = run(c, stateSql);
     if (!state.ok() || state.rows() != 1 || state.value(0, 2) == "t")
         return state;
     const QStringList statements = state.value(0, 1) == "t" ? historyUpgradeStatements() : historyTableStatements();
-    Result made = run(c, statements.join(QStringLiteral("; "))); // one string: one transaction
-    return made.ok() ? std::move(state) : std::move(made);
+    Result made = run(c, QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0); ").arg(kSchemaLockClass)
+                             + statements.join(QStringLiteral("; "))); // one string: one transaction
+    if (made.ok())
+        return state;
+    Result again = run(c, stateSql);
+    return again.ok() && again.rows() == 1 && again.value(0, 2) == "t" ? std::move(again) : std::move(made);
 }
 
 Result runParams(PGconn *c, const QString &sql, const Params &params)

@@ -8,6 +8,8 @@
 #include "data/storage.h"
 #include "support/pgserver.h"
 
+#include <libpq-fe.h>
+
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -155,6 +157,21 @@ private slots:
         QVERIFY(history::brokenLinks(restored).empty());
         SPL.NUM = 100; // the chain's end this station knew is gone: the entry follows the restored end
         QCOMPARE(files::SPLIT.add(), FileError::None);
+        QVERIFY(history::brokenLinks(historyOf(files::SPLIT)).empty());
+        files::SPLIT.close();
+
+        // A history table as an earlier version made it (entries not numbered along their chains)
+        // is brought up to date by the first station that opens the file.
+        PGconn *c = PQconnectdb(server.connection().toUtf8().constData());
+        PGresult *r = PQexec(c, "ALTER TABLE history DROP CONSTRAINT history_chain_seq; ALTER TABLE history DROP COLUMN chain_seq; "
+                                "ALTER TABLE history ADD PRIMARY KEY (id); CREATE INDEX history_chain ON history(file_name, id)");
+        QCOMPARE(PQresultStatus(r), PGRES_COMMAND_OK);
+        PQclear(r);
+        PQfinish(c);
+        QCOMPARE(files::SPLIT.open(), FileError::None);
+        SPL.NUM = 101;
+        QCOMPARE(files::SPLIT.add(), FileError::None);
+        QCOMPARE(historyOf(files::SPLIT).size(), restored.size() + 2);
         QVERIFY(history::brokenLinks(historyOf(files::SPLIT)).empty());
         files::SPLIT.close();
     }
