@@ -376,6 +376,15 @@ static QSize openingSize(const QWidget *window)
     return size.expandedTo(QSize(1, 1));
 }
 
+// The width a subwindow needs to show its title whole: the text, its icon and its three buttons.
+static int titleWidth(const QMdiSubWindow *sub, const QString &title)
+{
+    QFont bold = sub->font(); // an active subwindow's title may be drawn bold
+    bold.setBold(true);
+    const int bar = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+    return QFontMetrics(bold).horizontalAdvance(title) + 5 * bar;
+}
+
 // Every window opens at its opening size, wholly inside the work area and on top, whatever
 // state the other subwindows are in. A window larger than the work area gets a subwindow that
 // fits the area, and scrolls inside it.
@@ -390,6 +399,7 @@ void FrameWindow::showChild(QWidget *window)
     // Before the frame is shown its work area has no size yet: nothing to fit then.
     const QSize area = m_mdi->isVisible() ? m_mdi->viewport()->size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     QSize outer = wanted.grownBy(margins);
+    outer.setWidth(std::max(outer.width(), titleWidth(sub, window->windowTitle())));
     sub->setWidget(window);
     if (outer.width() > area.width() || outer.height() > area.height()) {
         letScroll(sub);

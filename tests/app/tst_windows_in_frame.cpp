@@ -31,6 +31,7 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QStyleOption>
 #include <QTest>
 #include <QTableView>
 #include <QScrollBar>
@@ -114,6 +115,16 @@ class TestWindowsInFrame : public QObject {
         QVERIFY2(areaRect.contains(sub->geometry()), qPrintable(what + QStringLiteral(": subwindow outside the area")));
         QCOMPARE(area()->activeSubWindow(), sub);
         QCOMPARE(area()->subWindowList(QMdiArea::StackingOrder).last(), sub);
+
+        QStyleOptionTitleBar bar; // the title whole, unless the subwindow is as wide as the area
+        bar.initFrom(sub);
+        bar.text = sub->windowTitle();
+        bar.subControls = QStyle::SC_All;
+        bar.titleBarFlags = sub->windowFlags();
+        bar.rect = QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, sub));
+        const QRect label = sub->style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarLabel, sub);
+        QVERIFY2(label.width() >= sub->fontMetrics().horizontalAdvance(bar.text) || sub->width() >= areaRect.width() - 1,
+                 qPrintable(what + QStringLiteral(": title cut")));
 
         QWidget *window = windowIn(sub);
         QVERIFY2(window && window->isVisible(), qPrintable(what));
