@@ -10,7 +10,6 @@
 #include "support/window_helpers.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -310,48 +309,28 @@ private slots:
         QCOMPARE(shown().size(), before.size());
     }
 
-    // A window's own parts, declared: grouped captions, a panel and a hook following the
-    // highlight, a check box in the button row.
-    void declaredPartsFollowTheList()
+    // A group's caption widens its columns to carry it; a declared panel stands below the list.
+    // (The panel, the selection hook and a check box following the highlight: tst_batch_window.)
+    void groupCaptionsAndAPanelBelow()
     {
         makeFile(40);
         BrowseDeclaration d = BROUSENORMA1Declaration();
         for (std::size_t c = 1; c < d.columns.size(); ++c)
             d.columns[c].group = c < 3 ? QStringLiteral("Очень длинная подпись группы сит 40 мм") : QStringLiteral("Прочие");
-        QStringList hookSaw, panelSaw;
-        d.newSelection = [&hookSaw](BrowseWindow &w) { hookSaw << (w.currentChoice() < 0 ? "-" : NOR.TYPASPH.text()); };
         struct Panel : BrowsePanel {
-            QStringList *saw;
-            explicit Panel(QStringList *s) : saw(s) { setObjectName(QStringLiteral("PANEL")); setMinimumSize(120, 40); }
-            void showRecord(bool have) override { *saw << (have ? NOR.TYPASPH.text() : QStringLiteral("-")); }
+            void showRecord(bool) override {}
         };
-        d.belowPanel = [&panelSaw] { return new Panel(&panelSaw); };
-        BYTE flag = 0;
-        int toggles = 0;
-        d.extraButtons.push_back({QStringLiteral("Удалять"), QStringLiteral("CHEKKRUP"), [&toggles](BrowseWindow &) { ++toggles; },
-                                  {}, {}, &flag});
+        d.belowPanel = [] {
+            auto *panel = new Panel;
+            panel->setObjectName(QStringLiteral("PANEL"));
+            panel->setMinimumSize(120, 40);
+            return panel;
+        };
         QVERIFY(open(new BrowseWindow(d)));
-
-        // The group's columns widened to carry its caption.
         QHeaderView *header = list()->horizontalHeader();
         QVERIFY(header->sectionSize(1) + header->sectionSize(2) > header->fontMetrics().horizontalAdvance(d.columns[1].group));
-
-        // Hook and panel: the highlighted record, on every move.
-        QCOMPARE(hookSaw.last(), m_sorted[0]);
-        QCOMPARE(panelSaw.last(), m_sorted[0]);
-        key(Qt::Key_Down);
-        key(Qt::Key_PageDown);
-        QCOMPARE(hookSaw.last(), NOR.TYPASPH.text());
-        QCOMPARE(panelSaw.last(), current());
-        auto *panel = m_window->findChild<QWidget *>(QStringLiteral("PANEL"));
+        auto *panel = control<QWidget>(m_window, "PANEL");
         QVERIFY(panel->isVisible() && panel->y() > list()->geometry().bottom());
-
-        // A check box in the button row flips its flag and calls its hook.
-        auto *check = m_window->findChild<QCheckBox *>(QStringLiteral("CHEKKRUP"));
-        check->click();
-        check->click();
-        QCOMPARE(flag, BYTE(0));
-        QCOMPARE(toggles, 2);
     }
 
     // A list called for a choice: the caller's subwindow waits disabled; the callback comes once,
