@@ -241,6 +241,7 @@ private slots:
         QVERIFY(readFirst(files::NORMA));
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open(files::NORMA.diskName().toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_busy_timeout(db, 2000); // another station's connection, past the storage layer
         QCOMPARE(sqlite3_exec(db, "DELETE FROM data WHERE id = (SELECT min(id) FROM data)", nullptr, nullptr, nullptr),
                  SQLITE_OK);
         m_sink.clear();
