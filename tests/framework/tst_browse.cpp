@@ -5,11 +5,11 @@
 #include "data/cp1251.h"
 #include "data/files.h"
 #include "framework/fileservices.h"
-#include "support/fake_sink.h"
 #include "framework/writewatch.h"
+#include "support/fake_sink.h"
+#include "support/window_helpers.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -73,11 +73,11 @@ class TestBrowse : public QObject {
                   [](const QString &a, const QString &b) { return sortKeyOf(a) < sortKeyOf(b); });
     }
 
+    // Shows `w` in place of the list shown before, with the keyboard in its table.
     BrowseWindow *open(BrowseWindow *w)
     {
-        m_window = w;
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w))
+        delete m_window;
+        if (!shownList(m_window = w))
             return nullptr;
         list()->setFocus();
         return w;
@@ -86,18 +86,8 @@ class TestBrowse : public QObject {
     QTableView *list() const { return m_window->findChild<QTableView *>(QStringLiteral("BROWSE_1")); }
     QScrollBar *bar() const { return m_window->findChild<QScrollBar *>(QStringLiteral("BROWSE_1_THUMB")); }
 
-    QStringList shown() const
-    {
-        QStringList out;
-        for (const auto &e : m_window->page()->entries())
-            out << e.texts.value(0).trimmed();
-        return out;
-    }
-    QString current() const
-    {
-        const int c = m_window->currentChoice();
-        return c < 0 ? QString() : shown().value(c);
-    }
+    QStringList shown() const { return listColumn(m_window, 0); }
+    QString current() const { return shown().value(m_window->currentChoice()); }
     QStringList expected(int from, int count) const { return m_sorted.mid(from, count); }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(list(), Qt::Key(k), m); }
     void type(const QString &text)
@@ -190,7 +180,6 @@ private slots:
 
         BrowseDeclaration plain = BROUSENORMA1Declaration();
         plain.orders[0].steps = false;
-        delete m_window;
         QVERIFY(open(new BrowseWindow(plain)));
         drag(50);
         QCOMPARE(shown().value(0), m_sorted.first());
@@ -198,7 +187,6 @@ private slots:
         QCOMPARE(shown(), expected(3000 - rows, rows));
 
         d.filter = [] { return NOR.TYPASPH.text().startsWith(QStringLiteral("Б")); };
-        delete m_window;
         QVERIFY(open(new BrowseWindow(d)));
         const QStringList onlyB = m_sorted.filter(QRegularExpression(QStringLiteral("^Б")));
         QCOMPARE(shown(), onlyB.mid(0, rows));
@@ -207,7 +195,8 @@ private slots:
         type(QStringLiteral("А")); // before every accepted record: the first of them
         QCOMPARE(current(), onlyB.first());
 
-        delete m_window;
+        delete m_window; // before its file goes
+        m_window = nullptr;
         makeFile(0); // an empty file: no rows, scrolling ignored, nothing to select
         glob::GLOBALREQUEST = glob::SelectRecord;
         QVERIFY(open(BROUSENORMA1()));
@@ -218,13 +207,14 @@ private slots:
         drag(100);
         QCOMPARE(m_window->page()->rowCount(), 0);
         QVERIFY(!bar()->isVisible());
-        QVERIFY(!m_window->findChild<QPushButton *>(QStringLiteral("SELECT_2"))->isEnabled());
-        m_window->findChild<QPushButton *>(QStringLiteral("CLOSE"))->click();
+        QVERIFY(!control(m_window, "SELECT_2")->isEnabled());
+        control(m_window, "CLOSE")->click();
         QCOMPARE(glob::GLOBALRESPONSE, LONG(glob::RequestCancelled));
     }
 
     // Characters typed in quick succession locate by prefix (letters in either case, blanks
-    // inside); after a pause a single letter walks through its records as before.
+    // inside); after a pause a single letter walks through its records, and so does one letter
+    // typed again and again; another key ends a sequence.
     void typingQuicklyLocatesByPrefix()
     {
         makeFile(0);
@@ -236,41 +226,36 @@ private slots:
                 QVERIFY(addNorma(QString::fromUtf8(t), ++num));
         }
         QVERIFY(open(BROUSENORMA1()));
-        const auto highlighted = [] { return NOR.TYPASPH.text(); }; // the list shows its first 10 letters
-        QCOMPARE(highlighted(), QStringLiteral("Песок"));
-        QApplication::setKeyboardInputInterval(5000);
-        type(QStringLiteral("ЩЕБЕНЬ Г"));
-        QCOMPARE(highlighted(), QStringLiteral("Щебень габбро"));
-        type(QStringLiteral("р"));
-        QCOMPARE(highlighted(), QStringLiteral("Щебень гранит 10-20"));
-        type(QStringLiteral("анит 5"));
-        QCOMPARE(highlighted(), QStringLiteral("Щебень гранит 5-10"));
-        type(QStringLiteral("Ж")); // no key begins so: the first record after the prefix
-        QCOMPARE(highlighted(), QStringLiteral("Щебень диабаз"));
-
-        QApplication::setKeyboardInputInterval(40);
-        QTest::qWait(80); // a pause
-        type(QStringLiteral("Ш"));
-        QCOMPARE(highlighted(), QStringLiteral("Шлак"));
-        QTest::qWait(80);
-        type(QStringLiteral("щ"));
-        QCOMPARE(highlighted(), QStringLiteral("Щебень габбро"));
-        QTest::qWait(80);
-        type(QStringLiteral("Щ"));
-        QCOMPARE(highlighted(), QStringLiteral("Щебень гранит 10-20"));
-
-        // One letter typed repeatedly in quick succession still walks through its records;
-        // another key ends a sequence.
-        QApplication::setKeyboardInputInterval(5000);
-        key(Qt::Key_Up);
-        QCOMPARE(highlighted(), QStringLiteral("Щебень габбро"));
-        type(QStringLiteral("ЩЩщ"));
-        QCOMPARE(highlighted(), QStringLiteral("Щебень диабаз"));
-        key(Qt::Key_Home, Qt::ControlModifier);
-        type(QStringLiteral("щи"));
-        QCOMPARE(highlighted(), QStringLiteral("Щит"));
+        QCOMPARE(NOR.TYPASPH.text(), QStringLiteral("Песок")); // the list shows its first 10 letters only
+        const struct {
+            bool pause; // before the step; otherwise the characters come in quick succession
+            int key;    // pressed first (Home with Ctrl)
+            const char *typed, *highlighted;
+        } steps[] = {
+            {false, 0, "ЩЕБЕНЬ Г", "Щебень габбро"},
+            {false, 0, "р", "Щебень гранит 10-20"},
+            {false, 0, "анит 5", "Щебень гранит 5-10"},
+            {false, 0, "Ж", "Щебень диабаз"}, // no key begins so: the first record after the prefix
+            {true, 0, "Ш", "Шлак"},
+            {true, 0, "щ", "Щебень габбро"},
+            {true, 0, "Щ", "Щебень гранит 10-20"},
+            {false, Qt::Key_Up, "", "Щебень габбро"},
+            {false, 0, "ЩЩщ", "Щебень диабаз"},
+            {false, Qt::Key_Home, "щи", "Щит"},
+        };
+        for (const auto &step : steps) {
+            QApplication::setKeyboardInputInterval(step.pause ? 40 : 5000);
+            if (step.pause)
+                QTest::qWait(80);
+            if (step.key)
+                key(step.key, step.key == Qt::Key_Home ? Qt::ControlModifier : Qt::NoModifier);
+            type(QString::fromUtf8(step.typed));
+            QVERIFY2(NOR.TYPASPH.text() == QString::fromUtf8(step.highlighted), step.typed);
+        }
     }
 
+    // The update form's hook: insert on a blank record, the new record highlighted after; delete
+    // on the highlighted record read again, its follower highlighted after.
     void updateFormHookInsertsAndDeletes()
     {
         makeFile(3000);
@@ -286,10 +271,7 @@ private slots:
             return nullptr;
         };
         QVERIFY(open(new BrowseWindow(d)));
-        auto *insert = m_window->findChild<QPushButton *>(QStringLiteral("INSERT_2"));
-        QVERIFY(insert);
-
-        insert->click();
+        control(m_window, "INSERT_2")->click();
         QCOMPARE(seenRequest, LONG(glob::InsertRecord));
         QCOMPARE(disabledWhileOpen, static_cast<QWidget *>(m_window));
         QVERIFY(NOR.TYPASPH.isBlank()); // a blank record to fill
@@ -327,48 +309,28 @@ private slots:
         QCOMPARE(shown().size(), before.size());
     }
 
-    // A window's own parts, declared: grouped captions, a panel and a hook following the
-    // highlight, a check box in the button row.
-    void declaredPartsFollowTheList()
+    // A group's caption widens its columns to carry it; a declared panel stands below the list.
+    // (The panel, the selection hook and a check box following the highlight: tst_batch_window.)
+    void groupCaptionsAndAPanelBelow()
     {
         makeFile(40);
         BrowseDeclaration d = BROUSENORMA1Declaration();
         for (std::size_t c = 1; c < d.columns.size(); ++c)
             d.columns[c].group = c < 3 ? QStringLiteral("Очень длинная подпись группы сит 40 мм") : QStringLiteral("Прочие");
-        QStringList hookSaw, panelSaw;
-        d.newSelection = [&hookSaw](BrowseWindow &w) { hookSaw << (w.currentChoice() < 0 ? "-" : NOR.TYPASPH.text()); };
         struct Panel : BrowsePanel {
-            QStringList *saw;
-            explicit Panel(QStringList *s) : saw(s) { setObjectName(QStringLiteral("PANEL")); setMinimumSize(120, 40); }
-            void showRecord(bool have) override { *saw << (have ? NOR.TYPASPH.text() : QStringLiteral("-")); }
+            void showRecord(bool) override {}
         };
-        d.belowPanel = [&panelSaw] { return new Panel(&panelSaw); };
-        BYTE flag = 0;
-        int toggles = 0;
-        d.extraButtons.push_back({QStringLiteral("Удалять"), QStringLiteral("CHEKKRUP"), [&toggles](BrowseWindow &) { ++toggles; },
-                                  {}, {}, &flag});
+        d.belowPanel = [] {
+            auto *panel = new Panel;
+            panel->setObjectName(QStringLiteral("PANEL"));
+            panel->setMinimumSize(120, 40);
+            return panel;
+        };
         QVERIFY(open(new BrowseWindow(d)));
-
-        // The group's columns widened to carry its caption.
         QHeaderView *header = list()->horizontalHeader();
         QVERIFY(header->sectionSize(1) + header->sectionSize(2) > header->fontMetrics().horizontalAdvance(d.columns[1].group));
-
-        // Hook and panel: the highlighted record, on every move.
-        QCOMPARE(hookSaw.last(), m_sorted[0]);
-        QCOMPARE(panelSaw.last(), m_sorted[0]);
-        key(Qt::Key_Down);
-        key(Qt::Key_PageDown);
-        QCOMPARE(hookSaw.last(), NOR.TYPASPH.text());
-        QCOMPARE(panelSaw.last(), current());
-        auto *panel = m_window->findChild<QWidget *>(QStringLiteral("PANEL"));
+        auto *panel = control<QWidget>(m_window, "PANEL");
         QVERIFY(panel->isVisible() && panel->y() > list()->geometry().bottom());
-
-        // A check box in the button row flips its flag and calls its hook.
-        auto *check = m_window->findChild<QCheckBox *>(QStringLiteral("CHEKKRUP"));
-        check->click();
-        check->click();
-        QCOMPARE(flag, BYTE(0));
-        QCOMPARE(toggles, 2);
     }
 
     // A list called for a choice: the caller's subwindow waits disabled; the callback comes once,
@@ -408,12 +370,14 @@ private slots:
         m_window = call(caller);
         delete callerSub; // the caller goes first: no call back to it
         alive = m_window;
-        m_window->findChild<QPushButton *>(QStringLiteral("SELECT_2"))->click();
+        control(m_window, "SELECT_2")->click();
         QTRY_VERIFY(!alive);
         m_window = nullptr;
         QCOMPARE(results.size(), 1);
     }
 
+    // The file gone under the list: a page that cannot be set is warned and kept; a read error
+    // is warned and closes the list.
     void fileErrorsWarnAndAReadErrorClosesTheList()
     {
         makeFile(300);
@@ -424,19 +388,18 @@ private slots:
         QCOMPARE(files::NORMA.close(), FileError::None); // the file goes away under the list
 
         key(Qt::Key_PageDown); // the view cannot be set at the page: warned, the page stays
-        QCOMPARE(m_sink.shown.size(), 1);
-        QCOMPARE(m_sink.shown[0].caption, QStringLiteral("View Open Error"));
+        QCOMPARE(m_sink.captions(), QStringList{QStringLiteral("View Open Error")});
         QCOMPARE(shown(), before);
 
         key(Qt::Key_End, Qt::ControlModifier); // reading fails: warned, the window closes
-        QCOMPARE(m_sink.shown.size(), 2);
-        QCOMPARE(m_sink.shown[1].caption, QStringLiteral("Record Retrieval Error"));
+        QCOMPARE(m_sink.captions(), (QStringList{QStringLiteral("View Open Error"), QStringLiteral("Record Retrieval Error")}));
         QVERIFY2(m_sink.shown[1].text.contains(QStringLiteral("from the NORMA file")), qPrintable(m_sink.shown[1].text));
         QTRY_COMPARE(response, LONG(glob::RequestCancelled));
         QVERIFY(!m_window->isVisible());
         m_sink.shown.clear();
     }
 
+    // Two lists of one file in the frame: what one list's form writes, the other shows once active.
     void startedFromTheFrameMenuTwoListsSeeEachOthersWrites()
     {
         makeFile(3000);
@@ -459,10 +422,10 @@ private slots:
             writewatch::noteFileWritten(files::NORMA);
         }
         second->refresh();
-        QCOMPARE(second->page()->entries()[1].texts[0].trimmed(), QStringLiteral("А-00001"));
-        QCOMPARE(first->page()->entries()[1].texts[0].trimmed(), m_sorted[1]);
+        QCOMPARE(listColumn(second, 0).value(1), QStringLiteral("А-00001"));
+        QCOMPARE(listColumn(first, 0).value(1), m_sorted[1]);
         frame.mdiArea()->setActiveSubWindow(subs[0]); // back to the first list
-        QTRY_COMPARE(first->page()->entries()[1].texts[0].trimmed(), QStringLiteral("А-00001"));
+        QTRY_COMPARE(listColumn(first, 0).value(1), QStringLiteral("А-00001"));
 
         frame.mdiArea()->closeAllSubWindows();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
