@@ -187,7 +187,6 @@ QString station()
     return host;
 }
 
-
 bool needsReason(const QString &file) { return file == QLatin1String("GUR") || file == QLatin1String("OBRGIDRO"); }
 
 void setReasonAsker(ReasonAsker asker) { g_asker = std::move(asker); }
