@@ -143,12 +143,27 @@ std::vector<HistoryField> fieldsOf(const QString &text)
     return out;
 }
 
+namespace {
+QByteArray hashed(const HistoryEntry &e, qint64 record)
+{
+    const QJsonArray content{e.at, e.user, e.role, e.station, e.window, e.file, QString::number(record), e.keys,
+                             actionName(e.action), e.fields, e.reason, e.prev};
+    return QJsonDocument(content).toJson(QJsonDocument::Compact);
+}
+} // namespace
+
 QString hashOf(const HistoryEntry &e)
 {
-    const QJsonArray content{e.at, e.user, e.role, e.station, e.window, e.file, QString::number(e.record), e.keys,
-                             actionName(e.action), e.fields, e.reason, e.prev};
-    const QByteArray bytes = QJsonDocument(content).toJson(QJsonDocument::Compact);
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return QString::fromLatin1(QCryptographicHash::hash(hashed(e, e.record), QCryptographicHash::Sha256).toHex());
+}
+
+std::pair<QByteArray, QByteArray> hashedAroundRecord(const HistoryEntry &e)
+{
+    const QByteArray zero = hashed(e, 0), one = hashed(e, 1); // they differ in the record's digit alone
+    qsizetype at = 0;
+    while (zero[at] == one[at])
+        ++at;
+    return {zero.left(at), zero.mid(at + 1)};
 }
 
 void seal(HistoryEntry &e, const QString &previous)

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class DataFile;
@@ -62,6 +63,9 @@ std::vector<HistoryField> fieldsOf(const QString &text);
 
 // The entry's hash, from its content and its `prev`.
 QString hashOf(const HistoryEntry &e);
+// What the hash covers, in the two parts around the record's id: the hash of an entry whose id a
+// database gives as it writes is SHA-256 over the first part, the id in digits and the second.
+std::pair<QByteArray, QByteArray> hashedAroundRecord(const HistoryEntry &e);
 // Sets prev and hash: the entry follows the one whose hash is `previous`.
 void seal(HistoryEntry &e, const QString &previous);
 // Where a file's entries (in id order) break their chain: the entries whose hash does not match

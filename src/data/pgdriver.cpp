@@ -573,17 +573,12 @@ FileError PgDriver::writeRecorded(HistoryAction action, const std::function<File
         return FileError(currentError().code);
     if (action != HistoryAction::Add && f.m_current.isNull())
         return f.fail(FileError::RecordNotFound);
-    qint64 record = f.m_current.id;
+    const bool adding = action == HistoryAction::Add;
     Row before;
-    if (action == HistoryAction::Add) { // the entry names the record: its id is taken first
-        Result id = m_conn->exec(QStringLiteral("SELECT nextval($1::regclass)"), {textParam(quoted(f.m_desc.name + QStringLiteral("_id")).toUtf8())});
-        if (!id.ok() || id.rows() != 1)
-            return failWith(id);
-        record = id.value(0, 0).toLongLong();
-    } else if (FileError e = readBefore(&before); e != FileError::None) {
-        return e == FileError::RecordNotFound ? f.fail(FileError::ChangedByOther) : e;
-    }
-    std::optional<HistoryEntry> entry = entryOf(before, record);
+    if (!adding)
+        if (FileError e = readBefore(&before); e != FileError::None)
+            return e == FileError::RecordNotFound ? f.fail(FileError::ChangedByOther) : e;
+    std::optional<HistoryEntry> entry = entryOf(before, adding ? 0 : f.m_current.id);
     if (!entry)
         return writePlain(action);
     entry->role = m_conn->role;
@@ -599,27 +594,45 @@ FileError PgDriver::writeRecorded(HistoryAction action, const std::function<File
         }
         PgConnection::ChainEnd &end = known->second;
         history::seal(*entry, end.hash);
-        const Write w = recordWrite(action, record, 4, QStringLiteral("coalesce((SELECT hash FROM history WHERE file_name=$1 AND chain_seq=$2), '')=$3"));
+        const Write w = recordWrite(action, 0, 4, QStringLiteral("coalesce((SELECT hash FROM history WHERE file_name=$1 AND chain_seq=$2), '')=$3"));
         Params p{textParam(entry->file.toUtf8()), intParam(end.seq), textParam(end.hash.toUtf8())};
         p.insert(p.end(), w.params.begin(), w.params.end());
+        QStringList values;
+        auto value = [&](Param v) {
+            p.push_back(std::move(v));
+            values << QStringLiteral("$%1").arg(p.size());
+        };
         for (const QString *s : {&entry->at, &entry->user, &entry->role, &entry->station, &entry->window, &entry->file})
-            p.push_back(textParam(s->toUtf8()));
-        p.push_back(intParam(entry->record));
-        p.push_back(textParam(entry->keys.toUtf8()));
-        p.push_back(textParam(history::actionName(entry->action).toUtf8()));
-        for (const QString *s : {&entry->fields, &entry->reason, &entry->prev, &entry->hash})
-            p.push_back(textParam(s->toUtf8()));
-        p.push_back(intParam(end.seq + 1));
-        QStringList marks;
-        for (int i = int(w.params.size()) + 4; i <= int(p.size()); ++i)
-            marks << QStringLiteral("$%1").arg(i);
-        Result r = m_conn->write(QStringLiteral("WITH w AS (%1) INSERT INTO history(%2,chain_seq) SELECT %3 FROM w RETURNING id")
-                                     .arg(w.sql, QLatin1String(historyColumns()), marks.join(QLatin1Char(','))),
+            value(textParam(s->toUtf8()));
+        if (adding) // the new record's id is the table's: the entry's hash is made around it
+            values << QStringLiteral("w.id");
+        else
+            value(intParam(entry->record));
+        value(textParam(entry->keys.toUtf8()));
+        value(textParam(history::actionName(entry->action).toUtf8()));
+        for (const QString *s : {&entry->fields, &entry->reason, &entry->prev})
+            value(textParam(s->toUtf8()));
+        if (adding) {
+            const auto [first, second] = history::hashedAroundRecord(*entry);
+            p.push_back({first, false, true});
+            p.push_back({second, false, true});
+            values << QStringLiteral("encode(sha256($%1::bytea || convert_to(w.id::text, 'UTF8') || $%2::bytea), 'hex')").arg(p.size() - 1).arg(p.size());
+        } else {
+            value(textParam(entry->hash.toUtf8()));
+        }
+        value(intParam(end.seq + 1));
+        Result r = m_conn->write(QStringLiteral("WITH w AS (%1) INSERT INTO history(%2,chain_seq) SELECT %3 FROM w RETURNING id%4")
+                                     .arg(w.sql, QLatin1String(historyColumns()), values.join(QLatin1Char(',')),
+                                          adding ? QStringLiteral(", record_id, hash") : QString()),
                                  p);
         if (r.ok() && r.rows() == 1) {
-            end = {end.seq + 1, entry->hash};
             entry->id = r.value(0, 0).toLongLong();
-            return written(action, record);
+            if (adding) {
+                entry->record = r.value(0, 1).toLongLong();
+                entry->hash = QString::fromLatin1(r.value(0, 2));
+            }
+            end = {end.seq + 1, entry->hash};
+            return written(action, entry->record);
         }
         if (!r.ok() && !chainTaken(r))
             return failWith(r);
