@@ -514,8 +514,14 @@ FileError PgDriver::keepHistoryTable()
     return FileError::None;
 }
 
+// The current record as the file read it is the one stored as long as its version is: the
+// change watch lets a write through only then. Another one is read.
 FileError PgDriver::readStored(qint64 id, Row *fields)
 {
+    if (id == f.m_current.id && m_read.id == id && m_read.version == f.m_currentVersion) {
+        *fields = m_read.row;
+        return FileError::None;
+    }
     fields->clear();
     if (!ready())
         return FileError(currentError().code);
@@ -530,17 +536,6 @@ FileError PgDriver::readStored(qint64 id, Row *fields)
     int repaired = 0;
     *fields = fieldsOf(r, 0, 0, &repaired);
     return FileError::None;
-}
-
-// The record as the file read it is the one stored as long as its version is: the change watch
-// lets the write through only then. Another one is read as stored.
-FileError PgDriver::readBefore(Row *before)
-{
-    if (m_read.id == f.m_current.id && m_read.version == f.m_currentVersion) {
-        *before = m_read.row;
-        return FileError::None;
-    }
-    return readStored(f.m_current.id, before);
 }
 
 FileError PgDriver::readChainEnd(const QString &file, PgConnection::ChainEnd *end)
@@ -576,7 +571,7 @@ FileError PgDriver::writeRecorded(HistoryAction action, const std::function<File
     const bool adding = action == HistoryAction::Add;
     Row before;
     if (!adding)
-        if (FileError e = readBefore(&before); e != FileError::None)
+        if (FileError e = readStored(f.m_current.id, &before); e != FileError::None)
             return e == FileError::RecordNotFound ? f.fail(FileError::ChangedByOther) : e;
     std::optional<HistoryEntry> entry = entryOf(before, adding ? 0 : f.m_current.id);
     if (!entry)

@@ -100,7 +100,6 @@ private:
         qint64 version = 0;
         Row row;
     } m_read;
-    FileError readBefore(Row *before);
     FileError readChainEnd(const QString &file, pg::PgConnection::ChainEnd *end);
     // Read-ahead: a list reading on in one direction gets the following records with one
     // statement instead of one statement each. They are served only while the cursor goes on

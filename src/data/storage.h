@@ -66,7 +66,8 @@ public:
     // one open. No entry (a change that changed nothing): the record alone.
     using EntryOf = std::function<std::optional<HistoryEntry>(const Row &before, qint64 record)>;
     virtual FileError writeRecorded(HistoryAction action, const std::function<FileError()> &write, const EntryOf &entryOf) = 0;
-    // The fields of the record stored under `id`, leaving the file's buffer and cursor alone.
+    // The fields of the record stored under `id`, leaving the file's buffer and cursor alone (the
+    // current record's may be the ones read, while the change watch holds them stored).
     virtual FileError readStored(qint64 id, Row *fields) = 0;
     // The file's entries in their order; of one record, or all when `record` is 0.
     virtual FileError readHistory(qint64 record, std::vector<HistoryEntry> *out) = 0;

@@ -133,6 +133,16 @@ private slots:
         QCOMPARE(arrived.back().hash, copied.back().hash);
         checkWritesRecorded();
         QCOMPARE(historyOf(files::SPLIT).back().role, QStringLiteral("postgres"));
+        QStringList asked; // a test result changed on the server: the reason names the test as read
+        history::setReasonAsker([&](const QString &file, HistoryAction, const QString &keys) {
+            asked << file + QLatin1Char(' ') + keys;
+            return std::optional<QString>(QStringLiteral("описка"));
+        });
+        GUR.R20 = 2.5;
+        QCOMPARE(files::GUR.put(), FileError::None);
+        QCOMPARE(asked, QStringList{QStringLiteral("GUR NUMBER=5")});
+        QCOMPARE(historyOf(files::GUR).back().reason, QStringLiteral("описка"));
+        history::setReasonAsker({});
 
         // A backup of the server is the set of SQLite files, the history in them; a restore puts
         // the server's rows and history back as they were.
