@@ -558,6 +558,47 @@ bool chainTaken(const Result &r)
 }
 } // namespace
 
+// The record's write (its parameters from $4) on the condition that the chain's end is still
+// `end` ($1 to $3), and the entry's insert after it. An added record's id is the table's: the
+// server makes the entry's hash around it.
+PgDriver::Write PgDriver::recordedWrite(HistoryAction action, const HistoryEntry &entry, const PgConnection::ChainEnd &end) const
+{
+    const bool adding = action == HistoryAction::Add;
+    const Write record = recordWrite(action, 0, 4, QStringLiteral("coalesce((SELECT hash FROM history WHERE file_name=$1 AND chain_seq=$2), '')=$3"));
+    Write w{{}, {textParam(entry.file.toUtf8()), intParam(end.seq), textParam(end.hash.toUtf8())}};
+    w.params.insert(w.params.end(), record.params.begin(), record.params.end());
+    QStringList values;
+    auto value = [&](Param v) {
+        w.params.push_back(std::move(v));
+        values << QStringLiteral("$%1").arg(w.params.size());
+    };
+    for (const QString *s : {&entry.at, &entry.user, &entry.role, &entry.station, &entry.window, &entry.file})
+        value(textParam(s->toUtf8()));
+    if (adding)
+        values << QStringLiteral("w.id");
+    else
+        value(intParam(entry.record));
+    value(textParam(entry.keys.toUtf8()));
+    value(textParam(history::actionName(entry.action).toUtf8()));
+    for (const QString *s : {&entry.fields, &entry.reason, &entry.prev})
+        value(textParam(s->toUtf8()));
+    if (adding) {
+        const auto [first, second] = history::hashedAroundRecord(entry);
+        w.params.push_back({first, false, true});
+        w.params.push_back({second, false, true});
+        values << QStringLiteral("encode(sha256($%1::bytea || convert_to(w.id::text, 'UTF8') || $%2::bytea), 'hex')")
+                      .arg(w.params.size() - 1)
+                      .arg(w.params.size());
+    } else {
+        value(textParam(entry.hash.toUtf8()));
+    }
+    value(intParam(end.seq + 1));
+    w.sql = QStringLiteral("WITH w AS (%1) INSERT INTO history(%2,chain_seq) SELECT %3 FROM w RETURNING id%4")
+                .arg(record.sql, QLatin1String(historyColumns()), values.join(QLatin1Char(',')),
+                     adding ? QStringLiteral(", record_id, hash") : QString());
+    return w;
+}
+
 // One statement writes the record and adds its entry after the chain's end known here, when that
 // is still the end (else neither is written, and the end is read again). Two stations' entries
 // after the same one collide on its number: the later one waits for the first and tries again.
@@ -589,37 +630,8 @@ FileError PgDriver::writeRecorded(HistoryAction action, const std::function<File
         }
         PgConnection::ChainEnd &end = known->second;
         history::seal(*entry, end.hash);
-        const Write w = recordWrite(action, 0, 4, QStringLiteral("coalesce((SELECT hash FROM history WHERE file_name=$1 AND chain_seq=$2), '')=$3"));
-        Params p{textParam(entry->file.toUtf8()), intParam(end.seq), textParam(end.hash.toUtf8())};
-        p.insert(p.end(), w.params.begin(), w.params.end());
-        QStringList values;
-        auto value = [&](Param v) {
-            p.push_back(std::move(v));
-            values << QStringLiteral("$%1").arg(p.size());
-        };
-        for (const QString *s : {&entry->at, &entry->user, &entry->role, &entry->station, &entry->window, &entry->file})
-            value(textParam(s->toUtf8()));
-        if (adding) // the new record's id is the table's: the entry's hash is made around it
-            values << QStringLiteral("w.id");
-        else
-            value(intParam(entry->record));
-        value(textParam(entry->keys.toUtf8()));
-        value(textParam(history::actionName(entry->action).toUtf8()));
-        for (const QString *s : {&entry->fields, &entry->reason, &entry->prev})
-            value(textParam(s->toUtf8()));
-        if (adding) {
-            const auto [first, second] = history::hashedAroundRecord(*entry);
-            p.push_back({first, false, true});
-            p.push_back({second, false, true});
-            values << QStringLiteral("encode(sha256($%1::bytea || convert_to(w.id::text, 'UTF8') || $%2::bytea), 'hex')").arg(p.size() - 1).arg(p.size());
-        } else {
-            value(textParam(entry->hash.toUtf8()));
-        }
-        value(intParam(end.seq + 1));
-        Result r = m_conn->write(QStringLiteral("WITH w AS (%1) INSERT INTO history(%2,chain_seq) SELECT %3 FROM w RETURNING id%4")
-                                     .arg(w.sql, QLatin1String(historyColumns()), values.join(QLatin1Char(',')),
-                                          adding ? QStringLiteral(", record_id, hash") : QString()),
-                                 p);
+        const Write w = recordedWrite(action, *entry, end);
+        Result r = m_conn->write(w.sql, w.params);
         if (r.ok() && r.rows() == 1) {
             entry->id = r.value(0, 0).toLongLong();
             if (adding) {

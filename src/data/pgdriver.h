@@ -92,6 +92,7 @@ private:
         pg::Params params;
     };
     Write recordWrite(HistoryAction action, qint64 id, int first, const QString &also) const;
+    Write recordedWrite(HistoryAction action, const HistoryEntry &entry, const pg::PgConnection::ChainEnd &end) const;
     FileError writePlain(HistoryAction action);
     FileError written(HistoryAction action, qint64 id); // the file after its record's write
     // The current record as read (or written) last, with its version.
