@@ -8,6 +8,7 @@
 #include "design/blend.h"
 #include "design/superpave_grading.h"
 #include "../tests/support/reference_search.h"
+#include "bench_util.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,19 +18,6 @@
 #include <vector>
 
 namespace {
-
-template <class F>
-double medianMs(int runs, F &&f)
-{
-    std::vector<double> ms;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = std::chrono::steady_clock::now();
-        f();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 bool same(const blend::BlendState &a, const blend::BlendState &b)
 {

@@ -17,18 +17,6 @@
 
 namespace {
 
-template <class F>
-double medianMs(int runs, F &&f)
-{
-    std::vector<double> ms;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = std::chrono::steady_clock::now();
-        f();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return median(ms);
-}
-
 std::vector<reliability::Material> materials(const blend::ComponentGradings &d)
 {
     std::mt19937 rng(5);

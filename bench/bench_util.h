@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the benchmark programs: medians and peak memory.
 #include <algorithm>
+#include <chrono>
 #include <sys/resource.h>
 #include <vector>
 
@@ -8,6 +9,19 @@ inline double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// The median time of `runs` calls of f, in milliseconds.
+template <class F>
+double medianMs(int runs, F &&f)
+{
+    std::vector<double> ms;
+    for (int r = 0; r < runs; ++r) {
+        const auto t0 = std::chrono::steady_clock::now();
+        f();
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return median(ms);
 }
 
 inline long peakKiB()

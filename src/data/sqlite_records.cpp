@@ -26,6 +26,16 @@ void SqliteDriver::loadRow(void *stmt)
 
 FileError SqliteDriver::readOne(bool forward)
 {
+    return readFrom(forward, true, [] { return false; });
+}
+
+// One statement stepped over the records after the cursor (a chart reads thousands at once).
+FileError SqliteDriver::readOnward(const std::function<bool()> &each) { return readFrom(true, false, each); }
+
+// The records beyond the cursor in the order's direction, loaded one by one while `each` says go
+// on; `one`: the statement asks for the first of them only.
+FileError SqliteDriver::readFrom(bool forward, bool one, const std::function<bool()> &each)
+{
     if (!m_conn)
         return f.fail(FileError::NotOpen);
     const bool fromEdge = forward ? f.m_cursor->atStart : f.m_cursor->atEnd;
@@ -37,8 +47,10 @@ FileError SqliteDriver::readOne(bool forward)
             marks << QStringLiteral("?");
         sql += QStringLiteral(" WHERE (%1) %2 (%3)").arg(cols, forward ? QStringLiteral(">") : QStringLiteral("<"), marks.join(QLatin1Char(',')));
     }
-    QString dir = forward ? QString() : QStringLiteral(" DESC");
-    sql += QStringLiteral(" ORDER BY ") + QString(cols).replace(QLatin1Char(','), dir + QLatin1Char(',')) + dir + QStringLiteral(" LIMIT 1");
+    const QString dir = forward ? QString() : QStringLiteral(" DESC");
+    sql += QStringLiteral(" ORDER BY ") + QString(cols).replace(QLatin1Char(','), dir + QLatin1Char(',')) + dir;
+    if (one)
+        sql += QStringLiteral(" LIMIT 1");
     sqlite3_stmt *st = m_conn->statement(sql);
     if (!st)
         return f.fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
@@ -47,42 +59,6 @@ FileError SqliteDriver::readOne(bool forward)
         for (auto &v : f.m_cursor->sort)
             bindValue(st, i++, v, true);
         sqlite3_bind_int64(st, i, forward ? f.m_cursor->idForNext : f.m_cursor->idForPrev);
-    }
-    int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) {
-        loadRow(st);
-        sqlite3_reset(st);
-        return f.succeed();
-    }
-    sqlite3_reset(st);
-    if (rc == SQLITE_DONE)
-        return f.fail(FileError::EndOfFile);
-    return sqlFailure(rc, QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
-}
-
-// One statement stepped over the records after the cursor (a chart reads thousands at once).
-FileError SqliteDriver::readOnward(const std::function<bool()> &each)
-{
-    if (!m_conn)
-        return f.fail(FileError::NotOpen);
-    const bool fromEdge = f.m_cursor->atStart;
-    const QString cols = f.orderColumns();
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(f.selectList(), table());
-    if (!fromEdge) {
-        QStringList marks;
-        for (std::size_t i = 0; i < f.m_cursor->sort.size() + 1; ++i)
-            marks << QStringLiteral("?");
-        sql += QStringLiteral(" WHERE (%1) > (%2)").arg(cols, marks.join(QLatin1Char(',')));
-    }
-    sql += QStringLiteral(" ORDER BY ") + cols;
-    sqlite3_stmt *st = m_conn->statement(sql);
-    if (!st)
-        return f.fail(FileError::FileSystem, sqlite3_errcode(m_conn->db), QString::fromUtf8(sqlite3_errmsg(m_conn->db)));
-    if (!fromEdge) {
-        int i = 1;
-        for (auto &v : f.m_cursor->sort)
-            bindValue(st, i++, v, true);
-        sqlite3_bind_int64(st, i, f.m_cursor->idForNext);
     }
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {

@@ -263,6 +263,7 @@ public:
     FileError readHistory(qint64 record, std::vector<HistoryEntry> *out) override;
 
 private:
+    FileError readFrom(bool forward, bool one, const std::function<bool()> &each);
     // A write unit: a transaction of its own (taking the write lock first, so that the chain's
     // last entry stays the last one until the entry is added), or a savepoint of the one open.
     FileError beginUnit();

@@ -8,8 +8,6 @@
 #include "data/storage.h"
 #include "support/pgserver.h"
 
-#include <libpq-fe.h>
-
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -118,10 +116,7 @@ private slots:
         QString error;
         QVERIFY2(server.start(&error), qPrintable(error));
         QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("database.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("connection = " + server.connection().toUtf8() + "\n");
-        ini.close();
+        QVERIFY(server.serve(dir.path()));
         for (DataFile *f : {&files::SPLIT, &files::GUR})
             f->close();
         QVERIFY2(copyToServer(server.connection(), m_dir.path(), nullptr, &error), qPrintable(error));
@@ -172,12 +167,8 @@ private slots:
 
         // A history table as an earlier version made it (entries not numbered along their chains)
         // is brought up to date by the first station that opens the file.
-        PGconn *c = PQconnectdb(server.connection().toUtf8().constData());
-        PGresult *r = PQexec(c, "ALTER TABLE history DROP CONSTRAINT history_chain_seq; ALTER TABLE history DROP COLUMN chain_seq; "
-                                "ALTER TABLE history ADD PRIMARY KEY (id); CREATE INDEX history_chain ON history(file_name, id)");
-        QCOMPARE(PQresultStatus(r), PGRES_COMMAND_OK);
-        PQclear(r);
-        PQfinish(c);
+        QVERIFY(server.exec(QStringLiteral("ALTER TABLE history DROP CONSTRAINT history_chain_seq; ALTER TABLE history DROP COLUMN chain_seq; "
+                                           "ALTER TABLE history ADD PRIMARY KEY (id); CREATE INDEX history_chain ON history(file_name, id)")));
         QCOMPARE(files::SPLIT.open(), FileError::None);
         SPL.NUM = 101;
         QCOMPARE(files::SPLIT.add(), FileError::None);
@@ -263,10 +254,7 @@ private slots:
         QString error;
         QVERIFY2(server.start(&error), qPrintable(error));
         QTemporaryDir dir;
-        QFile ini(dir.filePath(QStringLiteral("database.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("connection = " + server.connection().toUtf8() + "\n");
-        ini.close();
+        QVERIFY(server.serve(dir.path()));
         files::SPLIT.close();
         setDataDirectory(dir.path());
         QCOMPARE(files::SPLIT.create(), FileError::None);

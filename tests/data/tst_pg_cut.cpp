@@ -72,10 +72,7 @@ private slots:
     {
         QString error;
         QVERIFY2(m_server.start(&error), qPrintable(error));
-        QFile ini(m_dir.filePath(QStringLiteral("database.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("connection = " + m_server.connection().toUtf8() + "\n");
-        ini.close();
+        QVERIFY(m_server.serve(m_dir.path()));
         setDataDirectory(m_dir.path());
         for (DataFile *f : {&files::PODBOR, &files::GUR}) {
             QCOMPARE(f->create(), FileError::None);

@@ -73,6 +73,13 @@ public:
         return QStringLiteral("host=%1 port=5432 user=postgres dbname=%2").arg(m_dir->path(), db);
     }
 
+    // Makes `dir` a working directory on this server (its database.ini); false when it cannot.
+    bool serve(const QString &dir) const
+    {
+        QFile ini(dir + QStringLiteral("/database.ini"));
+        return ini.open(QIODevice::WriteOnly) && ini.write("connection = " + connection().toUtf8() + "\n") > 0;
+    }
+
     // Runs SQL as the superuser; false when it fails.
     bool exec(const QString &sql, const QString &db = QStringLiteral("postgres")) const
     {
